@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QDialog;
+class QWidget;
+
+namespace korvel {
+
+/// The icon a question or message box carries.
+enum class PromptIcon { None, Information, Critical };
+
+/// Every question, message, error box, file dialog and modal showing of the program goes
+/// through this interface, so the windows' logic can be driven from a script in tests.
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+
+    /// A modal box with OK and Cancel buttons; true when the user chose OK.
+    [[nodiscard]] virtual bool askOkCancel(QWidget* parent, const QString& caption,
+                                           const QString& text, PromptIcon icon) = 0;
+    /// A plain message box with one OK button.
+    virtual void showMessage(QWidget* parent, const QString& text) = 0;
+    /// The application's error box: a critical message box with the given text.
+    virtual void showError(QWidget* parent, const QString& text) = 0;
+    /// A file-open dialog; filter as "Description|*.ext". Nothing when the user cancels.
+    [[nodiscard]] virtual std::optional<QString> askOpenFile(QWidget* parent,
+                                                             const QString& filter) = 0;
+    /// A file-save dialog; defaultSuffix is added to a name typed without an extension.
+    /// Nothing when the user cancels.
+    [[nodiscard]] virtual std::optional<QString> askSaveFile(QWidget* parent, const QString& filter,
+                                                             const QString& defaultSuffix) = 0;
+    /// Shows a dialog modally and returns when it has closed.
+    virtual void showModal(QDialog& dialog) = 0;
+};
+
+/// The real prompter: Qt's message boxes and file dialogs, and QDialog::exec.
+class QtPrompter : public Prompter {
+public:
+    [[nodiscard]] bool askOkCancel(QWidget* parent, const QString& caption, const QString& text,
+                                   PromptIcon icon) override;
+    void showMessage(QWidget* parent, const QString& text) override;
+    void showError(QWidget* parent, const QString& text) override;
+    [[nodiscard]] std::optional<QString> askOpenFile(QWidget* parent,
+                                                     const QString& filter) override;
+    [[nodiscard]] std::optional<QString> askSaveFile(QWidget* parent, const QString& filter,
+                                                     const QString& defaultSuffix) override;
+    void showModal(QDialog& dialog) override;
+};
+
+/// "Description|*.ext" as a Qt file dialog filter, "Description (*.ext)".
+[[nodiscard]] QString toQtFilter(const QString& filter);
+
+} // namespace korvel

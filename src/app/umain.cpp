@@ -1,0 +1,749 @@
+#include "umain.h"
+
+#include "bcm.h"
+#include "fileio.h"
+#include "lcm.h"
+#include "librarytext.h"
+#include "uallpreview.h"
+#include "umodify.h"
+#include "usetup.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace korvel {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Korvel Font/Bitmap Creater");
+const QString kFontOpenFilter = QStringLiteral("Font Library File|*.lcm");
+const QString kFontSaveFilter = QStringLiteral("Font Model File|*.lcm");
+const QString kFontDefaultExt = QStringLiteral("*.lcm");
+const QString kBitmapFilter = QStringLiteral("Bitmap Library File|*.bcm");
+const QString kBitmapDefaultExt = QStringLiteral("*.bcm");
+
+constexpr int kListWidth = 262;
+constexpr std::array<int, 6> kPanelWidths{50, 50, 80, 50, 50, 50};
+constexpr std::array<const char*, 6> kPanelTexts{"x:", "y:", "mode:", "R:", "G:", "B:"};
+constexpr std::array<const char*, 8> kColourButtonNames{
+    "ToolButton7",  "ToolButton8",  "ToolButton10", "ToolButton11",
+    "ToolButton18", "ToolButton19", "ToolButton20", "ToolButton1"};
+
+/// A tool button whose pressed state only its click handler flips.
+class ColourButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+
+protected:
+    void nextCheckState() override {}
+};
+
+QIcon colourIcon(Rgb colour) {
+    QPixmap square(16, 16);
+    square.fill(toQColor(colour));
+    QPainter painter(&square);
+    painter.setPen(Qt::gray);
+    painter.drawRect(0, 0, 15, 15);
+    return QIcon(square);
+}
+
+/// The form a character of the list's first column takes: control characters as their
+/// Unicode control pictures, so every row shows something.
+QString visibleCharacter(int code) {
+    if (code < 32) {
+        return QString(QChar(0x2400 + code));
+    }
+    if (code == 127) {
+        return QString(QChar(0x2421));
+    }
+    return characterOfCode(code);
+}
+
+int cellNumber(const QString& text) {
+    return text.trimmed().toInt();
+}
+
+} // namespace
+
+TForm1::TForm1(std::unique_ptr<Prompter> prompter, QWidget* parent)
+    : QMainWindow(parent), prompter_(std::move(prompter)) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(kTitle);
+    QFont windowFont(QStringLiteral("Microsoft Sans Serif"));
+    windowFont.setPointSize(8);
+    setFont(windowFont);
+    setGeometry(457, 163, 889, 529);
+    buildToolBar();
+    buildMenus();
+    buildCentralArea();
+    buildStatusBar();
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::createDialogs() {
+    form2_ = new TForm2(*this);
+    form3_ = new TForm3(*this);
+    form4_ = new TForm4(*this);
+}
+
+void TForm1::FormCreate() {
+    bitmaps_.index.clear();
+    advinit();
+    colourButton(PaletteColour::Black)->setChecked(true);
+    mode_ = EditingMode::None;
+    bitmaps_.entries.clear();
+    workPicture_ = Picture(96, 96);
+    highlight_ = {};
+    pointer_ = {};
+    restoreColour_ = kNoColour;
+    sampledColour_ = kNoColour;
+    currentColour_ = kBlack;
+    zoom_ = 8;
+}
+
+void TForm1::buildToolBar() {
+    ToolBar1 = new QToolBar(QStringLiteral("ToolBar1"), this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setFixedHeight(23);
+    ToolBar1->setIconSize(QSize(16, 16));
+    ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
+    auto* label = new QLabel(QStringLiteral("Color Select"), ToolBar1);
+    label->setObjectName(QStringLiteral("Panel1"));
+    label->setFixedWidth(63);
+    label->setAlignment(Qt::AlignCenter);
+    ToolBar1->addWidget(label);
+    for (std::size_t k = 0; k < kPalette.size(); ++k) {
+        const PaletteEntry& entry = kPalette[k];
+        auto* button = new ColourButton(ToolBar1);
+        button->setObjectName(QString::fromLatin1(kColourButtonNames[k]));
+        button->setCheckable(true);
+        button->setAutoRaise(true);
+        button->setIcon(colourIcon(entry.value));
+        button->setToolTip(
+            QString::fromLatin1(entry.name.data(), static_cast<qsizetype>(entry.name.size())));
+        button->setEnabled(false);
+        connect(button, &QToolButton::clicked, this,
+                [this, id = entry.id] { colourButtonClick(id); });
+        ToolBar1->addWidget(button);
+        colourButtons_[k] = button;
+    }
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
+}
+
+void TForm1::buildMenus() {
+    QStyle* look = style();
+    const auto item = [this](QMenu* menu, const char* name, const QString& caption,
+                             const QIcon& icon, void (TForm1::*handler)()) {
+        QAction* action = menu->addAction(icon, caption);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setIconVisibleInMenu(!icon.isNull());
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+
+    QMenu* fontMenu = menuBar()->addMenu(QStringLiteral("Font Library      "));
+    fontMenu->setObjectName(QStringLiteral("FontLibrary1"));
+    N2 = item(fontMenu, "N2", QStringLiteral("Open Library"),
+              look->standardIcon(QStyle::SP_DialogOpenButton), &TForm1::N2Click);
+    NewFontFile1 = item(fontMenu, "NewFontFile1", QStringLiteral("New Library"),
+                        look->standardIcon(QStyle::SP_FileIcon), &TForm1::NewFontFile1Click);
+    N3 = item(fontMenu, "N3", QStringLiteral("Save Library"),
+              look->standardIcon(QStyle::SP_DialogSaveButton), &TForm1::N3Click);
+    QMenu* preview = fontMenu->addMenu(look->standardIcon(QStyle::SP_FileDialogContentsView),
+                                       QStringLiteral("Preview Library"));
+    preview->setObjectName(QStringLiteral("PreviewLibrary1"));
+    AllFont1 = item(preview, "AllFont1", QStringLiteral("All Font"),
+                    look->standardIcon(QStyle::SP_FileDialogListView), &TForm1::AllFont1Click);
+    De1 = item(preview, "De1", QStringLiteral("Defined Font"),
+               look->standardIcon(QStyle::SP_FileDialogDetailedView), &TForm1::De1Click);
+
+    BitmapLibrary1 = menuBar()->addMenu(QStringLiteral("Bitmap Library     "));
+    BitmapLibrary1->setObjectName(QStringLiteral("BitmapLibrary1"));
+    connect(BitmapLibrary1, &QMenu::aboutToShow, this, &TForm1::BitmapLibrary1Click);
+    OpenBitmapFile1 =
+        item(BitmapLibrary1, "OpenBitmapFile1", QStringLiteral("Open Library"),
+             look->standardIcon(QStyle::SP_DialogOpenButton), &TForm1::OpenBitmapFile1Click);
+    NewBitampFile1 = item(BitmapLibrary1, "NewBitampFile1", QStringLiteral("New  Library"),
+                          look->standardIcon(QStyle::SP_FileIcon), &TForm1::NewBitampFile1Click);
+    SaveBitmapFile1 =
+        item(BitmapLibrary1, "SaveBitmapFile1", QStringLiteral("Save Library"),
+             look->standardIcon(QStyle::SP_DialogSaveButton), &TForm1::SaveBitmapFile1Click);
+    AddBitmapFile1 =
+        item(BitmapLibrary1, "AddBitmapFile1", QStringLiteral("Add  Bitmap "),
+             look->standardIcon(QStyle::SP_FileDialogNewFolder), &TForm1::AddBitmapFile1Click);
+    RemoveBitmap1 = item(BitmapLibrary1, "RemoveBitmap1", QStringLiteral("Delete Bitmap"),
+                         look->standardIcon(QStyle::SP_TrashIcon), &TForm1::RemoveBitmap1Click);
+
+    QMenu* zoomMenu = menuBar()->addMenu(QStringLiteral("Zoom    "));
+    zoomMenu->setObjectName(QStringLiteral("Zoom1"));
+    N8pixels2 =
+        item(zoomMenu, "N8pixels2", QStringLiteral("  8 pixels"), QIcon(), &TForm1::N8pixels2Click);
+    N10pixels2 = item(zoomMenu, "N10pixels2", QStringLiteral("10 pixels"), QIcon(),
+                      &TForm1::N10pixels2Click);
+    N14pixels1 = item(zoomMenu, "N14pixels1", QStringLiteral("12 pixels"), QIcon(),
+                      &TForm1::N14pixels1Click);
+    QFont mark = N10pixels2->font();
+    mark.setBold(true);
+    N10pixels2->setFont(mark);
+}
+
+void TForm1::buildCentralArea() {
+    auto* central = new QWidget(this);
+    auto* layout = new QHBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    AdvStringGrid2 = new StringGrid(central);
+    AdvStringGrid2->setObjectName(QStringLiteral("AdvStringGrid2"));
+    QFont listFont(QStringLiteral("Tahoma"));
+    listFont.setPointSize(8);
+    AdvStringGrid2->setFont(listFont);
+    AdvStringGrid2->setColumnCount(5);
+    AdvStringGrid2->setBoldColumns(2);
+    AdvStringGrid2->horizontalHeader()->setDefaultSectionSize(40);
+    AdvStringGrid2->verticalHeader()->setDefaultSectionSize(18);
+    AdvStringGrid2->setFixedWidth(kListWidth);
+    connect(AdvStringGrid2, &StringGrid::gridClicked, this, &TForm1::AdvStringGrid2Click);
+    connect(AdvStringGrid2, &StringGrid::gridDoubleClicked, this, &TForm1::AdvStringGrid2DblClick);
+    layout->addWidget(AdvStringGrid2);
+
+    ScrollBox1 = new QScrollArea(central);
+    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
+    ScrollBox1->setWidgetResizable(false);
+    ScrollBox1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    canvasHolder_ = new QWidget;
+    Image1 = new CellCanvas(canvasHolder_);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->move(1, 1);
+    Image1->setFixedSize(96, 96);
+    canvasHolder_->resize(98, 98);
+    ScrollBox1->setWidget(canvasHolder_);
+    Image1->hide();
+    connect(Image1, &CellCanvas::pointerMoved, this, &TForm1::Image1MouseMove);
+    connect(Image1, &CellCanvas::buttonReleased, this,
+            [this](int x, int y, Qt::MouseButton) { Image1MouseUp(x, y); });
+    layout->addWidget(ScrollBox1, 1);
+    setCentralWidget(central);
+}
+
+void TForm1::buildStatusBar() {
+    auto* bar = new QStatusBar(this);
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    for (std::size_t k = 0; k < statusPanels_.size(); ++k) {
+        auto* panel = new QLabel(QString::fromLatin1(kPanelTexts[k]), bar);
+        panel->setFixedWidth(kPanelWidths[k]);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        bar->addWidget(panel);
+        statusPanels_[k] = panel;
+    }
+    setStatusBar(bar);
+}
+
+QString TForm1::statusPanelText(int panel) const {
+    return statusPanels_.at(static_cast<std::size_t>(panel))->text();
+}
+
+void TForm1::setStatusPanelText(int panel, const QString& text) {
+    statusPanels_.at(static_cast<std::size_t>(panel))->setText(text);
+}
+
+QToolButton* TForm1::colourButton(PaletteColour colour) const {
+    return colourButtons_[static_cast<std::size_t>(colour)];
+}
+
+void TForm1::enableColourButtons(EditingMode mode) {
+    for (const PaletteEntry& entry : kPalette) {
+        const bool fontColour = entry.id == PaletteColour::Red || entry.id == PaletteColour::Fuchia;
+        colourButton(entry.id)->setEnabled(mode == EditingMode::Bitmap ||
+                                           (mode == EditingMode::Font && fontColour));
+    }
+}
+
+// ---- Library list ----
+
+void TForm1::advinit() {
+    StringGrid& grid = *AdvStringGrid2;
+    grid.setCell(0, 0, QString());
+    grid.setCell(1, 0, QString());
+    grid.setCell(2, 0, QStringLiteral("Id"));
+    grid.setCell(3, 0, QStringLiteral("Width"));
+    grid.setCell(4, 0, QStringLiteral("Height"));
+    constexpr std::array<int, 5> widths{25, 30, 80, 50, 50};
+    for (int column = 0; column < 5; ++column) {
+        grid.setColWidth(column, widths[static_cast<std::size_t>(column)]);
+    }
+    grid.setRows(129);
+    for (int code = 0; code < 128; ++code) {
+        grid.setCell(0, code + 1, visibleCharacter(code));
+        grid.setCell(1, code + 1, QString::number(code));
+    }
+}
+
+void TForm1::advinitbmp() {
+    StringGrid& grid = *AdvStringGrid2;
+    grid.clearCells();
+    grid.setCell(0, 0, QString());
+    grid.setCell(1, 0, QString());
+    grid.setCell(2, 0, QStringLiteral("Name"));
+    grid.setCell(3, 0, QStringLiteral("Width"));
+    grid.setCell(4, 0, QStringLiteral("Height"));
+    constexpr std::array<int, 5> widths{0, 0, 80, 50, 50};
+    for (int column = 0; column < 5; ++column) {
+        grid.setColWidth(column, widths[static_cast<std::size_t>(column)]);
+    }
+    bitmaps_.index.clear();
+    grid.setRows(2);
+}
+
+std::optional<int> TForm1::bitmapPositionOfRow(int row) const {
+    const auto position = bitmaps_.index.find(toLibraryText(AdvStringGrid2->cell(2, row)));
+    if (!position || *position < 0 || *position >= bitmaps_.count()) {
+        return std::nullopt;
+    }
+    return position;
+}
+
+void TForm1::AdvStringGrid2Click() {
+    const int row = AdvStringGrid2->currentGridRow();
+    if (row <= 0) {
+        return;
+    }
+    if (AdvStringGrid2->cell(2, row).isEmpty()) {
+        Image1->hide();
+        return;
+    }
+    Image1->show();
+    const int slot = row - 1;
+    const auto showEntry = [this](int width, int height, const std::optional<Picture>& picture) {
+        workPicture_ = Picture(width, height);
+        if (picture) {
+            workPicture_.draw(*picture);
+        }
+        bmpopen(workPicture_.width(), workPicture_.height(), zoom_);
+    };
+    if (mode_ == EditingMode::Font && slot < kGlyphSlots) {
+        const GlyphRecord& glyph = font_.glyphs[static_cast<std::size_t>(slot)];
+        showEntry(glyph.width, glyph.height, glyph.picture);
+    } else if (mode_ == EditingMode::Bitmap && slot < bitmaps_.count()) {
+        const bitmapInfoList& entry = bitmaps_.entries[static_cast<std::size_t>(slot)];
+        showEntry(entry.width, entry.height, entry.picture);
+    }
+    restoreColour_ = kNoColour;
+    sampledColour_ = kNoColour;
+}
+
+void TForm1::AdvStringGrid2DblClick() {
+    const int row = AdvStringGrid2->currentGridRow();
+    if (row <= 0 || AdvStringGrid2->cell(2, row).isEmpty()) {
+        return;
+    }
+    TForm3& dialog = *form3_;
+    dialog.Image1->hide();
+    if (mode_ == EditingMode::None) {
+        return;
+    }
+    const bool fontMode = mode_ == EditingMode::Font;
+    dialog.setWindowTitle(fontMode ? QStringLiteral("Modify Font")
+                                   : QStringLiteral("Modify Bitmap"));
+    int selected = 0;
+    if (fontMode) {
+        dialog.Edit1->clear();
+        selected = cellNumber(AdvStringGrid2->cell(2, row));
+    } else {
+        dialog.Edit1->setText(AdvStringGrid2->cell(2, row));
+        selected = bitmapPositionOfRow(row).value_or(-1);
+    }
+    const int width = cellNumber(AdvStringGrid2->cell(3, row));
+    const int height = cellNumber(AdvStringGrid2->cell(4, row));
+    dialog.SpinEdit3->setValue(selected);
+    dialog.selectedIndex = selected;
+    dialog.SpinEdit1->setValue(width);
+    dialog.SpinEdit2->setValue(height);
+    dialog.startingWidth = width;
+    dialog.startingHeight = height;
+    dialog.replaced = false;
+    prompter_->showModal(dialog);
+}
+
+// ---- Pixel editor ----
+
+void TForm1::bmpopen(int width, int height, int zoom) {
+    Image1->showPicture(workPicture_, zoom, CellColourRule::Display);
+    canvasHolder_->resize(Image1->width() + 1, Image1->height() + 1);
+    viewWidth_ = width;
+    viewHeight_ = height;
+    cellWidth_ = zoom;
+    cellHeight_ = zoom;
+    highlight_ = {};
+    pointer_ = {};
+}
+
+std::optional<CanvasCell> TForm1::MouseToColor(int x, int y) const {
+    if (cellHeight_ > 0 && cellWidth_ > 0 && x >= 0 && y >= 0) {
+        return CanvasCell{y / cellHeight_, x / cellWidth_};
+    }
+    return std::nullopt;
+}
+
+void TForm1::Image1MouseMove(int x, int y) {
+    const auto cell = MouseToColor(x, y);
+    if (!cell || cell->column >= viewWidth_ || cell->row >= viewHeight_) {
+        return;
+    }
+    if (restoreColour_ != kNoColour) {
+        Image1->drawOutline(highlight_.left, highlight_.top, restoreColour_);
+    }
+    pointer_ = {cell->column * cellWidth_, cell->row * cellHeight_};
+    sampledColour_ = Image1->pixelAt(pointer_.left + 1, pointer_.top + 1);
+    Image1->drawOutline(pointer_.left, pointer_.top, kWhite);
+    highlight_ = pointer_;
+    restoreColour_ = sampledColour_;
+    setStatusPanelText(0, QStringLiteral("x:") + QString::number(cell->row));
+    setStatusPanelText(1, QStringLiteral("y:") + QString::number(cell->column));
+    setStatusPanelText(3, QStringLiteral("R:") + QString::number(redOf(sampledColour_)));
+    setStatusPanelText(4, QStringLiteral("G:") + QString::number(greenOf(sampledColour_)));
+    setStatusPanelText(5, QStringLiteral("B:") + QString::number(blueOf(sampledColour_)));
+}
+
+void TForm1::Image1MouseUp(int x, int y) {
+    if (viewHeight_ <= 0) {
+        return;
+    }
+    const auto cell = MouseToColor(x, y);
+    if (!cell || cell->column >= viewWidth_ || cell->row >= viewHeight_) {
+        return;
+    }
+    Image1->fillCellInterior(cell->column, cell->row, currentColour_);
+    restoreColour_ = kNoColour;
+    sampledColour_ = kNoColour;
+    const int row = AdvStringGrid2->currentGridRow();
+    if (mode_ == EditingMode::Font) {
+        const int code = cellNumber(AdvStringGrid2->cell(2, row));
+        if (code >= 0 && code < kGlyphSlots) {
+            GlyphRecord& glyph = font_.glyphs[static_cast<std::size_t>(code)];
+            if (glyph.picture) {
+                glyph.picture->setPixel(cell->column, cell->row, currentColour_);
+            }
+        }
+    } else if (mode_ == EditingMode::Bitmap) {
+        if (const auto position = bitmapPositionOfRow(row)) {
+            bitmapInfoList& entry = bitmaps_.entries[static_cast<std::size_t>(*position)];
+            if (entry.picture) {
+                entry.picture->setPixel(cell->column, cell->row, currentColour_);
+            }
+        }
+    }
+}
+
+void TForm1::colourButtonClick(PaletteColour colour) {
+    QToolButton* button = colourButton(colour);
+    button->setChecked(!button->isChecked());
+    if (!button->isChecked()) {
+        return;
+    }
+    for (QToolButton* other : colourButtons_) {
+        if (other != button) {
+            other->setChecked(false);
+        }
+    }
+    currentColour_ = paletteEntry(colour).value;
+}
+
+void TForm1::ToolButton7Click() {
+    colourButtonClick(PaletteColour::Red);
+}
+void TForm1::ToolButton8Click() {
+    colourButtonClick(PaletteColour::Green);
+}
+void TForm1::ToolButton10Click() {
+    colourButtonClick(PaletteColour::Yellow);
+}
+void TForm1::ToolButton11Click() {
+    colourButtonClick(PaletteColour::Black);
+}
+void TForm1::ToolButton18Click() {
+    colourButtonClick(PaletteColour::Blue);
+}
+void TForm1::ToolButton19Click() {
+    colourButtonClick(PaletteColour::Aqua);
+}
+void TForm1::ToolButton20Click() {
+    colourButtonClick(PaletteColour::White);
+}
+void TForm1::ToolButton1Click() {
+    colourButtonClick(PaletteColour::Fuchia);
+}
+
+// ---- Font library ----
+
+void TForm1::showFileError(const QString& text) {
+    prompter_->showError(this, text);
+}
+
+bool TForm1::SaveProtolFile(int count, const QString& fileName) {
+    const auto bytes = encodeLcm(font_.glyphs, count);
+    if (!bytes) {
+        showFileError(QStringLiteral("Cannot save \"%1\". %2")
+                          .arg(fileName, QString::fromStdString(bytes.error().message)));
+        return false;
+    }
+    const Status written = writeFileAtomic(fileName.toStdString(), bytes.value());
+    if (!written) {
+        showFileError(QString::fromStdString(written.error().message));
+        return false;
+    }
+    return true;
+}
+
+bool TForm1::OpenProtolFile(const QString& fileName) {
+    auto bytes = readWholeFile(fileName.toStdString());
+    if (!bytes) {
+        showFileError(QString::fromStdString(bytes.error().message));
+        return false;
+    }
+    auto glyphs = decodeLcm(bytes.value());
+    if (!glyphs) {
+        showFileError(QStringLiteral("\"%1\" is not a valid font library file: %2.")
+                          .arg(fileName, QString::fromStdString(glyphs.error().message)));
+        return false;
+    }
+    mode_ = EditingMode::Font;
+    advinit();
+    std::vector<GlyphRecord>& records = glyphs.value();
+    const int count = static_cast<int>(records.size());
+    font_.count = count;
+    if (count + 1 > AdvStringGrid2->rows()) {
+        AdvStringGrid2->setRows(count + 1);
+    }
+    for (int code = 0; code < count; ++code) {
+        GlyphRecord& glyph = records[static_cast<std::size_t>(code)];
+        AdvStringGrid2->setCell(1, code + 1, QString::number(code));
+        AdvStringGrid2->setCell(2, code + 1, QString::number(code));
+        AdvStringGrid2->setCell(3, code + 1, QString::number(glyph.width));
+        AdvStringGrid2->setCell(4, code + 1, QString::number(glyph.height));
+        font_.glyphs[static_cast<std::size_t>(code)] = std::move(glyph);
+    }
+    enableColourButtons(EditingMode::Font);
+    return true;
+}
+
+void TForm1::N2Click() {
+    if (const auto path = prompter_->askOpenFile(this, kFontOpenFilter)) {
+        OpenProtolFile(*path);
+    }
+}
+
+void TForm1::showSetupDialog(const QString& caption, bool fontFace) {
+    form2_->setWindowTitle(caption);
+    form2_->fontpanel->setVisible(fontFace);
+    form2_->bitmapPanel->setVisible(!fontFace);
+    prompter_->showModal(*form2_);
+}
+
+void TForm1::NewFontFile1Click() {
+    if (!prompter_->askOkCancel(this, QStringLiteral("Create Hint"),
+                                QStringLiteral("Do You Want to Create New Font Library File?"),
+                                PromptIcon::Information)) {
+        return;
+    }
+    AdvStringGrid2->clearCells();
+    Image1->hide();
+    advinit();
+    showSetupDialog(QStringLiteral("Font Setup"), true);
+}
+
+void TForm1::N3Click() {
+    if (const auto path = prompter_->askSaveFile(this, kFontSaveFilter, kFontDefaultExt)) {
+        SaveProtolFile(font_.count, *path);
+    }
+}
+
+void TForm1::showPreview(const QString& caption, bool allFont) {
+    if (font_.count == 0) {
+        return;
+    }
+    form4_->setWindowTitle(caption);
+    form4_->Panelsingal->setVisible(!allFont);
+    form4_->Panelall->setVisible(allFont);
+    if (!allFont) {
+        form4_->Memo1->clear();
+    }
+    form4_->Image1->hide();
+    prompter_->showModal(*form4_);
+}
+
+void TForm1::AllFont1Click() {
+    showPreview(QStringLiteral("All Font Preview"), true);
+}
+void TForm1::De1Click() {
+    showPreview(QStringLiteral("Defined Font Preview"), false);
+}
+
+void TForm1::setZoom(int zoom, QAction* item) {
+    zoom_ = zoom;
+    for (QAction* mark : {N8pixels2, N10pixels2, N14pixels1}) {
+        QFont itemFont = mark->font();
+        itemFont.setBold(mark == item);
+        mark->setFont(itemFont);
+    }
+    AdvStringGrid2Click();
+}
+
+void TForm1::N8pixels2Click() {
+    setZoom(8, N8pixels2);
+}
+void TForm1::N10pixels2Click() {
+    setZoom(10, N10pixels2);
+}
+void TForm1::N14pixels1Click() {
+    setZoom(12, N14pixels1);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (prompter_->askOkCancel(this, QStringLiteral("Operation Hint"),
+                               QStringLiteral("Are You Sure to Exit This Application?"),
+                               PromptIcon::None)) {
+        event->accept();
+        QApplication::quit();
+    } else {
+        event->ignore();
+    }
+}
+
+// ---- Bitmap library ----
+
+bool TForm1::SaveBmpProtolFile(int count, const QString& fileName) {
+    const auto bytes = encodeBcm(bitmaps_.entries, count);
+    if (!bytes) {
+        showFileError(QStringLiteral("Cannot save \"%1\". %2")
+                          .arg(fileName, QString::fromStdString(bytes.error().message)));
+        return false;
+    }
+    const Status written = writeFileAtomic(fileName.toStdString(), bytes.value());
+    if (!written) {
+        showFileError(QString::fromStdString(written.error().message));
+        return false;
+    }
+    return true;
+}
+
+bool TForm1::OpenBmpProtolFile(const QString& fileName) {
+    auto bytes = readWholeFile(fileName.toStdString());
+    if (!bytes) {
+        showFileError(QString::fromStdString(bytes.error().message));
+        return false;
+    }
+    auto entries = decodeBcm(bytes.value());
+    if (!entries) {
+        showFileError(QStringLiteral("\"%1\" is not a valid bitmap library file: %2.")
+                          .arg(fileName, QString::fromStdString(entries.error().message)));
+        return false;
+    }
+    mode_ = EditingMode::Bitmap;
+    advinitbmp();
+    bitmaps_.clear();
+    const int count = static_cast<int>(entries.value().size());
+    // An empty library keeps its one empty data row, which the first new bitmap fills.
+    AdvStringGrid2->setRows(std::max(count + 1, 2));
+    for (bitmapInfoList& entry : entries.value()) {
+        const int row = bitmaps_.count() + 1;
+        AdvStringGrid2->setCell(2, row, fromLibraryText(entry.name));
+        AdvStringGrid2->setCell(3, row, QString::number(entry.width));
+        AdvStringGrid2->setCell(4, row, QString::number(entry.height));
+        bitmaps_.append(std::move(entry));
+    }
+    return true;
+}
+
+void TForm1::BitmapLibrary1Click() {
+    const bool bitmapMode = mode_ == EditingMode::Bitmap;
+    AddBitmapFile1->setEnabled(bitmapMode);
+    RemoveBitmap1->setEnabled(bitmapMode);
+}
+
+void TForm1::OpenBitmapFile1Click() {
+    const auto path = prompter_->askOpenFile(this, kBitmapFilter);
+    if (!path) {
+        return;
+    }
+    if (OpenBmpProtolFile(*path)) {
+        enableColourButtons(EditingMode::Bitmap);
+    }
+}
+
+void TForm1::NewBitampFile1Click() {
+    if (!prompter_->askOkCancel(this, QStringLiteral("Create Hint"),
+                                QStringLiteral("Do You Want to Create New Bitmap Library File?"),
+                                PromptIcon::Information)) {
+        return;
+    }
+    AdvStringGrid2->clearCells();
+    advinitbmp();
+    Image1->hide();
+    bitmaps_.clear();
+    showSetupDialog(QStringLiteral("Bitmap Setup"), false);
+}
+
+void TForm1::SaveBitmapFile1Click() {
+    if (bitmaps_.count() == 0) {
+        return;
+    }
+    if (const auto path = prompter_->askSaveFile(this, kBitmapFilter, kBitmapDefaultExt)) {
+        SaveBmpProtolFile(bitmaps_.count(), *path);
+    }
+}
+
+void TForm1::AddBitmapFile1Click() {
+    if (mode_ != EditingMode::Bitmap) {
+        return;
+    }
+    form2_->Edit2->clear();
+    showSetupDialog(QStringLiteral("Bitmap Setup"), false);
+}
+
+void TForm1::RemoveBitmap1Click() {
+    const int row = AdvStringGrid2->currentGridRow();
+    if (row <= 0 || AdvStringGrid2->cell(2, row).isEmpty()) {
+        return;
+    }
+    if (!prompter_->askOkCancel(this, QStringLiteral("Operation Hint"),
+                                QStringLiteral("Do You Want to Delete Selected Bitmap?"),
+                                PromptIcon::Information)) {
+        return;
+    }
+    const auto position = bitmapPositionOfRow(row);
+    if (!position) {
+        return;
+    }
+    bitmaps_.remove(*position);
+    if (bitmaps_.count() > 0) {
+        AdvStringGrid2->removeDataRow(row);
+        // The row that now holds the entry after the deleted one, or the last row.
+        AdvStringGrid2->setCurrentGridRow(std::min(row, AdvStringGrid2->rows() - 1));
+    } else {
+        advinitbmp();
+        AdvStringGrid2->setCurrentGridRow(1);
+    }
+    AdvStringGrid2Click();
+}
+
+} // namespace korvel

@@ -1,0 +1,193 @@
+#pragma once
+
+#include "bitmaplibrary.h"
+#include "cellcanvas.h"
+#include "colour.h"
+#include "fontlibrary.h"
+#include "picture.h"
+#include "prompter.h"
+#include "stringgrid.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QScrollArea;
+class QToolBar;
+class QToolButton;
+
+namespace korvel {
+
+class TForm2;
+class TForm3;
+class TForm4;
+
+/// Which library the main window is editing.
+enum class EditingMode : int { None = 0, Font = 1, Bitmap = 2 };
+
+/// A canvas position (left, top) in screen pixels.
+struct CanvasPoint {
+    int left = 0;
+    int top = 0;
+    friend bool operator==(const CanvasPoint&, const CanvasPoint&) = default;
+};
+
+/// A cell of the edit canvas.
+struct CanvasCell {
+    int row = 0;
+    int column = 0;
+};
+
+/// The main window: owns both libraries, the library list, the edit canvas with the colour
+/// buttons, the menus and the three dialogs, and runs every command of the program.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    /// Builds the window and its state; the window keeps the prompter for the whole run.
+    explicit TForm1(std::unique_ptr<Prompter> prompter, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    /// Creates the setup dialog, the modify dialog and the preview window, in that order.
+    void createDialogs();
+
+    // The libraries and the window's state, which the dialogs read and write.
+    [[nodiscard]] FontLibrary& fontLibrary() { return font_; }
+    [[nodiscard]] BitmapLibrary& bitmapLibrary() { return bitmaps_; }
+    [[nodiscard]] EditingMode editingMode() const { return mode_; }
+    void setEditingMode(EditingMode mode) { mode_ = mode; }
+    [[nodiscard]] int zoomSize() const { return zoom_; }
+    [[nodiscard]] Rgb currentColour() const { return currentColour_; }
+    [[nodiscard]] Rgb sampledColour() const { return sampledColour_; }
+    [[nodiscard]] Rgb restoreColour() const { return restoreColour_; }
+    [[nodiscard]] int viewWidth() const { return viewWidth_; }
+    [[nodiscard]] int viewHeight() const { return viewHeight_; }
+    [[nodiscard]] CanvasPoint highlightPosition() const { return highlight_; }
+    [[nodiscard]] CanvasPoint pointerPosition() const { return pointer_; }
+    [[nodiscard]] const Picture& workPicture() const { return workPicture_; }
+    [[nodiscard]] Prompter& prompter() { return *prompter_; }
+    [[nodiscard]] TForm2* form2() const { return form2_; }
+    [[nodiscard]] TForm3* form3() const { return form3_; }
+    [[nodiscard]] TForm4* form4() const { return form4_; }
+
+    /// The text of status bar panel 0..5 ("x:", "y:", "mode:", "R:", "G:", "B:").
+    [[nodiscard]] QString statusPanelText(int panel) const;
+    void setStatusPanelText(int panel, const QString& text);
+    /// Enables the colour buttons of a mode: "Red" and "Fuchia" for fonts, all for bitmaps.
+    void enableColourButtons(EditingMode mode);
+    /// The colour button of a palette colour.
+    [[nodiscard]] QToolButton* colourButton(PaletteColour colour) const;
+
+    // Library list layouts and the list's click handlers.
+    void advinit();
+    void advinitbmp();
+    void AdvStringGrid2Click();
+    void AdvStringGrid2DblClick();
+
+    // Pixel editor.
+    void bmpopen(int width, int height, int zoom);
+    [[nodiscard]] std::optional<CanvasCell> MouseToColor(int x, int y) const;
+    void Image1MouseMove(int x, int y);
+    void Image1MouseUp(int x, int y);
+    void ToolButton7Click();
+    void ToolButton8Click();
+    void ToolButton10Click();
+    void ToolButton11Click();
+    void ToolButton18Click();
+    void ToolButton19Click();
+    void ToolButton20Click();
+    void ToolButton1Click();
+
+    // Font library.
+    /// Writes slots 0..count-1 to fileName; reports a failure in the error box and returns false.
+    bool SaveProtolFile(int count, const QString& fileName);
+    /// Replaces the font library by the file's; on failure reports it and changes nothing.
+    bool OpenProtolFile(const QString& fileName);
+    void N2Click();
+    void NewFontFile1Click();
+    void N3Click();
+    void AllFont1Click();
+    void De1Click();
+    void N8pixels2Click();
+    void N10pixels2Click();
+    void N14pixels1Click();
+
+    // Bitmap library.
+    /// Writes entries 0..count-1 to fileName; reports a failure in the error box.
+    bool SaveBmpProtolFile(int count, const QString& fileName);
+    /// Replaces the bitmap library by the file's; on failure reports it and changes nothing.
+    bool OpenBmpProtolFile(const QString& fileName);
+    void BitmapLibrary1Click();
+    void OpenBitmapFile1Click();
+    void NewBitampFile1Click();
+    void SaveBitmapFile1Click();
+    void AddBitmapFile1Click();
+    void RemoveBitmap1Click();
+
+    // Controls that the dialogs and tests reach by their designer names.
+    StringGrid* AdvStringGrid2 = nullptr;
+    CellCanvas* Image1 = nullptr;
+    QScrollArea* ScrollBox1 = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QAction* N2 = nullptr;
+    QAction* NewFontFile1 = nullptr;
+    QAction* N3 = nullptr;
+    QAction* AllFont1 = nullptr;
+    QAction* De1 = nullptr;
+    QAction* N8pixels2 = nullptr;
+    QAction* N10pixels2 = nullptr;
+    QAction* N14pixels1 = nullptr;
+    QMenu* BitmapLibrary1 = nullptr;
+    QAction* OpenBitmapFile1 = nullptr;
+    QAction* NewBitampFile1 = nullptr;
+    QAction* SaveBitmapFile1 = nullptr;
+    QAction* AddBitmapFile1 = nullptr;
+    QAction* RemoveBitmap1 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void buildToolBar();
+    void buildMenus();
+    void buildCentralArea();
+    void buildStatusBar();
+    void colourButtonClick(PaletteColour colour);
+    void setZoom(int zoom, QAction* item);
+    void showSetupDialog(const QString& caption, bool fontFace);
+    void showPreview(const QString& caption, bool allFont);
+    void showFileError(const QString& text);
+    [[nodiscard]] std::optional<int> bitmapPositionOfRow(int row) const;
+
+    std::unique_ptr<Prompter> prompter_;
+    FontLibrary font_;
+    BitmapLibrary bitmaps_;
+    EditingMode mode_ = EditingMode::None;
+    int viewHeight_ = 0;
+    int viewWidth_ = 0;
+    int cellHeight_ = 0;
+    int cellWidth_ = 0;
+    Picture workPicture_;
+    CanvasPoint highlight_;
+    CanvasPoint pointer_;
+    Rgb sampledColour_ = kNoColour;
+    Rgb restoreColour_ = kNoColour;
+    Rgb currentColour_ = kBlack;
+    int zoom_ = 8;
+
+    std::array<QToolButton*, 8> colourButtons_{};
+    std::array<QLabel*, 6> statusPanels_{};
+    QWidget* canvasHolder_ = nullptr;
+    // The dialogs, owned by this window as their Qt parent.
+    TForm2* form2_ = nullptr;
+    TForm3* form3_ = nullptr;
+    TForm4* form4_ = nullptr;
+};
+
+} // namespace korvel

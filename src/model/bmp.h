@@ -1,0 +1,26 @@
+#pragma once
+
+#include "picture.h"
+#include "result.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace korvel {
+
+/// The largest width or height a BMP file is imported with.
+inline constexpr int kBmpMaxSide = 16384;
+
+/// The picture as an uncompressed 24-bit Windows BMP file image (54-byte header, bottom row
+/// first, rows padded to 4 bytes, no colour table). A picture of width or height 0 gives no
+/// bytes at all. The caller owns the returned bytes.
+[[nodiscard]] std::vector<std::uint8_t> encodeBmp24(const Picture& picture);
+
+/// Decodes a whole Windows BMP file image (1, 4, 8, 15, 16, 24 or 32 bits per pixel, uncompressed
+/// or with bit fields, bottom-up or top-down) into a 24-bit picture of the file's own size.
+/// Rows the file is too short for stay black. Fails, saying why, when the headers are missing or
+/// unusable; nothing is read past the data and nothing is allocated from an unchecked size.
+[[nodiscard]] Result<Picture> decodeBmp(std::span<const std::uint8_t> bytes);
+
+} // namespace korvel

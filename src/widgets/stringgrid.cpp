@@ -1,0 +1,137 @@
+#include "stringgrid.h"
+
+#include <QHeaderView>
+
+namespace korvel {
+
+StringGrid::StringGrid(QWidget* parent) : QTableWidget(parent) {
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setAlternatingRowColors(true);
+    setShowGrid(true);
+    setWordWrap(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(true);
+
+    connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int, int previous, int) {
+        currentRow_ = row < 0 ? -1 : row + 1;
+        if (!programmatic_ && row != previous && row >= 0) {
+            emit gridClicked();
+        }
+    });
+    connect(this, &QTableWidget::cellPressed, this, [this](int row, int) {
+        // A press on the row that is already current changes nothing above, but is a click.
+        if (row + 1 == currentRow_ && currentIndex().row() == row) {
+            pressedCurrent_ = true;
+        }
+    });
+    connect(this, &QTableWidget::cellClicked, this, [this](int, int) {
+        if (pressedCurrent_) {
+            pressedCurrent_ = false;
+            emit gridClicked();
+        }
+    });
+    connect(this, &QTableWidget::cellDoubleClicked, this,
+            [this](int, int) { emit gridDoubleClicked(); });
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int) {
+        currentRow_ = 0;
+        emit gridClicked();
+    });
+    connect(horizontalHeader(), &QHeaderView::sectionDoubleClicked, this, [this](int) {
+        currentRow_ = 0;
+        emit gridDoubleClicked();
+    });
+}
+
+void StringGrid::setRows(int rows) {
+    setRowCount(rows < 1 ? 0 : rows - 1);
+}
+
+QString StringGrid::cell(int column, int row) const {
+    if (row == 0) {
+        const QTableWidgetItem* header = horizontalHeaderItem(column);
+        return header ? header->text() : QString();
+    }
+    const QTableWidgetItem* entry = item(row - 1, column);
+    return entry ? entry->text() : QString();
+}
+
+QTableWidgetItem* StringGrid::itemAt(int column, int row) {
+    if (column < 0 || column >= columnCount() || row < 0 || row >= rows()) {
+        return nullptr;
+    }
+    if (row == 0) {
+        if (!horizontalHeaderItem(column)) {
+            setHorizontalHeaderItem(column, new QTableWidgetItem);
+        }
+        return horizontalHeaderItem(column);
+    }
+    if (!item(row - 1, column)) {
+        auto* entry = new QTableWidgetItem;
+        applyBold(entry, column);
+        setItem(row - 1, column, entry);
+    }
+    return item(row - 1, column);
+}
+
+void StringGrid::applyBold(QTableWidgetItem* item, int column) const {
+    if (column < boldColumns_) {
+        QFont bold = font();
+        bold.setBold(true);
+        item->setFont(bold);
+    }
+}
+
+void StringGrid::setCell(int column, int row, const QString& text) {
+    if (QTableWidgetItem* entry = itemAt(column, row)) {
+        entry->setText(text);
+    }
+}
+
+void StringGrid::clearCells() {
+    for (int column = 0; column < columnCount(); ++column) {
+        if (QTableWidgetItem* header = horizontalHeaderItem(column)) {
+            header->setText(QString());
+        }
+    }
+    clearContents();
+}
+
+void StringGrid::setColWidth(int column, int width) {
+    setColumnHidden(column, width <= 0);
+    if (width > 0) {
+        setColumnWidth(column, width);
+    }
+}
+
+void StringGrid::removeDataRow(int row) {
+    if (row >= 1 && row < rows()) {
+        programmatic_ = true;
+        removeRow(row - 1);
+        programmatic_ = false;
+    }
+}
+
+void StringGrid::setCurrentGridRow(int row) {
+    programmatic_ = true;
+    if (row >= 1 && row < rows()) {
+        setCurrentCell(row - 1, 2 < columnCount() ? 2 : 0);
+    } else {
+        setCurrentCell(-1, -1);
+    }
+    currentRow_ = row;
+    programmatic_ = false;
+}
+
+void StringGrid::setBoldColumns(int count) {
+    boldColumns_ = count;
+    QFont bold = horizontalHeader()->font();
+    bold.setBold(true);
+    horizontalHeader()->setFont(bold);
+}
+
+} // namespace korvel
