@@ -1,22 +1,388 @@
 #include "usetup.h"
 
+#include "codepage.h"
+#include "glyphrender.h"
+#include "librarytext.h"
 #include "umain.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QValidator>
+
+#include <algorithm>
+#include <initializer_list>
 
 namespace korvel {
 
+namespace {
+
+constexpr int kClientWidth = 351;
+constexpr int kClientHeight = 199;
+constexpr QRect kPanelRect{4, 4, 342, 155};
+constexpr int kNameLength = 8;
+const QStringList kCodeRanges{QStringLiteral("0-127"), QStringLiteral("0-255")};
+
+/// Keeps only the characters the bitmap name key filter accepts, whether typed or pasted.
+class BitmapNameValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& pos) const override {
+        QString kept;
+        int keptBeforeCursor = 0;
+        int offset = 0;
+        for (const char32_t character : input.toUcs4()) {
+            const QString piece = QString::fromUcs4(&character, 1);
+            const bool accepted = TForm2::Edit2KeyPress(character);
+            if (accepted) {
+                kept += piece;
+            }
+            if (accepted && offset < pos) {
+                keptBeforeCursor += static_cast<int>(piece.size());
+            }
+            offset += static_cast<int>(piece.size());
+        }
+        if (kept != input) {
+            input = kept;
+            pos = keptBeforeCursor;
+        }
+        return Acceptable;
+    }
+};
+
+/// The number of codes a code range drop-down list stands for.
+[[nodiscard]] int codeCount(const QComboBox& range) {
+    return range.currentIndex() == 1 ? 256 : 128;
+}
+
+/// Enables or disables a control and gives it the matching background: white when enabled,
+/// the button face colour when not.
+void setControlEnabled(QWidget& control, bool enabled) {
+    control.setEnabled(enabled);
+    const QColor background =
+        enabled ? QColor(Qt::white) : QApplication::palette().color(QPalette::Button);
+    QPalette palette = control.palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Base, background);
+        if (qobject_cast<QComboBox*>(&control) != nullptr) {
+            palette.setColor(group, QPalette::Button, background);
+        }
+    }
+    control.setPalette(palette);
+}
+
+void setTextColour(QWidget& widget, const QColor& colour) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget.setPalette(palette);
+}
+
+QLabel* caption(const QString& text, QWidget* buddy, QWidget* parent, int x, int y) {
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    label->move(x, y);
+    return label;
+}
+
+QComboBox* codeRangeList(QWidget* parent, const QRect& place) {
+    auto* list = new QComboBox(parent);
+    list->addItems(kCodeRanges);
+    list->setCurrentIndex(0);
+    list->setGeometry(place);
+    return list;
+}
+
+QSpinBox* spinBox(QWidget* parent, int minimum, int maximum, int value, const QRect& place) {
+    auto* box = new QSpinBox(parent);
+    box->setRange(minimum, maximum);
+    box->setValue(value);
+    box->setGeometry(place);
+    return box;
+}
+
+/// The name with leading and trailing spaces and control characters removed.
+[[nodiscard]] QString withoutSurroundingBlanks(const QString& name) {
+    const auto blank = [](QChar c) { return c.unicode() <= u' '; };
+    qsizetype first = 0;
+    qsizetype last = name.size();
+    while (first < last && blank(name[first])) {
+        ++first;
+    }
+    while (last > first && blank(name[last - 1])) {
+        --last;
+    }
+    return name.mid(first, last - first);
+}
+
+} // namespace
+
 TForm2::TForm2(TForm1& main) : QDialog(&main), main_(main) {
-    fontpanel = new QWidget(this);
-    bitmapPanel = new QWidget(this);
-    Edit2 = new QLineEdit(bitmapPanel);
-    Button1 = new QPushButton(QStringLiteral("Add "), this);
-    Button2 = new QPushButton(QStringLiteral("Cancel"), this);
+    setFixedSize(kClientWidth, kClientHeight);
+    buildFontPanel();
+    buildBitmapPanel();
+    buildButtons();
+    connectHandlers();
+    FormCreate();
 }
 
 TForm2::~TForm2() = default;
 
-void TForm2::Button1Click() {}
+void TForm2::buildFontPanel() {
+    fontpanel = new QWidget(this);
+    fontpanel->setObjectName(QStringLiteral("fontpanel"));
+    fontpanel->setGeometry(kPanelRect);
+
+    RadioButton3 = new QRadioButton(QStringLiteral("System Font"), fontpanel);
+    RadioButton3->setGeometry(8, 2, 160, 18);
+    RadioButton3->setChecked(true);
+    ComboBox2 = codeRangeList(fontpanel, {26, 22, 64, 21});
+    caption(QStringLiteral("Id"), ComboBox2, fontpanel, 10, 25);
+    tFontName = new QComboBox(fontpanel);
+    tFontName->setGeometry(130, 22, 132, 21);
+    caption(QStringLiteral("Name"), tFontName, fontpanel, 98, 25);
+    tFontsize = spinBox(fontpanel, 1, 250, 7, {292, 22, 46, 21});
+    caption(QStringLiteral("Size"), tFontsize, fontpanel, 268, 25);
+
+    buildPreviewPanel();
+
+    RadioButton4 = new QRadioButton(QStringLiteral("User-Defined Font"), fontpanel);
+    RadioButton4->setGeometry(8, 101, 160, 18);
+    ComboBox1 = codeRangeList(fontpanel, {26, 122, 64, 21});
+    caption(QStringLiteral("Id"), ComboBox1, fontpanel, 10, 125);
+    SpinEdit1 = spinBox(fontpanel, 1, 1024, 5, {136, 122, 60, 21});
+    caption(QStringLiteral("Width"), SpinEdit1, fontpanel, 98, 125);
+    SpinEdit2 = spinBox(fontpanel, 1, 576, 9, {246, 122, 60, 21});
+    caption(QStringLiteral("Height"), SpinEdit2, fontpanel, 206, 125);
+}
+
+void TForm2::buildPreviewPanel() {
+    Panel1 = new QFrame(fontpanel);
+    Panel1->setGeometry(8, 47, 327, 49);
+    Panel1->setAutoFillBackground(true);
+    QPalette black = Panel1->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    Panel1->setPalette(black);
+
+    Edit1 = new QLineEdit(QStringLiteral("A"), Panel1);
+    Edit1->setFrame(false);
+    Edit1->setGeometry(6, 14, 60, 21);
+    Label_p = new QLabel(Panel1);
+    Label_p->setTextFormat(Qt::PlainText);
+    Label_p->move(74, 2);
+    setTextColour(*Label_p, Qt::white);
+    Label7 = new QLabel(Panel1);
+    Label7->move(256, 8);
+    setTextColour(*Label7, Qt::yellow);
+    Label8 = new QLabel(Panel1);
+    Label8->move(256, 26);
+    setTextColour(*Label8, Qt::yellow);
+}
+
+void TForm2::buildBitmapPanel() {
+    bitmapPanel = new QWidget(this);
+    bitmapPanel->setObjectName(QStringLiteral("bitmapPanel"));
+    bitmapPanel->setGeometry(kPanelRect);
+
+    Edit2 = new QLineEdit(bitmapPanel);
+    Edit2->setGeometry(70, 20, 120, 21);
+    Edit2->setMaxLength(kNameLength);
+    Edit2->setValidator(new BitmapNameValidator(Edit2));
+    caption(QStringLiteral("Name"), Edit2, bitmapPanel, 20, 23);
+    SpinEdit3 = spinBox(bitmapPanel, 4, 1024, 16, {70, 56, 80, 21});
+    caption(QStringLiteral("Width"), SpinEdit3, bitmapPanel, 20, 59);
+    SpinEdit4 = spinBox(bitmapPanel, 4, 512, 16, {70, 92, 80, 21});
+    caption(QStringLiteral("Height"), SpinEdit4, bitmapPanel, 20, 95);
+    for (QWidget* control : std::initializer_list<QWidget*>{Edit2, SpinEdit3, SpinEdit4}) {
+        setControlEnabled(*control, true);
+    }
+}
+
+void TForm2::buildButtons() {
+    auto* bevel = new QFrame(this);
+    bevel->setFrameShape(QFrame::HLine);
+    bevel->setFrameShadow(QFrame::Sunken);
+    bevel->setGeometry(4, 161, 343, 2);
+    Button1 = new QPushButton(QStringLiteral("Add "), this);
+    Button1->setGeometry(188, 168, 75, 25);
+    Button2 = new QPushButton(QStringLiteral("Cancel"), this);
+    Button2->setGeometry(270, 168, 75, 25);
+}
+
+void TForm2::connectHandlers() {
+    connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+    connect(RadioButton3, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked) {
+            RadioButton3Click();
+        }
+    });
+    connect(RadioButton4, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked) {
+            RadioButton4Click();
+        }
+    });
+    connect(tFontName, &QComboBox::currentIndexChanged, this, &TForm2::tFontNameChange);
+    connect(tFontsize, &QSpinBox::valueChanged, this, &TForm2::tFontsizeChange);
+    connect(Edit1, &QLineEdit::textChanged, this, &TForm2::Edit1Change);
+}
+
+void TForm2::FormCreate() {
+    getfont();
+    enableSystemFontGroup(true);
+    refreshPreview();
+}
+
+void TForm2::getfont() {
+    const QSignalBlocker quiet(tFontName);
+    QStringList families = QFontDatabase::families();
+    families.sort(Qt::CaseInsensitive);
+    for (const QString& family : families) {
+        if (!family.contains(u'@')) {
+            tFontName->addItem(family);
+        }
+    }
+    tFontName->setCurrentIndex(tFontName->findText(QStringLiteral("Microsoft Sans Serif")));
+    tFontsize->setValue(7);
+}
+
+void TForm2::refreshPreview() {
+    const QFont font = glyphFont(tFontName->currentText(), tFontsize->value());
+    const QFontMetrics metrics(font);
+    const QString sample = Edit1->text();
+    Label_p->setFont(font);
+    Label_p->setText(sample);
+    Label_p->resize(metrics.horizontalAdvance(sample), metrics.ascent() + metrics.descent());
+    Label7->setText(QStringLiteral("width:") + QString::number(Label_p->width()));
+    Label8->setText(QStringLiteral("heihgt:") + QString::number(Label_p->height()));
+    Label7->adjustSize();
+    Label8->adjustSize();
+}
+
+void TForm2::tFontNameChange() {
+    refreshPreview();
+}
+void TForm2::tFontsizeChange() {
+    refreshPreview();
+}
+void TForm2::Edit1Change() {
+    refreshPreview();
+}
+
+void TForm2::enableSystemFontGroup(bool systemFont) {
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{tFontName, tFontsize, Edit1, ComboBox2}) {
+        setControlEnabled(*control, systemFont);
+    }
+    for (QWidget* control : std::initializer_list<QWidget*>{ComboBox1, SpinEdit1, SpinEdit2}) {
+        setControlEnabled(*control, !systemFont);
+    }
+}
+
+void TForm2::RadioButton3Click() {
+    enableSystemFontGroup(true);
+}
+void TForm2::RadioButton4Click() {
+    enableSystemFontGroup(false);
+}
+
+bool TForm2::Edit2KeyPress(char32_t character) {
+    const auto byte = unicodeToCp1252(character);
+    return byte.has_value() && *byte <= 128;
+}
+
+void TForm2::Button1Click() {
+    if (fontpanel->isVisibleTo(this)) {
+        addFontLibrary();
+    } else {
+        addBitmap();
+    }
+}
+
+void TForm2::Button2Click() {
+    reject();
+}
+
+void TForm2::addFontLibrary() {
+    main_.setEditingMode(EditingMode::Font);
+    main_.setStatusPanelText(2, QStringLiteral("mode:font"));
+    main_.enableColourButtons(EditingMode::Font);
+    const bool systemFont = RadioButton3->isChecked();
+    const int count = codeCount(systemFont ? *ComboBox2 : *ComboBox1);
+    main_.AdvStringGrid2->setRows(count + 1);
+    main_.fontLibrary().count = count;
+    if (systemFont) {
+        renderSystemFont(count);
+    } else {
+        makeBlankFont(count);
+    }
+    accept();
+}
+
+void TForm2::renderSystemFont(int count) {
+    const GlyphRenderer renderer(tFontName->currentText(), tFontsize->value());
+    for (int code = 0; code < count; ++code) {
+        main_.fontLibrary().glyphs[static_cast<std::size_t>(code)] = renderer.render(code);
+        writeGlyphRow(code);
+    }
+}
+
+void TForm2::makeBlankFont(int count) {
+    const int width = SpinEdit1->value();
+    const int height = SpinEdit2->value();
+    for (int code = 0; code < count; ++code) {
+        main_.fontLibrary().glyphs[static_cast<std::size_t>(code)] =
+            GlyphRecord{code, width, height, Picture(width, height, PixelFormat::Indexed4)};
+        writeGlyphRow(code);
+    }
+}
+
+void TForm2::writeGlyphRow(int code) {
+    const GlyphRecord& glyph = main_.fontLibrary().glyphs[static_cast<std::size_t>(code)];
+    StringGrid& list = *main_.AdvStringGrid2;
+    const int row = code + 1;
+    list.setCell(1, row, QString::number(code));
+    list.setCell(2, row, QString::number(code));
+    list.setCell(3, row, QString::number(glyph.width));
+    list.setCell(4, row, QString::number(glyph.height));
+}
+
+void TForm2::addBitmap() {
+    const QString name = Edit2->text();
+    if (withoutSurroundingBlanks(name).isEmpty()) {
+        main_.prompter().showMessage(this, QStringLiteral("Please input your bitmap name!"));
+        return;
+    }
+    BitmapLibrary& library = main_.bitmapLibrary();
+    const std::string bytes = toLibraryText(name);
+    if (!library.index.empty() && library.index.find(bytes).has_value()) {
+        main_.prompter().showMessage(this, QStringLiteral("Please input exclusive bitmap name!"));
+        Edit2->clear();
+        return;
+    }
+    main_.setEditingMode(EditingMode::Bitmap);
+    main_.setStatusPanelText(2, QStringLiteral("mode:bitmap"));
+    main_.enableColourButtons(EditingMode::Bitmap);
+
+    StringGrid& list = *main_.AdvStringGrid2;
+    const int row = library.count() + 1;
+    // An empty library's row 1 already stands empty; the list never ends above the new row.
+    const int grown = library.count() > 0 ? list.rows() + 1 : list.rows();
+    list.setRows(std::max(grown, row + 1));
+    const int width = SpinEdit3->value();
+    const int height = SpinEdit4->value();
+    library.append({bytes, width, height, Picture(width, height, PixelFormat::Indexed4)});
+    list.setCell(2, row, fromLibraryText(bytes));
+    list.setCell(3, row, QString::number(width));
+    list.setCell(4, row, QString::number(height));
+    accept();
+}
 
 } // namespace korvel

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QComboBox;
+class QFrame;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
@@ -25,15 +26,59 @@ public:
 
     /// "Add ": makes the library or the entry of the visible face.
     void Button1Click();
+    /// "Cancel": closes the dialog without changing anything.
+    void Button2Click();
+    /// "System Font" chosen: its group becomes usable, the "User-Defined Font" group not.
+    void RadioButton3Click();
+    /// "User-Defined Font" chosen: the opposite of RadioButton3Click.
+    void RadioButton4Click();
+    // The font name, size and sample text all refresh the preview the same way.
+    void tFontNameChange();
+    void tFontsizeChange();
+    void Edit1Change();
+    /// Whether a character typed or pasted into the bitmap name is kept: only characters with a
+    /// Windows-1252 byte of at most 128.
+    [[nodiscard]] static bool Edit2KeyPress(char32_t character);
 
     // Controls the main window and tests reach by their designer names.
     QWidget* fontpanel = nullptr;
     QWidget* bitmapPanel = nullptr;
+    QRadioButton* RadioButton3 = nullptr;
+    QComboBox* ComboBox2 = nullptr;
+    QComboBox* tFontName = nullptr;
+    QSpinBox* tFontsize = nullptr;
+    QFrame* Panel1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QLabel* Label_p = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* Label8 = nullptr;
+    QRadioButton* RadioButton4 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QSpinBox* SpinEdit1 = nullptr;
+    QSpinBox* SpinEdit2 = nullptr;
     QLineEdit* Edit2 = nullptr;
+    QSpinBox* SpinEdit3 = nullptr;
+    QSpinBox* SpinEdit4 = nullptr;
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
 
 private:
+    void buildFontPanel();
+    void buildPreviewPanel();
+    void buildBitmapPanel();
+    void buildButtons();
+    void connectHandlers();
+    void FormCreate();
+    void getfont();
+    void refreshPreview();
+    void enableSystemFontGroup(bool systemFont);
+
+    void addFontLibrary();
+    void renderSystemFont(int count);
+    void makeBlankFont(int count);
+    void writeGlyphRow(int code);
+    void addBitmap();
+
     TForm1& main_;
 };
 
