@@ -61,14 +61,14 @@ QIcon colourIcon(Rgb colour) {
     return QIcon(square);
 }
 
-/// The form a character of the list's first column takes: control characters as their
-/// Unicode control pictures, so every row shows something.
+/// The form a character of the list's first column takes: control characters in caret
+/// notation (^@, ^A, ... ^?), so every row shows something in any font.
 QString visibleCharacter(int code) {
     if (code < 32) {
-        return QString(QChar(0x2400 + code));
+        return QStringLiteral("^") + QChar(0x40 + code);
     }
     if (code == 127) {
-        return QString(QChar(0x2421));
+        return QStringLiteral("^?");
     }
     return characterOfCode(code);
 }

@@ -1,6 +1,7 @@
 #include "stringgrid.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 
 namespace korvel {
 
@@ -15,26 +16,12 @@ StringGrid::StringGrid(QWidget* parent) : QTableWidget(parent) {
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setMinimumSectionSize(1);
     horizontalHeader()->setSectionsClickable(true);
 
-    connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int, int previous, int) {
-        currentRow_ = row < 0 ? -1 : row + 1;
-        if (!programmatic_ && row != previous && row >= 0) {
-            emit gridClicked();
-        }
-    });
-    connect(this, &QTableWidget::cellPressed, this, [this](int row, int) {
-        // A press on the row that is already current changes nothing above, but is a click.
-        if (row + 1 == currentRow_ && currentIndex().row() == row) {
-            pressedCurrent_ = true;
-        }
-    });
-    connect(this, &QTableWidget::cellClicked, this, [this](int, int) {
-        if (pressedCurrent_) {
-            pressedCurrent_ = false;
-            emit gridClicked();
-        }
-    });
+    connect(this, &QTableWidget::currentCellChanged, this,
+            [this](int row, int, int, int) { currentRow_ = row < 0 ? -1 : row + 1; });
+    connect(this, &QTableWidget::cellClicked, this, [this](int, int) { emit gridClicked(); });
     connect(this, &QTableWidget::cellDoubleClicked, this,
             [this](int, int) { emit gridDoubleClicked(); });
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int) {
@@ -45,6 +32,14 @@ StringGrid::StringGrid(QWidget* parent) : QTableWidget(parent) {
         currentRow_ = 0;
         emit gridDoubleClicked();
     });
+}
+
+void StringGrid::keyPressEvent(QKeyEvent* event) {
+    const int before = currentRow_;
+    QTableWidget::keyPressEvent(event);
+    if (currentRow_ != before) {
+        emit gridClicked();
+    }
 }
 
 void StringGrid::setRows(int rows) {

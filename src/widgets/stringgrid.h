@@ -43,6 +43,9 @@ signals:
     /// The user double-clicked a cell or the header.
     void gridDoubleClicked();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     QTableWidgetItem* itemAt(int column, int row);
     void applyBold(QTableWidgetItem* item, int column) const;
@@ -50,7 +53,6 @@ private:
     int currentRow_ = -1;
     int boldColumns_ = 0;
     bool programmatic_ = false;
-    bool pressedCurrent_ = false;
 };
 
 } // namespace korvel
