@@ -107,6 +107,11 @@ Status writeFileAtomic(const std::string& path, std::span<const std::uint8_t> by
     if (exists && S_ISDIR(target.st_mode)) {
         return systemError("Cannot create file", path, EISDIR);
     }
+    // Renaming over a file needs only the folder's permission; a file the user may not write
+    // must stay protected as it would be against an ordinary overwrite.
+    if (exists && ::access(path.c_str(), W_OK) != 0) {
+        return systemError("Cannot create file", path, errno);
+    }
     std::string temporary = folderOf(path) + "/.korvel-XXXXXX";
     Descriptor file(::mkstemp(temporary.data()));
     if (file.get() < 0) {
