@@ -1,21 +1,298 @@
 #include "umodify.h"
 
+#include "bmp.h"
 #include "cellcanvas.h"
+#include "fileio.h"
 #include "umain.h"
 
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QShowEvent>
 #include <QSpinBox>
+
+#include <climits>
 
 namespace korvel {
 
+namespace {
+
+const QString kOpenFilter = QStringLiteral("bmp file|*.bmp");
+const QString kSaveFilter = QStringLiteral("BMP File|*.bmp");
+const QString kSaveSuffix = QStringLiteral("bmp");
+const QString kModifyCaption = QStringLiteral("Modify Hint");
+const QString kModifyFontText = QStringLiteral("Do You Want to Modify Selected Font?");
+const QString kModifyBitmapText = QStringLiteral("Do You Want to Modify Selected Bitmwp?");
+
+constexpr int kClientWidth = 360;
+constexpr int kClientHeight = 284;
+constexpr int kMaxSide = 250;
+
+/// A number box in which text that is not a number counts as 0 once editing ends.
+class NumberBox : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+
+protected:
+    void fixup(QString& input) const override {
+        bool isNumber = false;
+        (void)input.trimmed().toInt(&isNumber);
+        if (!isNumber) {
+            input = QStringLiteral("0");
+        }
+    }
+};
+
+QLabel* labelAt(QWidget* parent, const QString& text, int x, int y) {
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(x, y, 40, 21);
+    return label;
+}
+
+QPushButton* buttonAt(QWidget* parent, const QString& text, const QRect& geometry) {
+    auto* button = new QPushButton(text, parent);
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
 TForm3::TForm3(TForm1& main) : QDialog(&main), main_(main) {
-    SpinEdit3 = new QSpinBox(this);
-    Edit1 = new QLineEdit(this);
-    SpinEdit1 = new QSpinBox(this);
-    SpinEdit2 = new QSpinBox(this);
-    Image1 = new CellCanvas(this);
+    setObjectName(QStringLiteral("Form3"));
+    setFixedSize(kClientWidth, kClientHeight);
+    buildControls();
+    connectHandlers();
+    FormCreate();
 }
 
 TForm3::~TForm3() = default;
+
+void TForm3::buildControls() {
+    ScrollBox1 = new QScrollArea(this);
+    ScrollBox1->setGeometry(8, 8, 248, 239);
+    ScrollBox1->setWidgetResizable(false);
+    Image1 = new CellCanvas();
+    ScrollBox1->setWidget(Image1); // the scroll box becomes its owner
+    Image1->hide();
+
+    constexpr int labelX = 264;
+    constexpr int boxX = 304;
+    constexpr int boxWidth = 48;
+    labelAt(this, QStringLiteral("Sel ID:"), labelX, 8);
+    SpinEdit3 = new QSpinBox(this);
+    SpinEdit3->setRange(INT_MIN, INT_MAX);
+    SpinEdit3->setReadOnly(true);
+    SpinEdit3->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    SpinEdit3->setGeometry(boxX, 8, boxWidth, 21);
+
+    labelAt(this, QStringLiteral("Name:"), labelX, 36);
+    Edit1 = new QLineEdit(this);
+    Edit1->setReadOnly(true);
+    Edit1->setGeometry(boxX, 36, boxWidth, 21);
+
+    labelAt(this, QStringLiteral("Width:"), labelX, 64);
+    SpinEdit1 = new NumberBox(this);
+    SpinEdit1->setGeometry(boxX, 64, boxWidth, 21);
+
+    labelAt(this, QStringLiteral("Height:"), labelX, 92);
+    SpinEdit2 = new NumberBox(this);
+    SpinEdit2->setGeometry(boxX, 92, boxWidth, 21);
+    for (QSpinBox* box : {SpinEdit1, SpinEdit2}) {
+        box->setRange(0, kMaxSide);
+        box->setSingleStep(1);
+    }
+
+    Button3 = buttonAt(this, QStringLiteral("BMP File Import"), {labelX, 124, 88, 25});
+    Button6 = buttonAt(this, QStringLiteral("BMP File Export"), {labelX, 154, 88, 25});
+    Button4 = buttonAt(this, QStringLiteral("Clear"), {labelX, 184, 88, 25});
+    Button5 = buttonAt(this, QStringLiteral("Reset"), {labelX, 214, 88, 25});
+    Button1 = buttonAt(this, QStringLiteral("Modify"), {196, 253, 75, 25});
+    Button2 = buttonAt(this, QStringLiteral("Cancel"), {277, 253, 75, 25});
+}
+
+void TForm3::connectHandlers() {
+    connect(SpinEdit1, &QSpinBox::valueChanged, this, &TForm3::SpinEdit1Change);
+    connect(SpinEdit2, &QSpinBox::valueChanged, this, &TForm3::SpinEdit2Change);
+    connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm3::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &TForm3::Button4Click);
+    connect(Button5, &QPushButton::clicked, this, &TForm3::Button5Click);
+    connect(Button6, &QPushButton::clicked, this, &TForm3::Button6Click);
+}
+
+void TForm3::FormCreate() {
+    pending_ = Picture();
+    replaced = false;
+}
+
+void TForm3::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        FormShow();
+    }
+}
+
+void TForm3::FormShow() {
+    const auto entry = selectedEntry();
+    if (entry) {
+        makegrid(entry->width, entry->height);
+    } else {
+        makegrid(SpinEdit1->value(), SpinEdit2->value());
+    }
+}
+
+bool TForm3::fontMode() const {
+    return main_.editingMode() == EditingMode::Font;
+}
+
+std::optional<TForm3::EntryFields> TForm3::selectedEntry() const {
+    if (selectedIndex < 0) {
+        return std::nullopt;
+    }
+    const auto index = static_cast<std::size_t>(selectedIndex);
+    if (main_.editingMode() == EditingMode::Font && selectedIndex < kGlyphSlots) {
+        GlyphRecord& glyph = main_.fontLibrary().glyphs[index];
+        return EntryFields{glyph.width, glyph.height, glyph.picture};
+    }
+    if (main_.editingMode() == EditingMode::Bitmap &&
+        selectedIndex < main_.bitmapLibrary().count()) {
+        bitmapInfoList& entry = main_.bitmapLibrary().entries[index];
+        return EntryFields{entry.width, entry.height, entry.picture};
+    }
+    return std::nullopt;
+}
+
+bool TForm3::selectedRowExists() const {
+    return selectedIndex >= 0 && selectedIndex + 1 < main_.AdvStringGrid2->rows();
+}
+
+void TForm3::makegrid(int width, int height) {
+    if (!replaced) {
+        pending_ = Picture(width, height);
+        const auto entry = selectedEntry();
+        if (entry && entry->picture) {
+            pending_.draw(*entry->picture);
+        }
+    }
+    // A picture without pixels has no cells to show.
+    if (pending_.isEmpty() || width <= 0 || height <= 0) {
+        Image1->hide();
+        return;
+    }
+    Image1->showPicture(pending_, main_.zoomSize(), CellColourRule::Display);
+    Image1->show();
+}
+
+void TForm3::SpinEdit1Change(int value) {
+    if (value == 0) {
+        Image1->hide();
+        return;
+    }
+    pending_.resize(value, pending_.height());
+    if (isVisible()) {
+        makegrid(SpinEdit1->value(), SpinEdit2->value());
+    }
+}
+
+void TForm3::SpinEdit2Change(int value) {
+    if (value == 0) {
+        Image1->hide();
+        return;
+    }
+    pending_.resize(pending_.width(), value);
+    if (isVisible()) {
+        makegrid(SpinEdit1->value(), SpinEdit2->value());
+    }
+}
+
+void TForm3::Button4Click() {
+    replaced = true;
+    pending_ = Picture(SpinEdit1->value(), SpinEdit2->value());
+    makegrid(SpinEdit1->value(), SpinEdit2->value());
+}
+
+void TForm3::Button5Click() {
+    replaced = false;
+    SpinEdit1->setValue(startingWidth);
+    SpinEdit2->setValue(startingHeight);
+    makegrid(startingWidth, startingHeight);
+}
+
+void TForm3::Button3Click() {
+    const auto fileName = main_.prompter().askOpenFile(this, kOpenFilter);
+    if (!fileName) {
+        return;
+    }
+    replaced = true;
+    const auto bytes = readWholeFile(fileName->toStdString());
+    if (!bytes) {
+        main_.prompter().showError(this, QString::fromStdString(bytes.error().message));
+        return;
+    }
+    const auto imported = decodeBmp(bytes.value());
+    if (!imported) {
+        main_.prompter().showError(
+            this, QStringLiteral("Cannot import \"%1\": %2.")
+                      .arg(*fileName, QString::fromStdString(imported.error().message)));
+        return;
+    }
+    pending_ = imported.value().scaled(SpinEdit1->value(), SpinEdit2->value());
+    makegrid(SpinEdit1->value(), SpinEdit2->value());
+}
+
+void TForm3::Button6Click() {
+    auto fileName = main_.prompter().askSaveFile(this, kSaveFilter, kSaveSuffix);
+    if (!fileName) {
+        return;
+    }
+    if (QFileInfo(*fileName).suffix().isEmpty()) {
+        *fileName += QStringLiteral(".bmp");
+    }
+    const Status written = writeFileAtomic(fileName->toStdString(), encodeBmp24(pending_));
+    if (!written) {
+        main_.prompter().showError(this, QString::fromStdString(written.error().message));
+    }
+}
+
+void TForm3::Button1Click() {
+    const auto entry = selectedEntry();
+    if (!entry || !selectedRowExists()) {
+        reject(); // the row no longer stands for an entry: nothing to write into
+        return;
+    }
+    if (!main_.prompter().askOkCancel(this, kModifyCaption,
+                                      fontMode() ? kModifyFontText : kModifyBitmapText,
+                                      PromptIcon::Information)) {
+        return;
+    }
+    writeListRow();
+    writeEntry(*entry);
+    main_.AdvStringGrid2Click();
+    accept();
+}
+
+void TForm3::writeListRow() {
+    StringGrid& grid = *main_.AdvStringGrid2;
+    const int row = selectedIndex + 1;
+    grid.setCell(2, row, fontMode() ? QString::number(selectedIndex) : Edit1->text());
+    grid.setCell(3, row, QString::number(SpinEdit1->value()));
+    grid.setCell(4, row, QString::number(SpinEdit2->value()));
+}
+
+void TForm3::writeEntry(EntryFields entry) {
+    entry.width = SpinEdit1->value();
+    entry.height = SpinEdit2->value();
+    Picture stored(entry.width, entry.height);
+    stored.draw(pending_);
+    entry.picture = std::move(stored);
+}
+
+void TForm3::Button2Click() {
+    reject();
+}
 
 } // namespace korvel

@@ -4,9 +4,13 @@
 
 #include <QDialog>
 
+#include <cstdint>
+#include <optional>
+
 class QLineEdit;
 class QPushButton;
 class QScrollArea;
+class QShowEvent;
 class QSpinBox;
 
 namespace korvel {
@@ -30,15 +34,57 @@ public:
     int startingHeight = 0;
     bool replaced = false;
 
+    /// The picture being prepared, in full colour; Modify and export write it.
+    [[nodiscard]] const Picture& pendingPicture() const { return pending_; }
+
+    /// Rebuilds the pending picture from the entry (unless replaced) and the enlarged view.
+    void makegrid(int width, int height);
+    void SpinEdit1Change(int value);
+    void SpinEdit2Change(int value);
+    void Button1Click(); // Modify
+    void Button2Click(); // Cancel
+    void Button3Click(); // BMP File Import
+    void Button4Click(); // Clear
+    void Button5Click(); // Reset
+    void Button6Click(); // BMP File Export
+
     // Controls the main window and tests reach by their designer names.
     QSpinBox* SpinEdit3 = nullptr;
     QLineEdit* Edit1 = nullptr;
     QSpinBox* SpinEdit1 = nullptr;
     QSpinBox* SpinEdit2 = nullptr;
+    QScrollArea* ScrollBox1 = nullptr;
     CellCanvas* Image1 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button3 = nullptr;
+    QPushButton* Button4 = nullptr;
+    QPushButton* Button5 = nullptr;
+    QPushButton* Button6 = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
+    /// The size and picture fields of the entry at the selected index, in the current mode.
+    struct EntryFields {
+        std::int32_t& width;
+        std::int32_t& height;
+        std::optional<Picture>& picture;
+    };
+
+    void FormCreate();
+    void FormShow();
+    void buildControls();
+    void connectHandlers();
+    [[nodiscard]] bool fontMode() const;
+    [[nodiscard]] std::optional<EntryFields> selectedEntry() const;
+    [[nodiscard]] bool selectedRowExists() const;
+    void writeListRow();
+    void writeEntry(EntryFields entry);
+
     TForm1& main_;
+    Picture pending_;
 };
 
 } // namespace korvel
