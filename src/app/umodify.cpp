@@ -47,7 +47,7 @@ protected:
 
 QLabel* labelAt(QWidget* parent, const QString& text, int x, int y) {
     auto* label = new QLabel(text, parent);
-    label->setGeometry(x, y, 40, 21);
+    label->setGeometry(x, y, 42, 21);
     return label;
 }
 
@@ -62,6 +62,7 @@ QPushButton* buttonAt(QWidget* parent, const QString& text, const QRect& geometr
 
 TForm3::TForm3(TForm1& main) : QDialog(&main), main_(main) {
     setObjectName(QStringLiteral("Form3"));
+    setFont(main.font()); // the same small type as the main window
     setFixedSize(kClientWidth, kClientHeight);
     buildControls();
     connectHandlers();
@@ -72,15 +73,15 @@ TForm3::~TForm3() = default;
 
 void TForm3::buildControls() {
     ScrollBox1 = new QScrollArea(this);
-    ScrollBox1->setGeometry(8, 8, 248, 239);
+    ScrollBox1->setGeometry(4, 8, 248, 239);
     ScrollBox1->setWidgetResizable(false);
     Image1 = new CellCanvas();
     ScrollBox1->setWidget(Image1); // the scroll box becomes its owner
     Image1->hide();
 
-    constexpr int labelX = 264;
-    constexpr int boxX = 304;
-    constexpr int boxWidth = 48;
+    constexpr int labelX = 258;
+    constexpr int boxX = 300;
+    constexpr int boxWidth = 56;
     labelAt(this, QStringLiteral("Sel ID:"), labelX, 8);
     SpinEdit3 = new QSpinBox(this);
     SpinEdit3->setRange(INT_MIN, INT_MAX);
@@ -105,12 +106,12 @@ void TForm3::buildControls() {
         box->setSingleStep(1);
     }
 
-    Button3 = buttonAt(this, QStringLiteral("BMP File Import"), {labelX, 124, 88, 25});
-    Button6 = buttonAt(this, QStringLiteral("BMP File Export"), {labelX, 154, 88, 25});
-    Button4 = buttonAt(this, QStringLiteral("Clear"), {labelX, 184, 88, 25});
-    Button5 = buttonAt(this, QStringLiteral("Reset"), {labelX, 214, 88, 25});
-    Button1 = buttonAt(this, QStringLiteral("Modify"), {196, 253, 75, 25});
-    Button2 = buttonAt(this, QStringLiteral("Cancel"), {277, 253, 75, 25});
+    Button3 = buttonAt(this, QStringLiteral("BMP File Import"), {labelX, 124, 98, 25});
+    Button6 = buttonAt(this, QStringLiteral("BMP File Export"), {labelX, 154, 98, 25});
+    Button4 = buttonAt(this, QStringLiteral("Clear"), {labelX, 184, 98, 25});
+    Button5 = buttonAt(this, QStringLiteral("Reset"), {labelX, 214, 98, 25});
+    Button1 = buttonAt(this, QStringLiteral("Modify"), {200, 253, 75, 25});
+    Button2 = buttonAt(this, QStringLiteral("Cancel"), {281, 253, 75, 25});
 }
 
 void TForm3::connectHandlers() {
