@@ -321,8 +321,10 @@ QImage TForm4::cellPicture(int column, int row) const {
 }
 
 QRect TForm4::cellPictureRect(int column, int row) const {
-    const QRect cell(0, 0, AdvStringGrid1->columnWidth(column - 1),
-                     AdvStringGrid1->rowHeight(row - 1));
+    // The grid paints a cell without its grid line on the right and bottom.
+    const int gridLine = AdvStringGrid1->showGrid() ? 1 : 0;
+    const QRect cell(0, 0, AdvStringGrid1->columnWidth(column - 1) - gridLine,
+                     AdvStringGrid1->rowHeight(row - 1) - gridLine);
     return cellParts(cell, cellPicture(column, row).size(), QFontMetrics(AdvStringGrid1->font()))
         .picture;
 }
