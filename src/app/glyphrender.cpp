@@ -2,6 +2,7 @@
 
 #include "librarytext.h"
 
+#include <QGlyphRun>
 #include <QImage>
 #include <QPainter>
 
@@ -48,14 +49,21 @@ QFont glyphFont(const QString& family, int points) {
 }
 
 GlyphRenderer::GlyphRenderer(const QString& family, int points)
-    : font_(glyphFont(family, points)), metrics_(font_) {}
+    : font_(QRawFont::fromFont(glyphFont(family, points))) {}
 
 int GlyphRenderer::cellHeight() const {
-    return metrics_.ascent() + metrics_.descent();
+    return qRound(font_.ascent()) + qRound(font_.descent());
+}
+
+quint32 GlyphRenderer::glyphOf(int code) const {
+    const QList<quint32> glyphs = font_.glyphIndexesForString(characterOfCode(code));
+    // A character the font lacks maps to glyph 0, the font's "missing character" box.
+    return glyphs.isEmpty() ? 0 : glyphs.front();
 }
 
 int GlyphRenderer::advance(int code) const {
-    return std::max(0, metrics_.horizontalAdvance(characterOfCode(code)));
+    const QList<QPointF> advances = font_.advancesForGlyphIndexes({glyphOf(code)});
+    return advances.isEmpty() ? 0 : std::max(0, qRound(advances.front().x()));
 }
 
 GlyphRecord GlyphRenderer::render(int code) const {
@@ -70,9 +78,12 @@ GlyphRecord GlyphRenderer::render(int code) const {
         QPainter painter(&drawn);
         painter.setRenderHint(QPainter::Antialiasing, false);
         painter.setRenderHint(QPainter::TextAntialiasing, false);
-        painter.setFont(font_);
         painter.setPen(QColor(255, 0, 0));
-        painter.drawText(0, metrics_.ascent(), characterOfCode(code));
+        QGlyphRun run;
+        run.setRawFont(font_);
+        run.setGlyphIndexes({glyphOf(code)});
+        run.setPositions({QPointF(0, qRound(font_.ascent()))});
+        painter.drawGlyphRun(QPointF(0, 0), run);
         painter.end();
         threshold(drawn, picture);
     }

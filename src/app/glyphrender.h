@@ -8,7 +8,7 @@
 #include "fontlibrary.h"
 
 #include <QFont>
-#include <QFontMetrics>
+#include <QRawFont>
 #include <QString>
 
 namespace korvel {
@@ -21,8 +21,10 @@ namespace korvel {
 /// is handed to Qt as it is, which then picks its default font.
 [[nodiscard]] QFont glyphFont(const QString& family, int points);
 
-/// Measures and draws character codes 0..255 (Windows-1252) in one font; build it once for a
-/// whole library, since setting up the font is the costly part.
+/// Measures and draws character codes 0..255 (Windows-1252) in one font, each as the font's own
+/// glyph for the character (a tab or a control code is not laid out as text, and a character the
+/// font lacks shows its missing-character box); build it once for a whole library, since setting
+/// up the font is the costly part.
 class GlyphRenderer {
 public:
     GlyphRenderer(const QString& family, int points);
@@ -36,8 +38,9 @@ public:
     [[nodiscard]] GlyphRecord render(int code) const;
 
 private:
-    QFont font_;
-    QFontMetrics metrics_;
+    [[nodiscard]] quint32 glyphOf(int code) const;
+
+    QRawFont font_;
 };
 
 } // namespace korvel
