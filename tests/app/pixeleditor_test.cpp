@@ -132,10 +132,10 @@ TEST_F(PixelEditorTest, PressAndReleaseOverDifferentCellsPaintsOnlyTheSecond) {
     QTest::mouseMove(canvasWidget, QPoint(19, 11));
     QTest::mouseRelease(canvasWidget, Qt::LeftButton, {}, QPoint(19, 11));
     EXPECT_EQ(pictureToText(*window->bitmapLibrary().entries[0].picture),
-              (std::vector<std::string>{"...", "..R"}));
+              (std::vector<std::string>{"...", "..#"}));
     QTest::mouseClick(canvasWidget, Qt::RightButton, {}, QPoint(3, 3));
     EXPECT_EQ(pictureToText(*window->bitmapLibrary().entries[0].picture),
-              (std::vector<std::string>{"R..", "..R"}))
+              (std::vector<std::string>{"...", "..#"}))
         << "any button paints";
 }
 
