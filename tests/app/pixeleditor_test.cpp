@@ -135,7 +135,7 @@ TEST_F(PixelEditorTest, PressAndReleaseOverDifferentCellsPaintsOnlyTheSecond) {
               (std::vector<std::string>{"...", "..#"}));
     QTest::mouseClick(canvasWidget, Qt::RightButton, {}, QPoint(3, 3));
     EXPECT_EQ(pictureToText(*window->bitmapLibrary().entries[0].picture),
-              (std::vector<std::string>{"...", "..#"}))
+              (std::vector<std::string>{"#..", "..#"}))
         << "any button paints";
 }
 
