@@ -2,6 +2,7 @@
 
 #include "codepage.h"
 #include "glyphrender.h"
+#include "libraryfactory.h"
 #include "librarytext.h"
 #include "umain.h"
 
@@ -27,7 +28,6 @@ namespace {
 constexpr int kClientWidth = 351;
 constexpr int kClientHeight = 199;
 constexpr QRect kPanelRect{4, 4, 342, 155};
-constexpr int kNameLength = 8;
 const QStringList kCodeRanges{QStringLiteral("0-127"), QStringLiteral("0-255")};
 
 /// Keeps only the characters the bitmap name key filter accepts, whether typed or pasted.
@@ -108,20 +108,6 @@ QSpinBox* spinBox(QWidget* parent, int minimum, int maximum, int value, const QR
     return box;
 }
 
-/// The name with leading and trailing spaces and control characters removed.
-[[nodiscard]] QString withoutSurroundingBlanks(const QString& name) {
-    const auto blank = [](QChar c) { return c.unicode() <= u' '; };
-    qsizetype first = 0;
-    qsizetype last = name.size();
-    while (first < last && blank(name[first])) {
-        ++first;
-    }
-    while (last > first && blank(name[last - 1])) {
-        --last;
-    }
-    return name.mid(first, last - first);
-}
-
 } // namespace
 
 TForm2::TForm2(TForm1& main) : QDialog(&main), main_(main) {
@@ -193,7 +179,7 @@ void TForm2::buildBitmapPanel() {
 
     Edit2 = new QLineEdit(bitmapPanel);
     Edit2->setGeometry(70, 20, 120, 21);
-    Edit2->setMaxLength(kNameLength);
+    Edit2->setMaxLength(kBitmapNameLength);
     Edit2->setValidator(new BitmapNameValidator(Edit2));
     caption(QStringLiteral("Name"), Edit2, bitmapPanel, 20, 23);
     SpinEdit3 = spinBox(bitmapPanel, 4, 1024, 16, {70, 56, 80, 21});
@@ -317,31 +303,24 @@ void TForm2::addFontLibrary() {
     const bool systemFont = RadioButton3->isChecked();
     const int count = codeCount(systemFont ? *ComboBox2 : *ComboBox1);
     main_.AdvStringGrid2->setRows(count + 1);
-    main_.fontLibrary().count = count;
     if (systemFont) {
         renderSystemFont(count);
     } else {
         makeBlankFont(count);
     }
+    for (int code = 0; code < count; ++code) {
+        writeGlyphRow(code);
+    }
     accept();
 }
 
 void TForm2::renderSystemFont(int count) {
-    const GlyphRenderer renderer(tFontName->currentText(), tFontsize->value());
-    for (int code = 0; code < count; ++code) {
-        main_.fontLibrary().glyphs[static_cast<std::size_t>(code)] = renderer.render(code);
-        writeGlyphRow(code);
-    }
+    korvel::renderSystemFont(main_.fontLibrary(), tFontName->currentText(), tFontsize->value(),
+                             count);
 }
 
 void TForm2::makeBlankFont(int count) {
-    const int width = SpinEdit1->value();
-    const int height = SpinEdit2->value();
-    for (int code = 0; code < count; ++code) {
-        main_.fontLibrary().glyphs[static_cast<std::size_t>(code)] =
-            GlyphRecord{code, width, height, Picture(width, height, PixelFormat::Indexed4)};
-        writeGlyphRow(code);
-    }
+    korvel::makeBlankFont(main_.fontLibrary(), SpinEdit1->value(), SpinEdit2->value(), count);
 }
 
 void TForm2::writeGlyphRow(int code) {
@@ -356,17 +335,16 @@ void TForm2::writeGlyphRow(int code) {
 
 void TForm2::addBitmap() {
     const QString name = Edit2->text();
-    if (withoutSurroundingBlanks(name).isEmpty()) {
-        main_.prompter().showMessage(this, QStringLiteral("Please input your bitmap name!"));
-        return;
-    }
     BitmapLibrary& library = main_.bitmapLibrary();
-    const std::string bytes = toLibraryText(name);
-    if (!library.index.empty() && library.index.find(bytes).has_value()) {
-        main_.prompter().showMessage(this, QStringLiteral("Please input exclusive bitmap name!"));
-        Edit2->clear();
+    const BitmapNameFault fault = checkBitmapName(name, library.index);
+    if (fault != BitmapNameFault::None) {
+        main_.prompter().showMessage(this, bitmapNameMessage(fault));
+        if (fault == BitmapNameFault::Duplicate) {
+            Edit2->clear();
+        }
         return;
     }
+    const std::string bytes = toLibraryText(name);
     main_.setEditingMode(EditingMode::Bitmap);
     main_.setStatusPanelText(2, QStringLiteral("mode:bitmap"));
     main_.enableColourButtons(EditingMode::Bitmap);

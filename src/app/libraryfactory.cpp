@@ -1,0 +1,88 @@
+#include "libraryfactory.h"
+
+#include "codepage.h"
+#include "glyphrender.h"
+#include "librarytext.h"
+
+#include <cstddef>
+
+namespace korvel {
+
+namespace {
+
+/// The name with leading and trailing spaces and control characters removed.
+[[nodiscard]] QString withoutSurroundingBlanks(const QString& name) {
+    const auto blank = [](QChar c) { return c.unicode() <= u' '; };
+    qsizetype first = 0;
+    qsizetype last = name.size();
+    while (first < last && blank(name[first])) {
+        ++first;
+    }
+    while (last > first && blank(name[last - 1])) {
+        --last;
+    }
+    return name.mid(first, last - first);
+}
+
+/// Whether every character has a Windows-1252 byte and there are at most 8 of them.
+[[nodiscard]] bool fitsLibraryName(const QString& name) {
+    const QList<uint> characters = name.toUcs4();
+    if (characters.size() > kBitmapNameLength) {
+        return false;
+    }
+    for (const uint character : characters) {
+        const auto byte = unicodeToCp1252(static_cast<char32_t>(character));
+        // A 0 byte would end the name in a .bcm directory record.
+        if (!byte.has_value() || *byte == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+void renderSystemFont(FontLibrary& library, const QString& family, int points, int count) {
+    const GlyphRenderer renderer(family, points);
+    library.count = count;
+    for (int code = 0; code < count; ++code) {
+        library.glyphs[static_cast<std::size_t>(code)] = renderer.render(code);
+    }
+}
+
+void makeBlankFont(FontLibrary& library, int width, int height, int count) {
+    library.count = count;
+    for (int code = 0; code < count; ++code) {
+        library.glyphs[static_cast<std::size_t>(code)] =
+            GlyphRecord{code, width, height, Picture(width, height, PixelFormat::Indexed4)};
+    }
+}
+
+BitmapNameFault checkBitmapName(const QString& name, const NameIndex& index) {
+    if (withoutSurroundingBlanks(name).isEmpty()) {
+        return BitmapNameFault::Empty;
+    }
+    if (!index.empty() && index.find(toLibraryText(name)).has_value()) {
+        return BitmapNameFault::Duplicate;
+    }
+    if (!fitsLibraryName(name)) {
+        return BitmapNameFault::Unfit;
+    }
+    return BitmapNameFault::None;
+}
+
+QString bitmapNameMessage(BitmapNameFault fault) {
+    switch (fault) {
+    case BitmapNameFault::Empty:
+        return QStringLiteral("Please input your bitmap name!");
+    case BitmapNameFault::Duplicate:
+        return QStringLiteral("Please input exclusive bitmap name!");
+    case BitmapNameFault::Unfit:
+        return QStringLiteral("A bitmap name is at most 8 Windows-1252 characters.");
+    case BitmapNameFault::None:
+        break;
+    }
+    return {};
+}
+
+} // namespace korvel

@@ -1,0 +1,42 @@
+#pragma once
+
+// What the setup dialog makes, as plain functions the editor and the command-line tool share:
+// a new font library (rendered in a system font or blank) and the check of a new bitmap name.
+
+#include "bitmaplibrary.h"
+#include "fontlibrary.h"
+
+#include <QString>
+
+namespace korvel {
+
+/// The number of codes a font library holds: "0-127" or "0-255".
+inline constexpr int kSmallCodeRange = 128;
+inline constexpr int kFullCodeRange = 256;
+
+/// Fills slots 0..count-1 with the codes rendered in family at points (the "System Font" face)
+/// and sets the glyph count; slots from count up keep what they held. Needs a QGuiApplication.
+void renderSystemFont(FontLibrary& library, const QString& family, int points, int count);
+
+/// Fills slots 0..count-1 with blank 16-colour glyphs of width x height (the "User-Defined Font"
+/// face) and sets the glyph count; slots from count up keep what they held.
+void makeBlankFont(FontLibrary& library, int width, int height, int count);
+
+/// Why a new bitmap name is refused, in the order the checks are made.
+enum class BitmapNameFault {
+    None,      ///< the name can be used
+    Empty,     ///< nothing but spaces and control characters
+    Duplicate, ///< an entry already has it, in any letter case
+    Unfit,     ///< longer than 8 Windows-1252 characters, or a character that code page lacks
+};
+
+/// Checks a new bitmap name as typed against the library's name index.
+[[nodiscard]] BitmapNameFault checkBitmapName(const QString& name, const NameIndex& index);
+
+/// The message shown for a refused name (empty for BitmapNameFault::None).
+[[nodiscard]] QString bitmapNameMessage(BitmapNameFault fault);
+
+/// The longest bitmap name, in Windows-1252 characters.
+inline constexpr int kBitmapNameLength = 8;
+
+} // namespace korvel
