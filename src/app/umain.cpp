@@ -9,7 +9,6 @@
 #include "usetup.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -622,8 +621,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
     if (prompter_->askOkCancel(this, QStringLiteral("Operation Hint"),
                                QStringLiteral("Are You Sure to Exit This Application?"),
                                PromptIcon::None)) {
+        // Closing the last visible window ends the message loop, and with it the program.
         event->accept();
-        QApplication::quit();
     } else {
         event->ignore();
     }

@@ -12,6 +12,7 @@ StringGrid::StringGrid(QWidget* parent) : QTableWidget(parent) {
     setAlternatingRowColors(true);
     setShowGrid(true);
     setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
