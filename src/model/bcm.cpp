@@ -132,13 +132,14 @@ Result<std::vector<bitmapInfoList>> decodeBcm(std::span<const std::uint8_t> byte
         std::size_t at;
         int rowBytes, width, height;
     };
-    std::vector<bitmapInfoList> entries(n);
+    // The lists grow one checked record at a time, so a directory whose blocks are not there
+    // is refused before room for all its entries is made.
+    std::vector<bitmapInfoList> entries;
     std::vector<Layout> layouts;
-    layouts.reserve(n);
     std::uint64_t pixels = 0;
     for (std::size_t k = 0; k < n; ++k) {
         const std::size_t record = 2 + kDirectoryRecord * k;
-        bitmapInfoList& entry = entries[k];
+        bitmapInfoList& entry = entries.emplace_back();
         for (std::size_t c = 0; c < kNameField && bytes[record + c] != 0; ++c) {
             entry.name.push_back(static_cast<char>(bytes[record + c]));
         }

@@ -90,8 +90,8 @@ Result<std::vector<GlyphRecord>> decodeLcm(std::span<const std::uint8_t> bytes) 
         std::size_t at;
         int rowByteCount, width, height;
     };
+    // Grown one checked record at a time: a table pointing past the end allocates nothing.
     std::vector<Layout> layouts;
-    layouts.reserve(count);
     std::uint64_t pixels = 0;
     for (std::size_t code = 0; code < count; ++code) {
         const std::uint64_t at = base + std::uint64_t{getBigEndian32(bytes, 1 + 4 * code)};
