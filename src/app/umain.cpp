@@ -498,14 +498,14 @@ void TForm1::showFileError(const QString& text) {
     prompter_->showError(this, text);
 }
 
-bool TForm1::SaveProtolFile(int count, const QString& fileName) {
-    const auto bytes = encodeLcm(font_.glyphs, count);
-    if (!bytes) {
+bool TForm1::writeLibraryFile(const Result<std::vector<std::uint8_t>>& encoded,
+                              const QString& fileName) {
+    if (!encoded) {
         showFileError(QStringLiteral("Cannot save \"%1\". %2")
-                          .arg(fileName, QString::fromStdString(bytes.error().message)));
+                          .arg(fileName, QString::fromStdString(encoded.error().message)));
         return false;
     }
-    const Status written = writeFileAtomic(fileName.toStdString(), bytes.value());
+    const Status written = writeFileAtomic(fileName.toStdString(), encoded.value());
     if (!written) {
         showFileError(QString::fromStdString(written.error().message));
         return false;
@@ -513,16 +513,32 @@ bool TForm1::SaveProtolFile(int count, const QString& fileName) {
     return true;
 }
 
-bool TForm1::OpenProtolFile(const QString& fileName) {
+std::optional<std::vector<std::uint8_t>> TForm1::readLibraryFile(const QString& fileName) {
     auto bytes = readWholeFile(fileName.toStdString());
     if (!bytes) {
         showFileError(QString::fromStdString(bytes.error().message));
+        return std::nullopt;
+    }
+    return std::move(bytes).value();
+}
+
+void TForm1::reportMalformed(const QString& fileName, const QString& kind, const Error& error) {
+    showFileError(QStringLiteral("\"%1\" is not a valid %2 file: %3.")
+                      .arg(fileName, kind, QString::fromStdString(error.message)));
+}
+
+bool TForm1::SaveProtolFile(int count, const QString& fileName) {
+    return writeLibraryFile(encodeLcm(font_.glyphs, count), fileName);
+}
+
+bool TForm1::OpenProtolFile(const QString& fileName) {
+    const auto bytes = readLibraryFile(fileName);
+    if (!bytes) {
         return false;
     }
-    auto glyphs = decodeLcm(bytes.value());
+    auto glyphs = decodeLcm(*bytes);
     if (!glyphs) {
-        showFileError(QStringLiteral("\"%1\" is not a valid font library file: %2.")
-                          .arg(fileName, QString::fromStdString(glyphs.error().message)));
+        reportMalformed(fileName, QStringLiteral("font library"), glyphs.error());
         return false;
     }
     mode_ = EditingMode::Font;
@@ -631,30 +647,17 @@ void TForm1::closeEvent(QCloseEvent* event) {
 // ---- Bitmap library ----
 
 bool TForm1::SaveBmpProtolFile(int count, const QString& fileName) {
-    const auto bytes = encodeBcm(bitmaps_.entries, count);
-    if (!bytes) {
-        showFileError(QStringLiteral("Cannot save \"%1\". %2")
-                          .arg(fileName, QString::fromStdString(bytes.error().message)));
-        return false;
-    }
-    const Status written = writeFileAtomic(fileName.toStdString(), bytes.value());
-    if (!written) {
-        showFileError(QString::fromStdString(written.error().message));
-        return false;
-    }
-    return true;
+    return writeLibraryFile(encodeBcm(bitmaps_.entries, count), fileName);
 }
 
 bool TForm1::OpenBmpProtolFile(const QString& fileName) {
-    auto bytes = readWholeFile(fileName.toStdString());
+    const auto bytes = readLibraryFile(fileName);
     if (!bytes) {
-        showFileError(QString::fromStdString(bytes.error().message));
         return false;
     }
-    auto entries = decodeBcm(bytes.value());
+    auto entries = decodeBcm(*bytes);
     if (!entries) {
-        showFileError(QStringLiteral("\"%1\" is not a valid bitmap library file: %2.")
-                          .arg(fileName, QString::fromStdString(entries.error().message)));
+        reportMalformed(fileName, QStringLiteral("bitmap library"), entries.error());
         return false;
     }
     mode_ = EditingMode::Bitmap;

@@ -6,6 +6,7 @@
 #include "fontlibrary.h"
 #include "picture.h"
 #include "prompter.h"
+#include "result.h"
 #include "stringgrid.h"
 
 #include <QMainWindow>
@@ -163,6 +164,12 @@ private:
     void showSetupDialog(const QString& caption, bool fontFace);
     void showPreview(const QString& caption, bool allFont);
     void showFileError(const QString& text);
+    /// Writes an encoded library; reports an encoding or write failure and returns false.
+    bool writeLibraryFile(const Result<std::vector<std::uint8_t>>& encoded,
+                          const QString& fileName);
+    /// The whole file, or nothing after reporting why it could not be read.
+    [[nodiscard]] std::optional<std::vector<std::uint8_t>> readLibraryFile(const QString& fileName);
+    void reportMalformed(const QString& fileName, const QString& kind, const Error& error);
     [[nodiscard]] std::optional<int> bitmapPositionOfRow(int row) const;
 
     std::unique_ptr<Prompter> prompter_;
