@@ -1,0 +1,271 @@
+#include "bitmapfolder.h"
+
+#include "bcm.h"
+#include "fileio.h"
+#include "imageio.h"
+#include "options.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace korvel::cli {
+
+namespace {
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+constexpr std::size_t kMaxNameBytes = 8;
+constexpr int kMaxEmptySide = 1024;
+
+[[nodiscard]] bool keptAsIs(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_';
+}
+
+[[nodiscard]] int hexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return -1;
+}
+
+/// The words of a line split at single spaces; empty words (an empty name) are kept.
+[[nodiscard]] std::vector<std::string_view> splitWords(std::string_view line) {
+    std::vector<std::string_view> words;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t space = line.find(' ', start);
+        words.push_back(line.substr(start, space - start));
+        if (space == std::string_view::npos) {
+            return words;
+        }
+        start = space + 1;
+    }
+}
+
+/// A file name that stays inside the folder: no separators, not "." or "..".
+[[nodiscard]] bool isPlainFileName(std::string_view file) {
+    return !file.empty() && file != "." && file != ".." &&
+           file.find_first_of("/\\:") == std::string_view::npos;
+}
+
+/// The size of an entry without pixels, WIDTHxHEIGHT with a width or a height of 0.
+[[nodiscard]] std::optional<std::pair<int, int>> emptySize(std::string_view word) {
+    const std::size_t cross = word.find('x');
+    if (cross == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const auto width = parseInteger(word.substr(0, cross));
+    const auto height = parseInteger(word.substr(cross + 1));
+    const auto inRange = [](int side) { return side >= 0 && side <= kMaxEmptySide; };
+    if (!width || !height || !inRange(*width) || !inRange(*height) || (*width > 0 && *height > 0)) {
+        return std::nullopt;
+    }
+    return std::pair{*width, *height};
+}
+
+[[nodiscard]] Error lineError(int lineNumber, const std::string& what) {
+    return Error{std::string(kIndexFileName) + " line " + std::to_string(lineNumber) + ": " + what};
+}
+
+[[nodiscard]] Result<IndexLine> parseLine(std::string_view line, int lineNumber, int expected) {
+    const std::vector<std::string_view> words = splitWords(line);
+    if (words.size() != 3 && words.size() != 4) {
+        return lineError(lineNumber, "expected POSITION NAME FILE");
+    }
+    IndexLine entry;
+    const auto position = parseInteger(words[0]);
+    if (!position || *position != expected) {
+        return lineError(lineNumber,
+                         "the position should be " + std::to_string(expected) + ", in order");
+    }
+    entry.position = *position;
+    auto name = unescapeName(words[1]);
+    if (!name || name->size() > kMaxNameBytes) {
+        return lineError(lineNumber, "the name is not an escaped name of at most 8 bytes");
+    }
+    entry.name = std::move(*name);
+    if (words[2] == "-") {
+        const auto size = words.size() == 4 ? emptySize(words[3]) : std::nullopt;
+        if (!size) {
+            return lineError(lineNumber, "an entry without a file needs its size WIDTHxHEIGHT "
+                                         "with a width or height of 0");
+        }
+        entry.width = size->first;
+        entry.height = size->second;
+        return entry;
+    }
+    if (words.size() != 3 || !isPlainFileName(words[2])) {
+        return lineError(lineNumber, "the file must be a plain file name in the folder");
+    }
+    entry.file = std::string(words[2]);
+    return entry;
+}
+
+[[nodiscard]] Result<bitmapInfoList> readEntry(const IndexLine& line,
+                                               const std::filesystem::path& folder) {
+    if (line.file.empty()) {
+        return bitmapInfoList{line.name, line.width, line.height, Picture(line.width, line.height)};
+    }
+    const std::string path = (folder / line.file).string();
+    const auto bytes = readWholeFile(path);
+    if (!bytes) {
+        return bytes.error();
+    }
+    auto picture = decodePng(bytes.value());
+    if (!picture) {
+        return Error{path + ": " + picture.error().message};
+    }
+    const int width = picture.value().width();
+    const int height = picture.value().height();
+    return bitmapInfoList{line.name, width, height, std::move(picture).value()};
+}
+
+} // namespace
+
+std::string escapeName(std::string_view name) {
+    std::string escaped;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (keptAsIs(byte)) {
+            escaped += c;
+        } else {
+            escaped += '%';
+            escaped += kHexDigits[byte >> 4];
+            escaped += kHexDigits[byte & 0x0F];
+        }
+    }
+    return escaped;
+}
+
+std::optional<std::string> unescapeName(std::string_view escaped) {
+    std::string name;
+    for (std::size_t i = 0; i < escaped.size(); ++i) {
+        if (escaped[i] != '%') {
+            name += escaped[i];
+            continue;
+        }
+        if (i + 2 >= escaped.size()) {
+            return std::nullopt;
+        }
+        const int high = hexValue(escaped[i + 1]);
+        const int low = hexValue(escaped[i + 2]);
+        if (high < 0 || low < 0) {
+            return std::nullopt;
+        }
+        name += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return name;
+}
+
+std::string pictureFileName(int position, std::string_view name) {
+    std::string number = std::to_string(position);
+    // Four digits keep the files of a usual library in list order in a folder view.
+    number.insert(0, number.size() < 4 ? 4 - number.size() : 0, '0');
+    return number + "-" + escapeName(name) + ".png";
+}
+
+std::string indexText(std::span<const bitmapInfoList> entries) {
+    std::string text;
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        const bitmapInfoList& entry = entries[k];
+        const int position = static_cast<int>(k);
+        text += std::to_string(position) + " " + escapeName(entry.name) + " ";
+        if (entry.width > 0 && entry.height > 0) {
+            text += pictureFileName(position, entry.name);
+        } else {
+            text += "- " + std::to_string(entry.width) + "x" + std::to_string(entry.height);
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+Result<std::vector<IndexLine>> parseIndex(std::string_view text) {
+    std::vector<IndexLine> lines;
+    int lineNumber = 0;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (line.empty()) {
+            continue;
+        }
+        if (lines.size() >= static_cast<std::size_t>(kBcmMaxEntries)) {
+            return lineError(lineNumber, "a library holds at most " +
+                                             std::to_string(kBcmMaxEntries) + " entries");
+        }
+        auto entry = parseLine(line, lineNumber, static_cast<int>(lines.size()));
+        if (!entry) {
+            return entry.error();
+        }
+        lines.push_back(std::move(entry).value());
+    }
+    return lines;
+}
+
+Status writeBitmapFolder(std::span<const bitmapInfoList> entries, const std::string& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) {
+        return Error{"Cannot create the folder \"" + folder + "\". " + error.message()};
+    }
+    const std::filesystem::path base(folder);
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        const bitmapInfoList& entry = entries[k];
+        if (entry.width <= 0 || entry.height <= 0) {
+            continue;
+        }
+        Picture picture(entry.width, entry.height);
+        if (entry.picture) {
+            picture.draw(*entry.picture);
+        }
+        const auto png = encodePng(picture);
+        const std::string path = (base / pictureFileName(static_cast<int>(k), entry.name)).string();
+        if (!png) {
+            return Error{path + ": " + png.error().message};
+        }
+        if (const Status written = writeFileAtomic(path, png.value()); !written) {
+            return written;
+        }
+    }
+    const std::string index = indexText(entries);
+    return writeFileAtomic((base / kIndexFileName).string(),
+                           {reinterpret_cast<const std::uint8_t*>(index.data()), index.size()});
+}
+
+Result<std::vector<bitmapInfoList>> readBitmapFolder(const std::string& folder) {
+    const std::filesystem::path base(folder);
+    const std::string indexPath = (base / kIndexFileName).string();
+    const auto bytes = readWholeFile(indexPath);
+    if (!bytes) {
+        return bytes.error();
+    }
+    const std::string_view text(reinterpret_cast<const char*>(bytes.value().data()),
+                                bytes.value().size());
+    const auto lines = parseIndex(text);
+    if (!lines) {
+        return Error{folder + ": " + lines.error().message};
+    }
+    std::vector<bitmapInfoList> entries;
+    for (const IndexLine& line : lines.value()) {
+        auto entry = readEntry(line, base);
+        if (!entry) {
+            return entry.error();
+        }
+        entries.push_back(std::move(entry).value());
+    }
+    return entries;
+}
+
+} // namespace korvel::cli

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace korvel::cli {
+
+/// Exit statuses of the tool.
+enum ExitStatus : int {
+    kExitOk = 0,      ///< the command did its work
+    kExitRefused = 1, ///< an input was refused; stderr names the file and the reason
+    kExitUsage = 2,   ///< the command line was wrong; stderr shows the usage
+};
+
+/// Runs one command line (without the program name), writing results to out and messages to err.
+[[nodiscard]] int runCli(const std::vector<std::string>& arguments, std::ostream& out,
+                         std::ostream& err);
+
+} // namespace korvel::cli

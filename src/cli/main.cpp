@@ -1,0 +1,13 @@
+#include "commands.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char* argv[]) {
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments.emplace_back(argv[i]);
+    }
+    return korvel::cli::runCli(arguments, std::cout, std::cerr);
+}
