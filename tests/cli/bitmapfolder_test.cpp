@@ -1,0 +1,67 @@
+#include "bitmapfolder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace korvel::cli {
+namespace {
+
+TEST(BitmapFolderNames, AnyNameEscapesToOneSafeWordAndBack) {
+    const std::vector<std::string> names{"A", "LOGO", " lead",    "a b/c\\d",  "100%",  "..",
+                                         "",  "x=1",  "\x80\xE9", "tab\there", "CON:a*"};
+    for (const std::string& name : names) {
+        const std::string escaped = escapeName(name);
+        EXPECT_EQ(escaped.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                            "0123456789-_%"),
+                  std::string::npos)
+            << escaped;
+        EXPECT_EQ(unescapeName(escaped), name);
+    }
+    EXPECT_EQ(escapeName("a b/%"), "a%20b%2F%25");
+    EXPECT_EQ(pictureFileName(7, "A B"), "0007-A%20B.png");
+    EXPECT_FALSE(unescapeName("%4").has_value());
+    EXPECT_FALSE(unescapeName("%G0").has_value());
+}
+
+TEST(BitmapFolderIndex, ListsEveryEntryAndReadsBackWhatItWrote) {
+    std::vector<bitmapInfoList> entries;
+    entries.push_back({"A", 4, 4, Picture(4, 4)});
+    entries.push_back({"my pic", 8, 2, Picture(8, 2)});
+    entries.push_back({"", 0, 5, Picture(0, 5)});
+    const std::string text = indexText(entries);
+    EXPECT_EQ(text, "0 A 0000-A.png\n1 my%20pic 0001-my%20pic.png\n2  - 0x5\n");
+    const auto lines = parseIndex(text);
+    ASSERT_TRUE(lines.ok()) << lines.error().message;
+    ASSERT_EQ(lines.value().size(), 3U);
+    EXPECT_EQ(lines.value()[1].name, "my pic");
+    EXPECT_EQ(lines.value()[1].file, "0001-my%20pic.png");
+    EXPECT_EQ(lines.value()[2].name, "");
+    EXPECT_TRUE(lines.value()[2].file.empty());
+    EXPECT_EQ(lines.value()[2].height, 5);
+}
+
+TEST(BitmapFolderIndex, RefusesLinesThatDoNotAddUp) {
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"1 A a.png\n", "line 1: the position should be 0"},
+        {"0 A a.png\n0 B b.png\n", "line 2: the position should be 1"},
+        {"0 A ../secret.png\n", "plain file name"},
+        {"0 A sub/a.png\n", "plain file name"},
+        {"0 NINECHARS a.png\n", "at most 8 bytes"},
+        {"0 A%2 a.png\n", "escaped name"},
+        {"0 A\n", "POSITION NAME FILE"},
+        {"0 A - 4x4\n", "WIDTHxHEIGHT"},
+    };
+    for (const auto& [text, reason] : cases) {
+        const auto lines = parseIndex(text);
+        ASSERT_FALSE(lines.ok()) << text;
+        EXPECT_NE(lines.error().message.find(reason), std::string::npos)
+            << text << " gave: " << lines.error().message;
+    }
+    // Windows line ends and blank lines are fine.
+    EXPECT_TRUE(parseIndex("0 A a.png\r\n\r\n1 B b.png\r\n").ok());
+}
+
+} // namespace
+} // namespace korvel::cli

@@ -1,0 +1,265 @@
+#include "bcm.h"
+#include "bmp.h"
+#include "commands.h"
+#include "fileio.h"
+#include "imageio.h"
+#include "lcm.h"
+#include "libraryfactory.h"
+
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace korvel::cli {
+namespace {
+
+const std::string kData = KORVEL_DATA_DIR;
+
+/// What one run of the tool gave.
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+/// Runs commands in a fresh folder of its own.
+class CliTest : public testing::Test {
+protected:
+    [[nodiscard]] static CliRun run(const std::vector<std::string>& arguments) {
+        std::ostringstream out;
+        std::ostringstream err;
+        CliRun result;
+        result.status = runCli(arguments, out, err);
+        result.out = out.str();
+        result.err = err.str();
+        return result;
+    }
+    [[nodiscard]] std::string path(const std::string& name) const {
+        return folder_.filePath(QString::fromStdString(name)).toStdString();
+    }
+    [[nodiscard]] static std::vector<std::uint8_t> bytes(const std::string& file) {
+        auto read = readWholeFile(file);
+        EXPECT_TRUE(read.ok()) << file;
+        return read.ok() ? read.value() : std::vector<std::uint8_t>{};
+    }
+    void expectSameFile(const std::string& made, const std::string& golden) const {
+        EXPECT_EQ(bytes(made), bytes(golden)) << made << " differs from " << golden;
+    }
+
+private:
+    QTemporaryDir folder_;
+};
+
+TEST_F(CliTest, InfoListsTheGoldenLibraries) {
+    CliRun font = run({"info", kData + "/lcm/blank-5x9-128.lcm"});
+    EXPECT_EQ(font.status, kExitOk) << font.err;
+    EXPECT_EQ(font.out.rfind("128\n0 5 9\n1 5 9\n", 0), 0U) << font.out.substr(0, 40);
+    EXPECT_NE(font.out.find("\n127 5 9\n"), std::string::npos);
+
+    CliRun rows = run({"info", "--rows", kData + "/lcm/width0-height9.lcm"});
+    EXPECT_EQ(rows.status, kExitOk) << rows.err;
+    std::string blankRows;
+    for (int y = 0; y < 9; ++y) {
+        blankRows += "........\n";
+    }
+    EXPECT_EQ(rows.out, "1\n0 8 9\n" + blankRows);
+
+    CliRun bitmaps = run({"info", "--rows", kData + "/bcm/white-and-black-8x2.bcm"});
+    EXPECT_EQ(bitmaps.status, kExitOk) << bitmaps.err;
+    EXPECT_EQ(bitmaps.out, "2\n0 WHITE 8 2\nWWWWWWWW\nWWWWWWWW\n1 BLACK 8 2\nKKKKKKKK\nKKKKKKKK\n");
+}
+
+TEST_F(CliTest, NewFontMakesWhatTheSetupDialogMakes) {
+    const std::string blank = path("blank.lcm");
+    EXPECT_EQ(run({"new-font", "--blank", "5x9", "-o", blank}).status, kExitOk);
+    EXPECT_EQ(bytes(blank).size(), 2049U);
+    expectSameFile(blank, kData + "/lcm/blank-5x9-128.lcm");
+
+    const std::string full = path("full.lcm");
+    EXPECT_EQ(run({"new-font", "--blank", "3x2", "--codes", "256", "-o", full}).status, kExitOk);
+    EXPECT_EQ(run({"info", full}).out.substr(0, 4), "256\n");
+
+    const std::string system = path("system.lcm");
+    const CliRun made = run({"new-font", "--family", "dejavu sans", "--size", "7", "-o", system});
+    ASSERT_EQ(made.status, kExitOk) << made.err;
+    FontLibrary expected;
+    renderSystemFont(expected, QStringLiteral("DejaVu Sans"), 7, 128);
+    EXPECT_EQ(bytes(system), encodeLcm(expected.glyphs, expected.count).value());
+}
+
+TEST_F(CliTest, FontsRoundTripThroughBdf) {
+    for (const std::string golden : {"blank-5x9-128.lcm", "full-256.lcm"}) {
+        const std::string bdf = path(golden + ".bdf");
+        const std::string back = path(golden);
+        ASSERT_EQ(run({"convert", kData + "/lcm/" + golden, bdf}).status, kExitOk) << golden;
+        const CliRun converted = run({"convert", bdf, back});
+        ASSERT_EQ(converted.status, kExitOk) << converted.err;
+        EXPECT_TRUE(converted.err.empty()) << converted.err;
+        expectSameFile(back, kData + "/lcm/" + golden);
+    }
+}
+
+TEST_F(CliTest, BdfImportReportsSkippedCodesAndClippedInk) {
+    const std::string bdf = path("hand.bdf");
+    const std::string text = "STARTFONT 2.1\nFONTBOUNDINGBOX 3 2 0 0\nSTARTPROPERTIES 2\n"
+                             "FONT_ASCENT 2\nFONT_DESCENT 0\nENDPROPERTIES\nCHARS 2\n"
+                             "STARTCHAR x\nENCODING 65\nDWIDTH 2 0\nBBX 3 1 0 0\nBITMAP\nE0\n"
+                             "ENDCHAR\nSTARTCHAR big\nENCODING 9000\nDWIDTH 2 0\nBBX 1 1 0 0\n"
+                             "BITMAP\n80\nENDCHAR\nENDFONT\n";
+    ASSERT_TRUE(
+        writeFileAtomic(bdf, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()})
+            .ok());
+    const std::string lcm = path("hand.lcm");
+    const CliRun converted = run({"convert", bdf, lcm});
+    EXPECT_EQ(converted.status, kExitOk) << converted.err;
+    EXPECT_NE(converted.err.find("glyph 65"), std::string::npos) << converted.err;
+    EXPECT_NE(converted.err.find("1 glyphs skipped"), std::string::npos) << converted.err;
+    const CliRun rows = run({"info", "--rows", lcm});
+    EXPECT_NE(rows.out.find("\n65 2 2\n..\n##\n"), std::string::npos);
+    EXPECT_NE(rows.out.find("\n0 3 2\n...\n...\n"), std::string::npos);
+}
+
+TEST_F(CliTest, BitmapLibrariesRoundTripThroughAFolder) {
+    for (const std::string golden :
+         {"red-and-logo.bcm", "sizes-and-names.bcm", "many-256.bcm", "empty.bcm"}) {
+        const std::string folder = path(golden.substr(0, golden.find('.')));
+        const std::string back = path(golden);
+        const CliRun out = run({"convert", kData + "/bcm/" + golden, folder});
+        ASSERT_EQ(out.status, kExitOk) << out.err;
+        const CliRun in = run({"convert", folder, back});
+        ASSERT_EQ(in.status, kExitOk) << in.err;
+        expectSameFile(back, kData + "/bcm/" + golden);
+    }
+}
+
+TEST_F(CliTest, AddAppendsAPictureUnderTheNameRules) {
+    QImage red(4, 4, QImage::Format_RGB32);
+    red.fill(qRgb(250, 3, 100)); // classified as Red: only the red channel is lit
+    const std::string png = path("red.png");
+    ASSERT_TRUE(red.save(QString::fromStdString(png), "PNG"));
+    const std::string library = path("lib.bcm");
+    const CliRun added = run({"add", library, "A", png});
+    ASSERT_EQ(added.status, kExitOk) << added.err;
+    EXPECT_EQ(bytes(library).size(), 32U);
+    expectSameFile(library, kData + "/bcm/one-red-4x4.bcm");
+
+    const CliRun duplicate = run({"add", library, "a", png});
+    EXPECT_EQ(duplicate.status, kExitRefused);
+    EXPECT_EQ(duplicate.err, "korvel-cli: " + library + ": Please input exclusive bitmap name!\n");
+    const CliRun empty = run({"add", library, " \t", png});
+    EXPECT_EQ(empty.status, kExitRefused);
+    EXPECT_EQ(empty.err, "korvel-cli: " + library + ": Please input your bitmap name!\n");
+    EXPECT_EQ(run({"add", library, "NINECHARS", png}).status, kExitRefused);
+    expectSameFile(library, kData + "/bcm/one-red-4x4.bcm");
+
+    // A BMP, scaled as the modify dialog's import scales: each pixel becomes a 2 x 2 block.
+    Picture small(2, 1);
+    small.setPixel(1, 0, kWhite);
+    const std::string bmp = path("small.bmp");
+    ASSERT_TRUE(writeFileAtomic(bmp, encodeBmp24(small)).ok());
+    ASSERT_EQ(run({"add", library, "B", bmp, "--size", "4x2"}).status, kExitOk);
+    EXPECT_EQ(run({"info", "--rows", library}).out,
+              "2\n0 A 4 4\nRRRR\nRRRR\nRRRR\nRRRR\n1 B 4 2\nKKWW\nKKWW\n");
+}
+
+TEST_F(CliTest, ExportWritesOneGlyphOrEntry) {
+    const std::string bmp = path("glyph.bmp");
+    ASSERT_EQ(run({"export", kData + "/lcm/ink-widths.lcm", "3", bmp}).status, kExitOk);
+    const auto glyphs = decodeLcm(bytes(kData + "/lcm/ink-widths.lcm"));
+    ASSERT_TRUE(glyphs.ok());
+    EXPECT_EQ(bytes(bmp), encodeBmp24(*glyphs.value()[3].picture));
+
+    const std::string png = path("logo.png");
+    ASSERT_EQ(run({"export", kData + "/bcm/red-and-logo.bcm", "logo", png}).status, kExitOk);
+    const auto picture = decodePng(bytes(png));
+    ASSERT_TRUE(picture.ok());
+    const auto entries = decodeBcm(bytes(kData + "/bcm/red-and-logo.bcm"));
+    ASSERT_TRUE(entries.ok());
+    EXPECT_EQ(picture.value(), *entries.value()[1].picture);
+
+    const CliRun missing = run({"export", kData + "/bcm/red-and-logo.bcm", "NOPE", png});
+    EXPECT_EQ(missing.status, kExitRefused);
+    EXPECT_NE(missing.err.find("red-and-logo.bcm: there is no bitmap named \"NOPE\""),
+              std::string::npos)
+        << missing.err;
+    EXPECT_EQ(run({"export", kData + "/lcm/ink-widths.lcm", "4", bmp}).status, kExitRefused);
+}
+
+TEST_F(CliTest, RefusedInputsExitOneNamingTheFileAndTheReason) {
+    const std::string cut = kData + "/lcm/malformed/header-cut.lcm";
+    const CliRun malformed = run({"info", cut});
+    EXPECT_EQ(malformed.status, kExitRefused);
+    EXPECT_EQ(malformed.err.rfind("korvel-cli: " + cut + ": the record of glyph", 0), 0U)
+        << malformed.err;
+    EXPECT_TRUE(malformed.out.empty());
+
+    const CliRun absent = run({"convert", path("absent.bcm"), path("folder")});
+    EXPECT_EQ(absent.status, kExitRefused);
+    EXPECT_NE(absent.err.find("absent.bcm"), std::string::npos);
+
+    const CliRun tooWide = run({"new-font", "--blank", "300x9", "-o", path("wide.lcm")});
+    EXPECT_EQ(tooWide.status, kExitRefused);
+    EXPECT_NE(tooWide.err.find("wide.lcm: Glyph 0 is 300 x 9"), std::string::npos) << tooWide.err;
+
+    const CliRun noFamily =
+        run({"new-font", "--family", "No Such Family", "--size", "7", "-o", path("n.lcm")});
+    EXPECT_EQ(noFamily.status, kExitRefused);
+    EXPECT_NE(noFamily.err.find("\"No Such Family\" is not installed"), std::string::npos);
+}
+
+TEST_F(CliTest, UsageErrorsExitTwoWithTheUsage) {
+    const std::vector<std::vector<std::string>> wrong{
+        {},
+        {"frobnicate"},
+        {"info"},
+        {"info", "a.txt"},
+        {"info", "--colour", "a.lcm"},
+        {"new-font", "--blank", "5x9", "-o", "a.lcm", "--codes", "100"},
+        {"new-font", "--blank", "0x9", "-o", "a.lcm"},
+        {"new-font", "--blank", "5x9"},
+        {"new-font", "--size", "7", "-o", "a.lcm"},
+        {"convert", "a.lcm", "b.bcm"},
+        {"add", "a.bcm", "A", "b.gif"},
+        {"add", "a.bcm", "A", "b.png", "--size", "4"},
+        {"export", "a.lcm", "1", "b.jpg"},
+        {"new-font", "-o"},
+    };
+    for (const auto& arguments : wrong) {
+        const CliRun result = run(arguments);
+        EXPECT_EQ(result.status, kExitUsage) << testing::PrintToString(arguments);
+        EXPECT_NE(result.err.find("Usage:"), std::string::npos) << result.err;
+    }
+    const CliRun help = run({"add", "--help"});
+    EXPECT_EQ(help.status, kExitOk);
+    EXPECT_NE(help.out.find("korvel-cli add LIB.bcm NAME"), std::string::npos);
+}
+
+/// The program itself, started as a user would, without a display or a chosen Qt platform.
+TEST_F(CliTest, TheProgramRunsWithoutADisplay) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    process.setProcessEnvironment(environment);
+    const std::string output = path("program.lcm");
+    process.start(QStringLiteral(KORVEL_CLI_PROGRAM),
+                  {QStringLiteral("new-font"), QStringLiteral("--family"),
+                   QStringLiteral("DejaVu Sans"), QStringLiteral("--size"), QStringLiteral("7"),
+                   QStringLiteral("-o"), QString::fromStdString(output)});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), kExitOk) << process.readAllStandardError().toStdString();
+    EXPECT_TRUE(process.readAllStandardError().isEmpty());
+    const CliRun result = run({"info", output});
+    EXPECT_EQ(result.out.substr(0, 4), "128\n");
+}
+
+} // namespace
+} // namespace korvel::cli
