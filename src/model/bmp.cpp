@@ -16,6 +16,8 @@ constexpr std::size_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
 constexpr std::size_t kMasksOffset = kHeadersSize; // right after a 40-byte header, or inside V4/V5
 
 constexpr std::uint32_t kCompressionNone = 0;
+/// Pixels a file may claim beyond what its bytes could store, for files cut short.
+constexpr std::uint64_t kBmpSlackPixels = std::uint64_t{1} << 20;
 constexpr std::uint32_t kCompressionBitFields = 3;
 
 // ---- little-endian access ----
@@ -91,6 +93,14 @@ struct BmpLayout {
     }
     if (rows == 0 || rows > kBmpMaxSide) {
         return Error{outsideRange("height", rows)};
+    }
+    // A stored row holds at least one pixel per bit; a file cut short keeps its missing rows
+    // black, but a few bytes claiming a huge picture must not make it allocated.
+    const auto claimed = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(rows);
+    if (claimed > 8 * std::uint64_t{bytes.size()} + kBmpSlackPixels) {
+        return Error{"its picture of " + std::to_string(width) + " x " + std::to_string(rows) +
+                     " pixels is more than the file's " + std::to_string(bytes.size()) +
+                     " bytes can hold"};
     }
     const unsigned bitCount = readU16(bytes, 28);
     if (!isKnownBitCount(bitCount)) {

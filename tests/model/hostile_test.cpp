@@ -10,7 +10,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <new>
+#include <string>
 #include <vector>
 
 namespace {
@@ -188,6 +191,22 @@ TEST(HostileSizes, BmpClaimingHugeSides) {
     // A top-down height of -2^31 has no positive counterpart in 32 bits.
     expectRefusedSmall(bmpClaiming(1, INT32_MIN), decodeBmpFile, "height 2147483648");
     expectRefusedSmall(bmpClaiming(kBmpMaxSide + 1, 1), decodeBmpFile, "width 16385");
+}
+
+TEST(HostileSizes, BmpOfAFewBytesClaimingTheLargestPicture) {
+    // A 58-byte file within the side limits used to make the import allocate 1 GiB.
+    std::ifstream in(std::string(KORVEL_TEST_DATA) + "/bmp/malformed/square-16384-in-58-bytes.bmp",
+                     std::ios::binary);
+    ASSERT_TRUE(in.is_open());
+    const Bytes file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ASSERT_EQ(file.size(), 58U);
+    expectRefusedSmall(file, decodeBmpFile, "16384 x 16384");
+
+    // A file cut short but holding a fair part of its picture still imports.
+    Bytes cut = bmpClaiming(64, 64);
+    const auto decoded = decodeBmp(cut);
+    ASSERT_TRUE(decoded.ok()) << decoded.error().message;
+    EXPECT_EQ(decoded.value().width(), 64);
 }
 
 TEST(HostileSizes, LcmOffsetsPastTheEnd) {
