@@ -2,16 +2,14 @@
 #include "fileio.h"
 #include "librarytext.h"
 #include "picturetext.h"
-#include "scriptedprompter.h"
-#include "umain.h"
 #include "umodify.h"
+#include "windowfixture.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -32,16 +30,8 @@ Picture glyphPicture() {
 }
 
 /// A main window with the modify dialog, opened on a list row with a script run while it shows.
-class ModifyDialogTest : public testing::Test {
+class ModifyDialogTest : public WindowTest {
 protected:
-    ModifyDialogTest() {
-        auto scripted = std::make_unique<ScriptedPrompter>();
-        prompter = scripted.get();
-        window = std::make_unique<TForm1>(std::move(scripted));
-        window->createDialogs();
-        EXPECT_TRUE(dir.isValid());
-    }
-
     TForm3& dialog() const { return *window->form3(); }
 
     /// Makes a font library with glyph code listed at row code + 1.
@@ -81,9 +71,9 @@ protected:
 
     /// Writes a BMP file of picture and returns its path.
     QString bmpFile(const QString& name, const Picture& picture) const {
-        const QString path = dir.filePath(name);
-        EXPECT_TRUE(writeFileAtomic(path.toStdString(), encodeBmp24(picture)).ok());
-        return path;
+        const QString file = path(name);
+        EXPECT_TRUE(writeFileAtomic(file.toStdString(), encodeBmp24(picture)).ok());
+        return file;
     }
 
     /// The picture of an exported file, read back.
@@ -101,10 +91,6 @@ protected:
     const GlyphRecord& glyph(int code) const {
         return window->fontLibrary().glyphs[static_cast<std::size_t>(code)];
     }
-
-    QTemporaryDir dir;
-    ScriptedPrompter* prompter = nullptr;
-    std::unique_ptr<TForm1> window;
 };
 
 TEST_F(ModifyDialogTest, OpensFontEntryEnlargedWithGreyEdge) {
@@ -248,7 +234,7 @@ TEST_F(ModifyDialogTest, ModifyWritesEntryRowAndEditCanvas) {
 TEST_F(ModifyDialogTest, WidthZeroHidesViewAndStoresEmptyPicture) {
     putGlyph(40, glyphPicture());
     prompter->answers = {true};
-    const QString target = dir.filePath("empty.bmp");
+    const QString target = path("empty.bmp");
     prompter->files = {target};
     open(41, [&](TForm3& d) {
         d.SpinEdit1->setValue(0);
@@ -272,7 +258,7 @@ TEST_F(ModifyDialogTest, BluePixelShowsBlackButIsStoredAndExportedBlue) {
     putBitmaps({{"first", pictureFromText({"R"})}, {"sky", own}});
     const std::vector<std::string> indexBefore = window->bitmapLibrary().index.lines();
     prompter->answers = {true};
-    prompter->files = {dir.filePath("sky")};
+    prompter->files = {path("sky")};
     open(2, [&](TForm3& d) {
         EXPECT_EQ(d.selectedIndex, 1);
         EXPECT_EQ(d.Image1->pixelAt(1, 1), kBlack);
@@ -284,7 +270,7 @@ TEST_F(ModifyDialogTest, BluePixelShowsBlackButIsStoredAndExportedBlue) {
     ASSERT_EQ(saves.size(), 1U);
     EXPECT_EQ(saves[0].filter, "BMP File|*.bmp");
     EXPECT_EQ(saves[0].defaultSuffix, "bmp");
-    EXPECT_EQ(exported(dir.filePath("sky.bmp")), own);
+    EXPECT_EQ(exported(path("sky.bmp")), own);
     EXPECT_EQ(prompter->ofKind(Kind::Question).at(0).text,
               "Do You Want to Modify Selected Bitmwp?");
     const bitmapInfoList& entry = window->bitmapLibrary().entries[1];
@@ -316,9 +302,9 @@ TEST_F(ModifyDialogTest, ImportScalesEachFilePixelToABlock) {
 
 TEST_F(ModifyDialogTest, FailedImportReportsFileAndKeepsPendingPicture) {
     putGlyph(50, glyphPicture());
-    const QString broken = dir.filePath("broken.bmp");
+    const QString broken = path("broken.bmp");
     ASSERT_TRUE(writeFileAtomic(broken.toStdString(), std::vector<std::uint8_t>(20, 0)).ok());
-    const QString missing = dir.filePath("missing.bmp");
+    const QString missing = path("missing.bmp");
     prompter->files = {QString(), broken, missing};
     open(51, [&](TForm3& d) {
         d.Button3->click(); // cancelled: nothing changes
@@ -339,7 +325,7 @@ TEST_F(ModifyDialogTest, FailedImportReportsFileAndKeepsPendingPicture) {
 TEST_F(ModifyDialogTest, FailedExportKeepsExistingFile) {
     putGlyph(60, glyphPicture());
     const QString old = bmpFile("old.bmp", pictureFromText({"G"}));
-    const QString unwritable = dir.filePath("no/such/folder/x.bmp");
+    const QString unwritable = path("no/such/folder/x.bmp");
     prompter->files = {unwritable, old};
     open(61, [&](TForm3& d) {
         d.Button6->click();

@@ -1,9 +1,8 @@
 #include "glyphrender.h"
 #include "librarytext.h"
 #include "picturetext.h"
-#include "scriptedprompter.h"
-#include "umain.h"
 #include "usetup.h"
+#include "windowfixture.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -32,16 +31,8 @@ using Kind = Prompt::Kind;
 const QString kDejaVu = QStringLiteral("DejaVu Sans");
 
 /// A main window whose setup dialog is driven through the menu commands and a script.
-class SetupDialogTest : public testing::Test {
+class SetupDialogTest : public WindowTest {
 protected:
-    SetupDialogTest() {
-        auto scripted = std::make_unique<ScriptedPrompter>();
-        prompter = scripted.get();
-        window = std::make_unique<TForm1>(std::move(scripted));
-        window->createDialogs();
-        dialog = window->form2();
-    }
-
     /// "Font Library" > "New Library", answered OK, with the dialog driven by script.
     void newFont(const std::function<void(TForm2&)>& script) {
         prompter->answers.push_back(true);
@@ -89,9 +80,7 @@ protected:
     }
     [[nodiscard]] const StringGrid& list() const { return *window->AdvStringGrid2; }
 
-    ScriptedPrompter* prompter = nullptr;
-    std::unique_ptr<TForm1> window;
-    TForm2* dialog = nullptr;
+    TForm2* dialog = window->form2();
 };
 
 [[nodiscard]] QColor background(const QWidget& control) {

@@ -20,7 +20,7 @@
 namespace korvel::cli {
 namespace {
 
-const std::string kData = KORVEL_DATA_DIR;
+const std::string kData = KORVEL_TEST_DATA;
 
 /// What one run of the tool gave.
 struct CliRun {
