@@ -50,15 +50,16 @@ run)
 test)
     install_missing
     configure_and_build "$build" -DKORVEL_BUILD_BENCHMARKS=ON
-    ctest --test-dir "$build" --output-on-failure -j "$jobs"
     configure_and_build "$asan_build" -DKORVEL_SANITIZE=ON
+    if [ "$fuzz_seconds" -gt 0 ]; then
+        "$here/scripts/fuzz.sh" "$fuzz_seconds"
+    fi
     # Leaks, memory errors and undefined behaviour each fail the test they happen in.
     ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1" \
         UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
         ctest --test-dir "$asan_build" --output-on-failure -j "$jobs"
-    if [ "$fuzz_seconds" -gt 0 ]; then
-        "$here/scripts/fuzz.sh" "$fuzz_seconds"
-    fi
+    # The plain build's suite runs last, so its summary closes the output.
+    ctest --test-dir "$build" --output-on-failure -j "$jobs"
     ;;
 *)
     echo "usage: $0 run|test" >&2
