@@ -4,6 +4,7 @@
 #include "fileio.h"
 #include "imageio.h"
 #include "options.h"
+#include "textcodes.h"
 
 #include <filesystem>
 #include <system_error>
@@ -19,19 +20,6 @@ constexpr int kMaxEmptySide = 1024;
 [[nodiscard]] bool keptAsIs(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
            c == '_';
-}
-
-[[nodiscard]] int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
 }
 
 /// The words of a line split at single spaces; empty words (an empty name) are kept.
@@ -153,12 +141,12 @@ std::optional<std::string> unescapeName(std::string_view escaped) {
         if (i + 2 >= escaped.size()) {
             return std::nullopt;
         }
-        const int high = hexValue(escaped[i + 1]);
-        const int low = hexValue(escaped[i + 2]);
-        if (high < 0 || low < 0) {
+        const auto high = hexDigitValue(escaped[i + 1]);
+        const auto low = hexDigitValue(escaped[i + 2]);
+        if (!high || !low) {
             return std::nullopt;
         }
-        name += static_cast<char>(high * 16 + low);
+        name += static_cast<char>(*high * 16 + *low);
         i += 2;
     }
     return name;

@@ -1,6 +1,7 @@
 #include "bdf.h"
 
 #include "lcm.h"
+#include "textcodes.h"
 
 #include <algorithm>
 #include <charconv>
@@ -132,19 +133,6 @@ struct FontHeader {
     std::optional<int> boxHeight;
     std::optional<int> boxOffsetY;
 };
-
-[[nodiscard]] std::optional<int> hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return std::nullopt;
-}
 
 /// Reads the text line by line into the header and the glyphs it holds.
 class BdfParser {
@@ -322,7 +310,7 @@ struct CellMetrics {
     // Only the digits present are walked, so the work follows the length of the text.
     const int digits = std::min(static_cast<int>(row.size()), (glyph.boxWidth + 3) / 4);
     for (int d = 0; d < digits; ++d) {
-        const auto nibble = hexValue(row[static_cast<std::size_t>(d)]);
+        const auto nibble = hexDigitValue(row[static_cast<std::size_t>(d)]);
         if (!nibble) {
             return lineError(glyph.line, "the glyph begun here has a bitmap row that is not hex");
         }

@@ -32,6 +32,19 @@ std::string tohex(const std::string& bits) {
     return IntConvertHex(high, 1) + IntConvertHex(low, 1);
 }
 
+std::optional<int> hexDigitValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return std::nullopt;
+}
+
 std::string IntConvertBin(std::int32_t value, int count) {
     if (count < 1) {
         return {};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace korvel {
@@ -11,6 +12,9 @@ namespace korvel {
 /// Eight "0"/"1" characters (first most significant) as two uppercase hexadecimal digits.
 /// Returns an empty text when bits is not exactly eight such characters.
 [[nodiscard]] std::string tohex(const std::string& bits);
+
+/// The value of one hexadecimal digit (either letter case), or nothing for any other character.
+[[nodiscard]] std::optional<int> hexDigitValue(char c);
 
 /// The low count bits (1..32) of value as "0"/"1" characters, most significant first.
 [[nodiscard]] std::string IntConvertBin(std::int32_t value, int count);
