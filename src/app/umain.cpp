@@ -543,19 +543,17 @@ bool TForm1::OpenProtolFile(const QString& fileName) {
     }
     mode_ = EditingMode::Font;
     advinit();
-    std::vector<GlyphRecord>& records = glyphs.value();
-    const int count = static_cast<int>(records.size());
-    font_.count = count;
+    font_.replaceGlyphs(std::move(glyphs).value());
+    const int count = font_.count;
     if (count + 1 > AdvStringGrid2->rows()) {
         AdvStringGrid2->setRows(count + 1);
     }
     for (int code = 0; code < count; ++code) {
-        GlyphRecord& glyph = records[static_cast<std::size_t>(code)];
+        const GlyphRecord& glyph = font_.glyphs[static_cast<std::size_t>(code)];
         AdvStringGrid2->setCell(1, code + 1, QString::number(code));
         AdvStringGrid2->setCell(2, code + 1, QString::number(code));
         AdvStringGrid2->setCell(3, code + 1, QString::number(glyph.width));
         AdvStringGrid2->setCell(4, code + 1, QString::number(glyph.height));
-        font_.glyphs[static_cast<std::size_t>(code)] = std::move(glyph);
     }
     enableColourButtons(EditingMode::Font);
     return true;
@@ -662,16 +660,14 @@ bool TForm1::OpenBmpProtolFile(const QString& fileName) {
     }
     mode_ = EditingMode::Bitmap;
     advinitbmp();
-    bitmaps_.clear();
-    const int count = static_cast<int>(entries.value().size());
+    bitmaps_.assign(std::move(entries).value());
     // An empty library keeps its one empty data row, which the first new bitmap fills.
-    AdvStringGrid2->setRows(std::max(count + 1, 2));
-    for (bitmapInfoList& entry : entries.value()) {
-        const int row = bitmaps_.count() + 1;
+    AdvStringGrid2->setRows(std::max(bitmaps_.count() + 1, 2));
+    for (int row = 1; row <= bitmaps_.count(); ++row) {
+        const bitmapInfoList& entry = bitmaps_.entries[static_cast<std::size_t>(row - 1)];
         AdvStringGrid2->setCell(2, row, fromLibraryText(entry.name));
         AdvStringGrid2->setCell(3, row, QString::number(entry.width));
         AdvStringGrid2->setCell(4, row, QString::number(entry.height));
-        bitmaps_.append(std::move(entry));
     }
     return true;
 }

@@ -85,12 +85,8 @@ struct Context {
 
 // ---- Reading and writing the libraries ----
 
-[[nodiscard]] Result<std::vector<std::uint8_t>> readFile(const std::string& path) {
-    return readWholeFile(path);
-}
-
 [[nodiscard]] std::variant<FontLibrary, Failure> loadFont(const std::string& path) {
-    const auto bytes = readFile(path);
+    const auto bytes = readWholeFile(path);
     if (!bytes) {
         return refused("", bytes.error().message);
     }
@@ -99,15 +95,12 @@ struct Context {
         return refused(path, glyphs.error().message);
     }
     FontLibrary library;
-    library.count = static_cast<int>(glyphs.value().size());
-    for (std::size_t code = 0; code < glyphs.value().size(); ++code) {
-        library.glyphs[code] = std::move(glyphs.value()[code]);
-    }
+    library.replaceGlyphs(std::move(glyphs).value());
     return library;
 }
 
 [[nodiscard]] std::variant<BitmapLibrary, Failure> loadBitmaps(const std::string& path) {
-    const auto bytes = readFile(path);
+    const auto bytes = readWholeFile(path);
     if (!bytes) {
         return refused("", bytes.error().message);
     }
@@ -116,9 +109,7 @@ struct Context {
         return refused(path, entries.error().message);
     }
     BitmapLibrary library;
-    for (bitmapInfoList& entry : entries.value()) {
-        library.append(std::move(entry));
-    }
+    library.assign(std::move(entries).value());
     return library;
 }
 
@@ -312,7 +303,7 @@ systemFont(Context& context, const ParsedOptions& options, int count) {
 
 [[nodiscard]] Outcome bdfToFont(Context& context, const std::string& input,
                                 const std::string& output) {
-    const auto bytes = readFile(input);
+    const auto bytes = readWholeFile(input);
     if (!bytes) {
         return refused("", bytes.error().message);
     }
@@ -385,7 +376,7 @@ systemFont(Context& context, const ParsedOptions& options, int count) {
     if (extension != "png" && extension != "bmp") {
         return usageError("add takes a .png or a .bmp picture, not \"" + path + "\"");
     }
-    const auto bytes = readFile(path);
+    const auto bytes = readWholeFile(path);
     if (!bytes) {
         return refused("", bytes.error().message);
     }

@@ -83,6 +83,13 @@ void BitmapLibrary::clear() {
     index.clear();
 }
 
+void BitmapLibrary::assign(std::vector<bitmapInfoList> newEntries) {
+    clear();
+    for (bitmapInfoList& entry : newEntries) {
+        append(std::move(entry));
+    }
+}
+
 bitmapInfoList* BitmapLibrary::findEntry(const std::string& name) {
     const auto position = index.find(name);
     if (!position || *position < 0 || *position >= count()) {

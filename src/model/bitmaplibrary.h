@@ -48,6 +48,8 @@ struct BitmapLibrary {
     void remove(int k);
     /// Empties the library and its index.
     void clear();
+    /// Replaces the library by entries, in order, with a fresh index.
+    void assign(std::vector<bitmapInfoList> entries);
     /// The entry a name stands for, or nullptr.
     [[nodiscard]] bitmapInfoList* findEntry(const std::string& name);
 };

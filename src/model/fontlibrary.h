@@ -2,9 +2,11 @@
 
 #include "picture.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace korvel {
 
@@ -22,6 +24,16 @@ inline constexpr int kGlyphSlots = 256;
 struct FontLibrary {
     std::array<GlyphRecord, kGlyphSlots> glyphs;
     std::int32_t count = 0;
+
+    /// Takes decoded records as slots 0..n-1 (n at most 256) and makes n the count; the slots
+    /// above keep what they held.
+    void replaceGlyphs(std::vector<GlyphRecord> records) {
+        const std::size_t n = std::min(records.size(), glyphs.size());
+        for (std::size_t code = 0; code < n; ++code) {
+            glyphs[code] = std::move(records[code]);
+        }
+        count = static_cast<std::int32_t>(n);
+    }
 };
 
 } // namespace korvel
