@@ -1,19 +1,13 @@
 #include "bitmaplibrary.h"
 
+#include "codepage.h"
+
 #include <algorithm>
 #include <charconv>
 
 namespace korvel {
 
 namespace {
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-    const auto lower = [](char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
-}
-
 struct Line {
     std::string_view name;
     int position = -1;
@@ -55,7 +49,7 @@ void NameIndex::remove(int k) {
 std::optional<int> NameIndex::find(const std::string& name) const {
     for (const std::string& line : lines_) {
         const Line parts = split(line);
-        if (equalIgnoringCase(parts.name, name)) {
+        if (equalFoldingCase1252(parts.name, name)) {
             if (parts.position < 0) {
                 return std::nullopt;
             }

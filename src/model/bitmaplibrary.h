@@ -26,7 +26,8 @@ public:
     void add(const std::string& name, int position);
     /// Removes line k and lowers the position of every later line by one.
     void remove(int k);
-    /// The position of the first line whose name equals name ignoring ASCII letter case. The name
+    /// The position of the first line whose name equals name ignoring Windows-1252 letter case
+    /// (foldCase1252: "été" and "ÉTÉ" are one name). The name
     /// of a line is the text before its last "=", so names that contain "=" are found too.
     [[nodiscard]] std::optional<int> find(const std::string& name) const;
     [[nodiscard]] bool empty() const { return lines_.empty(); }

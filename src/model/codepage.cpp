@@ -1,5 +1,6 @@
 #include "codepage.h"
 
+#include <algorithm>
 #include <array>
 
 namespace korvel {
@@ -30,6 +31,31 @@ std::optional<std::uint8_t> unicodeToCp1252(char32_t character) {
         }
     }
     return std::nullopt;
+}
+
+std::uint8_t foldCase1252(std::uint8_t code) {
+    const bool asciiCapital = code >= 'A' && code <= 'Z';
+    const bool latinCapital = code >= 0xC0 && code <= 0xDE && code != 0xD7;
+    if (asciiCapital || latinCapital) {
+        return static_cast<std::uint8_t>(code + 0x20);
+    }
+    switch (code) {
+    case 0x8A: // S with caron
+    case 0x8C: // ligature OE
+    case 0x8E: // Z with caron
+        return static_cast<std::uint8_t>(code + 0x10);
+    case 0x9F: // Y with diaeresis; its small form sits at 0xFF
+        return 0xFF;
+    default:
+        return code;
+    }
+}
+
+bool equalFoldingCase1252(std::string_view a, std::string_view b) {
+    return std::ranges::equal(a, b, [](char x, char y) {
+        return foldCase1252(static_cast<std::uint8_t>(x)) ==
+               foldCase1252(static_cast<std::uint8_t>(y));
+    });
 }
 
 } // namespace korvel

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace korvel {
 
@@ -12,5 +13,14 @@ namespace korvel {
 
 /// The Windows-1252 byte of a character, or nothing when the code page has none.
 [[nodiscard]] std::optional<std::uint8_t> unicodeToCp1252(char32_t character);
+
+/// The lower-case form of a Windows-1252 byte: A-Z, the accented capitals 0xC0-0xDE (except the
+/// multiplication sign 0xD7), and the pairs 0x8A/0x9A, 0x8C/0x9C, 0x8E/0x9E and 0x9F/0xFF. Every
+/// other byte is its own lower-case form, so two names are the same name in any letter case
+/// exactly when their bytes fold to the same bytes.
+[[nodiscard]] std::uint8_t foldCase1252(std::uint8_t code);
+
+/// Whether two Windows-1252 texts are equal when letter case is ignored (see foldCase1252).
+[[nodiscard]] bool equalFoldingCase1252(std::string_view a, std::string_view b);
 
 } // namespace korvel
