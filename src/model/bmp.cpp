@@ -235,7 +235,8 @@ struct BitFields {
 
 // ---- pixel rows ----
 
-/// Turns the stored bytes of one row into pixels; only whole pixels present in the data.
+/// Turns the stored bytes of one row into pixels. A row cut short inside a pixel still gives
+/// that pixel the bytes that are present; its missing bytes read as 0.
 class RowDecoder {
 public:
     RowDecoder(std::span<const std::uint8_t> bytes, const BmpLayout& layout)
@@ -250,6 +251,14 @@ public:
             std::min(row.size(), stored.size() * 8 / std::size_t{bitsPerPixel_});
         for (std::size_t x = 0; x < present; ++x) {
             row[x] = pixelAt(stored, x);
+        }
+        const std::size_t pixelBytes = bitsPerPixel_ / 8;
+        const std::size_t used = present * pixelBytes;
+        if (present < row.size() && pixelBytes > 1 && used < stored.size()) {
+            std::array<std::uint8_t, 4> partial{};
+            std::copy(stored.begin() + static_cast<std::ptrdiff_t>(used), stored.end(),
+                      partial.begin());
+            row[present] = pixelAt(std::span(partial).first(pixelBytes), 0);
         }
     }
 

@@ -126,16 +126,39 @@ TEST(BmpImport, TopDownFileReadsTopRowFirst) {
     EXPECT_EQ(decoded(file), pictureFromText({"R", "G"}));
 }
 
-TEST(BmpImport, TruncatedPixelAreaLeavesBlack) {
+TEST(BmpImport, TruncatedPixelAreaLeavesOnlyTheMissingBytesBlack) {
     BmpFile file;
     file.width = 2;
     file.height = 2;
-    // Only the bottom row and the first pixel plus two bytes of the second pixel of the top row.
+    // The bottom row, then the top row's first pixel and the blue and green bytes of its second:
+    // that pixel keeps its green, only its missing red byte stays 0.
     file.rows = {0, 0, 255, 0, 0, 255, 0, 0, 255, 255, 255, 0, 255};
+    EXPECT_EQ(decoded(file), pictureFromText({"WG", "RR"}));
+    file.rows.pop_back(); // only the blue byte of the second pixel, which is 0
     EXPECT_EQ(decoded(file), pictureFromText({"W.", "RR"}));
 
     file.rows.clear(); // no pixel bytes at all
     EXPECT_EQ(decoded(file), Picture(2, 2));
+}
+
+TEST(BmpImport, PixelCutShortKeepsItsPresentBytesAtEveryDepth) {
+    BmpFile wide;
+    wide.width = 2;
+    wide.height = 1;
+    wide.bits = 32;
+    wide.rows = {1, 2, 3, 0, 40, 50}; // second pixel: blue 40 and green 50 present, red missing
+    const Picture thirtyTwo = decoded(wide);
+    EXPECT_EQ(thirtyTwo.pixel(0, 0), makeRgb(3, 2, 1));
+    EXPECT_EQ(thirtyTwo.pixel(1, 0), makeRgb(0, 50, 40));
+    wide.rows.push_back(60); // the red byte, without the reserved one
+    EXPECT_EQ(decoded(wide).pixel(1, 0), makeRgb(60, 50, 40));
+
+    BmpFile sixteen;
+    sixteen.width = 2;
+    sixteen.height = 1;
+    sixteen.bits = 16;
+    sixteen.rows = {0x00, 0x7C, 0x1F}; // red, then only the low byte of 0x001F: full blue
+    EXPECT_EQ(decoded(sixteen), pictureFromText({"RB"}));
 }
 
 TEST(BmpImport, PaletteFilesUseTheirOwnTable) {
