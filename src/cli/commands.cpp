@@ -345,24 +345,58 @@ systemFont(Context& context, const ParsedOptions& options, int count) {
     return saveBitmaps(output, entries.value());
 }
 
+/// What a convert argument names.
+enum class ConvertForm { Lcm, Bdf, Bcm, Folder, Unknown };
+
+/// An existing directory is a folder whatever its name; any other path is told by its
+/// extension, and a path without one names a folder.
+[[nodiscard]] ConvertForm convertFormOf(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        return ConvertForm::Folder;
+    }
+    const std::string extension = extensionOf(path);
+    if (extension == "lcm") {
+        return ConvertForm::Lcm;
+    }
+    if (extension == "bdf") {
+        return ConvertForm::Bdf;
+    }
+    if (extension == "bcm") {
+        return ConvertForm::Bcm;
+    }
+    return extension.empty() ? ConvertForm::Folder : ConvertForm::Unknown;
+}
+
+[[nodiscard]] Failure unknownConvertForm(const std::string& path) {
+    return usageError("\"" + path +
+                      "\" is neither a .lcm, .bdf or .bcm file nor a folder (an existing "
+                      "directory, or a new name without an extension)");
+}
+
 [[nodiscard]] Outcome runConvert(Context& context, const ParsedOptions& options) {
     if (options.positional.size() != 2) {
         return usageError("convert needs IN and OUT");
     }
     const std::string& input = options.positional[0];
     const std::string& output = options.positional[1];
-    const std::string from = extensionOf(input);
-    const std::string to = extensionOf(output);
-    if (from == "lcm" && to == "bdf") {
+    const ConvertForm from = convertFormOf(input);
+    const ConvertForm to = convertFormOf(output);
+    for (const auto& [form, path] : {std::pair{from, input}, std::pair{to, output}}) {
+        if (form == ConvertForm::Unknown) {
+            return unknownConvertForm(path);
+        }
+    }
+    if (from == ConvertForm::Lcm && to == ConvertForm::Bdf) {
         return fontToBdf(input, output);
     }
-    if (from == "bdf" && to == "lcm") {
+    if (from == ConvertForm::Bdf && to == ConvertForm::Lcm) {
         return bdfToFont(context, input, output);
     }
-    if (from == "bcm" && to.empty()) {
+    if (from == ConvertForm::Bcm && to == ConvertForm::Folder) {
         return bitmapsToFolder(context, input, output);
     }
-    if (from.empty() && to == "bcm") {
+    if (from == ConvertForm::Folder && to == ConvertForm::Bcm) {
         return folderToBitmaps(context, input, output);
     }
     return usageError("convert turns .lcm into .bdf, .bdf into .lcm, .bcm into a folder or a "
@@ -505,11 +539,15 @@ systemFont(Context& context, const ParsedOptions& options, int count) {
         return *failure;
     }
     const Picture& exported = std::get<Picture>(picture);
-    if (exported.isEmpty()) {
-        return refused(libraryPath, "\"" + options.positional[1] + "\" has no pixels to export");
-    }
     if (format == "bmp") {
+        // A picture without pixels gives an empty file, as the modify dialog's export does.
         return writeBytes(output, encodeBmp24(exported));
+    }
+    if (exported.isEmpty()) {
+        return refused(libraryPath, "\"" + options.positional[1] + "\" is " +
+                                        std::to_string(exported.width()) + " x " +
+                                        std::to_string(exported.height()) +
+                                        " pixels, which a PNG file cannot hold; export it as .bmp");
     }
     context.qt.ensureStarted();
     const auto png = encodePng(exported);

@@ -6,6 +6,8 @@
 #include "lcm.h"
 #include "libraryfactory.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -21,6 +23,10 @@ namespace korvel::cli {
 namespace {
 
 const std::string kData = KORVEL_TEST_DATA;
+
+[[nodiscard]] std::span<const std::uint8_t> bytesOf(std::string_view text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
 
 /// What one run of the tool gave.
 struct CliRun {
@@ -190,6 +196,55 @@ TEST_F(CliTest, ExportWritesOneGlyphOrEntry) {
               std::string::npos)
         << missing.err;
     EXPECT_EQ(run({"export", kData + "/lcm/ink-widths.lcm", "4", bmp}).status, kExitRefused);
+}
+
+TEST_F(CliTest, ExportOfAPictureWithoutPixelsWritesAnEmptyBmp) {
+    // Glyph 0 of height0.lcm is 0 pixels tall; entry H0 of sizes-and-names.bcm too.
+    const std::string glyph = path("glyph.bmp");
+    ASSERT_TRUE(writeFileAtomic(glyph, bytesOf("an older file")).ok());
+    const CliRun font = run({"export", kData + "/lcm/height0.lcm", "0", glyph});
+    ASSERT_EQ(font.status, kExitOk) << font.err;
+    expectSameFile(glyph, kData + "/bmp/no-pixels.bmp");
+
+    const std::string entry = path("entry.bmp");
+    const CliRun bitmap = run({"export", kData + "/bcm/sizes-and-names.bcm", "h0", entry});
+    ASSERT_EQ(bitmap.status, kExitOk) << bitmap.err;
+    expectSameFile(entry, kData + "/bmp/no-pixels.bmp");
+
+    const std::string png = path("entry.png");
+    const CliRun refused = run({"export", kData + "/bcm/sizes-and-names.bcm", "H0", png});
+    EXPECT_EQ(refused.status, kExitRefused);
+    EXPECT_NE(refused.err.find("a PNG file cannot hold"), std::string::npos) << refused.err;
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(png)));
+}
+
+TEST_F(CliTest, ConvertTakesAnExistingDirectoryAsAFolderWhateverItsName) {
+    const std::string golden = kData + "/bcm/red-and-logo.bcm";
+    const std::string dotted = path("logos.d");
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dotted)));
+    const CliRun out = run({"convert", golden, dotted});
+    ASSERT_EQ(out.status, kExitOk) << out.err;
+    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(dotted + "/index.txt")));
+
+    const std::string named = path("named.bcm"); // a directory that looks like a library
+    ASSERT_TRUE(QDir().rename(QString::fromStdString(dotted), QString::fromStdString(named)));
+    const std::string back = path("back.bcm");
+    const CliRun in = run({"convert", named, back});
+    ASSERT_EQ(in.status, kExitOk) << in.err;
+    expectSameFile(back, golden);
+
+    // A new path with an extension no format has is neither a file format nor a folder.
+    for (const auto& [input, output] :
+         {std::pair{golden, path("new.d")}, std::pair{path("new.d"), back}}) {
+        const CliRun unknown = run({"convert", input, output});
+        EXPECT_EQ(unknown.status, kExitUsage) << output;
+        EXPECT_NE(unknown.err.find("\"" + path("new.d") +
+                                   "\" is neither a .lcm, .bdf or .bcm file nor a folder"),
+                  std::string::npos)
+            << unknown.err;
+    }
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(path("new.d"))));
+    expectSameFile(back, golden);
 }
 
 TEST_F(CliTest, RefusedInputsExitOneNamingTheFileAndTheReason) {
