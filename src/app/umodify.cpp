@@ -3,6 +3,7 @@
 #include "bmp.h"
 #include "cellcanvas.h"
 #include "fileio.h"
+#include "numberbox.h"
 #include "umain.h"
 
 #include <QFileInfo>
@@ -29,21 +30,6 @@ const QString kModifyBitmapText = QStringLiteral("Do You Want to Modify Selected
 constexpr int kClientWidth = 360;
 constexpr int kClientHeight = 284;
 constexpr int kMaxSide = 250;
-
-/// A number box in which text that is not a number counts as 0 once editing ends.
-class NumberBox : public QSpinBox {
-public:
-    using QSpinBox::QSpinBox;
-
-protected:
-    void fixup(QString& input) const override {
-        bool isNumber = false;
-        (void)input.trimmed().toInt(&isNumber);
-        if (!isNumber) {
-            input = QStringLiteral("0");
-        }
-    }
-};
 
 QLabel* labelAt(QWidget* parent, const QString& text, int x, int y) {
     auto* label = new QLabel(text, parent);

@@ -2,6 +2,7 @@
 #include "fileio.h"
 #include "librarytext.h"
 #include "picturetext.h"
+#include "typing.h"
 #include "umodify.h"
 #include "windowfixture.h"
 
@@ -251,6 +252,44 @@ TEST_F(ModifyDialogTest, WidthZeroHidesViewAndStoresEmptyPicture) {
     ASSERT_TRUE(glyph(40).picture.has_value());
     EXPECT_TRUE(glyph(40).picture->isEmpty());
     EXPECT_EQ(window->AdvStringGrid2->cell(3, 41), "0");
+}
+
+TEST_F(ModifyDialogTest, WidthZeroTypedRightAfterOpeningStoresAnEmptyPicture) {
+    putBitmaps({{"P", pictureFromText({"RGB", "RGB"})}, {"Q", glyphPicture()}});
+    prompter->answers = {true};
+    open(2, [&](TForm3& d) {
+        activate(d);
+        typeAndTab(*d.SpinEdit1, QStringLiteral("0"));
+        EXPECT_EQ(d.SpinEdit1->value(), 0);
+        EXPECT_FALSE(d.Image1->isVisible());
+        d.Button1->click();
+    });
+    const bitmapInfoList& entry = window->bitmapLibrary().entries[1];
+    EXPECT_EQ(entry.width, 0);
+    EXPECT_EQ(entry.height, 7);
+    ASSERT_TRUE(entry.picture.has_value());
+    EXPECT_EQ(entry.picture->width(), 0) << "sized by the boxes, not by the pending picture";
+    EXPECT_EQ(entry.picture->height(), 7);
+    EXPECT_EQ(window->AdvStringGrid2->cell(3, 2), "0");
+    EXPECT_EQ(window->bitmapLibrary().entries[0].picture, pictureFromText({"RGB", "RGB"}));
+}
+
+TEST_F(ModifyDialogTest, TypedSizesAreBroughtIntoRangeWhenTheBoxIsLeft) {
+    putGlyph(30, glyphPicture());
+    prompter->answers = {true};
+    open(31, [&](TForm3& d) {
+        activate(d);
+        typeAndTab(*d.SpinEdit1, QStringLiteral("300"));
+        EXPECT_EQ(d.SpinEdit1->value(), 250);
+        EXPECT_EQ(d.pendingPicture().width(), 250);
+        typeAndTab(*d.SpinEdit2, QStringLiteral("x"));
+        EXPECT_EQ(d.SpinEdit2->value(), 0) << "text that is not a number counts as 0";
+        typeAndTab(*d.SpinEdit2, QStringLiteral("4"));
+        d.Button1->click();
+    });
+    EXPECT_EQ(glyph(30).width, 250);
+    EXPECT_EQ(glyph(30).height, 4);
+    EXPECT_EQ(window->AdvStringGrid2->cell(3, 31), "250");
 }
 
 TEST_F(ModifyDialogTest, BluePixelShowsBlackButIsStoredAndExportedBlue) {
