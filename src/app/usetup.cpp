@@ -4,6 +4,7 @@
 #include "glyphrender.h"
 #include "libraryfactory.h"
 #include "librarytext.h"
+#include "numberbox.h"
 #include "umain.h"
 
 #include <QApplication>
@@ -101,7 +102,7 @@ QComboBox* codeRangeList(QWidget* parent, const QRect& place) {
 }
 
 QSpinBox* spinBox(QWidget* parent, int minimum, int maximum, int value, const QRect& place) {
-    auto* box = new QSpinBox(parent);
+    auto* box = new NumberBox(parent);
     box->setRange(minimum, maximum);
     box->setValue(value);
     box->setGeometry(place);
@@ -111,6 +112,7 @@ QSpinBox* spinBox(QWidget* parent, int minimum, int maximum, int value, const QR
 } // namespace
 
 TForm2::TForm2(TForm1& main) : QDialog(&main), main_(main) {
+    setFont(main.font()); // the same small type as the main window
     setFixedSize(kClientWidth, kClientHeight);
     buildFontPanel();
     buildBitmapPanel();

@@ -1,6 +1,7 @@
 #include "glyphrender.h"
 #include "librarytext.h"
 #include "picturetext.h"
+#include "typing.h"
 #include "usetup.h"
 #include "windowfixture.h"
 
@@ -326,6 +327,40 @@ TEST_F(SetupDialogTest, CancelChangesNothingAndValuesCarryOver) {
     EXPECT_EQ(window->fontLibrary().count, before.count);
     EXPECT_TRUE(sameGlyphs(window->fontLibrary(), before));
     EXPECT_EQ(dialog->SpinEdit1->value(), 20) << "the dialog keeps its values";
+}
+
+TEST_F(SetupDialogTest, TypedSizesAreBroughtIntoRangeWhenTheBoxIsLeft) {
+    newFont([](TForm2& form) {
+        activate(form);
+        typeAndTab(*form.tFontsize, QStringLiteral("300"));
+        EXPECT_EQ(form.tFontsize->value(), 250);
+        typeAndTab(*form.tFontsize, QStringLiteral("big"));
+        EXPECT_EQ(form.tFontsize->value(), 1) << "text that is not a number counts as the minimum";
+        form.RadioButton4->click();
+        typeAndTab(*form.SpinEdit1, QStringLiteral("2000"));
+        EXPECT_EQ(form.SpinEdit1->value(), 1024);
+        typeAndTab(*form.SpinEdit2, QStringLiteral("0"));
+        EXPECT_EQ(form.SpinEdit2->value(), 1);
+        typeAndTab(*form.SpinEdit1, QStringLiteral("12"));
+        typeAndTab(*form.SpinEdit2, QStringLiteral("9999"));
+        EXPECT_EQ(form.SpinEdit2->value(), 576);
+        form.Button1->click();
+    });
+    EXPECT_EQ(window->fontLibrary().glyphs[65].width, 12);
+    EXPECT_EQ(window->fontLibrary().glyphs[65].height, 576);
+
+    prompter->answers.push_back(true);
+    prompter->modals.push_back([this](QDialog&) {
+        activate(*dialog);
+        dialog->Edit2->setText(QStringLiteral("BIG"));
+        typeAndTab(*dialog->SpinEdit3, QStringLiteral("5000"));
+        typeAndTab(*dialog->SpinEdit4, QStringLiteral("-3"));
+        dialog->Button1->click();
+    });
+    window->NewBitampFile1Click();
+    ASSERT_EQ(window->bitmapLibrary().count(), 1);
+    EXPECT_EQ(window->bitmapLibrary().entries[0].width, 1024);
+    EXPECT_EQ(window->bitmapLibrary().entries[0].height, 4);
 }
 
 TEST_F(SetupDialogTest, BitmapNamesMustBeGivenAndUnique) {
