@@ -181,6 +181,7 @@ Picture composeText(const std::vector<std::string>& lines, const TextMeasure& me
 
 TForm4::TForm4(TForm1& main) : QDialog(&main), main_(main) {
     setObjectName(QStringLiteral("Form4"));
+    setFont(main.font()); // the same small type as the main window
     setSizeGripEnabled(true);
     resize(751, 522);
     buildGridPanel();

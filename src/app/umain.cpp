@@ -72,6 +72,16 @@ QString visibleCharacter(int code) {
     return characterOfCode(code);
 }
 
+/// The window's type: "Microsoft Sans Serif" at 8 points, or where the desktop lacks it a face
+/// of nearly the same widths (Arial's metrics), so the texts fit the sizes laid out for them.
+QFont windowFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
+    font.setPointSize(8);
+    return font;
+}
+
 int cellNumber(const QString& text) {
     return text.trimmed().toInt();
 }
@@ -82,9 +92,7 @@ TForm1::TForm1(std::unique_ptr<Prompter> prompter, QWidget* parent)
     : QMainWindow(parent), prompter_(std::move(prompter)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(kTitle);
-    QFont windowFont(QStringLiteral("Microsoft Sans Serif"));
-    windowFont.setPointSize(8);
-    setFont(windowFont);
+    setFont(windowFont());
     setGeometry(457, 163, 889, 529);
     buildToolBar();
     buildMenus();
@@ -424,7 +432,7 @@ void TForm1::Image1MouseMove(int x, int y) {
 }
 
 void TForm1::Image1MouseUp(int x, int y) {
-    if (viewHeight_ <= 0) {
+    if (viewHeight_ <= 0 || Image1->isHidden()) {
         return;
     }
     const auto cell = MouseToColor(x, y);
@@ -542,6 +550,9 @@ bool TForm1::OpenProtolFile(const QString& fileName) {
         return false;
     }
     mode_ = EditingMode::Font;
+    // The canvas showed an entry of the library being replaced: nothing may be painted until a
+    // row of the new library is clicked.
+    Image1->hide();
     advinit();
     font_.replaceGlyphs(std::move(glyphs).value());
     const int count = font_.count;
@@ -659,6 +670,7 @@ bool TForm1::OpenBmpProtolFile(const QString& fileName) {
         return false;
     }
     mode_ = EditingMode::Bitmap;
+    Image1->hide(); // as for a font library: no painting before a row of the new one is clicked
     advinitbmp();
     bitmaps_.assign(std::move(entries).value());
     // An empty library keeps its one empty data row, which the first new bitmap fills.

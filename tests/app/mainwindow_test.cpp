@@ -123,6 +123,39 @@ TEST_F(WindowTest, OpenListsTheGlyphsAndSaveWritesThemBackUnchanged) {
     EXPECT_EQ(readBytes(path("out.lcm")), original);
 }
 
+TEST_F(WindowTest, OpeningALibraryHidesTheCanvasUntilARowOfItIsClicked) {
+    writeBytes(path("a.lcm"), fontFile({{"..", ".."}, {"...", "..."}}));
+    writeBytes(path("b.bcm"), bitmapFile({{"P", {"GG", "GG"}}, {"Q", {"GGG"}}}));
+    const auto bitmapRows = [this] {
+        std::vector<std::vector<std::string>> rows;
+        for (const bitmapInfoList& entry : window->bitmapLibrary().entries) {
+            rows.push_back(pictureToText(*entry.picture));
+        }
+        return rows;
+    };
+    openFont(path("a.lcm"));
+    clickRow(2);
+    ASSERT_FALSE(window->Image1->isHidden());
+    window->ToolButton20Click(); // White
+
+    openBitmaps(path("b.bcm"));
+    EXPECT_TRUE(window->Image1->isHidden());
+    const auto opened = bitmapRows();
+    window->Image1MouseUp(3, 3); // a release where the old glyph was shown paints nothing
+    EXPECT_EQ(bitmapRows(), opened);
+    clickRow(1);
+    EXPECT_FALSE(window->Image1->isHidden());
+    window->Image1MouseUp(3, 3);
+    EXPECT_EQ(pictureToText(*window->bitmapLibrary().entries[0].picture),
+              (std::vector<std::string>{"WG", "GG"}));
+
+    openFont(path("a.lcm"));
+    EXPECT_TRUE(window->Image1->isHidden());
+    window->Image1MouseUp(3, 3);
+    EXPECT_EQ(pictureToText(*window->fontLibrary().glyphs[0].picture),
+              (std::vector<std::string>{"..", ".."}));
+}
+
 TEST_F(WindowTest, AFullFontFileGetsARowForEveryGlyph) {
     std::vector<std::vector<std::string>> glyphs(256, {"#."});
     writeBytes(path("full.lcm"), fontFile(glyphs));
