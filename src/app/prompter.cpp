@@ -24,47 +24,69 @@ QString toQtFilter(const QString& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
-bool QtPrompter::askOkCancel(QWidget* parent, const QString& caption, const QString& text,
-                             PromptIcon icon) {
-    QMessageBox box(icon == PromptIcon::Information ? QMessageBox::Information
-                                                    : QMessageBox::NoIcon,
-                    caption, text, QMessageBox::Ok | QMessageBox::Cancel, parent);
-    box.setDefaultButton(QMessageBox::Ok);
-    return box.exec() == QMessageBox::Ok;
+std::unique_ptr<QMessageBox> makeQuestionBox(QWidget* parent, const QString& caption,
+                                             const QString& text, PromptIcon icon) {
+    auto box = std::make_unique<QMessageBox>(
+        icon == PromptIcon::Information ? QMessageBox::Information : QMessageBox::NoIcon, caption,
+        text, QMessageBox::Ok | QMessageBox::Cancel, parent);
+    box->setDefaultButton(QMessageBox::Ok);
+    return box;
 }
 
-void QtPrompter::showMessage(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, applicationTitle(parent), text, QMessageBox::Ok, parent);
-    box.exec();
+std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const QString& text, PromptIcon icon) {
+    return std::make_unique<QMessageBox>(icon == PromptIcon::Critical ? QMessageBox::Critical
+                                                                      : QMessageBox::NoIcon,
+                                         applicationTitle(parent), text, QMessageBox::Ok, parent);
 }
 
-void QtPrompter::showError(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::Critical, applicationTitle(parent), text, QMessageBox::Ok, parent);
-    box.exec();
+std::unique_ptr<QFileDialog> makeOpenDialog(QWidget* parent, const QString& filter) {
+    auto dialog = std::make_unique<QFileDialog>(parent, QString(), QString(), toQtFilter(filter));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    return dialog;
 }
 
-std::optional<QString> QtPrompter::askOpenFile(QWidget* parent, const QString& filter) {
-    QFileDialog dialog(parent, QString(), QString(), toQtFilter(filter));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::AnyFile);
+std::unique_ptr<QFileDialog> makeSaveDialog(QWidget* parent, const QString& filter,
+                                            const QString& defaultSuffix) {
+    auto dialog = std::make_unique<QFileDialog>(parent, QString(), QString(), toQtFilter(filter));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    QString suffix = defaultSuffix;
+    suffix.remove(QStringLiteral("*."));
+    dialog->setDefaultSuffix(suffix);
+    return dialog;
+}
+
+namespace {
+/// The file the user chose in a dialog, or nothing when it was cancelled.
+std::optional<QString> chosenFile(QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
     return dialog.selectedFiles().constFirst();
+}
+} // namespace
+
+bool QtPrompter::askOkCancel(QWidget* parent, const QString& caption, const QString& text,
+                             PromptIcon icon) {
+    return makeQuestionBox(parent, caption, text, icon)->exec() == QMessageBox::Ok;
+}
+
+void QtPrompter::showMessage(QWidget* parent, const QString& text) {
+    makeMessageBox(parent, text, PromptIcon::None)->exec();
+}
+
+void QtPrompter::showError(QWidget* parent, const QString& text) {
+    makeMessageBox(parent, text, PromptIcon::Critical)->exec();
+}
+
+std::optional<QString> QtPrompter::askOpenFile(QWidget* parent, const QString& filter) {
+    return chosenFile(*makeOpenDialog(parent, filter));
 }
 
 std::optional<QString> QtPrompter::askSaveFile(QWidget* parent, const QString& filter,
                                                const QString& defaultSuffix) {
-    QFileDialog dialog(parent, QString(), QString(), toQtFilter(filter));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    QString suffix = defaultSuffix;
-    suffix.remove(QStringLiteral("*."));
-    dialog.setDefaultSuffix(suffix);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
-    }
-    return dialog.selectedFiles().constFirst();
+    return chosenFile(*makeSaveDialog(parent, filter, defaultSuffix));
 }
 
 void QtPrompter::showModal(QDialog& dialog) {

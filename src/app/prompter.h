@@ -2,9 +2,12 @@
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 class QDialog;
+class QFileDialog;
+class QMessageBox;
 class QWidget;
 
 namespace korvel {
@@ -52,5 +55,21 @@ public:
 
 /// "Description|*.ext" as a Qt file dialog filter, "Description (*.ext)".
 [[nodiscard]] QString toQtFilter(const QString& filter);
+
+// The dialogs QtPrompter shows, set up but not shown; the caller owns them.
+
+/// The question box of askOkCancel: OK (the default) and Cancel, the caption as its title.
+[[nodiscard]] std::unique_ptr<QMessageBox> makeQuestionBox(QWidget* parent, const QString& caption,
+                                                           const QString& text, PromptIcon icon);
+/// The box of showMessage (no icon) or showError (critical icon): one OK button, titled with
+/// the title of parent's window.
+[[nodiscard]] std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const QString& text,
+                                                          PromptIcon icon);
+/// The file-open dialog of askOpenFile: any typed name is accepted, existing or not.
+[[nodiscard]] std::unique_ptr<QFileDialog> makeOpenDialog(QWidget* parent, const QString& filter);
+/// The file-save dialog of askSaveFile: defaultSuffix ("bmp" or "*.bmp") is added to a name
+/// typed without an extension, and an existing file is overwritten without a question.
+[[nodiscard]] std::unique_ptr<QFileDialog> makeSaveDialog(QWidget* parent, const QString& filter,
+                                                          const QString& defaultSuffix);
 
 } // namespace korvel

@@ -143,6 +143,31 @@ TEST_F(BitmapCommandsTest, DeletingInTheMiddleMovesTheLaterEntriesUpIntact) {
     EXPECT_EQ(window->AdvStringGrid2->currentGridRow(), 1) << "the last row after the last entry";
 }
 
+TEST_F(BitmapCommandsTest, DeletingSelectsTheRowThatTookTheDeletedEntrysPlace) {
+    writeBytes(path("pqrs.bcm"),
+               bitmapFile({{"P", {"R"}}, {"Q", {"GG"}}, {"R", {"BBB"}}, {"S", {"WWWW"}}}));
+    openBitmaps(path("pqrs.bcm"));
+    const auto selected = [this] {
+        const int row = window->AdvStringGrid2->currentGridRow();
+        return std::pair{row, window->AdvStringGrid2->cell(2, row)};
+    };
+    deleteRow(2);
+    EXPECT_EQ(names(), QStringList({"P", "R", "S"}));
+    EXPECT_EQ(selected(), std::pair(2, QStringLiteral("R"))) << "the entry after Q, not after R";
+    EXPECT_EQ(pictureToText(window->workPicture()), (std::vector<std::string>{"BBB"}));
+
+    deleteRow(3); // the last entry: the row before it is the last one left
+    EXPECT_EQ(names(), QStringList({"P", "R"}));
+    EXPECT_EQ(selected(), std::pair(2, QStringLiteral("R")));
+    EXPECT_FALSE(window->Image1->isHidden());
+    EXPECT_EQ(pictureToText(window->workPicture()), (std::vector<std::string>{"BBB"}));
+
+    deleteRow(1);
+    EXPECT_EQ(names(), QStringList({"R"}));
+    EXPECT_EQ(selected(), std::pair(1, QStringLiteral("R")));
+    EXPECT_EQ(window->bitmapLibrary().index.find("r"), 0);
+}
+
 TEST_F(BitmapCommandsTest, CancelOrNoSelectionDeletesNothing) {
     newLibraryWith("P");
     window->AdvStringGrid2->setCurrentGridRow(1);
