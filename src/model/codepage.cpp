@@ -52,10 +52,10 @@ std::uint8_t foldCase1252(std::uint8_t code) {
 }
 
 bool equalFoldingCase1252(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](char x, char y) {
-        return foldCase1252(static_cast<std::uint8_t>(x)) ==
-               foldCase1252(static_cast<std::uint8_t>(y));
-    });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return foldCase1252(static_cast<std::uint8_t>(x)) ==
+                      foldCase1252(static_cast<std::uint8_t>(y));
+           });
 }
 
 } // namespace korvel
