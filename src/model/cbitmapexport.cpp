@@ -166,7 +166,8 @@ struct Channels {
     return planeBytes(entry, options.bitOrder, options.litIsOne);
 }
 
-/// How many bytes start a new line: a row, or none for bits packed continuously.
+/// How many bytes start a new line: a row of rgb565, a plane, or none for bits packed
+/// continuously.
 [[nodiscard]] std::size_t groupOf(const bitmapInfoList& entry, BitmapPixel pixel) {
     switch (pixel) {
     case BitmapPixel::Rgb565:
@@ -176,7 +177,8 @@ struct Channels {
     case BitmapPixel::Planes:
         break;
     }
-    return static_cast<std::size_t>((widthOf(entry) + 7) / 8);
+    return static_cast<std::size_t>((widthOf(entry) + 7) / 8) *
+           static_cast<std::size_t>(heightOf(entry));
 }
 
 } // namespace

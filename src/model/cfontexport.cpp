@@ -373,9 +373,13 @@ struct GfxEntry {
     }
     source.line("};");
     source.line("");
-    source.line("static const GFXfont " + n + " KORVEL_FLASH = {(uint8_t *)" + n +
-                "_bitmaps, (GFXglyph *)" + n + "_glyphs, " + std::to_string(first) + ", " +
-                std::to_string(last) + ", " + std::to_string(lineHeight) + "};");
+    source.line("static const GFXfont " + n + " KORVEL_FLASH = {");
+    source.line("    (uint8_t *)" + n + "_bitmaps,");
+    source.line("    (GFXglyph *)" + n + "_glyphs,");
+    source.line("    " + std::to_string(first) + ", /* first */");
+    source.line("    " + std::to_string(last) + ", /* last */");
+    source.line("    " + std::to_string(lineHeight) + ", /* yAdvance */");
+    source.line("};");
     source.line("");
     return source.finish();
 }
