@@ -250,6 +250,10 @@ std::optional<ExportCFailure> runExportCommand(const ParsedOptions& options) {
     if (kind != "lcm" && kind != "bcm") {
         return usage("export-c reads a .lcm or a .bcm file, not \"" + path + "\"");
     }
+    std::error_code error;
+    if (std::filesystem::equivalent(path, *output, error)) {
+        return refusal(*output, "is the library itself; the header would overwrite it");
+    }
     auto header = kind == "lcm" ? fontHeader(options, path) : bitmapHeader(options, path);
     if (auto* failure = std::get_if<Failure>(&header)) {
         return *failure;

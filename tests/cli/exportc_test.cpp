@@ -162,6 +162,12 @@ TEST_F(ExportCTest, RefusesWhatCannotBecomeAHeaderAndWritesNothing) {
         EXPECT_FALSE(result.err.empty());
         EXPECT_FALSE(QFile::exists(QString::fromStdString(path("out.h"))));
     }
+    // The library named as the output is not overwritten by its own header.
+    const std::string copy = path("copy.lcm");
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(font), QString::fromStdString(copy)));
+    EXPECT_EQ(run({"export-c", copy, "-o", copy}).status, kExitRefused);
+    EXPECT_EQ(textOf(copy), textOf(font));
+
     const CliRun outside = run({"export-c", font, "--codes", "2-4", "-o", path("out.h")});
     EXPECT_NE(outside.err.find("codes 0 to 3"), std::string::npos) << outside.err;
 }
