@@ -277,10 +277,13 @@ void CSourceWriter::comment(std::span<const std::string> lines, int indent) {
 
 void CSourceWriter::bytes(std::span<const std::uint8_t> data, std::size_t groupSize) {
     constexpr std::size_t kPerLine = 16;
+    // Short groups share a line, as many whole ones as fit.
+    const std::size_t lineGroup =
+        groupSize == 0 ? 0 : groupSize * std::max<std::size_t>(1, kPerLine / groupSize);
     std::string current;
     std::size_t onLine = 0;
     for (std::size_t i = 0; i < data.size(); ++i) {
-        const bool groupStarts = groupSize > 0 && i % groupSize == 0;
+        const bool groupStarts = lineGroup > 0 && i % lineGroup == 0;
         if (onLine > 0 && (onLine == kPerLine || groupStarts)) {
             line(current);
             current.clear();

@@ -42,8 +42,9 @@ public:
     void line(std::string_view text);
     /// A block comment over several lines, indented by indent spaces.
     void comment(std::span<const std::string> lines, int indent);
-    /// The bytes as hexadecimal literals ending in commas, 4 spaces in; every group of
-    /// groupSize bytes starts a line, and lines break after 16 bytes.
+    /// The bytes as hexadecimal literals ending in commas, 4 spaces in, at most 16 to a line; a
+    /// line starts with a group of groupSize bytes (a row), and holds as many whole groups as
+    /// fit. A groupSize of 0 fills every line.
     void bytes(std::span<const std::uint8_t> data, std::size_t groupSize);
     /// Closes the include guard and hands over the text.
     [[nodiscard]] std::string finish();

@@ -44,8 +44,7 @@ static const uint8_t ink_widths_bitmaps[7] KORVEL_FLASH = {
        ............
        ...........#
      */
-    0xFF, 0xFF,
-    0xFF, 0xF7,
+    0xFF, 0xFF, 0xFF, 0xF7,
 };
 
 static const ink_widths_glyph ink_widths_glyphs[3] KORVEL_FLASH = {

@@ -48,8 +48,7 @@ static const uint8_t ink_widths_bitmaps[8] KORVEL_FLASH = {
        ............
        ...........#
      */
-    0x00, 0x00,
-    0x00, 0x10,
+    0x00, 0x00, 0x00, 0x10,
 };
 
 static const ink_widths_glyph ink_widths_glyphs[4] KORVEL_FLASH = {
