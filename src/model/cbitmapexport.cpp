@@ -86,17 +86,8 @@ struct Channels {
     std::vector<std::uint8_t> bytes;
     for (bool Channels::*channel : {&Channels::red, &Channels::green, &Channels::blue}) {
         for (int y = 0; y < heightOf(entry); ++y) {
-            for (int group = 0; group < (width + 7) / 8; ++group) {
-                unsigned byte = 0;
-                for (int bit = 0; bit < 8; ++bit) {
-                    const int x = group * 8 + bit;
-                    const bool lit = x < width && channelsAt(entry, x, y).*channel;
-                    if (lit == litIsOne) {
-                        byte |= order == BitOrder::MsbFirst ? (0x80U >> bit) : (1U << bit);
-                    }
-                }
-                bytes.push_back(static_cast<std::uint8_t>(byte));
-            }
+            appendRowBits(bytes, width, order, litIsOne,
+                          [&](int x) { return channelsAt(entry, x, y).*channel; });
         }
     }
     return bytes;

@@ -57,17 +57,7 @@ constexpr int kMaxSide = 255;
     std::vector<std::uint8_t> bytes;
     bytes.reserve(static_cast<std::size_t>(perRow) * static_cast<std::size_t>(heightOf(glyph)));
     for (int y = 0; y < heightOf(glyph); ++y) {
-        for (int group = 0; group < perRow; ++group) {
-            unsigned byte = 0;
-            for (int bit = 0; bit < 8; ++bit) {
-                const int x = group * 8 + bit;
-                const bool lit = x < width && inkAt(glyph, x, y);
-                if (lit == inkIsOne) {
-                    byte |= order == BitOrder::MsbFirst ? (0x80U >> bit) : (1U << bit);
-                }
-            }
-            bytes.push_back(static_cast<std::uint8_t>(byte));
-        }
+        appendRowBits(bytes, width, order, inkIsOne, [&](int x) { return inkAt(glyph, x, y); });
     }
     return bytes;
 }
@@ -368,8 +358,8 @@ struct GfxEntry {
         const GfxEntry& e = entries[static_cast<std::size_t>(code - first)];
         source.line("    {" + std::to_string(e.offset) + ", " + std::to_string(e.box.width) + ", " +
                     std::to_string(e.box.height) + ", " + std::to_string(e.advance) + ", " +
-                    std::to_string(e.box.width == 0 ? 0 : e.box.left) + ", " +
-                    std::to_string(e.yOffset) + "}, /* " + codeLabel(code) + " */");
+                    std::to_string(e.box.left) + ", " + std::to_string(e.yOffset) + "}, /* " +
+                    codeLabel(code) + " */");
     }
     source.line("};");
     source.line("");
