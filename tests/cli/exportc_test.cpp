@@ -407,6 +407,28 @@ TEST_F(ExportCRoundTrip, EveryFontLayoutDecodesToTheLibrarysPixels) {
     }
 }
 
+TEST_F(ExportCTest, GoldenFontLibrariesDecodeInEveryLayout) {
+    // Odd sizes: glyphs of height 0 (no bytes at all), blank glyphs (no ink for gfx), a glyph of
+    // 255 x 255, 256 codes of width 8. (The glyphs of each share one height, which a GFX font
+    // keeps only as its line height.)
+    for (const char* file : {"height0.lcm", "blank-5x9-128.lcm", "ink-255x255.lcm", "full-256.lcm",
+                             "width0-height9.lcm"}) {
+        const std::string library = kData + "/lcm/" + file;
+        const auto blocks = infoBlocks(library);
+        for (const FontVariant& variant :
+             {FontVariant{"--layout rows", kPlainDecoder, {"-DPAGES=0", "-DMSB=1", "-DINK=1"}},
+              FontVariant{"--layout pages", kPlainDecoder, {"-DPAGES=1", "-DMSB=0", "-DINK=1"}},
+              FontVariant{"--format gfx --baseline 128", kGfxDecoder, {"-DBASELINE=128"}}}) {
+            SCOPED_TRACE(std::string(file) + " " + variant.options);
+            exportHeader(library, variant.options + " --name font", "font");
+            std::string decoded;
+            ASSERT_TRUE(decode(kCompilerC, std::string(variant.decoder),
+                               QStringList{"-std=c99"} + variant.defines, decoded));
+            EXPECT_EQ(decoded, joined(blocks, 0, 255));
+        }
+    }
+}
+
 TEST_F(ExportCRoundTrip, HeadersAreValidCxxToo) {
     for (const FontVariant& variant :
          {FontVariant{"--layout rows", kPlainDecoder, {"-DPAGES=0", "-DMSB=1", "-DINK=1"}},
