@@ -225,11 +225,8 @@ void placeholderByte(CSourceWriter& source) {
     source.line("    0x00, /* no glyph has bytes: one unused byte, as C allows no empty array */");
 }
 
-[[nodiscard]] std::string exportRowsOrPages(const FontLibrary& library,
-                                            const FontExportOptions& options, int first, int last) {
-    const std::string& n = options.name;
-    const auto aboutLines = about(options, first, last);
-    CSourceWriter source(n, aboutLines);
+/// The glyph type and the code range of the rows and pages layouts.
+void declareGlyphTable(CSourceWriter& source, const std::string& n, int first, int last) {
     source.line("/* One glyph: where its bytes begin in " + n +
                 "_bitmaps, and its size in pixels. */");
     source.line("typedef struct {");
@@ -241,32 +238,48 @@ void placeholderByte(CSourceWriter& source) {
     source.line("enum { " + n + "_first = " + std::to_string(first) + ", " + n +
                 "_last = " + std::to_string(last) + " };");
     source.line("");
+}
+
+/// The bytes of one glyph in the rows or the pages layout.
+[[nodiscard]] std::vector<std::uint8_t> plainBytes(const GlyphRecord& glyph,
+                                                   const FontExportOptions& options) {
+    return options.layout == FontLayout::Pages
+               ? pageBytes(glyph, options.inkIsOne)
+               : rowBytes(glyph, options.bitOrder, options.inkIsOne);
+}
+
+[[nodiscard]] std::string exportRowsOrPages(const FontLibrary& library,
+                                            const FontExportOptions& options, int first, int last) {
+    const std::string& n = options.name;
+    const auto aboutLines = about(options, first, last);
+    CSourceWriter source(n, aboutLines);
+    declareGlyphTable(source, n, first, last);
 
     std::vector<std::vector<std::uint8_t>> glyphBytes;
     std::size_t total = 0;
     for (int code = first; code <= last; ++code) {
-        const GlyphRecord& glyph = library.glyphs[static_cast<std::size_t>(code)];
-        glyphBytes.push_back(options.layout == FontLayout::Pages
-                                 ? pageBytes(glyph, options.inkIsOne)
-                                 : rowBytes(glyph, options.bitOrder, options.inkIsOne));
+        glyphBytes.push_back(plainBytes(library.glyphs[static_cast<std::size_t>(code)], options));
         total += glyphBytes.back().size();
     }
     source.line("static const uint8_t " + n + "_bitmaps[" +
                 std::to_string(std::max<std::size_t>(total, 1)) + "] KORVEL_FLASH = {");
-    std::vector<std::size_t> offsets;
+    std::vector<std::string> tableRows;
     std::size_t offset = 0;
     for (int code = first; code <= last; ++code) {
         const GlyphRecord& glyph = library.glyphs[static_cast<std::size_t>(code)];
-        const auto& bytes = glyphBytes[static_cast<std::size_t>(code - first)];
+        const std::string size =
+            std::to_string(widthOf(glyph)) + ", " + std::to_string(heightOf(glyph));
         source.comment(drawing(glyph, codeLabel(code) + ": " + std::to_string(widthOf(glyph)) +
                                           " x " + std::to_string(heightOf(glyph)) + ", offset " +
                                           std::to_string(offset)),
                        4);
-        const std::size_t group = options.layout == FontLayout::Pages
-                                      ? static_cast<std::size_t>(widthOf(glyph))
-                                      : static_cast<std::size_t>((widthOf(glyph) + 7) / 8);
-        source.bytes(bytes, group);
-        offsets.push_back(offset);
+        // A line starts with a row (rows) or a page (pages).
+        const int rowLength =
+            options.layout == FontLayout::Pages ? widthOf(glyph) : (widthOf(glyph) + 7) / 8;
+        const auto& bytes = glyphBytes[static_cast<std::size_t>(code - first)];
+        source.bytes(bytes, static_cast<std::size_t>(rowLength));
+        tableRows.push_back("    {" + std::to_string(offset) + ", " + size + "}, /* " +
+                            codeLabel(code) + " */");
         offset += bytes.size();
     }
     if (total == 0) {
@@ -276,11 +289,8 @@ void placeholderByte(CSourceWriter& source) {
     source.line("");
     source.line("static const " + n + "_glyph " + n + "_glyphs[" +
                 std::to_string(last - first + 1) + "] KORVEL_FLASH = {");
-    for (int code = first; code <= last; ++code) {
-        const GlyphRecord& glyph = library.glyphs[static_cast<std::size_t>(code)];
-        source.line("    {" + std::to_string(offsets[static_cast<std::size_t>(code - first)]) +
-                    ", " + std::to_string(widthOf(glyph)) + ", " + std::to_string(heightOf(glyph)) +
-                    "}, /* " + codeLabel(code) + " */");
+    for (const std::string& row : tableRows) {
+        source.line(row);
     }
     source.line("};");
     source.line("");
@@ -319,6 +329,29 @@ struct GfxEntry {
     return GfxEntry{offset, box, widthOf(glyph), yOffset};
 }
 
+/// The GFXglyph table of the entries for codes first to last, and the GFXfont over it.
+void declareGfxTables(CSourceWriter& source, const std::string& n,
+                      const std::vector<GfxEntry>& entries, int first, int last, int lineHeight) {
+    source.line("static const GFXglyph " + n + "_glyphs[] KORVEL_FLASH = {");
+    for (int code = first; code <= last; ++code) {
+        const GfxEntry& e = entries[static_cast<std::size_t>(code - first)];
+        source.line("    {" + std::to_string(e.offset) + ", " + std::to_string(e.box.width) + ", " +
+                    std::to_string(e.box.height) + ", " + std::to_string(e.advance) + ", " +
+                    std::to_string(e.box.left) + ", " + std::to_string(e.yOffset) + "}, /* " +
+                    codeLabel(code) + " */");
+    }
+    source.line("};");
+    source.line("");
+    source.line("static const GFXfont " + n + " KORVEL_FLASH = {");
+    source.line("    (uint8_t *)" + n + "_bitmaps,");
+    source.line("    (GFXglyph *)" + n + "_glyphs,");
+    source.line("    " + std::to_string(first) + ", /* first */");
+    source.line("    " + std::to_string(last) + ", /* last */");
+    source.line("    " + std::to_string(lineHeight) + ", /* yAdvance */");
+    source.line("};");
+    source.line("");
+}
+
 [[nodiscard]] Result<std::string> exportGfx(const FontLibrary& library,
                                             const FontExportOptions& options, int first, int last) {
     const std::string& n = options.name;
@@ -353,24 +386,7 @@ struct GfxEntry {
     }
     source.line("};");
     source.line("");
-    source.line("static const GFXglyph " + n + "_glyphs[] KORVEL_FLASH = {");
-    for (int code = first; code <= last; ++code) {
-        const GfxEntry& e = entries[static_cast<std::size_t>(code - first)];
-        source.line("    {" + std::to_string(e.offset) + ", " + std::to_string(e.box.width) + ", " +
-                    std::to_string(e.box.height) + ", " + std::to_string(e.advance) + ", " +
-                    std::to_string(e.box.left) + ", " + std::to_string(e.yOffset) + "}, /* " +
-                    codeLabel(code) + " */");
-    }
-    source.line("};");
-    source.line("");
-    source.line("static const GFXfont " + n + " KORVEL_FLASH = {");
-    source.line("    (uint8_t *)" + n + "_bitmaps,");
-    source.line("    (GFXglyph *)" + n + "_glyphs,");
-    source.line("    " + std::to_string(first) + ", /* first */");
-    source.line("    " + std::to_string(last) + ", /* last */");
-    source.line("    " + std::to_string(lineHeight) + ", /* yAdvance */");
-    source.line("};");
-    source.line("");
+    declareGfxTables(source, n, entries, first, last, lineHeight);
     return source.finish();
 }
 
