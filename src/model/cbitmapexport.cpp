@@ -172,21 +172,8 @@ struct Channels {
            static_cast<std::size_t>(heightOf(entry));
 }
 
-} // namespace
-
-Result<std::string> exportBitmapsC(const BitmapLibrary& library,
-                                   const BitmapExportOptions& options) {
-    if (library.entries.empty()) {
-        return Error{"The bitmap library holds no bitmaps."};
-    }
-    if (!isCIdentifier(options.name)) {
-        return Error{"\"" + options.name +
-                     "\" cannot name C arrays: a name is a letter or \"_\" "
-                     "followed by letters, digits and \"_\", and no keyword."};
-    }
-    const std::string& n = options.name;
-    const auto aboutLines = about(options);
-    CSourceWriter source(n, aboutLines);
+/// The bitmap type and the entry count.
+void declareBitmapType(CSourceWriter& source, const std::string& n, std::size_t count) {
     source.line("/* One bitmap: its name, its size in pixels and its pixels. */");
     source.line("typedef struct {");
     source.line("    const char *name;");
@@ -195,32 +182,51 @@ Result<std::string> exportBitmapsC(const BitmapLibrary& library,
     source.line("    const uint8_t *pixels;");
     source.line("} " + n + "_bitmap;");
     source.line("");
-    source.line("enum { " + n + "_count = " + std::to_string(library.entries.size()) + " };");
+    source.line("enum { " + n + "_count = " + std::to_string(count) + " };");
     source.line("");
+}
 
+/// Entry k's drawing and pixel array (none when it has no pixels); gives its row of the table.
+[[nodiscard]] std::string defineEntry(CSourceWriter& source, const bitmapInfoList& entry,
+                                      std::size_t k, const BitmapExportOptions& options) {
+    const std::string literal = cStringLiteral(entry.name);
+    const auto bytes = pixelBytes(entry, options);
+    source.comment(drawing(entry, std::to_string(k) + " " + literal + ": " +
+                                      std::to_string(widthOf(entry)) + " x " +
+                                      std::to_string(heightOf(entry))),
+                   0);
+    std::string array = "0";
+    if (bytes.empty()) {
+        source.line("/* no pixels, so no array */");
+    } else {
+        array = options.name + "_pixels_" + std::to_string(k);
+        source.line("static const uint8_t " + array + "[" + std::to_string(bytes.size()) +
+                    "] KORVEL_FLASH = {");
+        source.bytes(bytes, groupOf(entry, options.pixel));
+        source.line("};");
+    }
+    source.line("");
+    return "    {" + literal + ", " + std::to_string(widthOf(entry)) + ", " +
+           std::to_string(heightOf(entry)) + ", " + array + "},";
+}
+
+} // namespace
+
+Result<std::string> exportBitmapsC(const BitmapLibrary& library,
+                                   const BitmapExportOptions& options) {
+    if (library.entries.empty()) {
+        return Error{"The bitmap library holds no bitmaps."};
+    }
+    if (const Status named = checkArrayName(options.name); !named) {
+        return named.error();
+    }
+    const std::string& n = options.name;
+    const auto aboutLines = about(options);
+    CSourceWriter source(n, aboutLines);
+    declareBitmapType(source, n, library.entries.size());
     std::vector<std::string> rows;
     for (std::size_t k = 0; k < library.entries.size(); ++k) {
-        const bitmapInfoList& entry = library.entries[k];
-        const std::string literal = cStringLiteral(entry.name);
-        const std::string size =
-            std::to_string(widthOf(entry)) + ", " + std::to_string(heightOf(entry));
-        const auto bytes = pixelBytes(entry, options);
-        source.comment(drawing(entry, std::to_string(k) + " " + literal + ": " +
-                                          std::to_string(widthOf(entry)) + " x " +
-                                          std::to_string(heightOf(entry))),
-                       0);
-        if (bytes.empty()) {
-            source.line("/* no pixels, so no array */");
-            rows.push_back("    {" + literal + ", " + size + ", 0},");
-        } else {
-            const std::string array = n + "_pixels_" + std::to_string(k);
-            source.line("static const uint8_t " + array + "[" + std::to_string(bytes.size()) +
-                        "] KORVEL_FLASH = {");
-            source.bytes(bytes, groupOf(entry, options.pixel));
-            source.line("};");
-            rows.push_back("    {" + literal + ", " + size + ", " + array + "},");
-        }
-        source.line("");
+        rows.push_back(defineEntry(source, library.entries[k], k, options));
     }
     source.line("static const " + n + "_bitmap " + n + "_bitmaps[" +
                 std::to_string(library.entries.size()) + "] KORVEL_FLASH = {");

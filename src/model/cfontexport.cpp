@@ -198,10 +198,8 @@ struct InkBox {
     if (library.count <= 0) {
         return Error{"The font library holds no glyphs."};
     }
-    if (!isCIdentifier(options.name)) {
-        return Error{"\"" + options.name +
-                     "\" cannot name C arrays: a name is a letter or \"_\" "
-                     "followed by letters, digits and \"_\", and no keyword."};
+    if (const Status named = checkArrayName(options.name); !named) {
+        return named.error();
     }
     const auto [first, last] = options.codes.value_or(std::pair{0, library.count - 1});
     if (first < 0 || last >= library.count || first > last) {

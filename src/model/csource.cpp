@@ -143,6 +143,15 @@ bool isCIdentifier(std::string_view text) {
            std::all_of(text.begin(), text.end(), isIdentifierChar) && !isKeyword(text);
 }
 
+Status checkArrayName(const std::string& name) {
+    if (isCIdentifier(name)) {
+        return {};
+    }
+    return Error{"\"" + name +
+                 "\" cannot name C arrays: a name is a letter or \"_\" followed by letters, "
+                 "digits and \"_\", and no C or C++ keyword."};
+}
+
 std::string identifierFromFileName(std::string_view stem, std::string_view prefix) {
     std::string made(stem);
     std::replace_if(

@@ -10,6 +10,9 @@
 
 namespace korvel {
 
+/// Fails with a sentence unless name can name the arrays (isCIdentifier).
+[[nodiscard]] Status checkArrayName(const std::string& name);
+
 /// Text made safe inside a C block comment: "*/" and "/*" get a space between their characters.
 [[nodiscard]] std::string commentSafe(std::string_view text);
 
