@@ -83,7 +83,7 @@ template <class T>
     if (const std::string* name = options.value("--name")) {
         return *name;
     }
-    return identifierFromFileName(std::filesystem::path(path).stem().string(), prefix);
+    return arrayNameFromFileName(std::filesystem::path(path).stem().string(), prefix);
 }
 
 [[nodiscard]] Parsed<FontExportOptions> fontOptions(const ParsedOptions& options,

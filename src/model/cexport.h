@@ -56,12 +56,15 @@ struct BitmapExportOptions {
     std::string source;
 };
 
-/// Whether text can name the arrays: a C identifier that is no C or C++ keyword.
-[[nodiscard]] bool isCIdentifier(std::string_view text);
+/// Whether text can name the arrays: a C identifier that starts with a letter, has no "__" and
+/// does not end in "_" (so no name made from it is reserved and its include guard cannot meet a
+/// system header's), and is no C or C++ keyword nor a name of <stdint.h> or Adafruit GFX.
+[[nodiscard]] bool isArrayName(std::string_view text);
 
-/// A file's base name made a C identifier: every other byte becomes "_", and a name that starts
-/// with a digit, is empty or is a keyword gets prefix in front.
-[[nodiscard]] std::string identifierFromFileName(std::string_view stem, std::string_view prefix);
+/// A file's base name made an array name: every other byte becomes "_", runs of "_" become one
+/// and those at the ends go; prefix goes in front when that is no array name (empty, starting
+/// with a digit, a keyword).
+[[nodiscard]] std::string arrayNameFromFileName(std::string_view stem, std::string_view prefix);
 
 /// Bytes as a C string literal: printable ASCII as itself (with \", \\ and \? escaped), every
 /// other byte as a three-digit octal escape, so the bytes come back exactly.

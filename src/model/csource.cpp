@@ -124,6 +124,17 @@ constexpr std::array<std::string_view, 110> kKeywords{
     "xor_eq",
 };
 
+/// Names the header itself uses or includes: naming a font after one would redefine it.
+constexpr std::array<std::string_view, 33> kHeaderNames{
+    "int8_t",         "int16_t",       "int32_t",       "int64_t",        "uint8_t",
+    "uint16_t",       "uint32_t",      "uint64_t",      "int_least8_t",   "int_least16_t",
+    "int_least32_t",  "int_least64_t", "uint_least8_t", "uint_least16_t", "uint_least32_t",
+    "uint_least64_t", "int_fast8_t",   "int_fast16_t",  "int_fast32_t",   "int_fast64_t",
+    "uint_fast8_t",   "uint_fast16_t", "uint_fast32_t", "uint_fast64_t",  "intptr_t",
+    "uintptr_t",      "intmax_t",      "uintmax_t",     "GFXglyph",       "GFXfont",
+    "KORVEL_FLASH",   "PROGMEM",       "NULL",
+};
+
 [[nodiscard]] bool isIdentifierStart(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
 }
@@ -138,26 +149,40 @@ constexpr std::array<std::string_view, 110> kKeywords{
 
 } // namespace
 
-bool isCIdentifier(std::string_view text) {
-    return !text.empty() && isIdentifierStart(text.front()) &&
-           std::all_of(text.begin(), text.end(), isIdentifierChar) && !isKeyword(text);
+bool isArrayName(std::string_view text) {
+    return !text.empty() && isIdentifierStart(text.front()) && text.front() != '_' &&
+           text.back() != '_' && text.find("__") == std::string_view::npos &&
+           std::all_of(text.begin(), text.end(), isIdentifierChar) && !isKeyword(text) &&
+           std::find(kHeaderNames.begin(), kHeaderNames.end(), text) == kHeaderNames.end();
 }
 
 Status checkArrayName(const std::string& name) {
-    if (isCIdentifier(name)) {
+    if (isArrayName(name)) {
         return {};
     }
     return Error{"\"" + name +
-                 "\" cannot name C arrays: a name is a letter or \"_\" followed by letters, "
-                 "digits and \"_\", and no C or C++ keyword."};
+                 "\" cannot name C arrays: a name is a letter followed by letters, digits and "
+                 "single \"_\" (not at its end), and no C or C++ keyword or name of <stdint.h> "
+                 "or Adafruit GFX."};
 }
 
-std::string identifierFromFileName(std::string_view stem, std::string_view prefix) {
-    std::string made(stem);
-    std::replace_if(
-        made.begin(), made.end(), [](char c) { return !isIdentifierChar(c); }, '_');
-    if (!isCIdentifier(made)) {
+std::string arrayNameFromFileName(std::string_view stem, std::string_view prefix) {
+    std::string made;
+    for (const char c : stem) {
+        const char kept = isIdentifierChar(c) ? c : '_';
+        if (kept != '_' || (!made.empty() && made.back() != '_')) {
+            made += kept;
+        }
+    }
+    const auto dropTrailing = [&made] {
+        while (!made.empty() && made.back() == '_') {
+            made.pop_back();
+        }
+    };
+    dropTrailing();
+    if (!isArrayName(made)) {
         made = std::string(prefix) + made;
+        dropTrailing();
     }
     return made;
 }

@@ -10,7 +10,7 @@
 
 namespace korvel {
 
-/// Fails with a sentence unless name can name the arrays (isCIdentifier).
+/// Fails with a sentence unless name can name the arrays (isArrayName).
 [[nodiscard]] Status checkArrayName(const std::string& name);
 
 /// Text made safe inside a C block comment: "*/" and "/*" get a space between their characters.

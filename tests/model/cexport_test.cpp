@@ -13,24 +13,28 @@ namespace {
 
 // ---- Names, literals and comments ----
 
-TEST(CIdentifier, AcceptsIdentifiersAndRefusesKeywordsOfBothLanguages) {
-    for (const char* good : {"a", "_x9", "sans9", "Font_7x13", "integer"}) {
-        EXPECT_TRUE(isCIdentifier(good)) << good;
+TEST(ArrayName, AcceptsIdentifiersAndRefusesKeywordsAndReservedForms) {
+    for (const char* good : {"a", "x_9", "sans9", "Font_7x13", "integer", "uint8"}) {
+        EXPECT_TRUE(isArrayName(good)) << good;
     }
-    for (const char* bad : {"", "9x", "a-b", "a b", "int", "class", "_Bool", "and", "nullptr",
-                            "caf\xC3\xA9", "x.h"}) {
-        EXPECT_FALSE(isCIdentifier(bad)) << bad;
+    // "_stdint" would make the guard _STDINT_H, which is glibc's own: <stdint.h> would vanish.
+    for (const char* bad :
+         {"", "9x", "a-b", "a b", "int", "class", "_Bool", "and", "nullptr", "caf\xC3\xA9", "x.h",
+          "_stdint", "a__b", "font_", "uint8_t", "GFXfont", "KORVEL_FLASH"}) {
+        EXPECT_FALSE(isArrayName(bad)) << bad;
     }
 }
 
-TEST(CIdentifier, FileNamesBecomeIdentifiers) {
-    EXPECT_EQ(identifierFromFileName("sans9", "font_"), "sans9");
-    EXPECT_EQ(identifierFromFileName("my font-7", "font_"), "my_font_7");
-    EXPECT_EQ(identifierFromFileName("9x15", "font_"), "font_9x15");
-    EXPECT_EQ(identifierFromFileName("int", "bitmaps_"), "bitmaps_int");
-    EXPECT_EQ(identifierFromFileName("", "font_"), "font_");
-    for (const char* stem : {"caf\xC3\xA9", "a.b.c", "(1)", "for"}) {
-        EXPECT_TRUE(isCIdentifier(identifierFromFileName(stem, "font_"))) << stem;
+TEST(ArrayName, FileNamesBecomeArrayNames) {
+    EXPECT_EQ(arrayNameFromFileName("sans9", "font_"), "sans9");
+    EXPECT_EQ(arrayNameFromFileName("my font--7", "font_"), "my_font_7");
+    EXPECT_EQ(arrayNameFromFileName("_x_", "font_"), "x");
+    EXPECT_EQ(arrayNameFromFileName("9x15", "font_"), "font_9x15");
+    EXPECT_EQ(arrayNameFromFileName("int", "bitmaps_"), "bitmaps_int");
+    EXPECT_EQ(arrayNameFromFileName("", "font_"), "font");
+    EXPECT_EQ(arrayNameFromFileName("\xC3\xA9", "font_"), "font");
+    for (const char* stem : {"caf\xC3\xA9", "a.b.c", "(1)", "for", "__", "uint8_t", "-9-"}) {
+        EXPECT_TRUE(isArrayName(arrayNameFromFileName(stem, "font_"))) << stem;
     }
 }
 
