@@ -53,9 +53,35 @@ struct CliRun {
     return parts;
 }
 
+/// GFXglyph and GFXfont as Adafruit GFX documents them, written here, as a sketch gets them.
+constexpr std::string_view kGfxTypes = R"(#ifndef GFX_TYPES_H
+#define GFX_TYPES_H
+#include <stdint.h>
+
+typedef struct {
+    uint16_t bitmapOffset;
+    uint8_t width;
+    uint8_t height;
+    uint8_t xAdvance;
+    int8_t xOffset;
+    int8_t yOffset;
+} GFXglyph;
+
+typedef struct {
+    uint8_t *bitmap;
+    GFXglyph *glyph;
+    uint16_t first;
+    uint16_t last;
+    uint8_t yAdvance;
+} GFXfont;
+#endif
+)";
+
 /// Temporary folder for the headers, decoders and programs of one test.
 class ExportCTest : public testing::Test {
 protected:
+    ExportCTest() { EXPECT_TRUE(write("gfxtypes.h", std::string(kGfxTypes))); }
+
     [[nodiscard]] std::string path(const std::string& name) const {
         return folder_.filePath(QString::fromStdString(name)).toStdString();
     }
@@ -76,21 +102,25 @@ protected:
     /// printed, or a failure naming what went wrong.
     [[nodiscard]] testing::AssertionResult decode(const std::string& compiler,
                                                   const std::string& source,
-                                                  const QStringList& flags, std::string& output) {
-        const QString decoder = QString::fromStdString(path("decoder.c"));
+                                                  const QStringList& flags, std::string& output,
+                                                  const std::string& secondSource = "") {
         const QString program = QString::fromStdString(path("decoder"));
-        QFile file(decoder);
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write(source.data(), static_cast<qint64>(source.size())) !=
-                static_cast<qint64>(source.size())) {
-            return testing::AssertionFailure() << "cannot write " << decoder.toStdString();
+        QStringList sources;
+        for (const auto& [name, text] :
+             {std::pair{"decoder.c", source}, std::pair{"second.c", secondSource}}) {
+            if (text.empty()) {
+                continue;
+            }
+            sources.push_back(QString::fromStdString(path(name)));
+            if (!write(name, text)) {
+                return testing::AssertionFailure() << "cannot write " << name;
+            }
         }
-        file.close();
         QProcess compile;
         compile.start(
             QString::fromStdString(compiler),
             QStringList{"-Wall", "-Wextra", "-pedantic", "-Werror", "-I", folder_.path()} + flags +
-                QStringList{decoder, "-o", program});
+                sources + QStringList{"-o", program});
         if (!compile.waitForFinished(120000) || compile.exitStatus() != QProcess::NormalExit ||
             compile.exitCode() != 0) {
             return testing::AssertionFailure()
@@ -105,6 +135,13 @@ protected:
         }
         output = decoded.readAllStandardOutput().toStdString();
         return testing::AssertionSuccess();
+    }
+
+    [[nodiscard]] bool write(const std::string& name, const std::string& text) const {
+        QFile file(QString::fromStdString(path(name)));
+        return file.open(QIODevice::WriteOnly) &&
+               file.write(text.data(), static_cast<qint64>(text.size())) ==
+                   static_cast<qint64>(text.size());
     }
 
 private:
@@ -277,27 +314,10 @@ int main(void) {
 
 /// Draws each glyph of an Adafruit GFX font into its cell as that library's drawChar does: bits
 /// continuous, most significant first, at the cursor on the baseline plus the glyph's offsets.
-constexpr std::string_view kGfxDecoder = R"(#include <stdint.h>
-#include <stdio.h>
+constexpr std::string_view kGfxDecoder = R"(#include <stdio.h>
 #include <string.h>
 
-typedef struct {
-    uint16_t bitmapOffset;
-    uint8_t width;
-    uint8_t height;
-    uint8_t xAdvance;
-    int8_t xOffset;
-    int8_t yOffset;
-} GFXglyph;
-
-typedef struct {
-    uint8_t *bitmap;
-    GFXglyph *glyph;
-    uint16_t first;
-    uint16_t last;
-    uint8_t yAdvance;
-} GFXfont;
-
+#include "gfxtypes.h"
 #include "font.h"
 
 static char cell[256][256];
@@ -440,6 +460,28 @@ TEST_F(ExportCRoundTrip, HeadersAreValidCxxToo) {
         ASSERT_TRUE(decode(kCompilerCxx, std::string(variant.decoder),
                            QStringList{"-x", "c++", "-std=c++11"} + variant.defines, decoded));
         EXPECT_EQ(decoded, joined(glyphs(), 0, 255));
+    }
+}
+
+TEST_F(ExportCTest, AHeaderIncludedTwiceAndByTwoFilesBuildsOneProgram) {
+    // The include guard keeps a second #include harmless, and static data lets two files of one
+    // program include the same header.
+    const std::string second = "#include \"gfxtypes.h\"\n#include \"font.h\"\n"
+                               "#include \"font.h\"\n"
+                               "int second(void);\n"
+                               "int second(void) { return (int)sizeof font_glyphs[0]; }\n";
+    const std::string library = kData + "/lcm/blank-5x9-128.lcm";
+    for (const FontVariant& variant :
+         {FontVariant{"--layout rows", kPlainDecoder, {"-DPAGES=0", "-DMSB=1", "-DINK=1"}},
+          FontVariant{"--format gfx", kGfxDecoder, {"-DBASELINE=-1"}}}) {
+        SCOPED_TRACE(variant.options);
+        exportHeader(library, variant.options + " --name font", "font");
+        std::string decoded;
+        ASSERT_TRUE(
+            decode(kCompilerC,
+                   "#include \"gfxtypes.h\"\n#include \"font.h\"\n" + std::string(variant.decoder),
+                   QStringList{"-std=c99"} + variant.defines, decoded, second));
+        EXPECT_EQ(decoded, joined(infoBlocks(library), 0, 127));
     }
 }
 
