@@ -4,6 +4,7 @@
 #include "bdf.h"
 #include "bitmapfolder.h"
 #include "bmp.h"
+#include "exportc.h"
 #include "fileio.h"
 #include "imageio.h"
 #include "lcm.h"
@@ -557,6 +558,15 @@ enum class ConvertForm { Lcm, Bdf, Bcm, Folder, Unknown };
     return writeBytes(output, png.value());
 }
 
+// ---- export-c ----
+
+[[nodiscard]] Outcome runExportC(Context& /*context*/, const ParsedOptions& options) {
+    if (auto failure = runExportCommand(options)) {
+        return Failure{failure->status, std::move(failure->message)};
+    }
+    return std::nullopt;
+}
+
 // ---- Dispatch ----
 
 /// One command: its name, usage, options and what runs it.
@@ -596,6 +606,12 @@ struct Command {
          {},
          runAdd},
         {"export", kExportUsage, "write one glyph or bitmap as PNG or BMP", {}, {}, runExport},
+        {"export-c",
+         kExportCUsage,
+         "write a library as a C header for firmware",
+         exportCValueOptions(),
+         {},
+         runExportC},
     };
     return kCommands;
 }
