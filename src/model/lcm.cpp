@@ -3,10 +3,45 @@
 #include "bits.h"
 
 #include <algorithm>
-
+#include <array>
 #include <string>
 
 namespace korvel {
+
+namespace {
+/// The rows of a glyph whose picture still equals its record in an earlier file image, when they
+/// are what the writer would produce after setting the padding bits: same row byte count and
+/// size. Otherwise nullptr, and the picture is packed pixel by pixel.
+const EncodedRows* copyableRows(const GlyphRecord& glyph, int rowBytes) {
+    if (!glyph.picture || glyph.width <= 0) {
+        return nullptr;
+    }
+    const EncodedRows* rows = glyph.picture->encodedRows();
+    if (rows == nullptr || rows->encoding != RowEncoding::InkBits || rows->rowBytes != rowBytes ||
+        rows->rows != glyph.height || glyph.picture->width() != glyph.width ||
+        glyph.picture->height() != glyph.height) {
+        return nullptr;
+    }
+    return rows;
+}
+
+/// Appends the encoded rows with the bits right of width set to background, as packRow writes
+/// them.
+void copyRows(std::vector<std::uint8_t>& out, const EncodedRows& rows, int width) {
+    const std::size_t start = out.size();
+    const auto bytes = rows.bytes();
+    out.insert(out.end(), bytes.begin(), bytes.end());
+    const int padding = rows.rowBytes * 8 - width;
+    if (padding == 0) {
+        return;
+    }
+    const auto mask = static_cast<std::uint8_t>((1U << padding) - 1);
+    const auto length = static_cast<std::size_t>(rows.rowBytes);
+    for (std::size_t last = start + length - 1; last < out.size(); last += length) {
+        out[last] |= mask;
+    }
+}
+} // namespace
 
 Result<std::vector<std::uint8_t>> encodeLcm(const std::array<GlyphRecord, kGlyphSlots>& glyphs,
                                             int count) {
@@ -40,11 +75,15 @@ Result<std::vector<std::uint8_t>> encodeLcm(const std::array<GlyphRecord, kGlyph
         out.push_back(static_cast<std::uint8_t>(rowBytes));
         out.push_back(static_cast<std::uint8_t>(width));
         out.push_back(static_cast<std::uint8_t>(height));
-        for (int y = 0; y < height; ++y) {
-            // The picture is drawn on a black canvas of the padded width: what it does not
-            // cover is background, and a dark bit is 1.
-            packRow(out, rowBytes,
-                    [&](int x) { return glyph.picture && isInk(glyph.picture->pixel(x, y)); });
+        if (const EncodedRows* rows = copyableRows(glyph, rowBytes)) {
+            copyRows(out, *rows, width);
+        } else {
+            for (int y = 0; y < height; ++y) {
+                // The picture is drawn on a black canvas of the padded width: what it does not
+                // cover is background, and a dark bit is 1.
+                packRow(out, rowBytes,
+                        [&](int x) { return glyph.picture && isInk(glyph.picture->pixel(x, y)); });
+            }
         }
         putBigEndian32(out, 1 + 4 * static_cast<std::size_t>(code), offset);
         offset += static_cast<std::uint32_t>(out.size() - start);
@@ -56,79 +95,119 @@ void AnylizeProtol(Picture& target, int decodeWidth, int height, int rowByteCoun
                    std::span<const std::uint8_t> rowBytes) {
     const int columns = std::min(decodeWidth, target.width());
     const int rows = std::min(height, target.height());
+    const auto length = static_cast<std::size_t>(std::max(rowByteCount, 0));
     for (int y = 0; y < rows; ++y) {
-        const auto row = target.row(y);
-        const std::size_t base =
-            static_cast<std::size_t>(y) * static_cast<std::size_t>(rowByteCount);
-        for (int x = 0; x < columns; ++x) {
-            const std::size_t at = base + static_cast<std::size_t>(x / 8);
-            if (at >= rowBytes.size()) {
-                break;
-            }
-            const bool dark = (rowBytes[at] >> (7 - x % 8)) & 1U;
-            row[static_cast<std::size_t>(x)] = dark ? kBlack : kRed;
+        const std::size_t base = static_cast<std::size_t>(y) * length;
+        if (base >= rowBytes.size()) {
+            break;
         }
+        decodeInkRow(rowBytes.subspan(base, std::min(length, rowBytes.size() - base)),
+                     target.row(y).first(static_cast<std::size_t>(columns)));
     }
 }
 
-Result<std::vector<GlyphRecord>> decodeLcm(std::span<const std::uint8_t> bytes) {
-    if (bytes.empty()) {
+std::size_t LcmRecord::rowsLength() const {
+    return static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(height);
+}
+
+Result<std::vector<LcmRecord>> readLcmTable(ByteSource& source) {
+    const std::uint64_t size = source.size();
+    if (size == 0) {
         return Error{"the file is empty"};
     }
-    std::size_t count = bytes[0];
-    if (count == 0 && bytes.size() > 1) {
+    const auto countByte = source.read(0, 1);
+    if (!countByte) {
+        return countByte.error();
+    }
+    std::size_t count = countByte.value()[0];
+    if (count == 0 && size > 1) {
         count = kGlyphSlots;
     }
     const std::size_t base = 1 + 4 * count;
-    if (bytes.size() < base) {
+    if (size < base) {
         return Error{"the offset table of " + std::to_string(count) + " glyphs needs " +
-                     std::to_string(base) + " bytes, but the file has " +
-                     std::to_string(bytes.size())};
+                     std::to_string(base) + " bytes, but the file has " + std::to_string(size)};
     }
-    // Check every record before anything is allocated.
-    struct Layout {
-        std::size_t at;
-        int rowByteCount, width, height;
-    };
+    // The table is copied out before the record heads are read, since reading may reuse its
+    // bytes.
+    std::array<std::uint32_t, kGlyphSlots> offsets{};
+    {
+        const auto table = source.read(1, 4 * count);
+        if (!table) {
+            return table.error();
+        }
+        for (std::size_t code = 0; code < count; ++code) {
+            offsets[code] = getBigEndian32(table.value(), 4 * code);
+        }
+    }
     // Grown one checked record at a time: a table pointing past the end allocates nothing.
-    std::vector<Layout> layouts;
+    std::vector<LcmRecord> records;
     std::uint64_t pixels = 0;
     for (std::size_t code = 0; code < count; ++code) {
-        const std::uint64_t at = base + std::uint64_t{getBigEndian32(bytes, 1 + 4 * code)};
-        if (at + 3 > bytes.size()) {
+        const std::uint64_t at = base + std::uint64_t{offsets[code]};
+        if (at + 3 > size) {
             return Error{"the record of glyph " + std::to_string(code) + " lies outside the file"};
         }
-        const Layout layout{static_cast<std::size_t>(at), bytes[at], bytes[at + 1], bytes[at + 2]};
-        const std::uint64_t rowsEnd = at + 3 +
-                                      static_cast<std::uint64_t>(layout.rowByteCount) *
-                                          static_cast<std::uint64_t>(layout.height);
-        if (rowsEnd > bytes.size()) {
+        const auto head = source.read(at, 3);
+        if (!head) {
+            return head.error();
+        }
+        const LcmRecord record{head.value()[0], head.value()[1], head.value()[2], at};
+        if (record.rowsAt() + record.rowsLength() > size) {
             return Error{"the rows of glyph " + std::to_string(code) +
                          " run past the end of the file"};
         }
         pixels +=
-            static_cast<std::uint64_t>(layout.width) * static_cast<std::uint64_t>(layout.height);
-        layouts.push_back(layout);
+            static_cast<std::uint64_t>(record.width) * static_cast<std::uint64_t>(record.height);
+        records.push_back(record);
     }
     // Records written by this program hold at least one bit per pixel; records that share rows
     // or claim more width than their rows carry cannot blow up memory beyond that.
-    if (pixels > 8 * static_cast<std::uint64_t>(bytes.size()) + 8 * 255) {
+    if (pixels > 8 * size + 8 * 255) {
         return Error{"the glyphs claim " + std::to_string(pixels) +
-                     " pixels, more than the file's " + std::to_string(bytes.size()) +
-                     " bytes can hold"};
+                     " pixels, more than the file's " + std::to_string(size) + " bytes can hold"};
     }
+    return records;
+}
 
-    std::vector<GlyphRecord> glyphs(count);
-    for (std::size_t code = 0; code < count; ++code) {
-        const Layout& layout = layouts[code];
-        GlyphRecord& glyph = glyphs[code];
-        glyph.code = static_cast<std::int32_t>(code);
-        glyph.width = layout.width;
-        glyph.height = layout.height;
-        glyph.picture.emplace(layout.width, layout.height);
-        AnylizeProtol(*glyph.picture, layout.rowByteCount * 8, layout.height, layout.rowByteCount,
-                      bytes.subspan(layout.at + 3, static_cast<std::size_t>(layout.rowByteCount) *
-                                                       static_cast<std::size_t>(layout.height)));
+Result<Picture> readLcmPicture(ByteSource& source, const LcmRecord& record) {
+    const auto rows = source.read(record.rowsAt(), record.rowsLength());
+    if (!rows) {
+        return rows.error();
+    }
+    Picture picture(record.width, record.height);
+    AnylizeProtol(picture, record.rowBytes * 8, record.height, record.rowBytes, rows.value());
+    return picture;
+}
+
+Result<std::vector<GlyphRecord>> decodeLcm(std::span<const std::uint8_t> bytes) {
+    MemorySource source(bytes);
+    const auto records = readLcmTable(source);
+    if (!records) {
+        return records.error();
+    }
+    std::vector<GlyphRecord> glyphs;
+    glyphs.reserve(records.value().size());
+    for (const LcmRecord& record : records.value()) {
+        glyphs.push_back({static_cast<std::int32_t>(glyphs.size()), record.width, record.height,
+                          readLcmPicture(source, record).value()});
+    }
+    return glyphs;
+}
+
+Result<std::vector<GlyphRecord>> openLcm(SharedFileImage file) {
+    MemorySource source(*file);
+    const auto records = readLcmTable(source);
+    if (!records) {
+        return records.error();
+    }
+    std::vector<GlyphRecord> glyphs;
+    glyphs.reserve(records.value().size());
+    for (const LcmRecord& record : records.value()) {
+        EncodedRows rows{file, static_cast<std::size_t>(record.rowsAt()), record.rowBytes,
+                         record.height, RowEncoding::InkBits};
+        glyphs.push_back({static_cast<std::int32_t>(glyphs.size()), record.width, record.height,
+                          Picture(record.width, record.height, rows)});
     }
     return glyphs;
 }
