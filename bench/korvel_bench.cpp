@@ -397,15 +397,12 @@ void BM_BaselineFreshBuffer_197MB(benchmark::State& state) {
 /// Runs one korvel-cli command line, its standard output thrown away.
 void runCommand(benchmark::State& state, const std::vector<std::string>& arguments) {
     for (auto _ : state) {
-        const std::size_t before = heapInUse();
         std::ostringstream out;
         std::ostringstream err;
         if (cli::runCli(arguments, out, err) != 0) {
             state.SkipWithError(err.str().c_str());
             return;
         }
-        state.counters["heap_MB"] =
-            static_cast<double>(heapInUse() - std::min(before, heapInUse())) / 1e6;
     }
 }
 

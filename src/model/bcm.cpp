@@ -1,6 +1,7 @@
 #include "bcm.h"
 
 #include "bits.h"
+#include "rowcopy.h"
 
 #include <algorithm>
 #include <array>
@@ -47,40 +48,6 @@ void packPlanes(std::vector<std::uint8_t>& out, const Picture* picture, int y, i
     }
 }
 
-/// The rows of an entry whose picture still equals its block in an earlier file image, when they
-/// are what the writer would produce after clearing the padding bits: same row byte count and
-/// size. Otherwise nullptr, and the picture is packed pixel by pixel.
-const EncodedRows* copyableRows(const bitmapInfoList& entry, int rowBytes) {
-    if (!entry.picture || entry.width <= 0) {
-        return nullptr;
-    }
-    const EncodedRows* rows = entry.picture->encodedRows();
-    if (rows == nullptr || rows->encoding != RowEncoding::ColourPlanes ||
-        rows->rowBytes != rowBytes || rows->rows != entry.height ||
-        entry.picture->width() != entry.width || entry.picture->height() != entry.height) {
-        return nullptr;
-    }
-    return rows;
-}
-
-/// Appends the encoded rows with the columns right of width set dark in all three planes, as
-/// packPlanes writes them.
-void copyPlanes(std::vector<std::uint8_t>& out, const EncodedRows& rows, int width) {
-    const std::size_t start = out.size();
-    const auto bytes = rows.bytes();
-    out.insert(out.end(), bytes.begin(), bytes.end());
-    const int padding = rows.rowBytes * 8 - width;
-    if (padding == 0) {
-        return;
-    }
-    const auto mask = static_cast<std::uint8_t>((1U << padding) - 1);
-    const std::size_t length = rows.rowLength();
-    for (std::size_t last = start + length - 3; last < out.size(); last += length) {
-        out[last] |= mask;
-        out[last + 1] |= mask;
-        out[last + 2] |= mask;
-    }
-}
 } // namespace
 
 Result<std::vector<std::uint8_t>> encodeBcm(std::span<const bitmapInfoList> entries, int count,
@@ -118,8 +85,9 @@ Result<std::vector<std::uint8_t>> encodeBcm(std::span<const bitmapInfoList> entr
         appendBigEndian16(out, static_cast<std::uint32_t>(rowBytes));
         appendBigEndian16(out, static_cast<std::uint32_t>(width));
         appendBigEndian16(out, static_cast<std::uint32_t>(entry.height));
-        if (const EncodedRows* rows = copyableRows(entry, rowBytes)) {
-            copyPlanes(out, *rows, width);
+        if (const EncodedRows* rows = copyableRows(entry.picture, entry.width, entry.height,
+                                                   rowBytes, RowEncoding::ColourPlanes)) {
+            appendWithDarkPadding(out, *rows, width);
         } else {
             const Picture* picture = entry.picture ? &*entry.picture : nullptr;
             for (int y = 0; y < entry.height; ++y) {
@@ -242,8 +210,10 @@ Result<Picture> readBcmPicture(ByteSource& source, const BcmBlock& block) {
     return picture;
 }
 
-Result<std::vector<bitmapInfoList>> decodeBcm(std::span<const std::uint8_t> bytes) {
-    MemorySource source(bytes);
+namespace {
+/// The entries of a file image's directory, each with the picture make gives for its block.
+template <class MakePicture>
+Result<std::vector<bitmapInfoList>> entriesOf(MemorySource& source, MakePicture&& make) {
     const auto blocks = readBcmDirectory(source);
     if (!blocks) {
         return blocks.error();
@@ -251,27 +221,25 @@ Result<std::vector<bitmapInfoList>> decodeBcm(std::span<const std::uint8_t> byte
     std::vector<bitmapInfoList> entries;
     entries.reserve(blocks.value().size());
     for (const BcmBlock& block : blocks.value()) {
-        entries.push_back(
-            {block.name, block.width, block.height, readBcmPicture(source, block).value()});
+        entries.push_back({block.name, block.width, block.height, make(block)});
     }
     return entries;
+}
+} // namespace
+
+Result<std::vector<bitmapInfoList>> decodeBcm(std::span<const std::uint8_t> bytes) {
+    MemorySource source(bytes);
+    return entriesOf(source,
+                     [&](const BcmBlock& block) { return readBcmPicture(source, block).value(); });
 }
 
 Result<std::vector<bitmapInfoList>> openBcm(SharedFileImage file) {
     MemorySource source(*file);
-    const auto blocks = readBcmDirectory(source);
-    if (!blocks) {
-        return blocks.error();
-    }
-    std::vector<bitmapInfoList> entries;
-    entries.reserve(blocks.value().size());
-    for (const BcmBlock& block : blocks.value()) {
-        EncodedRows rows{file, static_cast<std::size_t>(block.rowsAt()), block.rowBytes,
-                         block.height, RowEncoding::ColourPlanes};
-        entries.push_back(
-            {block.name, block.width, block.height, Picture(block.width, block.height, rows)});
-    }
-    return entries;
+    return entriesOf(source, [&](const BcmBlock& block) {
+        return Picture(block.width, block.height,
+                       EncodedRows{file, static_cast<std::size_t>(block.rowsAt()), block.rowBytes,
+                                   block.height, RowEncoding::ColourPlanes});
+    });
 }
 
 } // namespace korvel

@@ -1,47 +1,13 @@
 #include "lcm.h"
 
 #include "bits.h"
+#include "rowcopy.h"
 
 #include <algorithm>
 #include <array>
 #include <string>
 
 namespace korvel {
-
-namespace {
-/// The rows of a glyph whose picture still equals its record in an earlier file image, when they
-/// are what the writer would produce after setting the padding bits: same row byte count and
-/// size. Otherwise nullptr, and the picture is packed pixel by pixel.
-const EncodedRows* copyableRows(const GlyphRecord& glyph, int rowBytes) {
-    if (!glyph.picture || glyph.width <= 0) {
-        return nullptr;
-    }
-    const EncodedRows* rows = glyph.picture->encodedRows();
-    if (rows == nullptr || rows->encoding != RowEncoding::InkBits || rows->rowBytes != rowBytes ||
-        rows->rows != glyph.height || glyph.picture->width() != glyph.width ||
-        glyph.picture->height() != glyph.height) {
-        return nullptr;
-    }
-    return rows;
-}
-
-/// Appends the encoded rows with the bits right of width set to background, as packRow writes
-/// them.
-void copyRows(std::vector<std::uint8_t>& out, const EncodedRows& rows, int width) {
-    const std::size_t start = out.size();
-    const auto bytes = rows.bytes();
-    out.insert(out.end(), bytes.begin(), bytes.end());
-    const int padding = rows.rowBytes * 8 - width;
-    if (padding == 0) {
-        return;
-    }
-    const auto mask = static_cast<std::uint8_t>((1U << padding) - 1);
-    const auto length = static_cast<std::size_t>(rows.rowBytes);
-    for (std::size_t last = start + length - 1; last < out.size(); last += length) {
-        out[last] |= mask;
-    }
-}
-} // namespace
 
 Result<std::vector<std::uint8_t>> encodeLcm(const std::array<GlyphRecord, kGlyphSlots>& glyphs,
                                             int count) {
@@ -75,8 +41,9 @@ Result<std::vector<std::uint8_t>> encodeLcm(const std::array<GlyphRecord, kGlyph
         out.push_back(static_cast<std::uint8_t>(rowBytes));
         out.push_back(static_cast<std::uint8_t>(width));
         out.push_back(static_cast<std::uint8_t>(height));
-        if (const EncodedRows* rows = copyableRows(glyph, rowBytes)) {
-            copyRows(out, *rows, width);
+        if (const EncodedRows* rows = copyableRows(glyph.picture, glyph.width, glyph.height,
+                                                   rowBytes, RowEncoding::InkBits)) {
+            appendWithDarkPadding(out, *rows, width);
         } else {
             for (int y = 0; y < height; ++y) {
                 // The picture is drawn on a black canvas of the padded width: what it does not
@@ -180,8 +147,10 @@ Result<Picture> readLcmPicture(ByteSource& source, const LcmRecord& record) {
     return picture;
 }
 
-Result<std::vector<GlyphRecord>> decodeLcm(std::span<const std::uint8_t> bytes) {
-    MemorySource source(bytes);
+namespace {
+/// The glyphs of a file image's table, each with the picture make gives for its record.
+template <class MakePicture>
+Result<std::vector<GlyphRecord>> glyphsOf(MemorySource& source, MakePicture&& make) {
     const auto records = readLcmTable(source);
     if (!records) {
         return records.error();
@@ -189,27 +158,26 @@ Result<std::vector<GlyphRecord>> decodeLcm(std::span<const std::uint8_t> bytes) 
     std::vector<GlyphRecord> glyphs;
     glyphs.reserve(records.value().size());
     for (const LcmRecord& record : records.value()) {
-        glyphs.push_back({static_cast<std::int32_t>(glyphs.size()), record.width, record.height,
-                          readLcmPicture(source, record).value()});
+        glyphs.push_back(
+            {static_cast<std::int32_t>(glyphs.size()), record.width, record.height, make(record)});
     }
     return glyphs;
+}
+} // namespace
+
+Result<std::vector<GlyphRecord>> decodeLcm(std::span<const std::uint8_t> bytes) {
+    MemorySource source(bytes);
+    return glyphsOf(
+        source, [&](const LcmRecord& record) { return readLcmPicture(source, record).value(); });
 }
 
 Result<std::vector<GlyphRecord>> openLcm(SharedFileImage file) {
     MemorySource source(*file);
-    const auto records = readLcmTable(source);
-    if (!records) {
-        return records.error();
-    }
-    std::vector<GlyphRecord> glyphs;
-    glyphs.reserve(records.value().size());
-    for (const LcmRecord& record : records.value()) {
-        EncodedRows rows{file, static_cast<std::size_t>(record.rowsAt()), record.rowBytes,
-                         record.height, RowEncoding::InkBits};
-        glyphs.push_back({static_cast<std::int32_t>(glyphs.size()), record.width, record.height,
-                          Picture(record.width, record.height, rows)});
-    }
-    return glyphs;
+    return glyphsOf(source, [&](const LcmRecord& record) {
+        return Picture(record.width, record.height,
+                       EncodedRows{file, static_cast<std::size_t>(record.rowsAt()), record.rowBytes,
+                                   record.height, RowEncoding::InkBits});
+    });
 }
 
 } // namespace korvel
