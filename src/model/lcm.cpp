@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <utility>
 
 namespace korvel {
 
@@ -48,8 +49,13 @@ Result<std::vector<std::uint8_t>> encodeLcm(const std::array<GlyphRecord, kGlyph
             for (int y = 0; y < height; ++y) {
                 // The picture is drawn on a black canvas of the padded width: what it does not
                 // cover is background, and a dark bit is 1.
-                packRow(out, rowBytes,
-                        [&](int x) { return glyph.picture && isInk(glyph.picture->pixel(x, y)); });
+                const std::span<const Rgb> row = glyph.picture && y < glyph.picture->height()
+                                                     ? std::as_const(*glyph.picture).row(y)
+                                                     : std::span<const Rgb>{};
+                packRow(out, rowBytes, [&](int x) {
+                    const auto at = static_cast<std::size_t>(x);
+                    return at < row.size() && isInk(row[at]);
+                });
             }
         }
         putBigEndian32(out, 1 + 4 * static_cast<std::size_t>(code), offset);
