@@ -183,6 +183,21 @@ TEST(LazyOpen, EditedAndResizedEntriesSaveAsTheirPixelsSay) {
     EXPECT_EQ(encodedBcm(lazy), encodedBcm(eager));
 }
 
+TEST(LazyOpen, SavingReportsEveryEntryAndEndsAtTheCount) {
+    std::mt19937 random(9);
+    const auto entries = openBcm(shared(oddBcm(random))).value();
+    std::vector<std::pair<std::size_t, std::size_t>> reports;
+    const auto bytes =
+        encodeBcm(entries, static_cast<int>(entries.size()),
+                  [&](std::size_t done, std::size_t total) { reports.emplace_back(done, total); });
+    ASSERT_TRUE(bytes.ok());
+    ASSERT_EQ(reports.size(), entries.size());
+    for (std::size_t k = 0; k < reports.size(); ++k) {
+        EXPECT_EQ(reports[k], std::make_pair(k + 1, entries.size()));
+    }
+    EXPECT_EQ(bytes.value(), encodedBcm(entries)) << "progress changes nothing written";
+}
+
 /// Writes bytes to a fresh file and removes it afterwards.
 class TemporaryFile {
 public:
