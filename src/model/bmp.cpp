@@ -256,14 +256,18 @@ public:
         }
     }
 
-    /// Sets row[x] to the pixel at column columns[x] of the stored row, for the columns whose
-    /// whole pixel the stored bytes hold; the others are left as they are.
+    /// Sets row[x] to the pixel decode gives at column columns[x] of the stored row; columns
+    /// decode leaves alone are left alone here too.
     void sample(std::span<const std::uint8_t> stored, std::span<const std::size_t> columns,
                 std::span<Rgb> row) const {
         const std::size_t present = stored.size() * 8 / std::size_t{bitsPerPixel_};
+        const std::size_t bytesPerPixel = bitsPerPixel_ / 8;
         for (std::size_t x = 0; x < row.size(); ++x) {
             if (columns[x] < present) {
                 row[x] = pixelAt(stored, columns[x]);
+            } else if (columns[x] == present && bytesPerPixel > 1) {
+                // A pixel the row is cut inside of: whatever decode makes of its bytes.
+                decode(stored.subspan(present * bytesPerPixel), row.subspan(x, 1));
             }
         }
     }
