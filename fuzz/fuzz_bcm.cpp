@@ -1,10 +1,13 @@
 // Fuzzes the bitmap library reader: every accepted file must write back and read again to the
-// same entries.
+// same entries, and opening it with the pictures left encoded must give the same entries and the
+// same bytes on saving.
 #include "bcm.h"
 #include "roundtrip.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -36,6 +39,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<bitmapInfoList>& entries = decoded.value();
     const auto encoded = korvel::encodeBcm(entries, static_cast<int>(entries.size()));
     require(encoded.ok(), "the writer refuses what the reader accepted");
+    const auto lazy =
+        korvel::openBcm(std::make_shared<const std::vector<std::uint8_t>>(data, data + size));
+    require(lazy.ok(), "opening with encoded pictures refuses what the reader accepted");
+    require(lazy.value().size() == entries.size(), "opening gives another entry count");
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        require(sameEntry(lazy.value()[k], entries[k]), "opening gives another entry");
+    }
+    const auto copied = korvel::encodeBcm(lazy.value(), static_cast<int>(entries.size()));
+    require(copied.ok() && copied.value() == encoded.value(),
+            "saving encoded pictures gives other bytes");
     const auto again = korvel::decodeBcm(encoded.value());
     require(again.ok(), "the reader refuses what the writer wrote");
     require(again.value().size() == entries.size(), "the entry count changed");

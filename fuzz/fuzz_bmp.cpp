@@ -1,5 +1,5 @@
 // Fuzzes the BMP import: every accepted file must export as a 24-bit BMP that imports again to
-// the same picture.
+// the same picture, and the sampling import must give the whole picture scaled.
 #include "bmp.h"
 #include "roundtrip.h"
 
@@ -10,9 +10,18 @@ using korvel::fuzz::require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto decoded = korvel::decodeBmp({data, size});
+    // A size of its own for every input, smaller and larger than most pictures.
+    const int width = 1 + static_cast<int>(size % 61);
+    const int height = 1 + static_cast<int>(size % 37);
+    const auto sampled = korvel::decodeBmpScaled({data, size}, width, height);
+    require(sampled.ok() == decoded.ok(), "the sampling import and the import disagree");
     if (!decoded) {
+        require(sampled.error().message == decoded.error().message,
+                "the sampling import refuses for another reason");
         return 0;
     }
+    require(sampled.value() == decoded.value().scaled(width, height),
+            "the sampling import gives other pixels");
     const korvel::Picture& picture = decoded.value();
     require(picture.width() >= 1 && picture.width() <= korvel::kBmpMaxSide, "width out of range");
     require(picture.height() >= 1 && picture.height() <= korvel::kBmpMaxSide,

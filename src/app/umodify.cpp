@@ -215,19 +215,20 @@ void TForm3::Button3Click() {
         return;
     }
     replaced = true;
-    const auto bytes = readWholeFile(fileName->toStdString());
-    if (!bytes) {
-        main_.prompter().showError(this, QString::fromStdString(bytes.error().message));
+    // Only the pixels the scaled picture takes are read, whatever the file's size.
+    const auto source = FileSource::open(fileName->toStdString());
+    if (!source) {
+        main_.prompter().showError(this, QString::fromStdString(source.error().message));
         return;
     }
-    const auto imported = decodeBmp(bytes.value());
+    auto imported = decodeBmpScaled(*source.value(), SpinEdit1->value(), SpinEdit2->value());
     if (!imported) {
         main_.prompter().showError(
             this, QStringLiteral("Cannot import \"%1\": %2.")
                       .arg(*fileName, QString::fromStdString(imported.error().message)));
         return;
     }
-    pending_ = imported.value().scaled(SpinEdit1->value(), SpinEdit2->value());
+    pending_ = std::move(imported).value();
     makegrid(SpinEdit1->value(), SpinEdit2->value());
 }
 

@@ -202,7 +202,8 @@ Result<std::vector<IndexLine>> parseIndex(std::string_view text) {
     return lines;
 }
 
-Status writeBitmapFolder(std::span<const bitmapInfoList> entries, const std::string& folder) {
+Status writeBitmapFolder(std::span<const bitmapInfoList> entries, const std::string& folder,
+                         const Progress& progress) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error) {
@@ -210,6 +211,7 @@ Status writeBitmapFolder(std::span<const bitmapInfoList> entries, const std::str
     }
     const std::filesystem::path base(folder);
     for (std::size_t k = 0; k < entries.size(); ++k) {
+        report(progress, k, entries.size());
         const bitmapInfoList& entry = entries[k];
         if (entry.width <= 0 || entry.height <= 0) {
             continue;

@@ -6,6 +6,7 @@
 // an entry without pixels has "-" for its file and its size as a fourth word, "WIDTHxHEIGHT".
 
 #include "bitmaplibrary.h"
+#include "progress.h"
 #include "result.h"
 
 #include <optional>
@@ -43,9 +44,9 @@ struct IndexLine {
 [[nodiscard]] Result<std::vector<IndexLine>> parseIndex(std::string_view text);
 
 /// Writes the entries into folder (created when missing): the PNGs first, index.txt last, each
-/// through a temporary file. Needs a running QtSession.
+/// through a temporary file. Needs a running QtSession. Progress counts the entries written.
 [[nodiscard]] Status writeBitmapFolder(std::span<const bitmapInfoList> entries,
-                                       const std::string& folder);
+                                       const std::string& folder, const Progress& progress = {});
 
 /// Reads the entries a folder lists. Needs a running QtSession.
 [[nodiscard]] Result<std::vector<bitmapInfoList>> readBitmapFolder(const std::string& folder);

@@ -12,6 +12,7 @@
 #include "librarytext.h"
 #include "options.h"
 #include "qtsession.h"
+#include "terminalprogress.h"
 
 #include <QFontDatabase>
 #include <QString>
@@ -22,6 +23,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 
 namespace korvel::cli {
@@ -82,6 +84,7 @@ struct Context {
     std::ostream& out;
     std::ostream& err;
     QtSession& qt;
+    bool errIsTerminal = false; ///< progress of long work is shown only on a terminal
 };
 
 // ---- Reading and writing the libraries ----
@@ -114,6 +117,33 @@ struct Context {
     return library;
 }
 
+/// The library with every picture left encoded in the file image until it is used, so the
+/// entries that are only written back are copied, not decoded.
+[[nodiscard]] std::variant<BitmapLibrary, Failure> openBitmaps(const std::string& path) {
+    auto bytes = readWholeFile(path);
+    if (!bytes) {
+        return refused("", bytes.error().message);
+    }
+    auto entries =
+        openBcm(std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes).value()));
+    if (!entries) {
+        return refused(path, entries.error().message);
+    }
+    BitmapLibrary library;
+    library.assign(std::move(entries).value());
+    return library;
+}
+
+/// A file opened for reading only the pieces a command needs.
+[[nodiscard]] std::variant<std::unique_ptr<FileSource>, Failure>
+openSource(const std::string& path) {
+    auto source = FileSource::open(path);
+    if (!source) {
+        return refused("", source.error().message);
+    }
+    return std::move(source).value();
+}
+
 [[nodiscard]] Outcome writeBytes(const std::string& path, std::span<const std::uint8_t> bytes) {
     if (const Status written = writeFileAtomic(path, bytes); !written) {
         return refused("", written.error().message);
@@ -129,13 +159,22 @@ struct Context {
     return writeBytes(path, bytes.value());
 }
 
-[[nodiscard]] Outcome saveBitmaps(const std::string& path,
+/// Encodes and writes the entries; the write counts as one more step of the progress shown.
+[[nodiscard]] Outcome saveBitmaps(Context& context, const std::string& path,
                                   std::span<const bitmapInfoList> entries) {
-    const auto bytes = encodeBcm(entries, static_cast<int>(entries.size()));
+    TerminalProgress progress(context.err, context.errIsTerminal, "saving " + path + ": bitmaps");
+    const std::size_t steps = entries.size() + 1;
+    const auto bytes =
+        encodeBcm(entries, static_cast<int>(entries.size()),
+                  [&](std::size_t done, std::size_t) { progress.update(done, steps); });
     if (!bytes) {
         return refused(path, bytes.error().message);
     }
-    return writeBytes(path, bytes.value());
+    Outcome failure = writeBytes(path, bytes.value());
+    if (!failure) {
+        progress.update(steps, steps);
+    }
+    return failure;
 }
 
 // ---- info ----
@@ -156,18 +195,29 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
     }
 }
 
+// info reads the table or directory and the heads of the records only, and with --rows one
+// record at a time, so its memory stays small whatever the library's size.
+
 [[nodiscard]] Outcome infoFont(Context& context, const std::string& path, bool rows) {
-    auto loaded = loadFont(path);
-    if (auto* failure = std::get_if<Failure>(&loaded)) {
+    auto opened = openSource(path);
+    if (auto* failure = std::get_if<Failure>(&opened)) {
         return *failure;
     }
-    const FontLibrary& library = std::get<FontLibrary>(loaded);
-    context.out << library.count << '\n';
-    for (int code = 0; code < library.count; ++code) {
-        const GlyphRecord& glyph = library.glyphs[static_cast<std::size_t>(code)];
-        context.out << code << ' ' << glyph.width << ' ' << glyph.height << '\n';
+    FileSource& source = *std::get<std::unique_ptr<FileSource>>(opened);
+    const auto records = readLcmTable(source);
+    if (!records) {
+        return refused(path, records.error().message);
+    }
+    context.out << records.value().size() << '\n';
+    for (std::size_t code = 0; code < records.value().size(); ++code) {
+        const LcmRecord& record = records.value()[code];
+        context.out << code << ' ' << record.width << ' ' << record.height << '\n';
         if (rows) {
-            printRows(context.out, glyph.picture, glyph.width, glyph.height,
+            auto picture = readLcmPicture(source, record);
+            if (!picture) {
+                return refused(path, picture.error().message);
+            }
+            printRows(context.out, std::move(picture).value(), record.width, record.height,
                       [](Rgb c) { return isInk(c) ? '#' : '.'; });
         }
     }
@@ -175,18 +225,27 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
 }
 
 [[nodiscard]] Outcome infoBitmaps(Context& context, const std::string& path, bool rows) {
-    auto loaded = loadBitmaps(path);
-    if (auto* failure = std::get_if<Failure>(&loaded)) {
+    auto opened = openSource(path);
+    if (auto* failure = std::get_if<Failure>(&opened)) {
         return *failure;
     }
-    const BitmapLibrary& library = std::get<BitmapLibrary>(loaded);
-    context.out << library.count() << '\n';
-    for (int k = 0; k < library.count(); ++k) {
-        const bitmapInfoList& entry = library.entries[static_cast<std::size_t>(k)];
-        context.out << k << ' ' << fromLibraryText(entry.name).toStdString() << ' ' << entry.width
-                    << ' ' << entry.height << '\n';
+    FileSource& source = *std::get<std::unique_ptr<FileSource>>(opened);
+    const auto blocks = readBcmDirectory(source);
+    if (!blocks) {
+        return refused(path, blocks.error().message);
+    }
+    context.out << blocks.value().size() << '\n';
+    for (std::size_t k = 0; k < blocks.value().size(); ++k) {
+        const BcmBlock& block = blocks.value()[k];
+        context.out << k << ' ' << fromLibraryText(block.name).toStdString() << ' ' << block.width
+                    << ' ' << block.height << '\n';
         if (rows) {
-            printRows(context.out, entry.picture, entry.width, entry.height, paletteLetter);
+            auto picture = readBcmPicture(source, block);
+            if (!picture) {
+                return refused(path, picture.error().message);
+            }
+            printRows(context.out, std::move(picture).value(), block.width, block.height,
+                      paletteLetter);
         }
     }
     return std::nullopt;
@@ -329,10 +388,15 @@ systemFont(Context& context, const ParsedOptions& options, int count) {
         return *failure;
     }
     context.qt.ensureStarted();
-    if (const Status written = writeBitmapFolder(std::get<BitmapLibrary>(loaded).entries, output);
+    TerminalProgress progress(context.err, context.errIsTerminal,
+                              "writing " + output + ": PNG files");
+    if (const Status written =
+            writeBitmapFolder(std::get<BitmapLibrary>(loaded).entries, output, progress.callback());
         !written) {
         return refused("", written.error().message);
     }
+    const std::size_t count = std::get<BitmapLibrary>(loaded).entries.size();
+    progress.update(count, count);
     return std::nullopt;
 }
 
@@ -343,7 +407,7 @@ systemFont(Context& context, const ParsedOptions& options, int count) {
     if (!entries) {
         return refused("", entries.error().message);
     }
-    return saveBitmaps(output, entries.value());
+    return saveBitmaps(context, output, entries.value());
 }
 
 /// What a convert argument names.
@@ -406,26 +470,43 @@ enum class ConvertForm { Lcm, Bdf, Bcm, Folder, Unknown };
 
 // ---- add ----
 
-[[nodiscard]] std::variant<Picture, Failure> readImage(Context& context, const std::string& path) {
+/// The picture of an image file, scaled to size when one is given. A BMP file is read only
+/// where the scaled picture samples it.
+[[nodiscard]] std::variant<Picture, Failure>
+readImage(Context& context, const std::string& path,
+          const std::optional<std::pair<int, int>>& size) {
     const std::string extension = extensionOf(path);
     if (extension != "png" && extension != "bmp") {
         return usageError("add takes a .png or a .bmp picture, not \"" + path + "\"");
     }
-    const auto bytes = readWholeFile(path);
-    if (!bytes) {
-        return refused("", bytes.error().message);
-    }
-    if (extension == "bmp") {
-        auto picture = decodeBmp(bytes.value());
+    if (extension == "bmp" && size) {
+        auto opened = openSource(path);
+        if (auto* failure = std::get_if<Failure>(&opened)) {
+            return *failure;
+        }
+        auto picture = decodeBmpScaled(*std::get<std::unique_ptr<FileSource>>(opened), size->first,
+                                       size->second);
         if (!picture) {
             return refused(path, picture.error().message);
         }
         return std::move(picture).value();
     }
-    context.qt.ensureStarted();
-    auto picture = decodePng(bytes.value());
+    const auto bytes = readWholeFile(path);
+    if (!bytes) {
+        return refused("", bytes.error().message);
+    }
+    Result<Picture> picture = Error{};
+    if (extension == "bmp") {
+        picture = decodeBmp(bytes.value());
+    } else {
+        context.qt.ensureStarted();
+        picture = decodePng(bytes.value());
+    }
     if (!picture) {
         return refused(path, picture.error().message);
+    }
+    if (size) {
+        return picture.value().scaled(size->first, size->second);
     }
     return std::move(picture).value();
 }
@@ -435,7 +516,7 @@ enum class ConvertForm { Lcm, Bdf, Bcm, Folder, Unknown };
     if (!std::filesystem::exists(path, error) && !error) {
         return BitmapLibrary{};
     }
-    return loadBitmaps(path);
+    return openBitmaps(path);
 }
 
 [[nodiscard]] Outcome runAdd(Context& context, const ParsedOptions& options) {
@@ -466,18 +547,15 @@ enum class ConvertForm { Lcm, Bdf, Bcm, Folder, Unknown };
         fault != BitmapNameFault::None) {
         return refused(libraryPath, bitmapNameMessage(fault).toStdString());
     }
-    auto image = readImage(context, options.positional[2]);
+    auto image = readImage(context, options.positional[2], size);
     if (auto* failure = std::get_if<Failure>(&image)) {
         return *failure;
     }
     Picture picture = std::move(std::get<Picture>(image));
-    if (size) {
-        picture = picture.scaled(size->first, size->second);
-    }
     const int width = picture.width();
     const int height = picture.height();
     library.append({toLibraryText(typed), width, height, std::move(picture)});
-    return saveBitmaps(libraryPath, library.entries);
+    return saveBitmaps(context, libraryPath, library.entries);
 }
 
 // ---- export ----
@@ -492,35 +570,58 @@ enum class ConvertForm { Lcm, Bdf, Bcm, Folder, Unknown };
     return picture;
 }
 
+// export reads the table or directory and decodes the one glyph or bitmap asked for.
+
 [[nodiscard]] std::variant<Picture, Failure> glyphPicture(const std::string& path,
                                                           const std::string& codeText) {
-    auto loaded = loadFont(path);
-    if (auto* failure = std::get_if<Failure>(&loaded)) {
+    auto opened = openSource(path);
+    if (auto* failure = std::get_if<Failure>(&opened)) {
         return *failure;
     }
-    const FontLibrary& library = std::get<FontLibrary>(loaded);
-    const auto code = parseInteger(codeText);
-    if (!code || *code < 0 || *code >= library.count) {
-        return refused(path, "there is no glyph of code \"" + codeText +
-                                 "\" (it holds codes 0 to " + std::to_string(library.count - 1) +
-                                 ")");
+    FileSource& source = *std::get<std::unique_ptr<FileSource>>(opened);
+    const auto records = readLcmTable(source);
+    if (!records) {
+        return refused(path, records.error().message);
     }
-    const GlyphRecord& glyph = library.glyphs[static_cast<std::size_t>(*code)];
-    return exportedPicture(glyph.width, glyph.height, glyph.picture);
+    const auto count = static_cast<int>(records.value().size());
+    const auto code = parseInteger(codeText);
+    if (!code || *code < 0 || *code >= count) {
+        return refused(path, "there is no glyph of code \"" + codeText +
+                                 "\" (it holds codes 0 to " + std::to_string(count - 1) + ")");
+    }
+    const LcmRecord& record = records.value()[static_cast<std::size_t>(*code)];
+    auto picture = readLcmPicture(source, record);
+    if (!picture) {
+        return refused(path, picture.error().message);
+    }
+    return exportedPicture(record.width, record.height, std::move(picture).value());
 }
 
 [[nodiscard]] std::variant<Picture, Failure> entryPicture(const std::string& path,
                                                           const std::string& name) {
-    auto loaded = loadBitmaps(path);
-    if (auto* failure = std::get_if<Failure>(&loaded)) {
+    auto opened = openSource(path);
+    if (auto* failure = std::get_if<Failure>(&opened)) {
         return *failure;
     }
-    BitmapLibrary& library = std::get<BitmapLibrary>(loaded);
-    const bitmapInfoList* entry = library.findEntry(toLibraryText(QString::fromStdString(name)));
-    if (entry == nullptr) {
+    FileSource& source = *std::get<std::unique_ptr<FileSource>>(opened);
+    const auto blocks = readBcmDirectory(source);
+    if (!blocks) {
+        return refused(path, blocks.error().message);
+    }
+    NameIndex index;
+    for (std::size_t k = 0; k < blocks.value().size(); ++k) {
+        index.add(blocks.value()[k].name, static_cast<int>(k));
+    }
+    const auto position = index.find(toLibraryText(QString::fromStdString(name)));
+    if (!position) {
         return refused(path, "there is no bitmap named \"" + name + "\"");
     }
-    return exportedPicture(entry->width, entry->height, entry->picture);
+    const BcmBlock& block = blocks.value()[static_cast<std::size_t>(*position)];
+    auto picture = readBcmPicture(source, block);
+    if (!picture) {
+        return refused(path, picture.error().message);
+    }
+    return exportedPicture(block.width, block.height, std::move(picture).value());
 }
 
 [[nodiscard]] Outcome runExport(Context& context, const ParsedOptions& options) {
@@ -653,9 +754,10 @@ void printCommandHelp(std::ostream& stream, const Command& command) {
 
 } // namespace
 
-int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+           bool errIsTerminal) {
     QtSession qt;
-    Context context{out, err, qt};
+    Context context{out, err, qt, errIsTerminal};
     if (arguments.empty()) {
         return report(context, usageError("no command given"), nullptr);
     }

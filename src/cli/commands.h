@@ -14,7 +14,8 @@ enum ExitStatus : int {
 };
 
 /// Runs one command line (without the program name), writing results to out and messages to err.
+/// errIsTerminal: err is a terminal, where long work shows its progress.
 [[nodiscard]] int runCli(const std::vector<std::string>& arguments, std::ostream& out,
-                         std::ostream& err);
+                         std::ostream& err, bool errIsTerminal = false);
 
 } // namespace korvel::cli

@@ -2,6 +2,7 @@
 
 #include <iostream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 int main(int argc, char* argv[]) {
@@ -9,5 +10,5 @@ int main(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i) {
         arguments.emplace_back(argv[i]);
     }
-    return korvel::cli::runCli(arguments, std::cout, std::cerr);
+    return korvel::cli::runCli(arguments, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1);
 }

@@ -1,10 +1,14 @@
 #pragma once
 
 #include "bitmaplibrary.h"
+#include "bytesource.h"
+#include "encodedrows.h"
+#include "progress.h"
 #include "result.h"
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace korvel {
@@ -15,9 +19,38 @@ inline constexpr int kBcmMaxRows = 513;
 inline constexpr int kBcmMaxEntries = 65535;
 
 /// Encodes entries 0..count-1 as a .bcm file image. Fails, naming the entry, when one is larger
-/// than the format is written with. The caller owns the returned bytes.
+/// than the format is written with. An entry whose picture is still its block in a file image
+/// read earlier is copied from there, not decoded. Progress counts entries. The caller owns the
+/// returned bytes.
 [[nodiscard]] Result<std::vector<std::uint8_t>> encodeBcm(std::span<const bitmapInfoList> entries,
-                                                          int count);
+                                                          int count, const Progress& progress = {});
+
+/// Where one entry of a .bcm file lies and what its directory record and block head say.
+struct BcmBlock {
+    std::string name;
+    int width = 0;
+    int height = 0;
+    int rowBytes = 0;     ///< B, bytes per row in one colour plane
+    std::uint64_t at = 0; ///< file offset of the block's head
+
+    /// File offset of the first pixel row.
+    [[nodiscard]] std::uint64_t rowsAt() const { return at + 6; }
+    /// Bytes of all pixel rows: 3 x B x height.
+    [[nodiscard]] std::size_t rowsLength() const;
+};
+
+/// Reads a .bcm file's entry count, directory and block heads, without any pixel row, and checks
+/// them as decodeBcm does (same refusals, same messages): every block and its rows lie inside the
+/// file, no entry is larger than the writer stores, the pixels fit the file's size.
+[[nodiscard]] Result<std::vector<BcmBlock>> readBcmDirectory(ByteSource& source);
+
+/// One entry's picture, as decodeBcm gives it, read from the source and decoded. Fails only when
+/// the source cannot be read.
+[[nodiscard]] Result<Picture> readBcmPicture(ByteSource& source, const BcmBlock& block);
+
+/// The entries of a whole .bcm file image, checked as decodeBcm does, whose pictures stay
+/// encoded in the shared image until first used. Takes time in proportion to the directory.
+[[nodiscard]] Result<std::vector<bitmapInfoList>> openBcm(SharedFileImage file);
 
 /// Decodes a whole .bcm file image into its entries (name, size, 24-bit picture), in file order.
 /// Fails, saying what does not add up, when the directory, a block or its rows lie outside the

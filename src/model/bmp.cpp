@@ -76,7 +76,10 @@ struct BmpLayout {
            std::to_string(kBmpMaxSide);
 }
 
-[[nodiscard]] Result<BmpLayout> readLayout(std::span<const std::uint8_t> bytes) {
+/// bytes is the file's beginning, at least through its headers, colour table and masks where the
+/// file has them; fileSize the whole file's length.
+[[nodiscard]] Result<BmpLayout> readLayout(std::span<const std::uint8_t> bytes,
+                                           std::uint64_t fileSize) {
     if (bytes.size() < kHeadersSize) {
         return Error{"the file is shorter than the BMP headers"};
     }
@@ -97,9 +100,9 @@ struct BmpLayout {
     // A stored row holds at least one pixel per bit; a file cut short keeps its missing rows
     // black, but a few bytes claiming a huge picture must not make it allocated.
     const auto claimed = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(rows);
-    if (claimed > 8 * std::uint64_t{bytes.size()} + kBmpSlackPixels) {
+    if (claimed > 8 * fileSize + kBmpSlackPixels) {
         return Error{"its picture of " + std::to_string(width) + " x " + std::to_string(rows) +
-                     " pixels is more than the file's " + std::to_string(bytes.size()) +
+                     " pixels is more than the file's " + std::to_string(fileSize) +
                      " bytes can hold"};
     }
     const unsigned bitCount = readU16(bytes, 28);
@@ -262,6 +265,22 @@ public:
         }
     }
 
+    /// Sets row[x] to the pixel decode gives at column columns[x] of the stored row; columns
+    /// decode leaves alone are left alone here too.
+    void sample(std::span<const std::uint8_t> stored, std::span<const std::size_t> columns,
+                std::span<Rgb> row) const {
+        const std::size_t present = stored.size() * 8 / std::size_t{bitsPerPixel_};
+        const std::size_t bytesPerPixel = bitsPerPixel_ / 8;
+        for (std::size_t x = 0; x < row.size(); ++x) {
+            if (columns[x] < present) {
+                row[x] = pixelAt(stored, columns[x]);
+            } else if (columns[x] == present && bytesPerPixel > 1) {
+                // A pixel the row is cut inside of: whatever decode makes of its bytes.
+                decode(stored.subspan(present * bytesPerPixel), row.subspan(x, 1));
+            }
+        }
+    }
+
 private:
     [[nodiscard]] Rgb pixelAt(std::span<const std::uint8_t> stored, std::size_t x) const {
         switch (bitsPerPixel_) {
@@ -346,7 +365,7 @@ std::vector<std::uint8_t> encodeBmp24(const Picture& picture) {
 }
 
 Result<Picture> decodeBmp(std::span<const std::uint8_t> bytes) {
-    const Result<BmpLayout> layout = readLayout(bytes);
+    const Result<BmpLayout> layout = readLayout(bytes, bytes.size());
     if (!layout) {
         return layout.error();
     }
@@ -358,6 +377,76 @@ Result<Picture> decodeBmp(std::span<const std::uint8_t> bytes) {
         return Error{"its picture of " + std::to_string(layout.value().width) + " x " +
                      std::to_string(layout.value().height) + " pixels does not fit in memory"};
     }
+}
+
+namespace {
+/// The source index nearest-neighbour scaling takes for each of count target positions, as
+/// Picture::scaled computes it.
+[[nodiscard]] std::vector<std::size_t> sourceIndices(int count, int sourceCount) {
+    std::vector<std::size_t> indices(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        indices[static_cast<std::size_t>(i)] =
+            static_cast<std::size_t>(static_cast<std::int64_t>(i) * sourceCount / count);
+    }
+    return indices;
+}
+
+/// The beginning of the file a layout is read from: headers, masks and colour table.
+[[nodiscard]] Result<std::span<const std::uint8_t>> headOf(ByteSource& source) {
+    if (source.size() < kHeadersSize) {
+        return source.read(0, static_cast<std::size_t>(source.size()));
+    }
+    const auto headers = source.read(0, kHeadersSize);
+    if (!headers) {
+        return headers.error();
+    }
+    const std::uint64_t dataOffset = readU32(headers.value(), 10);
+    const std::uint64_t end = std::min(source.size(), std::max(dataOffset, kMasksOffset + 12));
+    return source.read(0, static_cast<std::size_t>(end));
+}
+} // namespace
+
+Result<Picture> decodeBmpScaled(ByteSource& source, int width, int height) {
+    const auto head = headOf(source);
+    if (!head) {
+        return head.error();
+    }
+    const Result<BmpLayout> checked = readLayout(head.value(), source.size());
+    if (!checked) {
+        return checked.error();
+    }
+    const BmpLayout& layout = checked.value();
+    const RowDecoder decoder(head.value(), layout);
+    Picture result(width, height);
+    if (result.isEmpty()) {
+        return result;
+    }
+    const std::vector<std::size_t> columns = sourceIndices(result.width(), layout.width);
+    const std::vector<std::size_t> rows = sourceIndices(result.height(), layout.height);
+    const std::uint64_t length =
+        rowLength(static_cast<std::uint64_t>(layout.width), layout.bitsPerPixel);
+    const std::uint64_t stride = strideOf(length);
+    for (int y = 0; y < result.height(); ++y) {
+        const std::uint64_t r = rows[static_cast<std::size_t>(y)];
+        const std::uint64_t storedRow =
+            layout.topDown ? r : static_cast<std::uint64_t>(layout.height) - 1 - r;
+        const std::uint64_t start = std::uint64_t{layout.dataOffset} + stride * storedRow;
+        if (start >= source.size()) {
+            continue; // a row the file is too short for stays black
+        }
+        const auto stored = source.read(start, static_cast<std::size_t>(std::min<std::uint64_t>(
+                                                   length, source.size() - start)));
+        if (!stored) {
+            return stored.error();
+        }
+        decoder.sample(stored.value(), columns, result.row(y));
+    }
+    return result;
+}
+
+Result<Picture> decodeBmpScaled(std::span<const std::uint8_t> bytes, int width, int height) {
+    MemorySource source(bytes);
+    return decodeBmpScaled(source, width, height);
 }
 
 } // namespace korvel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bytesource.h"
 #include "picture.h"
 #include "result.h"
 
@@ -22,5 +23,13 @@ inline constexpr int kBmpMaxSide = 16384;
 /// Rows the file is too short for stay black. Fails, saying why, when the headers are missing or
 /// unusable; nothing is read past the data and nothing is allocated from an unchecked size.
 [[nodiscard]] Result<Picture> decodeBmp(std::span<const std::uint8_t> bytes);
+
+/// The picture decodeBmp gives, scaled to width x height by nearest neighbour as Picture::scaled
+/// scales it, made by reading only the source pixels the scaled picture takes (the headers,
+/// colour table and sampled rows), so its cost follows the target size rather than the file's.
+/// Refuses what decodeBmp refuses, with the same messages; a read failure gives the system's text.
+[[nodiscard]] Result<Picture> decodeBmpScaled(ByteSource& source, int width, int height);
+[[nodiscard]] Result<Picture> decodeBmpScaled(std::span<const std::uint8_t> bytes, int width,
+                                              int height);
 
 } // namespace korvel

@@ -1,10 +1,12 @@
 #include "lcm.h"
 
 #include "bits.h"
+#include "rowcopy.h"
 
 #include <algorithm>
-
+#include <array>
 #include <string>
+#include <utility>
 
 namespace korvel {
 
@@ -40,11 +42,21 @@ Result<std::vector<std::uint8_t>> encodeLcm(const std::array<GlyphRecord, kGlyph
         out.push_back(static_cast<std::uint8_t>(rowBytes));
         out.push_back(static_cast<std::uint8_t>(width));
         out.push_back(static_cast<std::uint8_t>(height));
-        for (int y = 0; y < height; ++y) {
-            // The picture is drawn on a black canvas of the padded width: what it does not
-            // cover is background, and a dark bit is 1.
-            packRow(out, rowBytes,
-                    [&](int x) { return glyph.picture && isInk(glyph.picture->pixel(x, y)); });
+        if (const EncodedRows* rows = copyableRows(glyph.picture, glyph.width, glyph.height,
+                                                   rowBytes, RowEncoding::InkBits)) {
+            appendWithDarkPadding(out, *rows, width);
+        } else {
+            for (int y = 0; y < height; ++y) {
+                // The picture is drawn on a black canvas of the padded width: what it does not
+                // cover is background, and a dark bit is 1.
+                const std::span<const Rgb> row = glyph.picture && y < glyph.picture->height()
+                                                     ? std::as_const(*glyph.picture).row(y)
+                                                     : std::span<const Rgb>{};
+                packRow(out, rowBytes, [&](int x) {
+                    const auto at = static_cast<std::size_t>(x);
+                    return at < row.size() && isInk(row[at]);
+                });
+            }
         }
         putBigEndian32(out, 1 + 4 * static_cast<std::size_t>(code), offset);
         offset += static_cast<std::uint32_t>(out.size() - start);
@@ -56,81 +68,122 @@ void AnylizeProtol(Picture& target, int decodeWidth, int height, int rowByteCoun
                    std::span<const std::uint8_t> rowBytes) {
     const int columns = std::min(decodeWidth, target.width());
     const int rows = std::min(height, target.height());
+    const auto length = static_cast<std::size_t>(std::max(rowByteCount, 0));
     for (int y = 0; y < rows; ++y) {
-        const auto row = target.row(y);
-        const std::size_t base =
-            static_cast<std::size_t>(y) * static_cast<std::size_t>(rowByteCount);
-        for (int x = 0; x < columns; ++x) {
-            const std::size_t at = base + static_cast<std::size_t>(x / 8);
-            if (at >= rowBytes.size()) {
-                break;
-            }
-            const bool dark = (rowBytes[at] >> (7 - x % 8)) & 1U;
-            row[static_cast<std::size_t>(x)] = dark ? kBlack : kRed;
+        const std::size_t base = static_cast<std::size_t>(y) * length;
+        if (base >= rowBytes.size()) {
+            break;
         }
+        decodeInkRow(rowBytes.subspan(base, std::min(length, rowBytes.size() - base)),
+                     target.row(y).first(static_cast<std::size_t>(columns)));
     }
 }
 
-Result<std::vector<GlyphRecord>> decodeLcm(std::span<const std::uint8_t> bytes) {
-    if (bytes.empty()) {
+std::size_t LcmRecord::rowsLength() const {
+    return static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(height);
+}
+
+Result<std::vector<LcmRecord>> readLcmTable(ByteSource& source) {
+    const std::uint64_t size = source.size();
+    if (size == 0) {
         return Error{"the file is empty"};
     }
-    std::size_t count = bytes[0];
-    if (count == 0 && bytes.size() > 1) {
+    const auto countByte = source.read(0, 1);
+    if (!countByte) {
+        return countByte.error();
+    }
+    std::size_t count = countByte.value()[0];
+    if (count == 0 && size > 1) {
         count = kGlyphSlots;
     }
     const std::size_t base = 1 + 4 * count;
-    if (bytes.size() < base) {
+    if (size < base) {
         return Error{"the offset table of " + std::to_string(count) + " glyphs needs " +
-                     std::to_string(base) + " bytes, but the file has " +
-                     std::to_string(bytes.size())};
+                     std::to_string(base) + " bytes, but the file has " + std::to_string(size)};
     }
-    // Check every record before anything is allocated.
-    struct Layout {
-        std::size_t at;
-        int rowByteCount, width, height;
-    };
+    // The table is copied out before the record heads are read, since reading may reuse its
+    // bytes.
+    std::array<std::uint32_t, kGlyphSlots> offsets{};
+    {
+        const auto table = source.read(1, 4 * count);
+        if (!table) {
+            return table.error();
+        }
+        for (std::size_t code = 0; code < count; ++code) {
+            offsets[code] = getBigEndian32(table.value(), 4 * code);
+        }
+    }
     // Grown one checked record at a time: a table pointing past the end allocates nothing.
-    std::vector<Layout> layouts;
+    std::vector<LcmRecord> records;
     std::uint64_t pixels = 0;
     for (std::size_t code = 0; code < count; ++code) {
-        const std::uint64_t at = base + std::uint64_t{getBigEndian32(bytes, 1 + 4 * code)};
-        if (at + 3 > bytes.size()) {
+        const std::uint64_t at = base + std::uint64_t{offsets[code]};
+        if (at + 3 > size) {
             return Error{"the record of glyph " + std::to_string(code) + " lies outside the file"};
         }
-        const Layout layout{static_cast<std::size_t>(at), bytes[at], bytes[at + 1], bytes[at + 2]};
-        const std::uint64_t rowsEnd = at + 3 +
-                                      static_cast<std::uint64_t>(layout.rowByteCount) *
-                                          static_cast<std::uint64_t>(layout.height);
-        if (rowsEnd > bytes.size()) {
+        const auto head = source.read(at, 3);
+        if (!head) {
+            return head.error();
+        }
+        const LcmRecord record{head.value()[0], head.value()[1], head.value()[2], at};
+        if (record.rowsAt() + record.rowsLength() > size) {
             return Error{"the rows of glyph " + std::to_string(code) +
                          " run past the end of the file"};
         }
         pixels +=
-            static_cast<std::uint64_t>(layout.width) * static_cast<std::uint64_t>(layout.height);
-        layouts.push_back(layout);
+            static_cast<std::uint64_t>(record.width) * static_cast<std::uint64_t>(record.height);
+        records.push_back(record);
     }
     // Records written by this program hold at least one bit per pixel; records that share rows
     // or claim more width than their rows carry cannot blow up memory beyond that.
-    if (pixels > 8 * static_cast<std::uint64_t>(bytes.size()) + 8 * 255) {
+    if (pixels > 8 * size + 8 * 255) {
         return Error{"the glyphs claim " + std::to_string(pixels) +
-                     " pixels, more than the file's " + std::to_string(bytes.size()) +
-                     " bytes can hold"};
+                     " pixels, more than the file's " + std::to_string(size) + " bytes can hold"};
     }
+    return records;
+}
 
-    std::vector<GlyphRecord> glyphs(count);
-    for (std::size_t code = 0; code < count; ++code) {
-        const Layout& layout = layouts[code];
-        GlyphRecord& glyph = glyphs[code];
-        glyph.code = static_cast<std::int32_t>(code);
-        glyph.width = layout.width;
-        glyph.height = layout.height;
-        glyph.picture.emplace(layout.width, layout.height);
-        AnylizeProtol(*glyph.picture, layout.rowByteCount * 8, layout.height, layout.rowByteCount,
-                      bytes.subspan(layout.at + 3, static_cast<std::size_t>(layout.rowByteCount) *
-                                                       static_cast<std::size_t>(layout.height)));
+Result<Picture> readLcmPicture(ByteSource& source, const LcmRecord& record) {
+    const auto rows = source.read(record.rowsAt(), record.rowsLength());
+    if (!rows) {
+        return rows.error();
+    }
+    Picture picture(record.width, record.height);
+    AnylizeProtol(picture, record.rowBytes * 8, record.height, record.rowBytes, rows.value());
+    return picture;
+}
+
+namespace {
+/// The glyphs of a file image's table, each with the picture make gives for its record.
+template <class MakePicture>
+Result<std::vector<GlyphRecord>> glyphsOf(MemorySource& source, MakePicture&& make) {
+    const auto records = readLcmTable(source);
+    if (!records) {
+        return records.error();
+    }
+    std::vector<GlyphRecord> glyphs;
+    glyphs.reserve(records.value().size());
+    for (const LcmRecord& record : records.value()) {
+        glyphs.push_back(
+            {static_cast<std::int32_t>(glyphs.size()), record.width, record.height, make(record)});
     }
     return glyphs;
+}
+} // namespace
+
+Result<std::vector<GlyphRecord>> decodeLcm(std::span<const std::uint8_t> bytes) {
+    MemorySource source(bytes);
+    return glyphsOf(
+        source, [&](const LcmRecord& record) { return readLcmPicture(source, record).value(); });
+}
+
+Result<std::vector<GlyphRecord>> openLcm(SharedFileImage file) {
+    MemorySource source(*file);
+    return glyphsOf(source, [&](const LcmRecord& record) {
+        return Picture(record.width, record.height,
+                       EncodedRows{file, static_cast<std::size_t>(record.rowsAt()), record.rowBytes,
+                                   record.height, RowEncoding::InkBits});
+    });
 }
 
 } // namespace korvel

@@ -15,6 +15,47 @@ Picture::Picture(int width, int height, PixelFormat format)
     : width_(nonNegative(width)), height_(nonNegative(height)), format_(format),
       pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), kBlack) {}
 
+Picture::Picture(int width, int height, EncodedRows encoded)
+    : width_(nonNegative(width)), height_(nonNegative(height)), encoded_(std::move(encoded)) {}
+
+std::size_t Picture::area() const {
+    return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+}
+
+bool Picture::isDecoded() const {
+    return !encoded_ || pixels_.size() == area();
+}
+
+void Picture::decode() const {
+    if (isDecoded()) {
+        return;
+    }
+    pixels_.assign(area(), kBlack);
+    decodeRows(*encoded_, width_, height_, pixels_);
+}
+
+void Picture::detach() {
+    decode();
+    encoded_.reset();
+}
+
+bool operator==(const Picture& a, const Picture& b) {
+    if (a.width_ != b.width_ || a.height_ != b.height_ || a.format_ != b.format_) {
+        return false;
+    }
+    if (a.encoded_ && b.encoded_) {
+        const EncodedRows& x = *a.encoded_;
+        const EncodedRows& y = *b.encoded_;
+        if (x.file == y.file && x.offset == y.offset && x.rowBytes == y.rowBytes &&
+            x.rows == y.rows && x.encoding == y.encoding) {
+            return true;
+        }
+    }
+    a.decode();
+    b.decode();
+    return a.pixels_ == b.pixels_;
+}
+
 Rgb Picture::stored(Rgb colour) const {
     colour &= 0xFFFFFF;
     return format_ == PixelFormat::Indexed4 ? nearestStandard16(colour) : colour;
@@ -24,6 +65,7 @@ Rgb Picture::pixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) {
         return kBlack;
     }
+    decode();
     return pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
                    static_cast<std::size_t>(x)];
 }
@@ -32,11 +74,14 @@ void Picture::setPixel(int x, int y, Rgb colour) {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) {
         return;
     }
+    detach();
     pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
             static_cast<std::size_t>(x)] = stored(colour);
 }
 
 void Picture::fill(Rgb colour) {
+    encoded_.reset();
+    pixels_.resize(area());
     std::fill(pixels_.begin(), pixels_.end(), stored(colour));
 }
 
@@ -97,11 +142,13 @@ Picture Picture::scaled(int width, int height) const {
 }
 
 std::span<const Rgb> Picture::row(int y) const {
+    decode();
     return {pixels_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_),
             static_cast<std::size_t>(width_)};
 }
 
 std::span<Rgb> Picture::row(int y) {
+    detach();
     return {pixels_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_),
             static_cast<std::size_t>(width_)};
 }
