@@ -391,20 +391,17 @@ Status BdfParser::glyphLine(std::string_view keyword, std::string_view rest) {
 /// How a font's encodings turn into Windows-1252 codes.
 enum class CodeRule : std::uint8_t { Unicode, AsTheyAre };
 
-[[nodiscard]] bool equalIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        const auto lower = [](char c) {
-            return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-        };
-        return lower(x) == lower(y);
-    });
+[[nodiscard]] std::string upperCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
+    return text;
 }
 
-/// The character set as REGISTRY-ENCODING: from the properties, else from the last two fields
-/// of an XLFD font name; empty when neither gives one.
+/// The character set as REGISTRY-ENCODING in capitals: from the properties, else from the last two
+/// fields of an XLFD font name; empty when neither gives one.
 [[nodiscard]] std::string charsetOf(const FontHeader& header) {
     if (header.registry && header.encoding) {
-        return std::string(*header.registry) + "-" + std::string(*header.encoding);
+        return upperCase(std::string(*header.registry) + "-" + std::string(*header.encoding));
     }
     const std::string_view name = header.fontName;
     if (!name.starts_with("-") || std::count(name.begin(), name.end(), '-') != 14) {
@@ -412,19 +409,18 @@ enum class CodeRule : std::uint8_t { Unicode, AsTheyAre };
     }
     const std::size_t lastDash = name.rfind('-');
     const std::size_t registryDash = name.rfind('-', lastDash - 1);
-    return std::string(name.substr(registryDash + 1));
+    return upperCase(std::string(name.substr(registryDash + 1)));
 }
 
 [[nodiscard]] CodeRule codeRuleOf(std::string_view charset) {
-    if (equalIgnoringCase(charset, "ISO10646-1") || equalIgnoringCase(charset, "ISO8859-1")) {
+    if (charset == "ISO10646-1" || charset == "ISO8859-1") {
         return CodeRule::Unicode;
     }
     return CodeRule::AsTheyAre;
 }
 
 [[nodiscard]] bool isWindows1252(std::string_view charset) {
-    return equalIgnoringCase(charset, "microsoft-cp1252") ||
-           equalIgnoringCase(charset, "windows-1252");
+    return charset == "MICROSOFT-CP1252" || charset == "WINDOWS-1252";
 }
 
 /// The Windows-1252 code a glyph lands on, or nothing.
