@@ -5,7 +5,9 @@
 #include "imageio.h"
 #include "lcm.h"
 #include "libraryfactory.h"
+#include "pngread.h"
 
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -106,7 +108,7 @@ TEST_F(CliTest, FontsRoundTripThroughBdf) {
     }
 }
 
-TEST_F(CliTest, BdfImportReportsSkippedCodesAndClippedInk) {
+TEST_F(CliTest, BdfImportKeepsWholeGlyphsOrClipsThemOnRequest) {
     const std::string bdf = path("hand.bdf");
     const std::string text = "STARTFONT 2.1\nFONTBOUNDINGBOX 3 2 0 0\nSTARTPROPERTIES 2\n"
                              "FONT_ASCENT 2\nFONT_DESCENT 0\nENDPROPERTIES\nCHARS 2\n"
@@ -116,14 +118,40 @@ TEST_F(CliTest, BdfImportReportsSkippedCodesAndClippedInk) {
     ASSERT_TRUE(
         writeFileAtomic(bdf, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()})
             .ok());
-    const std::string lcm = path("hand.lcm");
-    const CliRun converted = run({"convert", bdf, lcm});
-    EXPECT_EQ(converted.status, kExitOk) << converted.err;
-    EXPECT_NE(converted.err.find("glyph 65"), std::string::npos) << converted.err;
-    EXPECT_NE(converted.err.find("1 glyphs skipped"), std::string::npos) << converted.err;
+    const std::string whole = path("whole.lcm");
+    const CliRun kept = run({"convert", bdf, whole});
+    EXPECT_EQ(kept.status, kExitOk) << kept.err;
+    // No character set named: the codes are taken as they are, and the tool says so.
+    EXPECT_NE(kept.err.find("names no character set"), std::string::npos) << kept.err;
+    EXPECT_NE(kept.err.find("1 glyphs skipped"), std::string::npos) << kept.err;
+    EXPECT_NE(run({"info", "--rows", whole}).out.find("\n65 3 2\n...\n###\n"), std::string::npos);
+
+    const std::string lcm = path("clipped.lcm");
+    const CliRun clipped = run({"convert", bdf, lcm, "--clip"});
+    EXPECT_EQ(clipped.status, kExitOk) << clipped.err;
+    EXPECT_NE(clipped.err.find("glyph 65"), std::string::npos) << clipped.err;
     const CliRun rows = run({"info", "--rows", lcm});
     EXPECT_NE(rows.out.find("\n65 2 2\n..\n##\n"), std::string::npos);
     EXPECT_NE(rows.out.find("\n0 3 2\n...\n...\n"), std::string::npos);
+
+    EXPECT_EQ(run({"convert", kData + "/lcm/blank-5x9-128.lcm", path("x.bdf"), "--clip"}).status,
+              kExitUsage);
+}
+
+TEST_F(CliTest, BdfImportRefusesAFontWithoutWindows1252Characters) {
+    const std::string lcm = path("cjk.lcm");
+    const CliRun refused = run({"convert", kData + "/bdf/cjk-only.bdf", lcm});
+    EXPECT_EQ(refused.status, kExitRefused);
+    EXPECT_NE(refused.err.find("cjk-only.bdf: it has 2 glyphs in character set ISO10646-1"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(lcm)));
+
+    const CliRun koi = run({"convert", kData + "/bdf/koi8-r.bdf", path("koi.lcm")});
+    EXPECT_EQ(koi.status, kExitOk);
+    EXPECT_NE(koi.err.find("its character set KOI8-R is neither Unicode nor ISO 8859-1"),
+              std::string::npos)
+        << koi.err;
 }
 
 TEST_F(CliTest, BitmapLibrariesRoundTripThroughAFolder) {
