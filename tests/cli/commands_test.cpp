@@ -7,6 +7,7 @@
 #include "libraryfactory.h"
 #include "pngread.h"
 
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -152,6 +153,67 @@ TEST_F(CliTest, BdfImportRefusesAFontWithoutWindows1252Characters) {
     EXPECT_NE(koi.err.find("its character set KOI8-R is neither Unicode nor ISO 8859-1"),
               std::string::npos)
         << koi.err;
+}
+
+TEST_F(CliTest, RealPngsReadAsQtSeesThemWithInvisiblePixelsBlack) {
+    // Icons of every colour type from an installed theme, each compared pixel by pixel with
+    // Qt's own reading: a pixel whose alpha is below 128 must be black, any other its colour.
+    QDirIterator icons("/usr/share/icons/Adwaita", {"*.png"}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    int compared = 0;
+    int withInvisiblePixels = 0;
+    while (icons.hasNext() && compared < 200) {
+        const QString file = icons.next();
+        QImage image(file, "PNG");
+        if (image.isNull() || image.depth() > 32) {
+            continue; // 16-bit channels round differently from a plain cut to 8 bits
+        }
+        image = image.convertToFormat(QImage::Format_ARGB32);
+        const auto picture = decodePng(bytes(file.toStdString()));
+        ASSERT_TRUE(picture.ok()) << file.toStdString() << ": " << picture.error().message;
+        ASSERT_EQ(picture.value().width(), image.width());
+        ASSERT_EQ(picture.value().height(), image.height());
+        bool invisible = false;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb seen = image.pixel(x, y);
+                invisible = invisible || qAlpha(seen) < 128;
+                const Rgb expected = qAlpha(seen) < 128
+                                         ? kBlack
+                                         : makeRgb(static_cast<std::uint8_t>(qRed(seen)),
+                                                   static_cast<std::uint8_t>(qGreen(seen)),
+                                                   static_cast<std::uint8_t>(qBlue(seen)));
+                ASSERT_EQ(picture.value().pixel(x, y), expected)
+                    << file.toStdString() << " at " << x << ", " << y;
+            }
+        }
+        withInvisiblePixels += invisible ? 1 : 0;
+        ++compared;
+    }
+    if (compared == 0) {
+        GTEST_SKIP() << "no icons in /usr/share/icons/Adwaita (package adwaita-icon-theme)";
+    }
+    EXPECT_GT(withInvisiblePixels, 0);
+}
+
+TEST_F(CliTest, AddReadsTransparentPixelsAsBlack) {
+    const std::string icon = "/usr/share/icons/Adwaita/16x16/places/start-here.png";
+    if (!QFile::exists(QString::fromStdString(icon))) {
+        GTEST_SKIP() << icon << " is missing (package adwaita-icon-theme)";
+    }
+    const std::string library = path("s.bcm");
+    const CliRun added = run({"add", library, "START", icon});
+    ASSERT_EQ(added.status, kExitOk) << added.err;
+    const CliRun rows = run({"info", "--rows", library});
+    // The icon's frame is invisible white: its first and last rows are black, not white.
+    EXPECT_NE(rows.out.find("0 START 16 16\nKKKKKKKKKKKKKKKK\n"), std::string::npos) << rows.out;
+
+    const std::string cut = path("cut.png");
+    const auto whole = bytes(icon);
+    ASSERT_TRUE(writeFileAtomic(cut, std::span(whole).first(whole.size() / 2)).ok());
+    const CliRun refused = run({"add", library, "CUT", cut});
+    EXPECT_EQ(refused.status, kExitRefused);
+    EXPECT_EQ(refused.err.rfind("korvel-cli: " + cut + ": it is cut short", 0), 0U) << refused.err;
 }
 
 TEST_F(CliTest, BitmapLibrariesRoundTripThroughAFolder) {
