@@ -255,6 +255,15 @@ TEST(HostileSizes, PngHeaderClaimingAHugePicture) {
     expectRefusedSmall(file, decodePngFile, "5000 x 5000 pixels is more than a PNG of");
 }
 
+TEST(HostileSizes, PngOf73KilobytesClaiming5000By5000) {
+    // Its rows are there, compressed: 25 million pixels from 73 KB is more than the reader takes.
+    std::ifstream in(std::string(KORVEL_TEST_DATA) + "/png/malformed/square-5000-small.png",
+                     std::ios::binary);
+    ASSERT_TRUE(in.is_open());
+    const Bytes file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    expectRefusedSmall(file, decodePngFile, "5000 x 5000 pixels");
+}
+
 TEST(HostileSizes, PngChunkClaimingMoreThanTheFileHolds) {
     // A 1.7 GB text chunk in a file of a few dozen bytes.
     Bytes file = pngtest::pngHead(1, 1, 8, 2);

@@ -187,6 +187,25 @@ TEST(PngImport, ChecksTheSizeFromTheHeaderAndSkipsAncillaryChunks) {
     EXPECT_EQ(decodedOk(withText), pictureFromText({"R"}));
 }
 
+TEST(PngImport, TheSampleFilesDecodeAndRefuseEveryTruncation) {
+    const std::pair<const char*, std::vector<std::string>> samples[] = {
+        {"rgba-2x2.png", {".#", "G."}},
+        {"grey-trns-189.png", {".?"}},
+        {"palette-trns-2bit.png", {".#B", "B#."}},
+        {"grey-alpha-16.png", {".", "?"}},
+        {"grey-1bit-9x1.png", {"W.W..W.WW"}},
+        {"rgb-interlaced-3x3.png", {"???", "???", "???"}},
+    };
+    for (const auto& [name, rows] : samples) {
+        std::ifstream in(std::string(KORVEL_TEST_DATA) + "/png/" + name, std::ios::binary);
+        const Bytes file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        EXPECT_EQ(pictureToText(decodedOk(file)), rows) << name;
+        for (std::size_t length = 0; length < file.size(); ++length) {
+            EXPECT_FALSE(decodePng(std::span(file).first(length)).ok()) << name << " " << length;
+        }
+    }
+}
+
 TEST(PngRoundTrip, PicturesWrittenAsRgbComeBackUnchanged) {
     PngSpec spec;
     spec.width = 37;
