@@ -347,6 +347,21 @@ TEST(BdfExport, LibrariesOfOneHeightSurviveTheRoundTripByteForByte) {
     }
 }
 
+TEST(BdfExport, AFontWhoseEncodingsWereDroppedComesBackByItsGlyphNames) {
+    // Some editors write every glyph back with ENCODING -1; the names still say the codes.
+    const FontLibrary library = goldenLibrary("bdf/unicode-euro.lcm");
+    std::string text = encodeBdf(library.glyphs, library.count, "euro");
+    for (std::size_t at = text.find("\nENCODING "); at != std::string::npos;
+         at = text.find("\nENCODING ", at + 1)) {
+        const std::size_t end = text.find('\n', at + 1);
+        text.replace(at, end - at, "\nENCODING -1");
+    }
+    ASSERT_EQ(text.find("ENCODING 8364"), std::string::npos);
+    const BdfFont back = decodedOk(text);
+    EXPECT_EQ(back.skipped, 0);
+    EXPECT_EQ(lcmOf(back.library), lcmOf(library));
+}
+
 TEST(BdfExport, ShorterGlyphsStandOnTheBaseline) {
     FontLibrary library;
     library.count = 128;
