@@ -109,6 +109,66 @@ void appendGlyph(std::string& out, const GlyphRecord& glyph, int code, int pixel
     return "\"" + std::string(value) + "\"";
 }
 
+/// The font-wide figures of an export.
+struct ExportMetrics {
+    int widest = 0;
+    int tallest = 0;
+    int pixelSize = 1;          ///< the tallest glyph, at least 1
+    long long averageWidth = 0; ///< in tenths of a pixel
+    std::string spacing;
+};
+
+[[nodiscard]] ExportMetrics exportMetrics(const std::array<GlyphRecord, kGlyphSlots>& glyphs,
+                                          int count) {
+    ExportMetrics metrics;
+    long long widthSum = 0;
+    for (int code = 0; code < count; ++code) {
+        const GlyphRecord& glyph = glyphs[static_cast<std::size_t>(code)];
+        metrics.widest = std::max(metrics.widest, glyph.width);
+        metrics.tallest = std::max(metrics.tallest, glyph.height);
+        widthSum += std::max(0, glyph.width);
+    }
+    metrics.pixelSize = std::max(1, metrics.tallest);
+    metrics.averageWidth = count > 0 ? (widthSum * 10 + count / 2) / count : 0;
+    metrics.spacing = spacing(glyphs, count);
+    return metrics;
+}
+
+/// Everything before CHARS: the XLFD name, the size at 72 dpi, the bounding box and the
+/// properties font tools look for, Unicode as the character set.
+[[nodiscard]] std::string fontHeader(const ExportMetrics& metrics, const std::string& family) {
+    const std::string pixels = std::to_string(metrics.pixelSize);
+    const std::string points = std::to_string(metrics.pixelSize * 10);
+    const std::string resolution = std::to_string(kResolution);
+    const std::string averageWidth = std::to_string(metrics.averageWidth);
+    const std::string ascent = std::to_string(metrics.tallest);
+    std::string out = "STARTFONT 2.1\n";
+    out += "FONT -Korvel-" + family + "-Medium-R-Normal--" + pixels + "-" + points + "-" +
+           resolution + "-" + resolution + "-" + metrics.spacing + "-" + averageWidth +
+           "-ISO10646-1\n";
+    out += "SIZE " + pixels + " " + resolution + " " + resolution + "\n";
+    out += "FONTBOUNDINGBOX " + std::to_string(metrics.widest) + " " + ascent + " 0 0\n";
+    out += "STARTPROPERTIES 16\n";
+    out += "FOUNDRY \"Korvel\"\n";
+    out += "FAMILY_NAME " + quoted(family) + "\n";
+    out += "WEIGHT_NAME \"Medium\"\n";
+    out += "SLANT \"R\"\n";
+    out += "SETWIDTH_NAME \"Normal\"\n";
+    out += "ADD_STYLE_NAME \"\"\n";
+    out += "PIXEL_SIZE " + pixels + "\n";
+    out += "POINT_SIZE " + points + "\n";
+    out += "RESOLUTION_X " + resolution + "\n";
+    out += "RESOLUTION_Y " + resolution + "\n";
+    out += "SPACING " + quoted(metrics.spacing) + "\n";
+    out += "AVERAGE_WIDTH " + averageWidth + "\n";
+    out += "CHARSET_REGISTRY \"ISO10646\"\n";
+    out += "CHARSET_ENCODING \"1\"\n";
+    out += "FONT_ASCENT " + ascent + "\n";
+    out += "FONT_DESCENT 0\n";
+    out += "ENDPROPERTIES\n";
+    return out;
+}
+
 // ---- Reading ----
 
 /// The next whitespace-separated word of a line, removed from it.
@@ -627,51 +687,11 @@ struct GlyphPlace {
 std::string encodeBdf(const std::array<GlyphRecord, kGlyphSlots>& glyphs, int count,
                       std::string_view fontName) {
     count = std::clamp(count, 0, kGlyphSlots);
-    int widest = 0;
-    int tallest = 0;
-    long long widthSum = 0;
-    for (int code = 0; code < count; ++code) {
-        const GlyphRecord& glyph = glyphs[static_cast<std::size_t>(code)];
-        widest = std::max(widest, glyph.width);
-        tallest = std::max(tallest, glyph.height);
-        widthSum += std::max(0, glyph.width);
-    }
-    const int pixelSize = std::max(1, tallest);
-    const std::string pixels = std::to_string(pixelSize);
-    const std::string points = std::to_string(pixelSize * 10);
-    const std::string resolution = std::to_string(kResolution);
-    const std::string averageWidth =
-        std::to_string(count > 0 ? (widthSum * 10 + count / 2) / count : 0);
-    const std::string family = familyName(fontName);
-    const std::string cellSpacing = spacing(glyphs, count);
-    const std::string ascent = std::to_string(tallest);
-
-    std::string out = "STARTFONT 2.1\n";
-    out += "FONT -Korvel-" + family + "-Medium-R-Normal--" + pixels + "-" + points + "-" +
-           resolution + "-" + resolution + "-" + cellSpacing + "-" + averageWidth + "-ISO10646-1\n";
-    out += "SIZE " + pixels + " " + resolution + " " + resolution + "\n";
-    out += "FONTBOUNDINGBOX " + std::to_string(widest) + " " + ascent + " 0 0\n";
-    out += "STARTPROPERTIES 16\n";
-    out += "FOUNDRY \"Korvel\"\n";
-    out += "FAMILY_NAME " + quoted(family) + "\n";
-    out += "WEIGHT_NAME \"Medium\"\n";
-    out += "SLANT \"R\"\n";
-    out += "SETWIDTH_NAME \"Normal\"\n";
-    out += "ADD_STYLE_NAME \"\"\n";
-    out += "PIXEL_SIZE " + pixels + "\n";
-    out += "POINT_SIZE " + points + "\n";
-    out += "RESOLUTION_X " + resolution + "\n";
-    out += "RESOLUTION_Y " + resolution + "\n";
-    out += "SPACING " + quoted(cellSpacing) + "\n";
-    out += "AVERAGE_WIDTH " + averageWidth + "\n";
-    out += "CHARSET_REGISTRY \"ISO10646\"\n";
-    out += "CHARSET_ENCODING \"1\"\n";
-    out += "FONT_ASCENT " + ascent + "\n";
-    out += "FONT_DESCENT 0\n";
-    out += "ENDPROPERTIES\n";
+    const ExportMetrics metrics = exportMetrics(glyphs, count);
+    std::string out = fontHeader(metrics, familyName(fontName));
     out += "CHARS " + std::to_string(count) + "\n";
     for (int code = 0; code < count; ++code) {
-        appendGlyph(out, glyphs[static_cast<std::size_t>(code)], code, pixelSize);
+        appendGlyph(out, glyphs[static_cast<std::size_t>(code)], code, metrics.pixelSize);
     }
     out += "ENDFONT\n";
     return out;
