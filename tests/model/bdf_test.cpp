@@ -289,6 +289,12 @@ TEST(BdfCorpus, EachFontGivesItsExpectedLibrary) {
         const BdfFont font = decodedOk(dataFile("bdf/" + name + ".bdf"));
         const std::string golden = dataFile("bdf/" + name + ".lcm");
         EXPECT_EQ(lcmOf(font.library), Bytes(golden.begin(), golden.end())) << name;
+        // The same font with Windows line ends gives the same library.
+        std::string windows;
+        for (const char c : dataFile("bdf/" + name + ".bdf")) {
+            windows += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        }
+        EXPECT_EQ(lcmOf(decodedOk(windows).library), Bytes(golden.begin(), golden.end())) << name;
     }
 }
 
