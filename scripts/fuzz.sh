@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets of the three readers and runs each for a bounded time.
+# Builds the libFuzzer targets of the readers and runs each for a bounded time.
 #   scripts/fuzz.sh [seconds per target, default 60]
 # Seeds come from the golden files of the test suite (and a few generated BMP files); the
 # corpora grow in the build folder between runs. Crash inputs are kept in <build>/crashes/<target>/.
@@ -19,7 +19,7 @@ fi
 cmake -S "$here" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKORVEL_WARNINGS_AS_ERRORS=ON -DKORVEL_BUILD_APP=OFF -DKORVEL_BUILD_TESTS=OFF \
     -DKORVEL_BUILD_FUZZERS=ON >/dev/null
-cmake --build "$build" -j "$jobs" --target fuzz_lcm fuzz_bcm fuzz_bmp
+cmake --build "$build" -j "$jobs" --target fuzz_lcm fuzz_bcm fuzz_bmp fuzz_bdf fuzz_png
 
 # Writes a small BMP file: width, height (negative = top-down), bit count, compression, then
 # the pixel bytes given as a printf escape string, after an optional colour table or masks.
@@ -96,4 +96,6 @@ seed_bmp "$bmp_seeds"
 run_target lcm 16384 "$here/tests/data/lcm" "$here/tests/data/lcm/malformed"
 run_target bcm 16384 "$here/tests/data/bcm" "$here/tests/data/bcm/malformed"
 run_target bmp 4096 "$bmp_seeds" "$here/tests/data/bmp/malformed"
+run_target bdf 16384 "$here/tests/data/bdf"
+run_target png 16384 "$here/tests/data/png" "$here/tests/data/png/malformed"
 exit "$status"

@@ -48,7 +48,8 @@ struct IndexLine {
 [[nodiscard]] Status writeBitmapFolder(std::span<const bitmapInfoList> entries,
                                        const std::string& folder, const Progress& progress = {});
 
-/// Reads the entries a folder lists. Needs a running QtSession.
+/// Reads the entries a folder lists; each PNG is read as decodePng reads it (alpha below 128 is
+/// black). Fails, naming the file and the reason, on the first entry that cannot be read.
 [[nodiscard]] Result<std::vector<bitmapInfoList>> readBitmapFolder(const std::string& folder);
 
 } // namespace korvel::cli

@@ -11,6 +11,7 @@
 #include "libraryfactory.h"
 #include "librarytext.h"
 #include "options.h"
+#include "pngread.h"
 #include "qtsession.h"
 #include "terminalprogress.h"
 
@@ -35,7 +36,8 @@ constexpr std::string_view kNewFontUsage =
     "korvel-cli new-font --family NAME --size POINTS [--codes 128|256] -o OUT.lcm\n"
     "korvel-cli new-font --blank WIDTHxHEIGHT [--codes 128|256] -o OUT.lcm";
 constexpr std::string_view kConvertUsage =
-    "korvel-cli convert IN.lcm OUT.bdf | IN.bdf OUT.lcm | IN.bcm OUTFOLDER | INFOLDER OUT.bcm";
+    "korvel-cli convert IN.lcm OUT.bdf | IN.bdf OUT.lcm [--clip] | IN.bcm OUTFOLDER | INFOLDER "
+    "OUT.bcm";
 constexpr std::string_view kAddUsage =
     "korvel-cli add LIB.bcm NAME IMAGE.png|IMAGE.bmp [--size WIDTHxHEIGHT]";
 constexpr std::string_view kExportUsage =
@@ -362,21 +364,29 @@ systemFont(Context& context, const ParsedOptions& options, int count) {
 }
 
 [[nodiscard]] Outcome bdfToFont(Context& context, const std::string& input,
-                                const std::string& output) {
+                                const std::string& output, BdfCell cell) {
     const auto bytes = readWholeFile(input);
     if (!bytes) {
         return refused("", bytes.error().message);
     }
-    const auto font = decodeBdf(textOf(bytes.value()));
+    const auto font = decodeBdf(textOf(bytes.value()), cell);
     if (!font) {
         return refused(input, font.error().message);
+    }
+    if (font.value().codesTakenAsTheyAre) {
+        const std::string& charset = font.value().charset;
+        context.err << "korvel-cli: " << input << ": "
+                    << (charset.empty()
+                            ? "it names no character set"
+                            : "its character set " + charset + " is neither Unicode nor ISO 8859-1")
+                    << ", so its codes 0 to 255 are taken as Windows-1252 codes as they are\n";
     }
     for (const std::string& warning : font.value().warnings) {
         context.err << "korvel-cli: " << input << ": warning: " << warning << '\n';
     }
     if (font.value().skipped > 0) {
         context.err << "korvel-cli: " << input << ": " << font.value().skipped
-                    << " glyphs skipped (codes outside 0 to 255, repeated or without one)\n";
+                    << " glyphs skipped (no Windows-1252 code, or one taken already)\n";
     }
     return saveFont(output, font.value().library);
 }
@@ -452,11 +462,15 @@ enum class ConvertForm { Lcm, Bdf, Bcm, Folder, Unknown };
             return unknownConvertForm(path);
         }
     }
+    if (options.has("--clip") && (from != ConvertForm::Bdf || to != ConvertForm::Lcm)) {
+        return usageError("--clip goes only with a conversion from .bdf to .lcm");
+    }
     if (from == ConvertForm::Lcm && to == ConvertForm::Bdf) {
         return fontToBdf(input, output);
     }
     if (from == ConvertForm::Bdf && to == ConvertForm::Lcm) {
-        return bdfToFont(context, input, output);
+        return bdfToFont(context, input, output,
+                         options.has("--clip") ? BdfCell::Clip : BdfCell::KeepInk);
     }
     if (from == ConvertForm::Bcm && to == ConvertForm::Folder) {
         return bitmapsToFolder(context, input, output);
@@ -696,9 +710,10 @@ struct Command {
          runNewFont},
         {"convert",
          kConvertUsage,
-         "convert between .lcm and BDF, or .bcm and a PNG folder",
+         "convert between .lcm and BDF, or .bcm and a PNG folder (--clip: cut BDF glyphs to "
+         "FONT_ASCENT + FONT_DESCENT)",
          {},
-         {},
+         {"--clip"},
          runConvert},
         {"add",
          kAddUsage,

@@ -1,6 +1,7 @@
 #pragma once
 
-// PNG pictures through Qt's image codecs; needs a running QtSession.
+// PNG pictures written through Qt's image codecs; needs a running QtSession. Reading goes
+// through decodePng of pngread.h.
 
 #include "picture.h"
 #include "result.h"
@@ -10,11 +11,6 @@
 #include <vector>
 
 namespace korvel::cli {
-
-/// Decodes a whole PNG file image into a 24-bit picture of its own size; the alpha channel is
-/// ignored, so every pixel keeps its colour. Fails, saying why, on data that is not a PNG or a
-/// picture wider or taller than a BMP import accepts.
-[[nodiscard]] Result<Picture> decodePng(std::span<const std::uint8_t> bytes);
 
 /// The picture as a PNG file image. Fails on a picture without pixels, which PNG cannot hold.
 [[nodiscard]] Result<std::vector<std::uint8_t>> encodePng(const Picture& picture);

@@ -1,5 +1,7 @@
 #include "bdf.h"
 
+#include "codepage.h"
+#include "glyphnames.h"
 #include "lcm.h"
 #include "textcodes.h"
 
@@ -14,6 +16,7 @@ namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr int kFirstUpperCode = 128;
+constexpr int kResolution = 72;
 
 // ---- Writing ----
 
@@ -38,32 +41,132 @@ constexpr int kFirstUpperCode = 128;
     return row;
 }
 
-/// The font name as one word: whitespace would end the FONT value for some readers.
-[[nodiscard]] std::string fontWord(std::string_view name) {
-    std::string word(name.empty() ? std::string_view("korvel") : name);
-    std::replace_if(
-        word.begin(), word.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; }, '-');
-    return word;
+/// The font name as an XLFD family: printable ASCII without the characters XLFD reserves.
+[[nodiscard]] std::string familyName(std::string_view name) {
+    std::string family;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte >= 0x7F) {
+            family += '_';
+        } else if (c == '-' || c == '*' || c == '?' || c == ',' || c == '"') {
+            family += ' ';
+        } else {
+            family += c;
+        }
+    }
+    const auto first = family.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return "Korvel";
+    }
+    return family.substr(first, family.find_last_not_of(' ') - first + 1);
+}
+
+/// The Unicode value a code is written with, or nothing for the five codes Windows-1252 leaves
+/// undefined (they stand for C1 control characters, which no font tool expects in a font).
+[[nodiscard]] std::optional<char32_t> unicodeOfCode(int code) {
+    const char32_t character = cp1252ToUnicode(static_cast<std::uint8_t>(code));
+    if (character >= 0x80 && character <= 0x9F) {
+        return std::nullopt;
+    }
+    return character;
 }
 
 void appendGlyph(std::string& out, const GlyphRecord& glyph, int code, int pixelSize) {
     const int width = std::max(0, glyph.width);
     const int height = std::max(0, glyph.height);
-    const std::string w = std::to_string(width);
-    const std::string h = std::to_string(height);
-    out += "STARTCHAR char" + std::to_string(code) + "\n";
-    out += "ENCODING " + std::to_string(code) + "\n";
+    const auto unicode = unicodeOfCode(code);
+    const char32_t named = unicode.value_or(cp1252ToUnicode(static_cast<std::uint8_t>(code)));
+    out += "STARTCHAR " + glyphName(named) + "\n";
+    out += "ENCODING " + (unicode ? std::to_string(*unicode) : std::string("-1")) + "\n";
     // The scalable width in thousandths of the point size, which is the pixel size at 72 dpi.
     out += "SWIDTH " + std::to_string((width * 1000 + pixelSize / 2) / pixelSize) + " 0\n";
-    out += "DWIDTH " + w + " 0\n";
-    out += "BBX " + w + " " + h + " 0 0\n";
+    out += "DWIDTH " + std::to_string(width) + " 0\n";
+    // A box without pixels is written 0 x 0, the one empty box every reader takes.
+    const bool hasPixels = width > 0 && height > 0;
+    out += hasPixels ? "BBX " + std::to_string(width) + " " + std::to_string(height) + " 0 0\n"
+                     : std::string("BBX 0 0 0 0\n");
     out += "BITMAP\n";
-    if (width > 0) {
+    if (hasPixels) {
         for (int y = 0; y < height; ++y) {
             out += bitmapRow(glyph, width, y) + "\n";
         }
     }
     out += "ENDCHAR\n";
+}
+
+/// "P" for a proportional font, "C" when every glyph has one width and one height.
+[[nodiscard]] std::string spacing(const std::array<GlyphRecord, kGlyphSlots>& glyphs, int count) {
+    for (int code = 1; code < count; ++code) {
+        const GlyphRecord& glyph = glyphs[static_cast<std::size_t>(code)];
+        if (glyph.width != glyphs[0].width || glyph.height != glyphs[0].height) {
+            return "P";
+        }
+    }
+    return "C";
+}
+
+[[nodiscard]] std::string quoted(std::string_view value) {
+    return "\"" + std::string(value) + "\"";
+}
+
+/// The font-wide figures of an export.
+struct ExportMetrics {
+    int widest = 0;
+    int tallest = 0;
+    int pixelSize = 1;          ///< the tallest glyph, at least 1
+    long long averageWidth = 0; ///< in tenths of a pixel
+    std::string spacing;
+};
+
+[[nodiscard]] ExportMetrics exportMetrics(const std::array<GlyphRecord, kGlyphSlots>& glyphs,
+                                          int count) {
+    ExportMetrics metrics;
+    long long widthSum = 0;
+    for (int code = 0; code < count; ++code) {
+        const GlyphRecord& glyph = glyphs[static_cast<std::size_t>(code)];
+        metrics.widest = std::max(metrics.widest, glyph.width);
+        metrics.tallest = std::max(metrics.tallest, glyph.height);
+        widthSum += std::max(0, glyph.width);
+    }
+    metrics.pixelSize = std::max(1, metrics.tallest);
+    metrics.averageWidth = count > 0 ? (widthSum * 10 + count / 2) / count : 0;
+    metrics.spacing = spacing(glyphs, count);
+    return metrics;
+}
+
+/// Everything before CHARS: the XLFD name, the size at 72 dpi, the bounding box and the
+/// properties font tools look for, Unicode as the character set.
+[[nodiscard]] std::string fontHeader(const ExportMetrics& metrics, const std::string& family) {
+    const std::string pixels = std::to_string(metrics.pixelSize);
+    const std::string points = std::to_string(metrics.pixelSize * 10);
+    const std::string resolution = std::to_string(kResolution);
+    const std::string averageWidth = std::to_string(metrics.averageWidth);
+    const std::string ascent = std::to_string(metrics.tallest);
+    std::string out = "STARTFONT 2.1\n";
+    out += "FONT -Korvel-" + family + "-Medium-R-Normal--" + pixels + "-" + points + "-" +
+           resolution + "-" + resolution + "-" + metrics.spacing + "-" + averageWidth +
+           "-ISO10646-1\n";
+    out += "SIZE " + pixels + " " + resolution + " " + resolution + "\n";
+    out += "FONTBOUNDINGBOX " + std::to_string(metrics.widest) + " " + ascent + " 0 0\n";
+    out += "STARTPROPERTIES 16\n";
+    out += "FOUNDRY \"Korvel\"\n";
+    out += "FAMILY_NAME " + quoted(family) + "\n";
+    out += "WEIGHT_NAME \"Medium\"\n";
+    out += "SLANT \"R\"\n";
+    out += "SETWIDTH_NAME \"Normal\"\n";
+    out += "ADD_STYLE_NAME \"\"\n";
+    out += "PIXEL_SIZE " + pixels + "\n";
+    out += "POINT_SIZE " + points + "\n";
+    out += "RESOLUTION_X " + resolution + "\n";
+    out += "RESOLUTION_Y " + resolution + "\n";
+    out += "SPACING " + quoted(metrics.spacing) + "\n";
+    out += "AVERAGE_WIDTH " + averageWidth + "\n";
+    out += "CHARSET_REGISTRY \"ISO10646\"\n";
+    out += "CHARSET_ENCODING \"1\"\n";
+    out += "FONT_ASCENT " + ascent + "\n";
+    out += "FONT_DESCENT 0\n";
+    out += "ENDPROPERTIES\n";
+    return out;
 }
 
 // ---- Reading ----
@@ -82,6 +185,19 @@ void appendGlyph(std::string& out, const GlyphRecord& glyph, int code, int pixel
     const std::string_view word = line.substr(start, end - start);
     line.remove_prefix(end);
     return word;
+}
+
+/// A property value without its surrounding blanks and double quotes.
+[[nodiscard]] std::string_view stringValue(std::string_view rest) {
+    const auto first = rest.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    rest = rest.substr(first, rest.find_last_not_of(" \t\r") - first + 1);
+    if (rest.size() >= 2 && rest.front() == '"' && rest.back() == '"') {
+        rest = rest.substr(1, rest.size() - 2);
+    }
+    return rest;
 }
 
 [[nodiscard]] std::optional<int> parseNumber(std::string_view word) {
@@ -113,25 +229,32 @@ void appendGlyph(std::string& out, const GlyphRecord& glyph, int code, int pixel
     return values;
 }
 
-/// A glyph as the text gives it; its rows still point into the text.
+/// A glyph as the text gives it; its name and rows still point into the text.
 struct RawGlyph {
     int line = 0;
+    std::string_view name;
     std::optional<int> encoding;
     std::optional<int> advance;
     int boxWidth = 0;
     int boxHeight = 0;
     int offsetX = 0;
     int offsetY = 0;
+    int rowCount = 0;
     std::vector<std::string_view> rows;
+
+    [[nodiscard]] bool hasBox() const { return boxWidth > 0 && boxHeight > 0; }
 };
 
-/// What the header of the font says.
+/// What the header and the properties of the font say.
 struct FontHeader {
     std::optional<int> ascent;
     std::optional<int> descent;
     std::optional<int> boxWidth;
     std::optional<int> boxHeight;
     std::optional<int> boxOffsetY;
+    std::string_view fontName;
+    std::optional<std::string_view> registry;
+    std::optional<std::string_view> encoding;
 };
 
 /// Reads the text line by line into the header and the glyphs it holds.
@@ -146,11 +269,15 @@ public:
 private:
     [[nodiscard]] bool nextLine(std::string_view& line);
     [[nodiscard]] Status headerLine(std::string_view keyword, std::string_view rest);
+    [[nodiscard]] Status propertyLine(std::string_view keyword, std::string_view rest);
     [[nodiscard]] Status glyphLine(std::string_view keyword, std::string_view rest);
+    [[nodiscard]] Status endGlyph();
+    [[nodiscard]] Status fontMetric(std::string_view keyword, std::string_view rest);
 
     std::string_view text_;
     int lineNumber_ = 0;
     bool started_ = false;
+    int propertiesLine_ = 0; ///< the STARTPROPERTIES line while inside the properties, else 0
     bool inGlyph_ = false;
     bool inBitmap_ = false;
     bool ended_ = false;
@@ -185,7 +312,9 @@ Status BdfParser::parse() {
             started_ = true;
             continue;
         }
-        const Status status = inGlyph_ ? glyphLine(keyword, rest) : headerLine(keyword, rest);
+        const Status status = inGlyph_              ? glyphLine(keyword, rest)
+                              : propertiesLine_ > 0 ? propertyLine(keyword, rest)
+                                                    : headerLine(keyword, rest);
         if (!status) {
             return status;
         }
@@ -194,8 +323,24 @@ Status BdfParser::parse() {
         return Error{"it does not begin with STARTFONT, so it is not a BDF font"};
     }
     if (inGlyph_) {
-        return lineError(glyph_.line, "the glyph begun here has no ENDCHAR");
+        return lineError(glyph_.line, "the glyph begun here has no ENDCHAR: the font is cut short");
     }
+    if (propertiesLine_ > 0) {
+        return lineError(propertiesLine_,
+                         "the properties begun here have no ENDPROPERTIES: the font is cut short");
+    }
+    if (!ended_) {
+        return Error{"it ends before ENDFONT: the font is cut short"};
+    }
+    return {};
+}
+
+Status BdfParser::fontMetric(std::string_view keyword, std::string_view rest) {
+    auto value = metrics(rest, 1, lineNumber_, keyword);
+    if (!value) {
+        return value.error();
+    }
+    (keyword == "FONT_ASCENT" ? header_.ascent : header_.descent) = value.value()[0];
     return {};
 }
 
@@ -205,8 +350,13 @@ Status BdfParser::headerLine(std::string_view keyword, std::string_view rest) {
         inBitmap_ = false;
         glyph_ = RawGlyph{};
         glyph_.line = lineNumber_;
+        glyph_.name = stringValue(rest);
     } else if (keyword == "ENDFONT") {
         ended_ = true;
+    } else if (keyword == "STARTPROPERTIES") {
+        propertiesLine_ = lineNumber_;
+    } else if (keyword == "FONT") {
+        header_.fontName = stringValue(rest);
     } else if (keyword == "FONTBOUNDINGBOX") {
         auto box = metrics(rest, 4, lineNumber_, keyword);
         if (!box) {
@@ -216,30 +366,57 @@ Status BdfParser::headerLine(std::string_view keyword, std::string_view rest) {
         header_.boxHeight = box.value()[1];
         header_.boxOffsetY = box.value()[3];
     } else if (keyword == "FONT_ASCENT" || keyword == "FONT_DESCENT") {
-        auto value = metrics(rest, 1, lineNumber_, keyword);
-        if (!value) {
-            return value.error();
-        }
-        (keyword == "FONT_ASCENT" ? header_.ascent : header_.descent) = value.value()[0];
+        // Not where BDF puts them, but some writers do, and the meaning is plain.
+        return fontMetric(keyword, rest);
     }
-    // Every other header line (properties, sizes, comments) does not shape the glyphs.
+    // Every other header line (sizes, comments, counts) does not shape the glyphs.
+    return {};
+}
+
+Status BdfParser::propertyLine(std::string_view keyword, std::string_view rest) {
+    if (keyword == "ENDPROPERTIES") {
+        propertiesLine_ = 0;
+    } else if (keyword == "STARTCHAR" || keyword == "ENDFONT") {
+        return lineError(lineNumber_, std::string(keyword) +
+                                          " inside the properties begun at line " +
+                                          std::to_string(propertiesLine_));
+    } else if (keyword == "FONT_ASCENT" || keyword == "FONT_DESCENT") {
+        return fontMetric(keyword, rest);
+    } else if (keyword == "CHARSET_REGISTRY") {
+        header_.registry = stringValue(rest);
+    } else if (keyword == "CHARSET_ENCODING") {
+        header_.encoding = stringValue(rest);
+    }
+    // Any other property, whatever its name, is a property and nothing more.
+    return {};
+}
+
+Status BdfParser::endGlyph() {
+    inGlyph_ = false;
+    if (glyph_.rowCount != glyph_.boxHeight) {
+        return lineError(lineNumber_, "the glyph begun at line " + std::to_string(glyph_.line) +
+                                          " has " + std::to_string(glyph_.rowCount) +
+                                          " BITMAP rows, but its BBX says " +
+                                          std::to_string(glyph_.boxHeight));
+    }
+    glyphs_.push_back(std::move(glyph_));
     return {};
 }
 
 Status BdfParser::glyphLine(std::string_view keyword, std::string_view rest) {
     if (keyword == "ENDCHAR") {
-        inGlyph_ = false;
-        glyphs_.push_back(std::move(glyph_));
-        return {};
+        return endGlyph();
     }
     if (inBitmap_) {
-        if (static_cast<int>(glyph_.rows.size()) < glyph_.boxHeight) {
+        // Rows beyond the box are counted, not kept, so the count costs no memory.
+        if (glyph_.rowCount < glyph_.boxHeight) {
             glyph_.rows.push_back(keyword);
         }
+        ++glyph_.rowCount;
         return {};
     }
     if (keyword == "ENCODING") {
-        // Out-of-range and unparsable encodings alike mean "no code of ours".
+        // Out-of-range and unparsable encodings alike mean "no code of its own".
         const auto code = parseNumber(nextWord(rest));
         glyph_.encoding = code.value_or(-1);
     } else if (keyword == "DWIDTH") {
@@ -269,42 +446,189 @@ Status BdfParser::glyphLine(std::string_view keyword, std::string_view rest) {
     return {};
 }
 
-/// The font's baseline and cell height, from its properties or else its bounding box.
+// ---- Character sets ----
+
+/// How a font's encodings turn into Windows-1252 codes.
+enum class CodeRule : std::uint8_t { Unicode, AsTheyAre };
+
+[[nodiscard]] std::string upperCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
+    return text;
+}
+
+/// The character set as REGISTRY-ENCODING in capitals: from the properties, else from the last two
+/// fields of an XLFD font name; empty when neither gives one.
+[[nodiscard]] std::string charsetOf(const FontHeader& header) {
+    if (header.registry && header.encoding) {
+        return upperCase(std::string(*header.registry) + "-" + std::string(*header.encoding));
+    }
+    const std::string_view name = header.fontName;
+    if (!name.starts_with("-") || std::count(name.begin(), name.end(), '-') != 14) {
+        return {};
+    }
+    const std::size_t lastDash = name.rfind('-');
+    const std::size_t registryDash = name.rfind('-', lastDash - 1);
+    return upperCase(std::string(name.substr(registryDash + 1)));
+}
+
+[[nodiscard]] CodeRule codeRuleOf(std::string_view charset) {
+    if (charset == "ISO10646-1" || charset == "ISO8859-1") {
+        return CodeRule::Unicode;
+    }
+    return CodeRule::AsTheyAre;
+}
+
+[[nodiscard]] bool isWindows1252(std::string_view charset) {
+    return charset == "MICROSOFT-CP1252" || charset == "WINDOWS-1252";
+}
+
+/// The Windows-1252 code a glyph lands on, or nothing.
+[[nodiscard]] std::optional<int> codeOf(const RawGlyph& glyph, CodeRule rule) {
+    const int encoding = glyph.encoding.value_or(-1);
+    if (encoding < 0) {
+        // An unencoded glyph may still say by its standard name which character it is.
+        const auto character = characterOfGlyphName(glyph.name);
+        if (!character) {
+            return std::nullopt;
+        }
+        const auto code = unicodeToCp1252(*character);
+        return code ? std::optional<int>(*code) : std::nullopt;
+    }
+    if (rule == CodeRule::Unicode) {
+        const auto code = unicodeToCp1252(static_cast<char32_t>(encoding));
+        return code ? std::optional<int>(*code) : std::nullopt;
+    }
+    return encoding < kGlyphSlots ? std::optional<int>(encoding) : std::nullopt;
+}
+
+/// Which glyph of the text each code takes (the first with that code), and how many are left.
+struct CodeChoice {
+    std::array<const RawGlyph*, kGlyphSlots> glyphOfCode{};
+    int taken = 0;
+    int skipped = 0;
+};
+
+[[nodiscard]] CodeChoice chooseGlyphs(const std::vector<RawGlyph>& glyphs, CodeRule rule) {
+    CodeChoice choice;
+    for (const RawGlyph& glyph : glyphs) {
+        const auto code = codeOf(glyph, rule);
+        if (!code || choice.glyphOfCode[static_cast<std::size_t>(*code)] != nullptr) {
+            ++choice.skipped;
+            continue;
+        }
+        choice.glyphOfCode[static_cast<std::size_t>(*code)] = &glyph;
+        ++choice.taken;
+    }
+    return choice;
+}
+
+/// What a font without any usable glyph holds, for the message that refuses it.
+[[nodiscard]] Error noUsableGlyph(const std::vector<RawGlyph>& glyphs, const std::string& charset) {
+    int lowest = 0;
+    int highest = -1;
+    for (const RawGlyph& glyph : glyphs) {
+        const int encoding = glyph.encoding.value_or(-1);
+        if (encoding >= 0) {
+            lowest = highest < 0 ? encoding : std::min(lowest, encoding);
+            highest = std::max(highest, encoding);
+        }
+    }
+    std::string what = "it has " + std::to_string(glyphs.size()) + " glyphs";
+    what += charset.empty() ? " in no named character set" : " in character set " + charset;
+    what += highest < 0
+                ? ", none with an encoding"
+                : ", encodings " + std::to_string(lowest) + " to " + std::to_string(highest);
+    return Error{what + ", and none of them is a Windows-1252 character"};
+}
+
+// ---- Cells ----
+
+/// The cell every glyph is placed in: ascent rows above the baseline, height rows in all.
 struct CellMetrics {
     int ascent = 0;
     int height = 0;
     int blankWidth = 0;
 };
 
-[[nodiscard]] Result<CellMetrics> cellMetrics(const FontHeader& header,
-                                              const std::vector<RawGlyph>& glyphs) {
+/// Where one glyph goes: its cell's width and how far its origin lies from the cell's left.
+struct GlyphPlace {
+    int width = 0;
+    int originX = 0;
+};
+
+[[nodiscard]] int advanceOf(const RawGlyph& glyph) {
+    return glyph.advance.value_or(glyph.boxWidth);
+}
+
+[[nodiscard]] GlyphPlace placeOf(const RawGlyph& glyph, BdfCell rule) {
+    const int advance = advanceOf(glyph);
+    if (rule == BdfCell::Clip || !glyph.hasBox()) {
+        return GlyphPlace{advance, 0};
+    }
+    const int left = std::min(0, glyph.offsetX);
+    const int right = std::max(advance, glyph.offsetX + glyph.boxWidth);
+    return GlyphPlace{right - left, -left};
+}
+
+[[nodiscard]] Result<CellMetrics> cellMetrics(const FontHeader& header, const CodeChoice& choice,
+                                              BdfCell rule) {
     std::optional<int> ascent = header.ascent;
     std::optional<int> descent = header.descent;
     if (header.boxHeight && header.boxOffsetY) {
         ascent = ascent.value_or(*header.boxHeight + *header.boxOffsetY);
         descent = descent.value_or(-*header.boxOffsetY);
     }
-    if (!ascent || !descent) {
+    if (rule == BdfCell::Clip && (!ascent || !descent)) {
         return Error{"it gives neither FONT_ASCENT and FONT_DESCENT nor a FONTBOUNDINGBOX"};
     }
-    const int height = *ascent + *descent;
-    if (height < 0 || height > kLcmMaxSide) {
-        return Error{"its cell height FONT_ASCENT + FONT_DESCENT = " + std::to_string(height) +
-                     " is outside 0 to " + std::to_string(kLcmMaxSide)};
-    }
-    int blankWidth = 0;
-    if (header.boxWidth) {
-        blankWidth = *header.boxWidth;
-    } else {
-        for (const RawGlyph& glyph : glyphs) {
-            blankWidth = std::max(blankWidth, glyph.advance.value_or(glyph.boxWidth));
+    int top = ascent.value_or(0);
+    int bottom = descent.value_or(0);
+    int widest = 0;
+    for (const RawGlyph* glyph : choice.glyphOfCode) {
+        if (glyph == nullptr) {
+            continue;
+        }
+        widest = std::max(widest, placeOf(*glyph, rule).width);
+        if (rule == BdfCell::KeepInk && glyph->hasBox()) {
+            top = std::max(top, glyph->offsetY + glyph->boxHeight);
+            bottom = std::max(bottom, -glyph->offsetY);
         }
     }
-    return CellMetrics{*ascent, height, blankWidth};
+    const int height = top + bottom;
+    if (height < 0 || height > kLcmMaxSide) {
+        std::string what = "its cell height " + std::to_string(height);
+        what += rule == BdfCell::Clip
+                    ? " (FONT_ASCENT + FONT_DESCENT)"
+                    : " (" + std::to_string(top) + " rows above the baseline and " +
+                          std::to_string(bottom) + " below, to keep every glyph's box)";
+        return Error{what + " is outside 0 to " + std::to_string(kLcmMaxSide)};
+    }
+    return CellMetrics{top, height, header.boxWidth.value_or(widest)};
+}
+
+/// Refuses cells of more pixels than the text may claim, before any is made.
+[[nodiscard]] Status checkPixelBudget(const CodeChoice& choice, const CellMetrics& cell,
+                                      BdfCell rule, std::size_t textSize) {
+    std::size_t pixels = 0;
+    for (const RawGlyph* glyph : choice.glyphOfCode) {
+        if (glyph != nullptr) {
+            const int width = std::clamp(placeOf(*glyph, rule).width, 0, kLcmMaxSide);
+            pixels += static_cast<std::size_t>(width) * static_cast<std::size_t>(cell.height);
+        }
+    }
+    const std::size_t allowed = kBdfBasePixels + kBdfPixelsPerByte * textSize;
+    if (pixels > allowed) {
+        return Error{"its " + std::to_string(choice.taken) + " glyph cells need " +
+                     std::to_string(pixels) + " pixels, more than the " + std::to_string(allowed) +
+                     " a BDF text of " + std::to_string(textSize) + " bytes is read with"};
+    }
+    return {};
 }
 
 /// Sets the ink of one bitmap row into the cell; true when some ink fell outside it.
-[[nodiscard]] Result<bool> placeRow(Picture& cell, const RawGlyph& glyph, int rowIndex, int y) {
+[[nodiscard]] Result<bool> placeRow(Picture& cell, const RawGlyph& glyph, int rowIndex, int x0,
+                                    int y) {
     bool clipped = false;
     const std::string_view row = glyph.rows[static_cast<std::size_t>(rowIndex)];
     // Only the digits present are walked, so the work follows the length of the text.
@@ -319,7 +643,7 @@ struct CellMetrics {
             if (column >= glyph.boxWidth || (*nibble & (0x8 >> bit)) == 0) {
                 continue;
             }
-            const int x = glyph.offsetX + column;
+            const int x = x0 + column;
             if (x < 0 || x >= cell.width() || y < 0 || y >= cell.height()) {
                 clipped = true;
             } else {
@@ -331,27 +655,28 @@ struct CellMetrics {
 }
 
 /// The glyph's cell with its bitmap placed on the baseline; warns when ink was clipped.
-[[nodiscard]] Result<Picture> placeGlyph(const RawGlyph& glyph, const CellMetrics& cell,
-                                         std::vector<std::string>& warnings) {
-    const int width = glyph.advance.value_or(glyph.boxWidth);
-    if (width < 0 || width > kLcmMaxSide) {
-        return lineError(glyph.line, "the glyph's DWIDTH " + std::to_string(width) +
+[[nodiscard]] Result<Picture> placeGlyph(const RawGlyph& glyph, int code, const CellMetrics& cell,
+                                         BdfCell rule, std::vector<std::string>& warnings) {
+    const GlyphPlace place = placeOf(glyph, rule);
+    if (place.width < 0 || place.width > kLcmMaxSide) {
+        const std::string what = rule == BdfCell::Clip ? "DWIDTH " : "width with its box ";
+        return lineError(glyph.line, "the glyph's " + what + std::to_string(place.width) +
                                          " is outside 0 to " + std::to_string(kLcmMaxSide));
     }
-    Picture picture(width, cell.height);
+    Picture picture(place.width, cell.height);
     const int top = cell.ascent - (glyph.offsetY + glyph.boxHeight);
     bool clipped = false;
     for (int r = 0; r < static_cast<int>(glyph.rows.size()); ++r) {
-        const auto rowClipped = placeRow(picture, glyph, r, top + r);
+        const auto rowClipped = placeRow(picture, glyph, r, place.originX + glyph.offsetX, top + r);
         if (!rowClipped) {
             return rowClipped.error();
         }
         clipped = clipped || rowClipped.value();
     }
     if (clipped) {
-        warnings.push_back("glyph " + std::to_string(*glyph.encoding) + " (line " +
+        warnings.push_back("glyph " + std::to_string(code) + " (line " +
                            std::to_string(glyph.line) + "): ink outside its " +
-                           std::to_string(width) + " x " + std::to_string(cell.height) +
+                           std::to_string(place.width) + " x " + std::to_string(cell.height) +
                            " cell was clipped");
     }
     return picture;
@@ -362,33 +687,17 @@ struct CellMetrics {
 std::string encodeBdf(const std::array<GlyphRecord, kGlyphSlots>& glyphs, int count,
                       std::string_view fontName) {
     count = std::clamp(count, 0, kGlyphSlots);
-    int widest = 0;
-    int tallest = 0;
-    for (int code = 0; code < count; ++code) {
-        widest = std::max(widest, glyphs[static_cast<std::size_t>(code)].width);
-        tallest = std::max(tallest, glyphs[static_cast<std::size_t>(code)].height);
-    }
-    const int pixelSize = std::max(1, tallest);
-    const std::string ascent = std::to_string(tallest);
-    std::string out = "STARTFONT 2.1\n";
-    out += "FONT " + fontWord(fontName) + "\n";
-    out += "SIZE " + std::to_string(pixelSize) + " 72 72\n";
-    out += "FONTBOUNDINGBOX " + std::to_string(widest) + " " + ascent + " 0 0\n";
-    out += "STARTPROPERTIES 4\n";
-    out += "FONT_ASCENT " + ascent + "\n";
-    out += "FONT_DESCENT 0\n";
-    out += "CHARSET_REGISTRY \"microsoft\"\n";
-    out += "CHARSET_ENCODING \"cp1252\"\n";
-    out += "ENDPROPERTIES\n";
+    const ExportMetrics metrics = exportMetrics(glyphs, count);
+    std::string out = fontHeader(metrics, familyName(fontName));
     out += "CHARS " + std::to_string(count) + "\n";
     for (int code = 0; code < count; ++code) {
-        appendGlyph(out, glyphs[static_cast<std::size_t>(code)], code, pixelSize);
+        appendGlyph(out, glyphs[static_cast<std::size_t>(code)], code, metrics.pixelSize);
     }
     out += "ENDFONT\n";
     return out;
 }
 
-Result<BdfFont> decodeBdf(std::string_view text) {
+Result<BdfFont> decodeBdf(std::string_view text, BdfCell cell) {
     if (text.size() > kBdfMaxTextSize) {
         return Error{"it is larger than " + std::to_string(kBdfMaxTextSize) + " bytes"};
     }
@@ -396,24 +705,36 @@ Result<BdfFont> decodeBdf(std::string_view text) {
     if (const Status parsed = parser.parse(); !parsed) {
         return parsed.error();
     }
-    const auto cell = cellMetrics(parser.header(), parser.glyphs());
-    if (!cell) {
-        return cell.error();
-    }
     BdfFont font;
-    std::array<bool, kGlyphSlots> present{};
+    font.charset = charsetOf(parser.header());
+    const CodeRule rule = codeRuleOf(font.charset);
+    font.codesTakenAsTheyAre = rule == CodeRule::AsTheyAre && !isWindows1252(font.charset);
+    const CodeChoice choice = chooseGlyphs(parser.glyphs(), rule);
+    font.skipped = choice.skipped;
+    if (parser.glyphs().empty()) {
+        return font; // an empty library
+    }
+    if (choice.taken == 0) {
+        return noUsableGlyph(parser.glyphs(), font.charset);
+    }
+    const auto metrics = cellMetrics(parser.header(), choice, cell);
+    if (!metrics) {
+        return metrics.error();
+    }
+    if (const Status budget = checkPixelBudget(choice, metrics.value(), cell, text.size());
+        !budget) {
+        return budget.error();
+    }
     bool upperCodes = false;
-    for (const RawGlyph& glyph : parser.glyphs()) {
-        const int code = glyph.encoding.value_or(-1);
-        if (code < 0 || code >= kGlyphSlots || present[static_cast<std::size_t>(code)]) {
-            ++font.skipped;
+    for (int code = 0; code < kGlyphSlots; ++code) {
+        const RawGlyph* glyph = choice.glyphOfCode[static_cast<std::size_t>(code)];
+        if (glyph == nullptr) {
             continue;
         }
-        auto picture = placeGlyph(glyph, cell.value(), font.warnings);
+        auto picture = placeGlyph(*glyph, code, metrics.value(), cell, font.warnings);
         if (!picture) {
             return picture.error();
         }
-        present[static_cast<std::size_t>(code)] = true;
         upperCodes = upperCodes || code >= kFirstUpperCode;
         Picture placed = std::move(picture).value();
         const int width = placed.width();
@@ -422,9 +743,9 @@ Result<BdfFont> decodeBdf(std::string_view text) {
             GlyphRecord{code, width, height, std::move(placed)};
     }
     font.library.count = upperCodes ? kGlyphSlots : kFirstUpperCode;
-    const int blankWidth = cell.value().blankWidth;
+    const int blankWidth = metrics.value().blankWidth;
     for (int code = 0; code < font.library.count; ++code) {
-        if (present[static_cast<std::size_t>(code)]) {
+        if (choice.glyphOfCode[static_cast<std::size_t>(code)] != nullptr) {
             continue;
         }
         if (blankWidth < 0 || blankWidth > kLcmMaxSide) {
@@ -432,9 +753,9 @@ Result<BdfFont> decodeBdf(std::string_view text) {
                          ", the width of the codes it lacks, is outside 0 to " +
                          std::to_string(kLcmMaxSide)};
         }
-        const int height = cell.value().height;
+        // A code the font lacks is blank; with no picture it costs no memory.
         font.library.glyphs[static_cast<std::size_t>(code)] =
-            GlyphRecord{code, blankWidth, height, Picture(blankWidth, height)};
+            GlyphRecord{code, blankWidth, metrics.value().height, std::nullopt};
     }
     return font;
 }

@@ -1,4 +1,8 @@
 #include "bitmapfolder.h"
+#include "fileio.h"
+#include "pngbuild.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -61,6 +65,34 @@ TEST(BitmapFolderIndex, RefusesLinesThatDoNotAddUp) {
     }
     // Windows line ends and blank lines are fine.
     EXPECT_TRUE(parseIndex("0 A a.png\r\n\r\n1 B b.png\r\n").ok());
+}
+
+TEST(BitmapFolderRead, PngsReadWithTransparencyAndTheirDamageNamed) {
+    QTemporaryDir folder;
+    const std::string base = folder.path().toStdString();
+    std::vector<bitmapInfoList> entries;
+    entries.push_back({"A", 2, 1, Picture(2, 1)});
+    entries[0].picture->setPixel(1, 0, kWhite);
+    ASSERT_TRUE(writeBitmapFolder(entries, base).ok());
+
+    // Another tool's PNG in place of the first: an invisible white pixel and a visible one.
+    pngtest::PngSpec spec;
+    spec.width = 2;
+    spec.height = 1;
+    spec.colourType = 6;
+    spec.rows = {{255, 255, 255, 0, 255, 255, 255, 255}};
+    const std::string file = base + "/" + pictureFileName(0, "A");
+    ASSERT_TRUE(writeFileAtomic(file, pngtest::pngFile(spec)).ok());
+    const auto read = readBitmapFolder(base);
+    ASSERT_TRUE(read.ok()) << read.error().message;
+    EXPECT_EQ(read.value()[0].picture->pixel(0, 0), kBlack);
+    EXPECT_EQ(read.value()[0].picture->pixel(1, 0), kWhite);
+
+    const auto whole = pngtest::pngFile(spec);
+    ASSERT_TRUE(writeFileAtomic(file, std::span(whole).first(whole.size() - 5)).ok());
+    const auto cut = readBitmapFolder(base);
+    ASSERT_FALSE(cut.ok());
+    EXPECT_EQ(cut.error().message.rfind(file + ": it is cut short", 0), 0U) << cut.error().message;
 }
 
 } // namespace

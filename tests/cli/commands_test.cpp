@@ -5,8 +5,11 @@
 #include "imageio.h"
 #include "lcm.h"
 #include "libraryfactory.h"
+#include "pngread.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
@@ -112,7 +115,7 @@ TEST_F(CliTest, FontsRoundTripThroughBdf) {
     }
 }
 
-TEST_F(CliTest, BdfImportReportsSkippedCodesAndClippedInk) {
+TEST_F(CliTest, BdfImportKeepsWholeGlyphsOrClipsThemOnRequest) {
     const std::string bdf = path("hand.bdf");
     const std::string text = "STARTFONT 2.1\nFONTBOUNDINGBOX 3 2 0 0\nSTARTPROPERTIES 2\n"
                              "FONT_ASCENT 2\nFONT_DESCENT 0\nENDPROPERTIES\nCHARS 2\n"
@@ -122,14 +125,101 @@ TEST_F(CliTest, BdfImportReportsSkippedCodesAndClippedInk) {
     ASSERT_TRUE(
         writeFileAtomic(bdf, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()})
             .ok());
-    const std::string lcm = path("hand.lcm");
-    const CliRun converted = run({"convert", bdf, lcm});
-    EXPECT_EQ(converted.status, kExitOk) << converted.err;
-    EXPECT_NE(converted.err.find("glyph 65"), std::string::npos) << converted.err;
-    EXPECT_NE(converted.err.find("1 glyphs skipped"), std::string::npos) << converted.err;
+    const std::string whole = path("whole.lcm");
+    const CliRun kept = run({"convert", bdf, whole});
+    EXPECT_EQ(kept.status, kExitOk) << kept.err;
+    // No character set named: the codes are taken as they are, and the tool says so.
+    EXPECT_NE(kept.err.find("names no character set"), std::string::npos) << kept.err;
+    EXPECT_NE(kept.err.find("1 glyphs skipped"), std::string::npos) << kept.err;
+    EXPECT_NE(run({"info", "--rows", whole}).out.find("\n65 3 2\n...\n###\n"), std::string::npos);
+
+    const std::string lcm = path("clipped.lcm");
+    const CliRun clipped = run({"convert", bdf, lcm, "--clip"});
+    EXPECT_EQ(clipped.status, kExitOk) << clipped.err;
+    EXPECT_NE(clipped.err.find("glyph 65"), std::string::npos) << clipped.err;
     const CliRun rows = run({"info", "--rows", lcm});
     EXPECT_NE(rows.out.find("\n65 2 2\n..\n##\n"), std::string::npos);
     EXPECT_NE(rows.out.find("\n0 3 2\n...\n...\n"), std::string::npos);
+
+    EXPECT_EQ(run({"convert", kData + "/lcm/blank-5x9-128.lcm", path("x.bdf"), "--clip"}).status,
+              kExitUsage);
+}
+
+TEST_F(CliTest, BdfImportRefusesAFontWithoutWindows1252Characters) {
+    const std::string lcm = path("cjk.lcm");
+    const CliRun refused = run({"convert", kData + "/bdf/cjk-only.bdf", lcm});
+    EXPECT_EQ(refused.status, kExitRefused);
+    EXPECT_NE(refused.err.find("cjk-only.bdf: it has 2 glyphs in character set ISO10646-1"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(lcm)));
+
+    const CliRun koi = run({"convert", kData + "/bdf/koi8-r.bdf", path("koi.lcm")});
+    EXPECT_EQ(koi.status, kExitOk);
+    EXPECT_NE(koi.err.find("its character set KOI8-R is neither Unicode nor ISO 8859-1"),
+              std::string::npos)
+        << koi.err;
+}
+
+TEST_F(CliTest, RealPngsReadAsQtSeesThemWithInvisiblePixelsBlack) {
+    // Icons of every colour type from an installed theme, each compared pixel by pixel with
+    // Qt's own reading: a pixel whose alpha is below 128 must be black, any other its colour.
+    QDirIterator icons("/usr/share/icons/Adwaita", {"*.png"}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    int compared = 0;
+    int withInvisiblePixels = 0;
+    while (icons.hasNext() && compared < 200) {
+        const QString file = icons.next();
+        QImage image(file, "PNG");
+        if (image.isNull() || image.depth() > 32) {
+            continue; // 16-bit channels round differently from a plain cut to 8 bits
+        }
+        image = image.convertToFormat(QImage::Format_ARGB32);
+        const auto picture = decodePng(bytes(file.toStdString()));
+        ASSERT_TRUE(picture.ok()) << file.toStdString() << ": " << picture.error().message;
+        ASSERT_EQ(picture.value().width(), image.width());
+        ASSERT_EQ(picture.value().height(), image.height());
+        bool invisible = false;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb seen = image.pixel(x, y);
+                invisible = invisible || qAlpha(seen) < 128;
+                const Rgb expected = qAlpha(seen) < 128
+                                         ? kBlack
+                                         : makeRgb(static_cast<std::uint8_t>(qRed(seen)),
+                                                   static_cast<std::uint8_t>(qGreen(seen)),
+                                                   static_cast<std::uint8_t>(qBlue(seen)));
+                ASSERT_EQ(picture.value().pixel(x, y), expected)
+                    << file.toStdString() << " at " << x << ", " << y;
+            }
+        }
+        withInvisiblePixels += invisible ? 1 : 0;
+        ++compared;
+    }
+    if (compared == 0) {
+        GTEST_SKIP() << "no icons in /usr/share/icons/Adwaita (package adwaita-icon-theme)";
+    }
+    EXPECT_GT(withInvisiblePixels, 0);
+}
+
+TEST_F(CliTest, AddReadsTransparentPixelsAsBlack) {
+    const std::string icon = "/usr/share/icons/Adwaita/16x16/places/start-here.png";
+    if (!QFile::exists(QString::fromStdString(icon))) {
+        GTEST_SKIP() << icon << " is missing (package adwaita-icon-theme)";
+    }
+    const std::string library = path("s.bcm");
+    const CliRun added = run({"add", library, "START", icon});
+    ASSERT_EQ(added.status, kExitOk) << added.err;
+    const CliRun rows = run({"info", "--rows", library});
+    // The icon's frame is invisible white: its first and last rows are black, not white.
+    EXPECT_NE(rows.out.find("0 START 16 16\nKKKKKKKKKKKKKKKK\n"), std::string::npos) << rows.out;
+
+    const std::string cut = path("cut.png");
+    const auto whole = bytes(icon);
+    ASSERT_TRUE(writeFileAtomic(cut, std::span(whole).first(whole.size() / 2)).ok());
+    const CliRun refused = run({"add", library, "CUT", cut});
+    EXPECT_EQ(refused.status, kExitRefused);
+    EXPECT_EQ(refused.err.rfind("korvel-cli: " + cut + ": it is cut short", 0), 0U) << refused.err;
 }
 
 TEST_F(CliTest, BitmapLibrariesRoundTripThroughAFolder) {

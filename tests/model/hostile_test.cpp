@@ -2,8 +2,11 @@
 // claim. The global allocation functions of this test binary are replaced by ones that keep
 // each block's size in front of it, so a case can show the most memory its reader held at once.
 #include "bcm.h"
+#include "bdf.h"
 #include "bmp.h"
 #include "lcm.h"
+#include "pngbuild.h"
+#include "pngread.h"
 
 #include <gtest/gtest.h>
 
@@ -84,6 +87,8 @@ private:
 
 /// Room for the error message a refusal builds, on top of the file's own size.
 constexpr std::size_t kMessageAllowance = 1024;
+/// The BDF reader holds each glyph's record (about 90 bytes) for as little as 18 bytes of text.
+constexpr std::size_t kBdfTextMultiple = 8;
 
 void putBig16(Bytes& out, std::size_t at, std::uint32_t value) {
     out[at] = static_cast<std::uint8_t>(value >> 8);
@@ -128,8 +133,11 @@ Bytes bmpClaiming(std::int32_t width, std::int32_t height) {
     return file;
 }
 
+/// Expects a refusal naming the reason while the reader held at most multiple times the file's
+/// size (plus room for the message).
 template <class Decode>
-void expectRefusedSmall(const Bytes& file, Decode decode, const std::string& said) {
+void expectRefusedSmall(const Bytes& file, Decode decode, const std::string& said,
+                        std::size_t multiple = 1) {
     std::size_t bytes = 0;
     bool refused = false;
     std::string message;
@@ -144,12 +152,16 @@ void expectRefusedSmall(const Bytes& file, Decode decode, const std::string& sai
     }
     EXPECT_TRUE(refused);
     EXPECT_NE(message.find(said), std::string::npos) << message;
-    EXPECT_LE(bytes, file.size() + kMessageAllowance) << "for a file of " << file.size();
+    EXPECT_LE(bytes, multiple * file.size() + kMessageAllowance) << "for a file of " << file.size();
 }
 
 const auto decodeBcmFile = [](const Bytes& file) { return decodeBcm(file); };
 const auto decodeLcmFile = [](const Bytes& file) { return decodeLcm(file); };
 const auto decodeBmpFile = [](const Bytes& file) { return decodeBmp(file); };
+const auto decodePngFile = [](const Bytes& file) { return decodePng(file); };
+const auto decodeBdfFile = [](const Bytes& file) {
+    return decodeBdf({reinterpret_cast<const char*>(file.data()), file.size()});
+};
 
 TEST(HostileSizes, CountingSeesWhatADecodeAllocates) {
     // The measurement itself: a file that is accepted allocates its pictures, and that shows.
@@ -232,6 +244,49 @@ TEST(HostileSizes, LcmRecordsSharingOneHugeGlyph) {
     file[record + 1] = 255;
     file[record + 2] = 255;
     expectRefusedSmall(file, decodeLcmFile, "more than the file's");
+}
+
+TEST(HostileSizes, PngHeaderClaimingAHugePicture) {
+    // 5000 x 5000 is within the sides, but a file of a few bytes may not claim it: refused
+    // from the header, before any row is made.
+    Bytes file = pngtest::pngHead(5000, 5000, 8, 2);
+    const Bytes end = pngtest::pngChunk("IEND", {});
+    file.insert(file.end(), end.begin(), end.end());
+    expectRefusedSmall(file, decodePngFile, "5000 x 5000 pixels is more than a PNG of");
+}
+
+TEST(HostileSizes, PngOf73KilobytesClaiming5000By5000) {
+    // Its rows are there, compressed: 25 million pixels from 73 KB is more than the reader takes.
+    std::ifstream in(std::string(KORVEL_TEST_DATA) + "/png/malformed/square-5000-small.png",
+                     std::ios::binary);
+    ASSERT_TRUE(in.is_open());
+    const Bytes file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    expectRefusedSmall(file, decodePngFile, "5000 x 5000 pixels");
+}
+
+TEST(HostileSizes, PngChunkClaimingMoreThanTheFileHolds) {
+    // A 1.7 GB text chunk in a file of a few dozen bytes.
+    Bytes file = pngtest::pngHead(1, 1, 8, 2);
+    const std::size_t at = file.size();
+    file.resize(at + 8 + 16, 0);
+    putBig32(file, at, 1700000000);
+    file[at + 4] = 't';
+    file[at + 5] = 'E';
+    file[at + 6] = 'X';
+    file[at + 7] = 't';
+    expectRefusedSmall(file, decodePngFile, "a chunk claims 1700000000 bytes");
+}
+
+TEST(HostileSizes, BdfOfAFewLinesClaimingLargeCells) {
+    // 256 glyphs of 255 x 255 pixels in 12 KB of text would need 64 MB of pictures. The reader
+    // keeps a record of each glyph's lines before it sizes the cells: a few times the text.
+    std::string text = "STARTFONT 2.1\nFONT_ASCENT 255\nFONT_DESCENT 0\n";
+    for (int code = 0; code < 256; ++code) {
+        text += "STARTCHAR c\nENCODING " + std::to_string(code) + "\nDWIDTH 255 0\nENDCHAR\n";
+    }
+    text += "ENDFONT\n";
+    expectRefusedSmall(Bytes(text.begin(), text.end()), decodeBdfFile, "256 glyph cells need",
+                       kBdfTextMultiple);
 }
 
 } // namespace

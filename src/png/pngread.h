@@ -1,0 +1,29 @@
+#pragma once
+
+// PNG pictures read with libpng from a file image in memory.
+
+#include "picture.h"
+#include "result.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace korvel {
+
+/// A PNG may give at most this many pixels, plus kPngPixelsPerByte for each byte of the file:
+/// a small file cannot make the reader allocate much.
+inline constexpr std::size_t kPngBasePixels = std::size_t{1} << 20;
+inline constexpr std::size_t kPngPixelsPerByte = 16;
+
+/// Decodes a whole PNG file image (any colour type and bit depth, interlaced or not) into a
+/// 24-bit picture of its own size. A pixel whose alpha (from an alpha channel or a tRNS entry)
+/// is below 128 is black; every other pixel keeps its colour, reduced to 8 bits a channel, with
+/// no gamma applied. The picture size is checked from the header before any pixel is decoded:
+/// each side at most kBmpMaxSide and the pixels within the allowance above. Ancillary chunks
+/// are skipped unread and no chunk may claim more than the file holds. Fails with a sentence in
+/// Korvel's words (nothing is printed): "it is not a PNG picture", "it is cut short", or the
+/// reason the data cannot be read. The caller owns the returned picture.
+[[nodiscard]] Result<Picture> decodePng(std::span<const std::uint8_t> bytes);
+
+} // namespace korvel
