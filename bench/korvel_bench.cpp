@@ -132,7 +132,7 @@ struct BigCanvas {
         window.createDialogs();
         window.setEditingMode(EditingMode::Bitmap);
         window.advinitbmp();
-        window.bitmapLibrary().append({"BIG", 1024, 512, patterned(1024, 512, false)});
+        window.appendBitmap({"BIG", 1024, 512, patterned(1024, 512, false)});
         window.AdvStringGrid2->setCell(2, 1, QStringLiteral("BIG"));
         window.AdvStringGrid2->setCell(3, 1, QStringLiteral("1024"));
         window.AdvStringGrid2->setCell(4, 1, QStringLiteral("512"));

@@ -4,6 +4,7 @@
 #include "fileio.h"
 #include "imageio.h"
 #include "options.h"
+#include "pictureformats.h"
 #include "textcodes.h"
 
 #include <filesystem>

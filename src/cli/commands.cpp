@@ -8,8 +8,10 @@
 #include "imageio.h"
 #include "lcm.h"
 #include "libraryfactory.h"
+#include "libraryfiles.h"
 #include "librarytext.h"
 #include "options.h"
+#include "pictureformats.h"
 #include "qtsession.h"
 
 #include <QFontDatabase>
@@ -85,32 +87,26 @@ struct Context {
 
 // ---- Reading and writing the libraries ----
 
+/// A library file fault as the command line reports it: the system's text alone for an
+/// unreadable or unwritable file, the file's name before what does not add up in it.
+[[nodiscard]] Failure refusedFile(const std::string& path, const FileFault& fault) {
+    return refused(fault.kind == FileFaultKind::Access ? "" : path, fault.error.message);
+}
+
 [[nodiscard]] std::variant<FontLibrary, Failure> loadFont(const std::string& path) {
-    const auto bytes = readWholeFile(path);
-    if (!bytes) {
-        return refused("", bytes.error().message);
+    auto library = loadFontLibrary(path);
+    if (const auto* fault = std::get_if<FileFault>(&library)) {
+        return refusedFile(path, *fault);
     }
-    auto glyphs = decodeLcm(bytes.value());
-    if (!glyphs) {
-        return refused(path, glyphs.error().message);
-    }
-    FontLibrary library;
-    library.replaceGlyphs(std::move(glyphs).value());
-    return library;
+    return std::get<FontLibrary>(std::move(library));
 }
 
 [[nodiscard]] std::variant<BitmapLibrary, Failure> loadBitmaps(const std::string& path) {
-    const auto bytes = readWholeFile(path);
-    if (!bytes) {
-        return refused("", bytes.error().message);
+    auto library = loadBitmapLibrary(path);
+    if (const auto* fault = std::get_if<FileFault>(&library)) {
+        return refusedFile(path, *fault);
     }
-    auto entries = decodeBcm(bytes.value());
-    if (!entries) {
-        return refused(path, entries.error().message);
-    }
-    BitmapLibrary library;
-    library.assign(std::move(entries).value());
-    return library;
+    return std::get<BitmapLibrary>(std::move(library));
 }
 
 [[nodiscard]] Outcome writeBytes(const std::string& path, std::span<const std::uint8_t> bytes) {
@@ -121,20 +117,19 @@ struct Context {
 }
 
 [[nodiscard]] Outcome saveFont(const std::string& path, const FontLibrary& library) {
-    const auto bytes = encodeLcm(library.glyphs, library.count);
-    if (!bytes) {
-        return refused(path, bytes.error().message);
+    if (const auto fault = writeFontLibraryFile(path, library.glyphs, library.count)) {
+        return refusedFile(path, *fault);
     }
-    return writeBytes(path, bytes.value());
+    return std::nullopt;
 }
 
 [[nodiscard]] Outcome saveBitmaps(const std::string& path,
                                   std::span<const bitmapInfoList> entries) {
-    const auto bytes = encodeBcm(entries, static_cast<int>(entries.size()));
-    if (!bytes) {
-        return refused(path, bytes.error().message);
+    if (const auto fault =
+            writeBitmapLibraryFile(path, entries, static_cast<int>(entries.size()))) {
+        return refusedFile(path, *fault);
     }
-    return writeBytes(path, bytes.value());
+    return std::nullopt;
 }
 
 // ---- info ----
@@ -495,8 +490,8 @@ systemFont(Context& context, const ParsedOptions& options, int count) {
     const std::string& libraryPath = options.positional[0];
     const std::string& output = options.positional[2];
     const std::string kind = extensionOf(libraryPath);
-    const std::string format = extensionOf(output);
-    if ((kind != "lcm" && kind != "bcm") || (format != "png" && format != "bmp")) {
+    const PictureFormat* format = pictureFormatOfExtension(extensionOf(output));
+    if ((kind != "lcm" && kind != "bcm") || format == nullptr) {
         return usageError("export reads a .lcm or .bcm file and writes a .png or .bmp file");
     }
     auto picture = kind == "lcm" ? glyphPicture(libraryPath, options.positional[1])
@@ -508,15 +503,12 @@ systemFont(Context& context, const ParsedOptions& options, int count) {
     if (exported.isEmpty()) {
         return refused(libraryPath, "\"" + options.positional[1] + "\" has no pixels to export");
     }
-    if (format == "bmp") {
-        return writeBytes(output, encodeBmp24(exported));
-    }
     context.qt.ensureStarted();
-    const auto png = encodePng(exported);
-    if (!png) {
-        return refused(output, png.error().message);
+    const auto encoded = format->encode(exported);
+    if (!encoded) {
+        return refused(output, encoded.error().message);
     }
-    return writeBytes(output, png.value());
+    return writeBytes(output, encoded.value());
 }
 
 // ---- Dispatch ----

@@ -6,7 +6,6 @@
 #include <QByteArray>
 #include <QImage>
 #include <QImageReader>
-#include <QImageWriter>
 
 #include <cstddef>
 #include <string>
@@ -18,10 +17,6 @@ namespace {
 [[nodiscard]] Rgb fromQRgb(QRgb pixel) {
     return makeRgb(static_cast<std::uint8_t>(qRed(pixel)), static_cast<std::uint8_t>(qGreen(pixel)),
                    static_cast<std::uint8_t>(qBlue(pixel)));
-}
-
-[[nodiscard]] QRgb toQRgb(Rgb colour) {
-    return qRgb(redOf(colour), greenOf(colour), blueOf(colour));
 }
 
 } // namespace
@@ -55,29 +50,6 @@ Result<Picture> decodePng(std::span<const std::uint8_t> bytes) {
         }
     }
     return picture;
-}
-
-Result<std::vector<std::uint8_t>> encodePng(const Picture& picture) {
-    if (picture.isEmpty()) {
-        return Error{"a picture of " + std::to_string(picture.width()) + " x " +
-                     std::to_string(picture.height()) + " has no pixels for a PNG"};
-    }
-    QImage image(picture.width(), picture.height(), QImage::Format_RGB32);
-    for (int y = 0; y < picture.height(); ++y) {
-        auto* target = reinterpret_cast<QRgb*>(image.scanLine(y));
-        const auto source = picture.row(y);
-        for (int x = 0; x < picture.width(); ++x) {
-            target[x] = toQRgb(source[static_cast<std::size_t>(x)]);
-        }
-    }
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    if (!writer.write(image)) {
-        return Error{"the PNG cannot be made (" + writer.errorString().toStdString() + ")"};
-    }
-    return std::vector<std::uint8_t>(data.begin(), data.end());
 }
 
 } // namespace korvel::cli

@@ -1,6 +1,7 @@
 #pragma once
 
-// PNG pictures through Qt's image codecs; needs a running QtSession.
+// Decoding PNG pictures through Qt's image codecs; needs a running QtSession. (PNG encoding is
+// one of the export formats in pictureformats.h.)
 
 #include "picture.h"
 #include "result.h"
@@ -15,8 +16,5 @@ namespace korvel::cli {
 /// ignored, so every pixel keeps its colour. Fails, saying why, on data that is not a PNG or a
 /// picture wider or taller than a BMP import accepts.
 [[nodiscard]] Result<Picture> decodePng(std::span<const std::uint8_t> bytes);
-
-/// The picture as a PNG file image. Fails on a picture without pixels, which PNG cannot hold.
-[[nodiscard]] Result<std::vector<std::uint8_t>> encodePng(const Picture& picture);
 
 } // namespace korvel::cli

@@ -106,21 +106,33 @@ void StringGrid::setColWidth(int column, int width) {
 
 void StringGrid::removeDataRow(int row) {
     if (row >= 1 && row < rows()) {
-        programmatic_ = true;
         removeRow(row - 1);
-        programmatic_ = false;
+        followCurrentRow();
+    }
+}
+
+void StringGrid::insertDataRow(int row) {
+    if (row >= 1 && row <= rows()) {
+        insertRow(row - 1);
+        followCurrentRow();
+    }
+}
+
+void StringGrid::followCurrentRow() {
+    // The view moves its current row with the rows inserted or removed above it without saying
+    // so; the grid's current row goes with it.
+    if (currentRow_ > 0 && currentIndex().isValid()) {
+        currentRow_ = currentIndex().row() + 1;
     }
 }
 
 void StringGrid::setCurrentGridRow(int row) {
-    programmatic_ = true;
     if (row >= 1 && row < rows()) {
         setCurrentCell(row - 1, 2 < columnCount() ? 2 : 0);
     } else {
         setCurrentCell(-1, -1);
     }
     currentRow_ = row;
-    programmatic_ = false;
 }
 
 void StringGrid::setBoldColumns(int count) {

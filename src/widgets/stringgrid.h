@@ -29,6 +29,8 @@ public:
     void setColWidth(int column, int width);
     /// Removes data row row (1 ..); later rows move up.
     void removeDataRow(int row);
+    /// Inserts an empty data row before row (1 .. rows()); later rows move down.
+    void insertDataRow(int row);
 
     /// The current row: 0 for the header, 1 .. for data rows, -1 when nothing is current.
     [[nodiscard]] int currentGridRow() const { return currentRow_; }
@@ -49,10 +51,10 @@ protected:
 private:
     QTableWidgetItem* itemAt(int column, int row);
     void applyBold(QTableWidgetItem* item, int column) const;
+    void followCurrentRow();
 
     int currentRow_ = -1;
     int boldColumns_ = 0;
-    bool programmatic_ = false;
 };
 
 } // namespace korvel
