@@ -3,6 +3,7 @@
 #include "bmp.h"
 #include "cellcanvas.h"
 #include "fileio.h"
+#include "pictureformats.h"
 #include "umain.h"
 
 #include <QFileInfo>
@@ -253,7 +254,12 @@ void TForm3::Button6Click() {
     if (QFileInfo(*fileName).suffix().isEmpty()) {
         *fileName += QStringLiteral(".bmp");
     }
-    const Status written = writeFileAtomic(fileName->toStdString(), encodeBmp24(pending_));
+    const auto encoded = pictureFormatOfExtension(kSaveSuffix.toStdString())->encode(pending_);
+    if (!encoded) {
+        main_.prompter().showError(this, QString::fromStdString(encoded.error().message));
+        return;
+    }
+    const Status written = writeFileAtomic(fileName->toStdString(), encoded.value());
     if (!written) {
         main_.prompter().showError(this, QString::fromStdString(written.error().message));
     }
