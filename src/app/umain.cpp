@@ -306,6 +306,7 @@ void TForm1::advinit() {
         grid.setColWidth(column, widths[static_cast<std::size_t>(column)]);
     }
     grid.setRows(129);
+    const StringGrid::Batch batch(grid);
     for (int code = 0; code < 128; ++code) {
         grid.setCell(0, code + 1, visibleCharacter(code));
         grid.setCell(1, code + 1, QString::number(code));
@@ -407,6 +408,7 @@ void TForm1::fontLibraryReset(LibraryReset why) {
     } else {
         AdvStringGrid2->setRows(count + 1);
     }
+    const StringGrid::Batch batch(*AdvStringGrid2);
     for (int code = 0; code < count; ++code) {
         writeGlyphRow(code);
     }
@@ -441,6 +443,7 @@ void TForm1::bitmapLibraryReset(LibraryReset why) {
     const int count = bitmapLibrary().count();
     // An empty library keeps its one empty data row, which the first new bitmap fills.
     AdvStringGrid2->setRows(std::max(count + 1, 2));
+    const StringGrid::Batch batch(*AdvStringGrid2);
     for (int position = 0; position < count; ++position) {
         writeBitmapRow(position);
     }
