@@ -23,6 +23,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <vector>
+
 namespace korvel {
 
 namespace {
@@ -69,6 +71,22 @@ QString visibleCharacter(int code) {
         return QStringLiteral("^?");
     }
     return characterOfCode(code);
+}
+
+/// The decimal text of a number; the sizes of the list (0 to 1024) come from a shared table, so
+/// filling many rows makes no new strings for them.
+QString numberText(int value) {
+    static const std::vector<QString> kSizes = [] {
+        std::vector<QString> texts;
+        for (int n = 0; n <= 1024; ++n) {
+            texts.push_back(QString::number(n));
+        }
+        return texts;
+    }();
+    if (value >= 0 && value < static_cast<int>(kSizes.size())) {
+        return kSizes[static_cast<std::size_t>(value)];
+    }
+    return QString::number(value);
 }
 
 int cellNumber(const QString& text) {
@@ -316,10 +334,10 @@ void TForm1::advinit() {
 
 void TForm1::advinitbmp() {
     document_->clearBitmapNames();
-    showBitmapLayout();
+    showBitmapLayout(2);
 }
 
-void TForm1::showBitmapLayout() {
+void TForm1::showBitmapLayout(int rows) {
     StringGrid& grid = *AdvStringGrid2;
     grid.clearCells();
     grid.setCell(0, 0, QString());
@@ -331,7 +349,9 @@ void TForm1::showBitmapLayout() {
     for (int column = 0; column < 5; ++column) {
         grid.setColWidth(column, widths[static_cast<std::size_t>(column)]);
     }
-    grid.setRows(2);
+    // Every cell is empty now, so going straight to the final row count is the same as
+    // shrinking to one data row and growing again, without the cost of both.
+    grid.setRows(rows);
     refreshHistory();
 }
 
@@ -370,10 +390,10 @@ void TForm1::writeGlyphRow(int code) {
     const GlyphRecord& glyph = fontLibrary().glyphs[static_cast<std::size_t>(code)];
     StringGrid& grid = *AdvStringGrid2;
     const int row = code + 1;
-    grid.setCell(1, row, QString::number(code));
-    grid.setCell(2, row, QString::number(code));
-    grid.setCell(3, row, QString::number(glyph.width));
-    grid.setCell(4, row, QString::number(glyph.height));
+    grid.setCell(1, row, numberText(code));
+    grid.setCell(2, row, numberText(code));
+    grid.setCell(3, row, numberText(glyph.width));
+    grid.setCell(4, row, numberText(glyph.height));
 }
 
 void TForm1::writeBitmapRow(int position) {
@@ -381,8 +401,8 @@ void TForm1::writeBitmapRow(int position) {
     StringGrid& grid = *AdvStringGrid2;
     const int row = position + 1;
     grid.setCell(2, row, fromLibraryText(entry.name));
-    grid.setCell(3, row, QString::number(entry.width));
-    grid.setCell(4, row, QString::number(entry.height));
+    grid.setCell(3, row, numberText(entry.width));
+    grid.setCell(4, row, numberText(entry.height));
 }
 
 // ---- Following the document ----
@@ -436,13 +456,12 @@ void TForm1::bitmapLibraryReset(LibraryReset why) {
     if (why == LibraryReset::Made) {
         AdvStringGrid2->clearCells();
     }
-    showBitmapLayout();
+    const int count = bitmapLibrary().count();
+    // An empty library keeps its one empty data row, which the first new bitmap fills.
+    showBitmapLayout(std::max(count + 1, 2));
     if (why == LibraryReset::Made) {
         Image1->hide();
     }
-    const int count = bitmapLibrary().count();
-    // An empty library keeps its one empty data row, which the first new bitmap fills.
-    AdvStringGrid2->setRows(std::max(count + 1, 2));
     const StringGrid::Batch batch(*AdvStringGrid2);
     for (int position = 0; position < count; ++position) {
         writeBitmapRow(position);
@@ -481,7 +500,7 @@ void TForm1::bitmapRemoved(int position) {
         // The row that now holds the entry after the removed one, or the last row.
         grid.setCurrentGridRow(std::min(row, grid.rows() - 1));
     } else {
-        showBitmapLayout();
+        showBitmapLayout(2);
         grid.setCurrentGridRow(1);
     }
     AdvStringGrid2Click();

@@ -88,8 +88,9 @@ public:
     // Library list layouts and the list's click handlers.
     void advinit();
     void advinitbmp();
-    /// The bitmap layout of the list without touching the name index.
-    void showBitmapLayout();
+    /// The bitmap layout of the list with rows rows (header included), all empty, without
+    /// touching the name index.
+    void showBitmapLayout(int rows);
     void AdvStringGrid2Click();
     void AdvStringGrid2DblClick();
 
