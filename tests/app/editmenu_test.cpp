@@ -202,6 +202,28 @@ TEST_F(EditMenuTest, UndoNeverReachesTheLibraryThatIsNotShown) {
     EXPECT_EQ(entryText(0), (std::vector<std::string>{".#"})) << "the bitmap paint stays";
 }
 
+TEST_F(EditMenuTest, UndoRewritesOnlyRowsThatStillShowTheirGlyph) {
+    writeBytes(path("font.lcm"), fontFile({{"#."}, {".#"}}));
+    openFont(path("font.lcm"));
+    window->ToolButton7Click(); // Red
+    modifyRow(2, 3, 2);
+    EXPECT_EQ(window->AdvStringGrid2->cell(3, 2), "3");
+    window->Undo1->trigger();
+    EXPECT_EQ(window->AdvStringGrid2->cell(3, 2), "2") << "the row shows the glyph again";
+    window->Redo1->trigger();
+
+    // "New Library" cancelled: the list is emptied, the font library stays and so does its
+    // history, but an undo no longer writes into the emptied rows.
+    prompter->answers.push_back(true);
+    prompter->modals.push_back([](QDialog& dialog) { dialog.reject(); });
+    window->NewFontFile1->trigger();
+    ASSERT_TRUE(window->Undo1->isEnabled());
+    window->Undo1->trigger();
+    EXPECT_EQ(window->fontLibrary().glyphs[1].width, 2);
+    EXPECT_TRUE(window->AdvStringGrid2->cell(2, 2).isEmpty());
+    EXPECT_TRUE(window->AdvStringGrid2->cell(3, 2).isEmpty());
+}
+
 // A library may hold repeated names and names that differ only in letter case; every command
 // acts on the row the user chose.
 TEST_F(EditMenuTest, RepeatedNamesArePaintedModifiedAndDeletedByRow) {
