@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -142,7 +143,7 @@ struct BigCanvas {
         window.createDialogs();
         window.setEditingMode(EditingMode::Bitmap);
         window.advinitbmp();
-        window.bitmapLibrary().append({"BIG", 1024, 512, patterned(1024, 512, false)});
+        window.appendBitmap({"BIG", 1024, 512, patterned(1024, 512, false)});
         window.AdvStringGrid2->setCell(2, 1, QStringLiteral("BIG"));
         window.AdvStringGrid2->setCell(3, 1, QStringLiteral("1024"));
         window.AdvStringGrid2->setCell(4, 1, QStringLiteral("512"));
@@ -442,6 +443,62 @@ void BM_StartupToShownMainWindow(benchmark::State& state) {
     }
 }
 
+/// A shown main window that has opened a library file, so the list can be refilled from it.
+struct ListWindow {
+    explicit ListWindow(const std::vector<std::uint8_t>& file, bool font)
+        : window(std::make_unique<SilentPrompter>()) {
+        window.createDialogs();
+        window.show();
+        const QString path = folder.filePath(font ? "list.lcm" : "list.bcm");
+        if (writeFileAtomic(path.toStdString(), file)) {
+            opened = font ? window.OpenProtolFile(path) : window.OpenBmpProtolFile(path);
+        }
+        QApplication::processEvents();
+    }
+    QTemporaryDir folder;
+    TForm1 window;
+    bool opened = false;
+};
+
+/// Fills the list with 65,535 bitmap rows as opening a library does (layout, rows, texts),
+/// from the document's signal, then lets the view lay itself out.
+void BM_ListFill_65535Bitmaps(benchmark::State& state) {
+    std::vector<bitmapInfoList> entries;
+    for (int k = 0; k < kBcmMaxEntries; ++k) {
+        entries.push_back({"B" + std::to_string(k), 2, 1, Picture(2, 1)});
+    }
+    ListWindow list(encodeBcm(entries, kBcmMaxEntries).value(), false);
+    if (!list.opened) {
+        state.SkipWithError("the library could not be opened");
+        return;
+    }
+    for (auto _ : state) {
+        emit list.window.document().bitmapLibraryReset(LibraryReset::Opened);
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(list.window.AdvStringGrid2->rows());
+    }
+    state.counters["rows"] = list.window.AdvStringGrid2->rows() - 1;
+}
+
+/// Fills the list with 256 glyph rows as opening a font library does.
+void BM_ListFill_256Glyphs(benchmark::State& state) {
+    std::array<GlyphRecord, kGlyphSlots> glyphs{};
+    for (int code = 0; code < kGlyphSlots; ++code) {
+        glyphs[static_cast<std::size_t>(code)] = {code, 5, 9, Picture(5, 9)};
+    }
+    ListWindow list(encodeLcm(glyphs, kGlyphSlots).value(), true);
+    if (!list.opened) {
+        state.SkipWithError("the library could not be opened");
+        return;
+    }
+    for (auto _ : state) {
+        emit list.window.document().fontLibraryReset(LibraryReset::Opened);
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(list.window.AdvStringGrid2->rows());
+    }
+    state.counters["rows"] = list.window.AdvStringGrid2->rows() - 1;
+}
+
 BENCHMARK(BM_BaselineCopy_FontPixels)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LcmWrite_256x255x255)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LcmRead_256x255x255)->Unit(benchmark::kMillisecond);
@@ -471,6 +528,8 @@ BENCHMARK(BM_DirectoryRead_1000x1024x512)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CliInfo_1000x1024x512)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CliExportOne_Of65535)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartupToShownMainWindow)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListFill_65535Bitmaps)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_ListFill_256Glyphs)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 } // namespace
 } // namespace korvel

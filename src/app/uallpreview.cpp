@@ -1,8 +1,8 @@
 #include "uallpreview.h"
 
 #include "cellcanvas.h"
-#include "codepage.h"
 #include "fontlibrary.h"
+#include "textcompose.h"
 #include "umain.h"
 
 #include <QComboBox>
@@ -115,66 +115,6 @@ public:
 /// The glyph records of the library's codes, never more than the table holds.
 int shownGlyphCount(const FontLibrary& font) {
     return std::clamp(font.count, 0, kGlyphSlots);
-}
-
-/// The Windows-1252 bytes of one shown line; a character the code page lacks becomes "?".
-std::string lineBytes(const QString& line) {
-    std::string bytes;
-    for (const char32_t character : line.toUcs4()) {
-        if (character == U'\u2028') {
-            continue; // a forced line break ends the line, it is no character of it
-        }
-        bytes.push_back(static_cast<char>(unicodeToCp1252(character).value_or('?')));
-    }
-    return bytes;
-}
-
-const GlyphRecord& glyphOf(const FontLibrary& font, char byte) {
-    return font.glyphs[static_cast<std::uint8_t>(byte)];
-}
-
-/// The size of the text set in the font: the widest line, and one line height, the tallest
-/// glyph of the whole text, for every line.
-struct TextMeasure {
-    std::int64_t width = 0;
-    int lineHeight = 0;
-    std::int64_t height = 0;
-};
-
-TextMeasure measureText(const std::vector<std::string>& lines, const FontLibrary& font) {
-    TextMeasure measure;
-    for (const std::string& line : lines) {
-        std::int64_t lineWidth = 0;
-        for (const char byte : line) {
-            const GlyphRecord& glyph = glyphOf(font, byte);
-            lineWidth += std::max(0, glyph.width);
-            measure.lineHeight = std::max(measure.lineHeight, glyph.height);
-        }
-        measure.width = std::max(measure.width, lineWidth);
-    }
-    measure.height = std::int64_t{measure.lineHeight} * static_cast<std::int64_t>(lines.size());
-    return measure;
-}
-
-/// The text picture: lines from the top, glyphs side by side on each line's bottom edge.
-Picture composeText(const std::vector<std::string>& lines, const TextMeasure& measure,
-                    const FontLibrary& font) {
-    Picture text(static_cast<int>(measure.width), static_cast<int>(measure.height),
-                 PixelFormat::Indexed4);
-    text.fill(kBlack);
-    int y = 0;
-    for (const std::string& line : lines) {
-        int x = 0;
-        for (const char byte : line) {
-            const GlyphRecord& glyph = glyphOf(font, byte);
-            if (glyph.picture) {
-                text.draw(*glyph.picture, x, y + measure.lineHeight - glyph.height);
-            }
-            x += std::max(0, glyph.width);
-        }
-        y += measure.lineHeight;
-    }
-    return text;
 }
 
 } // namespace

@@ -1,8 +1,5 @@
 #include "umain.h"
 
-#include "bcm.h"
-#include "fileio.h"
-#include "lcm.h"
 #include "librarytext.h"
 #include "uallpreview.h"
 #include "umodify.h"
@@ -12,17 +9,21 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScopedValueRollback>
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <vector>
 
 namespace korvel {
 
@@ -82,6 +83,22 @@ QFont windowFont() {
     return font;
 }
 
+/// The decimal text of a number; the sizes of the list (0 to 1024) come from a shared table, so
+/// filling many rows makes no new strings for them.
+QString numberText(int value) {
+    static const std::vector<QString> kSizes = [] {
+        std::vector<QString> texts;
+        for (int n = 0; n <= 1024; ++n) {
+            texts.push_back(QString::number(n));
+        }
+        return texts;
+    }();
+    if (value >= 0 && value < static_cast<int>(kSizes.size())) {
+        return kSizes[static_cast<std::size_t>(value)];
+    }
+    return QString::number(value);
+}
+
 int cellNumber(const QString& text) {
     return text.trimmed().toInt();
 }
@@ -89,7 +106,7 @@ int cellNumber(const QString& text) {
 } // namespace
 
 TForm1::TForm1(std::unique_ptr<Prompter> prompter, QWidget* parent)
-    : QMainWindow(parent), prompter_(std::move(prompter)) {
+    : QMainWindow(parent), prompter_(std::move(prompter)), document_(std::make_unique<Document>()) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(kTitle);
     setFont(windowFont());
@@ -98,6 +115,7 @@ TForm1::TForm1(std::unique_ptr<Prompter> prompter, QWidget* parent)
     buildMenus();
     buildCentralArea();
     buildStatusBar();
+    connectDocument();
     FormCreate();
 }
 
@@ -110,11 +128,10 @@ void TForm1::createDialogs() {
 }
 
 void TForm1::FormCreate() {
-    bitmaps_.index.clear();
+    document_->clearBitmapNames();
     advinit();
     colourButton(PaletteColour::Black)->setChecked(true);
-    mode_ = EditingMode::None;
-    bitmaps_.entries.clear();
+    document_->setMode(EditingMode::None);
     workPicture_ = Picture(96, 96);
     highlight_ = {};
     pointer_ = {};
@@ -210,6 +227,22 @@ void TForm1::buildMenus() {
     QFont mark = N10pixels2->font();
     mark.setBold(true);
     N10pixels2->setFont(mark);
+    buildEditMenu();
+}
+
+void TForm1::buildEditMenu() {
+    Edit1 = menuBar()->addMenu(QStringLiteral("Edit"));
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    // The group's actions name what they will undo or redo and follow the active history.
+    Undo1 = document_->history().createUndoAction(Edit1);
+    Undo1->setObjectName(QStringLiteral("Undo1"));
+    Undo1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    Redo1 = document_->history().createRedoAction(Edit1);
+    Redo1->setObjectName(QStringLiteral("Redo1"));
+    Redo1->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    Edit1->addAction(Undo1);
+    Edit1->addAction(Redo1);
 }
 
 void TForm1::buildCentralArea() {
@@ -299,13 +332,20 @@ void TForm1::advinit() {
         grid.setColWidth(column, widths[static_cast<std::size_t>(column)]);
     }
     grid.setRows(129);
+    const StringGrid::Batch batch(grid);
     for (int code = 0; code < 128; ++code) {
         grid.setCell(0, code + 1, visibleCharacter(code));
         grid.setCell(1, code + 1, QString::number(code));
     }
+    refreshHistory();
 }
 
 void TForm1::advinitbmp() {
+    document_->clearBitmapNames();
+    showBitmapLayout(2);
+}
+
+void TForm1::showBitmapLayout(int rows) {
     StringGrid& grid = *AdvStringGrid2;
     grid.clearCells();
     grid.setCell(0, 0, QString());
@@ -317,16 +357,180 @@ void TForm1::advinitbmp() {
     for (int column = 0; column < 5; ++column) {
         grid.setColWidth(column, widths[static_cast<std::size_t>(column)]);
     }
-    bitmaps_.index.clear();
-    grid.setRows(2);
+    // Every cell is empty now, so going straight to the final row count is the same as
+    // shrinking to one data row and growing again, without the cost of both.
+    grid.setRows(rows);
+    refreshHistory();
 }
 
-std::optional<int> TForm1::bitmapPositionOfRow(int row) const {
-    const auto position = bitmaps_.index.find(toLibraryText(AdvStringGrid2->cell(2, row)));
-    if (!position || *position < 0 || *position >= bitmaps_.count()) {
+bool TForm1::fontLayoutShown() const {
+    return AdvStringGrid2->cell(2, 0) == QStringLiteral("Id");
+}
+
+bool TForm1::bitmapLayoutShown() const {
+    return AdvStringGrid2->cell(2, 0) == QStringLiteral("Name");
+}
+
+void TForm1::refreshHistory() {
+    const EditingMode mode = editingMode();
+    document_->setHistoryReachable((mode == EditingMode::Font && fontLayoutShown()) ||
+                                   (mode == EditingMode::Bitmap && bitmapLayoutShown()));
+}
+
+std::optional<int> TForm1::entryOfRow(int row) const {
+    if (row <= 0 || row >= AdvStringGrid2->rows() || AdvStringGrid2->cell(2, row).isEmpty()) {
         return std::nullopt;
     }
-    return position;
+    const int entry = row - 1;
+    const QString shown = AdvStringGrid2->cell(2, row);
+    const EditingMode mode = editingMode();
+    if (mode == EditingMode::Font && entry < kGlyphSlots && shown == QString::number(entry)) {
+        return entry;
+    }
+    if (mode == EditingMode::Bitmap && entry < bitmapLibrary().count() &&
+        shown == fromLibraryText(bitmapLibrary().entries[static_cast<std::size_t>(entry)].name)) {
+        return entry;
+    }
+    return std::nullopt;
+}
+
+void TForm1::writeGlyphRow(int code) {
+    const GlyphRecord& glyph = fontLibrary().glyphs[static_cast<std::size_t>(code)];
+    StringGrid& grid = *AdvStringGrid2;
+    const int row = code + 1;
+    grid.setCell(1, row, numberText(code));
+    grid.setCell(2, row, numberText(code));
+    grid.setCell(3, row, numberText(glyph.width));
+    grid.setCell(4, row, numberText(glyph.height));
+}
+
+void TForm1::writeBitmapRow(int position) {
+    const bitmapInfoList& entry = bitmapLibrary().entries[static_cast<std::size_t>(position)];
+    StringGrid& grid = *AdvStringGrid2;
+    const int row = position + 1;
+    grid.setCell(2, row, fromLibraryText(entry.name));
+    grid.setCell(3, row, numberText(entry.width));
+    grid.setCell(4, row, numberText(entry.height));
+}
+
+// ---- Following the document ----
+
+void TForm1::connectDocument() {
+    Document* doc = document_.get();
+    connect(doc, &Document::modeChanged, this, &TForm1::refreshHistory);
+    connect(doc, &Document::fontLibraryReset, this, &TForm1::fontLibraryReset);
+    connect(doc, &Document::glyphChanged, this, &TForm1::glyphChanged);
+    connect(doc, &Document::bitmapLibraryReset, this, &TForm1::bitmapLibraryReset);
+    connect(doc, &Document::bitmapInserted, this, &TForm1::bitmapInserted);
+    connect(doc, &Document::bitmapRemoved, this, &TForm1::bitmapRemoved);
+    connect(doc, &Document::bitmapChanged, this, &TForm1::bitmapChanged);
+}
+
+void TForm1::fontLibraryReset(LibraryReset why) {
+    const int count = fontLibrary().count;
+    if (why == LibraryReset::Opened) {
+        // The canvas showed an entry of the library being replaced: nothing may be painted until
+        // a row of the new library is clicked.
+        Image1->hide();
+        advinit();
+        if (count + 1 > AdvStringGrid2->rows()) {
+            AdvStringGrid2->setRows(count + 1);
+        }
+    } else {
+        AdvStringGrid2->setRows(count + 1);
+    }
+    const StringGrid::Batch batch(*AdvStringGrid2);
+    for (int code = 0; code < count; ++code) {
+        writeGlyphRow(code);
+    }
+}
+
+void TForm1::refreshShownRow(int row) {
+    if (!ownEdit_ && AdvStringGrid2->currentGridRow() == row) {
+        AdvStringGrid2Click();
+    }
+}
+
+void TForm1::glyphChanged(int code) {
+    const int row = code + 1;
+    if (!fontLayoutShown() || row >= AdvStringGrid2->rows()) {
+        return;
+    }
+    if (!AdvStringGrid2->cell(2, row).isEmpty()) {
+        writeGlyphRow(code);
+    }
+    refreshShownRow(row);
+}
+
+void TForm1::bitmapLibraryReset(LibraryReset why) {
+    // The library has just made its own name index; the list takes the bitmap layout.
+    if (why == LibraryReset::Made) {
+        AdvStringGrid2->clearCells();
+    }
+    const int count = bitmapLibrary().count();
+    // An empty library keeps its one empty data row, which the first new bitmap fills.
+    showBitmapLayout(std::max(count + 1, 2));
+    // Opened or made, the canvas showed an entry of the library being replaced: nothing may be
+    // painted until a row of the new library is clicked.
+    Image1->hide();
+    const StringGrid::Batch batch(*AdvStringGrid2);
+    for (int position = 0; position < count; ++position) {
+        writeBitmapRow(position);
+    }
+}
+
+void TForm1::bitmapInserted(int position) {
+    if (!bitmapLayoutShown()) {
+        return;
+    }
+    StringGrid& grid = *AdvStringGrid2;
+    const int row = position + 1;
+    if (position == bitmapLibrary().count() - 1) {
+        // An empty library's row 1 already stands empty; the list never ends above the new row.
+        const int grown = position > 0 ? grid.rows() + 1 : grid.rows();
+        grid.setRows(std::max(grown, row + 1));
+    } else {
+        grid.insertDataRow(row);
+    }
+    writeBitmapRow(position);
+    refreshShownRow(row);
+}
+
+void TForm1::bitmapRemoved(int position) {
+    if (!bitmapLayoutShown()) {
+        return;
+    }
+    StringGrid& grid = *AdvStringGrid2;
+    const int row = position + 1;
+    const bool shown = grid.currentGridRow() == row;
+    if (bitmapLibrary().count() > 0) {
+        grid.removeDataRow(row);
+        if (!shown) {
+            return;
+        }
+        // The row that now holds the entry after the removed one, or the last row.
+        grid.setCurrentGridRow(std::min(row, grid.rows() - 1));
+    } else {
+        showBitmapLayout(2);
+        grid.setCurrentGridRow(1);
+    }
+    AdvStringGrid2Click();
+}
+
+void TForm1::bitmapChanged(int position) {
+    const int row = position + 1;
+    if (!bitmapLayoutShown() || row >= AdvStringGrid2->rows()) {
+        return;
+    }
+    if (!AdvStringGrid2->cell(2, row).isEmpty()) {
+        writeBitmapRow(position);
+    }
+    refreshShownRow(row);
+}
+
+void TForm1::appendBitmap(bitmapInfoList entry) {
+    const QScopedValueRollback own(ownEdit_, true);
+    document_->appendBitmap(std::move(entry));
 }
 
 void TForm1::AdvStringGrid2Click() {
@@ -347,11 +551,12 @@ void TForm1::AdvStringGrid2Click() {
         }
         bmpopen(workPicture_.width(), workPicture_.height(), zoom_);
     };
-    if (mode_ == EditingMode::Font && slot < kGlyphSlots) {
-        const GlyphRecord& glyph = font_.glyphs[static_cast<std::size_t>(slot)];
+    const EditingMode mode = editingMode();
+    if (mode == EditingMode::Font && slot < kGlyphSlots) {
+        const GlyphRecord& glyph = fontLibrary().glyphs[static_cast<std::size_t>(slot)];
         showEntry(glyph.width, glyph.height, glyph.picture);
-    } else if (mode_ == EditingMode::Bitmap && slot < bitmaps_.count()) {
-        const bitmapInfoList& entry = bitmaps_.entries[static_cast<std::size_t>(slot)];
+    } else if (mode == EditingMode::Bitmap && slot < bitmapLibrary().count()) {
+        const bitmapInfoList& entry = bitmapLibrary().entries[static_cast<std::size_t>(slot)];
         showEntry(entry.width, entry.height, entry.picture);
     }
     restoreColour_ = kNoColour;
@@ -365,10 +570,10 @@ void TForm1::AdvStringGrid2DblClick() {
     }
     TForm3& dialog = *form3_;
     dialog.Image1->hide();
-    if (mode_ == EditingMode::None) {
+    if (editingMode() == EditingMode::None) {
         return;
     }
-    const bool fontMode = mode_ == EditingMode::Font;
+    const bool fontMode = editingMode() == EditingMode::Font;
     dialog.setWindowTitle(fontMode ? QStringLiteral("Modify Font")
                                    : QStringLiteral("Modify Bitmap"));
     int selected = 0;
@@ -377,7 +582,7 @@ void TForm1::AdvStringGrid2DblClick() {
         selected = cellNumber(AdvStringGrid2->cell(2, row));
     } else {
         dialog.Edit1->setText(AdvStringGrid2->cell(2, row));
-        selected = bitmapPositionOfRow(row).value_or(-1);
+        selected = entryOfRow(row).value_or(-1);
     }
     const int width = cellNumber(AdvStringGrid2->cell(3, row));
     const int height = cellNumber(AdvStringGrid2->cell(4, row));
@@ -442,22 +647,16 @@ void TForm1::Image1MouseUp(int x, int y) {
     Image1->fillCellInterior(cell->column, cell->row, currentColour_);
     restoreColour_ = kNoColour;
     sampledColour_ = kNoColour;
-    const int row = AdvStringGrid2->currentGridRow();
-    if (mode_ == EditingMode::Font) {
-        const int code = cellNumber(AdvStringGrid2->cell(2, row));
-        if (code >= 0 && code < kGlyphSlots) {
-            GlyphRecord& glyph = font_.glyphs[static_cast<std::size_t>(code)];
-            if (glyph.picture) {
-                glyph.picture->setPixel(cell->column, cell->row, currentColour_);
-            }
-        }
-    } else if (mode_ == EditingMode::Bitmap) {
-        if (const auto position = bitmapPositionOfRow(row)) {
-            bitmapInfoList& entry = bitmaps_.entries[static_cast<std::size_t>(*position)];
-            if (entry.picture) {
-                entry.picture->setPixel(cell->column, cell->row, currentColour_);
-            }
-        }
+    const auto entry = entryOfRow(AdvStringGrid2->currentGridRow());
+    if (!entry) {
+        return;
+    }
+    // The canvas already shows the painted cell; the document records the pixel and its undo.
+    const QScopedValueRollback own(ownEdit_, true);
+    if (editingMode() == EditingMode::Font) {
+        document_->paintGlyphPixel(*entry, cell->column, cell->row, currentColour_);
+    } else {
+        document_->paintBitmapPixel(*entry, cell->column, cell->row, currentColour_);
     }
 }
 
@@ -506,65 +705,37 @@ void TForm1::showFileError(const QString& text) {
     prompter_->showError(this, text);
 }
 
-bool TForm1::writeLibraryFile(const Result<std::vector<std::uint8_t>>& encoded,
-                              const QString& fileName) {
-    if (!encoded) {
-        showFileError(QStringLiteral("Cannot save \"%1\". %2")
-                          .arg(fileName, QString::fromStdString(encoded.error().message)));
-        return false;
+void TForm1::reportOpenFault(const QString& fileName, const QString& kind, const FileFault& fault) {
+    const QString reason = QString::fromStdString(fault.error.message);
+    if (fault.kind == FileFaultKind::Access) {
+        showFileError(reason);
+    } else {
+        showFileError(
+            QStringLiteral("\"%1\" is not a valid %2 file: %3.").arg(fileName, kind, reason));
     }
-    const Status written = writeFileAtomic(fileName.toStdString(), encoded.value());
-    if (!written) {
-        showFileError(QString::fromStdString(written.error().message));
-        return false;
-    }
-    return true;
 }
 
-std::optional<std::vector<std::uint8_t>> TForm1::readLibraryFile(const QString& fileName) {
-    auto bytes = readWholeFile(fileName.toStdString());
-    if (!bytes) {
-        showFileError(QString::fromStdString(bytes.error().message));
-        return std::nullopt;
+bool TForm1::reportSaveFault(const QString& fileName, const std::optional<FileFault>& fault) {
+    if (!fault) {
+        return true;
     }
-    return std::move(bytes).value();
-}
-
-void TForm1::reportMalformed(const QString& fileName, const QString& kind, const Error& error) {
-    showFileError(QStringLiteral("\"%1\" is not a valid %2 file: %3.")
-                      .arg(fileName, kind, QString::fromStdString(error.message)));
+    const QString reason = QString::fromStdString(fault->error.message);
+    if (fault->kind == FileFaultKind::Access) {
+        showFileError(reason);
+    } else {
+        showFileError(QStringLiteral("Cannot save \"%1\". %2").arg(fileName, reason));
+    }
+    return false;
 }
 
 bool TForm1::SaveProtolFile(int count, const QString& fileName) {
-    return writeLibraryFile(encodeLcm(font_.glyphs, count), fileName);
+    return reportSaveFault(fileName, document_->saveFontFile(fileName.toStdString(), count));
 }
 
 bool TForm1::OpenProtolFile(const QString& fileName) {
-    const auto bytes = readLibraryFile(fileName);
-    if (!bytes) {
+    if (const auto fault = document_->openFontFile(fileName.toStdString())) {
+        reportOpenFault(fileName, QStringLiteral("font library"), *fault);
         return false;
-    }
-    auto glyphs = decodeLcm(*bytes);
-    if (!glyphs) {
-        reportMalformed(fileName, QStringLiteral("font library"), glyphs.error());
-        return false;
-    }
-    mode_ = EditingMode::Font;
-    // The canvas showed an entry of the library being replaced: nothing may be painted until a
-    // row of the new library is clicked.
-    Image1->hide();
-    advinit();
-    font_.replaceGlyphs(std::move(glyphs).value());
-    const int count = font_.count;
-    if (count + 1 > AdvStringGrid2->rows()) {
-        AdvStringGrid2->setRows(count + 1);
-    }
-    for (int code = 0; code < count; ++code) {
-        const GlyphRecord& glyph = font_.glyphs[static_cast<std::size_t>(code)];
-        AdvStringGrid2->setCell(1, code + 1, QString::number(code));
-        AdvStringGrid2->setCell(2, code + 1, QString::number(code));
-        AdvStringGrid2->setCell(3, code + 1, QString::number(glyph.width));
-        AdvStringGrid2->setCell(4, code + 1, QString::number(glyph.height));
     }
     enableColourButtons(EditingMode::Font);
     return true;
@@ -597,12 +768,12 @@ void TForm1::NewFontFile1Click() {
 
 void TForm1::N3Click() {
     if (const auto path = prompter_->askSaveFile(this, kFontSaveFilter, kFontDefaultExt)) {
-        SaveProtolFile(font_.count, *path);
+        SaveProtolFile(fontLibrary().count, *path);
     }
 }
 
 void TForm1::showPreview(const QString& caption, bool allFont) {
-    if (font_.count == 0) {
+    if (fontLibrary().count == 0) {
         return;
     }
     form4_->setWindowTitle(caption);
@@ -656,36 +827,19 @@ void TForm1::closeEvent(QCloseEvent* event) {
 // ---- Bitmap library ----
 
 bool TForm1::SaveBmpProtolFile(int count, const QString& fileName) {
-    return writeLibraryFile(encodeBcm(bitmaps_.entries, count), fileName);
+    return reportSaveFault(fileName, document_->saveBitmapFile(fileName.toStdString(), count));
 }
 
 bool TForm1::OpenBmpProtolFile(const QString& fileName) {
-    const auto bytes = readLibraryFile(fileName);
-    if (!bytes) {
+    if (const auto fault = document_->openBitmapFile(fileName.toStdString())) {
+        reportOpenFault(fileName, QStringLiteral("bitmap library"), *fault);
         return false;
-    }
-    auto entries = decodeBcm(*bytes);
-    if (!entries) {
-        reportMalformed(fileName, QStringLiteral("bitmap library"), entries.error());
-        return false;
-    }
-    mode_ = EditingMode::Bitmap;
-    Image1->hide(); // as for a font library: no painting before a row of the new one is clicked
-    advinitbmp();
-    bitmaps_.assign(std::move(entries).value());
-    // An empty library keeps its one empty data row, which the first new bitmap fills.
-    AdvStringGrid2->setRows(std::max(bitmaps_.count() + 1, 2));
-    for (int row = 1; row <= bitmaps_.count(); ++row) {
-        const bitmapInfoList& entry = bitmaps_.entries[static_cast<std::size_t>(row - 1)];
-        AdvStringGrid2->setCell(2, row, fromLibraryText(entry.name));
-        AdvStringGrid2->setCell(3, row, QString::number(entry.width));
-        AdvStringGrid2->setCell(4, row, QString::number(entry.height));
     }
     return true;
 }
 
 void TForm1::BitmapLibrary1Click() {
-    const bool bitmapMode = mode_ == EditingMode::Bitmap;
+    const bool bitmapMode = editingMode() == EditingMode::Bitmap;
     AddBitmapFile1->setEnabled(bitmapMode);
     RemoveBitmap1->setEnabled(bitmapMode);
 }
@@ -706,24 +860,21 @@ void TForm1::NewBitampFile1Click() {
                                 PromptIcon::Information)) {
         return;
     }
-    AdvStringGrid2->clearCells();
-    advinitbmp();
-    Image1->hide();
-    bitmaps_.clear();
+    document_->clearBitmapLibrary();
     showSetupDialog(QStringLiteral("Bitmap Setup"), false);
 }
 
 void TForm1::SaveBitmapFile1Click() {
-    if (bitmaps_.count() == 0) {
+    if (bitmapLibrary().count() == 0) {
         return;
     }
     if (const auto path = prompter_->askSaveFile(this, kBitmapFilter, kBitmapDefaultExt)) {
-        SaveBmpProtolFile(bitmaps_.count(), *path);
+        SaveBmpProtolFile(bitmapLibrary().count(), *path);
     }
 }
 
 void TForm1::AddBitmapFile1Click() {
-    if (mode_ != EditingMode::Bitmap) {
+    if (editingMode() != EditingMode::Bitmap) {
         return;
     }
     form2_->Edit2->clear();
@@ -732,7 +883,8 @@ void TForm1::AddBitmapFile1Click() {
 
 void TForm1::RemoveBitmap1Click() {
     const int row = AdvStringGrid2->currentGridRow();
-    if (row <= 0 || AdvStringGrid2->cell(2, row).isEmpty()) {
+    if (row <= 0 || AdvStringGrid2->cell(2, row).isEmpty() ||
+        editingMode() != EditingMode::Bitmap) {
         return;
     }
     if (!prompter_->askOkCancel(this, QStringLiteral("Operation Hint"),
@@ -740,20 +892,10 @@ void TForm1::RemoveBitmap1Click() {
                                 PromptIcon::Information)) {
         return;
     }
-    const auto position = bitmapPositionOfRow(row);
-    if (!position) {
-        return;
+    if (const auto position = entryOfRow(row)) {
+        // The list loses the row and the canvas shows its successor, from bitmapRemoved.
+        document_->removeBitmap(*position);
     }
-    bitmaps_.remove(*position);
-    if (bitmaps_.count() > 0) {
-        AdvStringGrid2->removeDataRow(row);
-        // The row that now holds the entry after the deleted one, or the last row.
-        AdvStringGrid2->setCurrentGridRow(std::min(row, AdvStringGrid2->rows() - 1));
-    } else {
-        advinitbmp();
-        AdvStringGrid2->setCurrentGridRow(1);
-    }
-    AdvStringGrid2Click();
 }
 
 } // namespace korvel

@@ -3,6 +3,7 @@
 #include "bitmaplibrary.h"
 #include "cellcanvas.h"
 #include "colour.h"
+#include "document.h"
 #include "fontlibrary.h"
 #include "picture.h"
 #include "prompter.h"
@@ -28,9 +29,6 @@ class TForm2;
 class TForm3;
 class TForm4;
 
-/// Which library the main window is editing.
-enum class EditingMode : int { None = 0, Font = 1, Bitmap = 2 };
-
 /// A canvas position (left, top) in screen pixels.
 struct CanvasPoint {
     int left = 0;
@@ -44,8 +42,8 @@ struct CanvasCell {
     int column = 0;
 };
 
-/// The main window: owns both libraries, the library list, the edit canvas with the colour
-/// buttons, the menus and the three dialogs, and runs every command of the program.
+/// The main window: owns the document, the library list, the edit canvas with the colour
+/// buttons, the menus and the three dialogs, and turns the user's commands into document calls.
 class TForm1 : public QMainWindow {
     Q_OBJECT
 
@@ -57,11 +55,14 @@ public:
     /// Creates the setup dialog, the modify dialog and the preview window, in that order.
     void createDialogs();
 
-    // The libraries and the window's state, which the dialogs read and write.
-    [[nodiscard]] FontLibrary& fontLibrary() { return font_; }
-    [[nodiscard]] BitmapLibrary& bitmapLibrary() { return bitmaps_; }
-    [[nodiscard]] EditingMode editingMode() const { return mode_; }
-    void setEditingMode(EditingMode mode) { mode_ = mode; }
+    // The document, through which the dialogs change the libraries, and the window's state.
+    [[nodiscard]] Document& document() { return *document_; }
+    [[nodiscard]] const FontLibrary& fontLibrary() const { return document_->fontLibrary(); }
+    [[nodiscard]] const BitmapLibrary& bitmapLibrary() const { return document_->bitmapLibrary(); }
+    [[nodiscard]] EditingMode editingMode() const { return document_->mode(); }
+    void setEditingMode(EditingMode mode) { document_->setMode(mode); }
+    /// Appends a bitmap made in the setup dialog; its row is written, the canvas stays.
+    void appendBitmap(bitmapInfoList entry);
     [[nodiscard]] int zoomSize() const { return zoom_; }
     [[nodiscard]] Rgb currentColour() const { return currentColour_; }
     [[nodiscard]] Rgb sampledColour() const { return sampledColour_; }
@@ -87,6 +88,9 @@ public:
     // Library list layouts and the list's click handlers.
     void advinit();
     void advinitbmp();
+    /// The bitmap layout of the list with rows rows (header included), all empty, without
+    /// touching the name index.
+    void showBitmapLayout(int rows);
     void AdvStringGrid2Click();
     void AdvStringGrid2DblClick();
 
@@ -149,6 +153,9 @@ public:
     QAction* SaveBitmapFile1 = nullptr;
     QAction* AddBitmapFile1 = nullptr;
     QAction* RemoveBitmap1 = nullptr;
+    QMenu* Edit1 = nullptr;
+    QAction* Undo1 = nullptr;
+    QAction* Redo1 = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -163,19 +170,38 @@ private:
     void setZoom(int zoom, QAction* item);
     void showSetupDialog(const QString& caption, bool fontFace);
     void showPreview(const QString& caption, bool allFont);
+    void buildEditMenu();
     void showFileError(const QString& text);
-    /// Writes an encoded library; reports an encoding or write failure and returns false.
-    bool writeLibraryFile(const Result<std::vector<std::uint8_t>>& encoded,
-                          const QString& fileName);
-    /// The whole file, or nothing after reporting why it could not be read.
-    [[nodiscard]] std::optional<std::vector<std::uint8_t>> readLibraryFile(const QString& fileName);
-    void reportMalformed(const QString& fileName, const QString& kind, const Error& error);
-    [[nodiscard]] std::optional<int> bitmapPositionOfRow(int row) const;
+    void reportOpenFault(const QString& fileName, const QString& kind, const FileFault& fault);
+    /// Reports a failed save; returns whether the save succeeded.
+    bool reportSaveFault(const QString& fileName, const std::optional<FileFault>& fault);
+    /// The entry a list row stands for in the current mode: row r holds entry r - 1 while its
+    /// column 2 names that entry (its code, or its name exactly as listed).
+    [[nodiscard]] std::optional<int> entryOfRow(int row) const;
+    [[nodiscard]] bool fontLayoutShown() const;
+    [[nodiscard]] bool bitmapLayoutShown() const;
+    /// Lets undo reach the edited library only while the list shows that library's layout.
+    void refreshHistory();
+
+    // The list rows and the canvas follow the document from here.
+    void connectDocument();
+    void fontLibraryReset(LibraryReset why);
+    void glyphChanged(int code);
+    void bitmapLibraryReset(LibraryReset why);
+    void bitmapInserted(int position);
+    void bitmapRemoved(int position);
+    void bitmapChanged(int position);
+    /// Writes the row of glyph code (columns 1 to 4): the one place the font rows are written.
+    void writeGlyphRow(int code);
+    /// Writes the row of bitmap entry position (columns 2 to 4): the one place bitmap rows are.
+    void writeBitmapRow(int position);
+    /// Re-shows the canvas after an undo or redo changed the entry of row.
+    void refreshShownRow(int row);
 
     std::unique_ptr<Prompter> prompter_;
-    FontLibrary font_;
-    BitmapLibrary bitmaps_;
-    EditingMode mode_ = EditingMode::None;
+    std::unique_ptr<Document> document_;
+    /// Set while the window makes an edit whose canvas it updates itself (paint, add).
+    bool ownEdit_ = false;
     int viewHeight_ = 0;
     int viewWidth_ = 0;
     int cellHeight_ = 0;

@@ -4,6 +4,7 @@
 #include "cellcanvas.h"
 #include "fileio.h"
 #include "numberbox.h"
+#include "pictureformats.h"
 #include "umain.h"
 
 #include <QFileInfo>
@@ -142,12 +143,12 @@ std::optional<TForm3::EntryFields> TForm3::selectedEntry() const {
     }
     const auto index = static_cast<std::size_t>(selectedIndex);
     if (main_.editingMode() == EditingMode::Font && selectedIndex < kGlyphSlots) {
-        GlyphRecord& glyph = main_.fontLibrary().glyphs[index];
+        const GlyphRecord& glyph = main_.fontLibrary().glyphs[index];
         return EntryFields{glyph.width, glyph.height, glyph.picture};
     }
     if (main_.editingMode() == EditingMode::Bitmap &&
         selectedIndex < main_.bitmapLibrary().count()) {
-        bitmapInfoList& entry = main_.bitmapLibrary().entries[index];
+        const bitmapInfoList& entry = main_.bitmapLibrary().entries[index];
         return EntryFields{entry.width, entry.height, entry.picture};
     }
     return std::nullopt;
@@ -240,7 +241,12 @@ void TForm3::Button6Click() {
     if (QFileInfo(*fileName).suffix().isEmpty()) {
         *fileName += QStringLiteral(".bmp");
     }
-    const Status written = writeFileAtomic(fileName->toStdString(), encodeBmp24(pending_));
+    const auto encoded = pictureFormatOfExtension(kSaveSuffix.toStdString())->encode(pending_);
+    if (!encoded) {
+        main_.prompter().showError(this, QString::fromStdString(encoded.error().message));
+        return;
+    }
+    const Status written = writeFileAtomic(fileName->toStdString(), encoded.value());
     if (!written) {
         main_.prompter().showError(this, QString::fromStdString(written.error().message));
     }
@@ -257,26 +263,22 @@ void TForm3::Button1Click() {
                                       PromptIcon::Information)) {
         return;
     }
-    writeListRow();
-    writeEntry(*entry);
-    main_.AdvStringGrid2Click();
+    // The main window rewrites the entry's row and re-shows the canvas from the document's
+    // change signal.
+    if (fontMode()) {
+        main_.document().modifyGlyph(selectedIndex, modifiedShape());
+    } else {
+        main_.document().modifyBitmap(selectedIndex, modifiedShape());
+    }
     accept();
 }
 
-void TForm3::writeListRow() {
-    StringGrid& grid = *main_.AdvStringGrid2;
-    const int row = selectedIndex + 1;
-    grid.setCell(2, row, fontMode() ? QString::number(selectedIndex) : Edit1->text());
-    grid.setCell(3, row, QString::number(SpinEdit1->value()));
-    grid.setCell(4, row, QString::number(SpinEdit2->value()));
-}
-
-void TForm3::writeEntry(EntryFields entry) {
-    entry.width = SpinEdit1->value();
-    entry.height = SpinEdit2->value();
-    Picture stored(entry.width, entry.height);
+EntryShape TForm3::modifiedShape() const {
+    EntryShape shape{SpinEdit1->value(), SpinEdit2->value(), std::nullopt};
+    Picture stored(shape.width, shape.height);
     stored.draw(pending_);
-    entry.picture = std::move(stored);
+    shape.picture = std::move(stored);
+    return shape;
 }
 
 void TForm3::Button2Click() {

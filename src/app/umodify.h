@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document.h"
 #include "picture.h"
 
 #include <QDialog>
@@ -19,7 +20,7 @@ class CellCanvas;
 class TForm1;
 
 /// The modify dialog: changes the size and picture of one glyph or bitmap entry, imports and
-/// exports BMP files, and writes the result back into the main window's library on "Modify".
+/// exports BMP files, and hands the result to the main window's document on "Modify".
 class TForm3 : public QDialog {
     Q_OBJECT
 
@@ -66,11 +67,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    /// The size and picture fields of the entry at the selected index, in the current mode.
+    /// The size and picture of the entry at the selected index, in the current mode.
     struct EntryFields {
-        std::int32_t& width;
-        std::int32_t& height;
-        std::optional<Picture>& picture;
+        std::int32_t width;
+        std::int32_t height;
+        const std::optional<Picture>& picture;
     };
 
     void FormCreate();
@@ -80,8 +81,8 @@ private:
     [[nodiscard]] bool fontMode() const;
     [[nodiscard]] std::optional<EntryFields> selectedEntry() const;
     [[nodiscard]] bool selectedRowExists() const;
-    void writeListRow();
-    void writeEntry(EntryFields entry);
+    /// The size in the number boxes with the pending picture cut or padded to it.
+    [[nodiscard]] EntryShape modifiedShape() const;
 
     TForm1& main_;
     Picture pending_;

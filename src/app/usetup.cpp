@@ -304,41 +304,20 @@ void TForm2::addFontLibrary() {
     main_.enableColourButtons(EditingMode::Font);
     const bool systemFont = RadioButton3->isChecked();
     const int count = codeCount(systemFont ? *ComboBox2 : *ComboBox1);
-    main_.AdvStringGrid2->setRows(count + 1);
-    if (systemFont) {
-        renderSystemFont(count);
-    } else {
-        makeBlankFont(count);
-    }
-    for (int code = 0; code < count; ++code) {
-        writeGlyphRow(code);
-    }
+    // The main window lists the new glyphs when the document announces the new library.
+    main_.document().makeFontLibrary([&](FontLibrary& library) {
+        if (systemFont) {
+            renderSystemFont(library, tFontName->currentText(), tFontsize->value(), count);
+        } else {
+            makeBlankFont(library, SpinEdit1->value(), SpinEdit2->value(), count);
+        }
+    });
     accept();
-}
-
-void TForm2::renderSystemFont(int count) {
-    korvel::renderSystemFont(main_.fontLibrary(), tFontName->currentText(), tFontsize->value(),
-                             count);
-}
-
-void TForm2::makeBlankFont(int count) {
-    korvel::makeBlankFont(main_.fontLibrary(), SpinEdit1->value(), SpinEdit2->value(), count);
-}
-
-void TForm2::writeGlyphRow(int code) {
-    const GlyphRecord& glyph = main_.fontLibrary().glyphs[static_cast<std::size_t>(code)];
-    StringGrid& list = *main_.AdvStringGrid2;
-    const int row = code + 1;
-    list.setCell(1, row, QString::number(code));
-    list.setCell(2, row, QString::number(code));
-    list.setCell(3, row, QString::number(glyph.width));
-    list.setCell(4, row, QString::number(glyph.height));
 }
 
 void TForm2::addBitmap() {
     const QString name = Edit2->text();
-    BitmapLibrary& library = main_.bitmapLibrary();
-    const BitmapNameFault fault = checkBitmapName(name, library.index);
+    const BitmapNameFault fault = checkBitmapName(name, main_.bitmapLibrary().index);
     if (fault != BitmapNameFault::None) {
         main_.prompter().showMessage(this, bitmapNameMessage(fault));
         if (fault == BitmapNameFault::Duplicate) {
@@ -350,18 +329,9 @@ void TForm2::addBitmap() {
     main_.setEditingMode(EditingMode::Bitmap);
     main_.setStatusPanelText(2, QStringLiteral("mode:bitmap"));
     main_.enableColourButtons(EditingMode::Bitmap);
-
-    StringGrid& list = *main_.AdvStringGrid2;
-    const int row = library.count() + 1;
-    // An empty library's row 1 already stands empty; the list never ends above the new row.
-    const int grown = library.count() > 0 ? list.rows() + 1 : list.rows();
-    list.setRows(std::max(grown, row + 1));
     const int width = SpinEdit3->value();
     const int height = SpinEdit4->value();
-    library.append({bytes, width, height, Picture(width, height, PixelFormat::Indexed4)});
-    list.setCell(2, row, fromLibraryText(bytes));
-    list.setCell(3, row, QString::number(width));
-    list.setCell(4, row, QString::number(height));
+    main_.appendBitmap({bytes, width, height, Picture(width, height, PixelFormat::Indexed4)});
     accept();
 }
 

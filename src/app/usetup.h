@@ -15,7 +15,7 @@ namespace korvel {
 class TForm1;
 
 /// The setup dialog: makes a new font library ("Font Setup") or one new bitmap ("Bitmap Setup")
-/// and writes the result straight into the main window.
+/// and hands it to the main window's document.
 class TForm2 : public QDialog {
     Q_OBJECT
 
@@ -74,9 +74,6 @@ private:
     void enableSystemFontGroup(bool systemFont);
 
     void addFontLibrary();
-    void renderSystemFont(int count);
-    void makeBlankFont(int count);
-    void writeGlyphRow(int code);
     void addBitmap();
 
     TForm1& main_;

@@ -2,9 +2,9 @@
 
 #include "bcm.h"
 #include "fileio.h"
-#include "imageio.h"
 #include "options.h"
 #include "pngread.h"
+#include "pictureformats.h"
 #include "textcodes.h"
 
 #include <filesystem>

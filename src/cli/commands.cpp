@@ -6,11 +6,12 @@
 #include "bmp.h"
 #include "exportc.h"
 #include "fileio.h"
-#include "imageio.h"
 #include "lcm.h"
 #include "libraryfactory.h"
+#include "libraryfiles.h"
 #include "librarytext.h"
 #include "options.h"
+#include "pictureformats.h"
 #include "pngread.h"
 #include "qtsession.h"
 #include "terminalprogress.h"
@@ -91,32 +92,26 @@ struct Context {
 
 // ---- Reading and writing the libraries ----
 
+/// A library file fault as the command line reports it: the system's text alone for an
+/// unreadable or unwritable file, the file's name before what does not add up in it.
+[[nodiscard]] Failure refusedFile(const std::string& path, const FileFault& fault) {
+    return refused(fault.kind == FileFaultKind::Access ? "" : path, fault.error.message);
+}
+
 [[nodiscard]] std::variant<FontLibrary, Failure> loadFont(const std::string& path) {
-    const auto bytes = readWholeFile(path);
-    if (!bytes) {
-        return refused("", bytes.error().message);
+    auto library = loadFontLibrary(path);
+    if (const auto* fault = std::get_if<FileFault>(&library)) {
+        return refusedFile(path, *fault);
     }
-    auto glyphs = decodeLcm(bytes.value());
-    if (!glyphs) {
-        return refused(path, glyphs.error().message);
-    }
-    FontLibrary library;
-    library.replaceGlyphs(std::move(glyphs).value());
-    return library;
+    return std::get<FontLibrary>(std::move(library));
 }
 
 [[nodiscard]] std::variant<BitmapLibrary, Failure> loadBitmaps(const std::string& path) {
-    const auto bytes = readWholeFile(path);
-    if (!bytes) {
-        return refused("", bytes.error().message);
+    auto library = loadBitmapLibrary(path);
+    if (const auto* fault = std::get_if<FileFault>(&library)) {
+        return refusedFile(path, *fault);
     }
-    auto entries = decodeBcm(bytes.value());
-    if (!entries) {
-        return refused(path, entries.error().message);
-    }
-    BitmapLibrary library;
-    library.assign(std::move(entries).value());
-    return library;
+    return std::get<BitmapLibrary>(std::move(library));
 }
 
 /// The library with every picture left encoded in the file image until it is used, so the
@@ -154,11 +149,10 @@ openSource(const std::string& path) {
 }
 
 [[nodiscard]] Outcome saveFont(const std::string& path, const FontLibrary& library) {
-    const auto bytes = encodeLcm(library.glyphs, library.count);
-    if (!bytes) {
-        return refused(path, bytes.error().message);
+    if (const auto fault = writeFontLibraryFile(path, library.glyphs, library.count)) {
+        return refusedFile(path, *fault);
     }
-    return writeBytes(path, bytes.value());
+    return std::nullopt;
 }
 
 /// Encodes and writes the entries; the write counts as one more step of the progress shown.
@@ -169,14 +163,11 @@ openSource(const std::string& path) {
     const auto bytes =
         encodeBcm(entries, static_cast<int>(entries.size()),
                   [&](std::size_t done, std::size_t) { progress.update(done, steps); });
-    if (!bytes) {
-        return refused(path, bytes.error().message);
+    if (const auto fault = writeEncodedFile(path, bytes)) {
+        return refusedFile(path, *fault);
     }
-    Outcome failure = writeBytes(path, bytes.value());
-    if (!failure) {
-        progress.update(steps, steps);
-    }
-    return failure;
+    progress.update(steps, steps);
+    return std::nullopt;
 }
 
 // ---- info ----
@@ -645,8 +636,8 @@ readImage(Context& context, const std::string& path,
     const std::string& libraryPath = options.positional[0];
     const std::string& output = options.positional[2];
     const std::string kind = extensionOf(libraryPath);
-    const std::string format = extensionOf(output);
-    if ((kind != "lcm" && kind != "bcm") || (format != "png" && format != "bmp")) {
+    const PictureFormat* format = pictureFormatOfExtension(extensionOf(output));
+    if ((kind != "lcm" && kind != "bcm") || format == nullptr) {
         return usageError("export reads a .lcm or .bcm file and writes a .png or .bmp file");
     }
     auto picture = kind == "lcm" ? glyphPicture(libraryPath, options.positional[1])
@@ -655,22 +646,19 @@ readImage(Context& context, const std::string& path,
         return *failure;
     }
     const Picture& exported = std::get<Picture>(picture);
-    if (format == "bmp") {
-        // A picture without pixels gives an empty file, as the modify dialog's export does.
-        return writeBytes(output, encodeBmp24(exported));
-    }
-    if (exported.isEmpty()) {
+    if (exported.isEmpty() && format->extension != "bmp") {
+        // A BMP of no pixels is an empty file, as the modify dialog's export writes it.
         return refused(libraryPath, "\"" + options.positional[1] + "\" is " +
                                         std::to_string(exported.width()) + " x " +
                                         std::to_string(exported.height()) +
                                         " pixels, which a PNG file cannot hold; export it as .bmp");
     }
     context.qt.ensureStarted();
-    const auto png = encodePng(exported);
-    if (!png) {
-        return refused(output, png.error().message);
+    const auto encoded = format->encode(exported);
+    if (!encoded) {
+        return refused(output, encoded.error().message);
     }
-    return writeBytes(output, png.value());
+    return writeBytes(output, encoded.value());
 }
 
 // ---- export-c ----

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 namespace korvel {
 
@@ -85,6 +86,10 @@ void BitmapLibrary::assign(std::vector<bitmapInfoList> newEntries) {
 }
 
 bitmapInfoList* BitmapLibrary::findEntry(const std::string& name) {
+    return const_cast<bitmapInfoList*>(std::as_const(*this).findEntry(name));
+}
+
+const bitmapInfoList* BitmapLibrary::findEntry(const std::string& name) const {
     const auto position = index.find(name);
     if (!position || *position < 0 || *position >= count()) {
         return nullptr;

@@ -53,6 +53,7 @@ struct BitmapLibrary {
     void assign(std::vector<bitmapInfoList> entries);
     /// The entry a name stands for, or nullptr.
     [[nodiscard]] bitmapInfoList* findEntry(const std::string& name);
+    [[nodiscard]] const bitmapInfoList* findEntry(const std::string& name) const;
 };
 
 } // namespace korvel

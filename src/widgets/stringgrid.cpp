@@ -2,99 +2,295 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
+
+#include <algorithm>
 
 namespace korvel {
 
-StringGrid::StringGrid(QWidget* parent) : QTableWidget(parent) {
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setAlternatingRowColors(true);
-    setShowGrid(true);
-    setWordWrap(false);
-    setTextElideMode(Qt::ElideNone);
-    verticalHeader()->hide();
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    horizontalHeader()->setHighlightSections(false);
-    horizontalHeader()->setMinimumSectionSize(1);
-    horizontalHeader()->setSectionsClickable(true);
+namespace {
+constexpr int kFrozenColumns = 2;
+} // namespace
 
-    connect(this, &QTableWidget::currentCellChanged, this,
-            [this](int row, int, int, int) { currentRow_ = row < 0 ? -1 : row + 1; });
-    connect(this, &QTableWidget::cellClicked, this, [this](int, int) { emit gridClicked(); });
-    connect(this, &QTableWidget::cellDoubleClicked, this,
-            [this](int, int) { emit gridDoubleClicked(); });
-    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int) {
+// ---- GridTexts ----
+
+int GridTexts::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : dataRows_;
+}
+
+int GridTexts::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : columns_;
+}
+
+std::size_t GridTexts::at(int column, int dataRow) const {
+    return static_cast<std::size_t>(dataRow) * static_cast<std::size_t>(columns_) +
+           static_cast<std::size_t>(column);
+}
+
+QVariant GridTexts::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= dataRows_ || index.column() >= columns_) {
+        return {};
+    }
+    if (role == Qt::DisplayRole) {
+        return cells_[at(index.column(), index.row())];
+    }
+    if (role == Qt::FontRole && index.column() < boldColumns_) {
+        return bold_;
+    }
+    return {};
+}
+
+QVariant GridTexts::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < columns_) {
+        return header_[static_cast<std::size_t>(section)];
+    }
+    return {};
+}
+
+void GridTexts::setColumns(int columns) {
+    beginResetModel();
+    columns_ = std::max(0, columns);
+    header_.assign(static_cast<std::size_t>(columns_), QString());
+    cells_.assign(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(dataRows_),
+                  QString());
+    endResetModel();
+}
+
+void GridTexts::setDataRows(int rows) {
+    rows = std::max(0, rows);
+    if (rows > dataRows_) {
+        beginInsertRows({}, dataRows_, rows - 1);
+        dataRows_ = rows;
+        cells_.resize(at(0, rows));
+        endInsertRows();
+    } else if (rows < dataRows_) {
+        beginRemoveRows({}, rows, dataRows_ - 1);
+        dataRows_ = rows;
+        cells_.resize(at(0, rows));
+        endRemoveRows();
+    }
+}
+
+QString GridTexts::text(int column, int row) const {
+    if (column < 0 || column >= columns_ || row < 0 || row > dataRows_) {
+        return {};
+    }
+    return row == 0 ? header_[static_cast<std::size_t>(column)] : cells_[at(column, row - 1)];
+}
+
+void GridTexts::setText(int column, int row, const QString& text) {
+    if (column < 0 || column >= columns_ || row < 0 || row > dataRows_) {
+        return;
+    }
+    if (row == 0) {
+        header_[static_cast<std::size_t>(column)] = text;
+        emit headerDataChanged(Qt::Horizontal, column, column);
+        return;
+    }
+    cells_[at(column, row - 1)] = text;
+    if (batchDepth_ > 0) {
+        batchFirst_ = batchFirst_ < 0 ? row - 1 : std::min(batchFirst_, row - 1);
+        batchLast_ = std::max(batchLast_, row - 1);
+        return;
+    }
+    const QModelIndex changed = index(row - 1, column);
+    emit dataChanged(changed, changed, {Qt::DisplayRole});
+}
+
+void GridTexts::clearTexts() {
+    std::fill(header_.begin(), header_.end(), QString());
+    std::fill(cells_.begin(), cells_.end(), QString());
+    if (columns_ > 0) {
+        emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
+    }
+    if (columns_ > 0 && dataRows_ > 0) {
+        emit dataChanged(index(0, 0), index(dataRows_ - 1, columns_ - 1), {Qt::DisplayRole});
+    }
+}
+
+void GridTexts::removeDataRow(int row) {
+    const int dataRow = row - 1;
+    if (dataRow < 0 || dataRow >= dataRows_) {
+        return;
+    }
+    beginRemoveRows({}, dataRow, dataRow);
+    const auto first = cells_.begin() + static_cast<std::ptrdiff_t>(at(0, dataRow));
+    cells_.erase(first, first + columns_);
+    --dataRows_;
+    endRemoveRows();
+}
+
+void GridTexts::insertDataRow(int row) {
+    const int dataRow = row - 1;
+    if (dataRow < 0 || dataRow > dataRows_) {
+        return;
+    }
+    beginInsertRows({}, dataRow, dataRow);
+    cells_.insert(cells_.begin() + static_cast<std::ptrdiff_t>(at(0, dataRow)),
+                  static_cast<std::size_t>(columns_), QString());
+    ++dataRows_;
+    endInsertRows();
+}
+
+void GridTexts::setBoldColumns(int count, const QFont& bold) {
+    boldColumns_ = count;
+    bold_ = bold;
+}
+
+void GridTexts::beginBatch() {
+    ++batchDepth_;
+}
+
+void GridTexts::endBatch() {
+    if (--batchDepth_ > 0 || batchFirst_ < 0) {
+        return;
+    }
+    const int first = batchFirst_;
+    const int last = std::min(batchLast_, dataRows_ - 1);
+    batchFirst_ = -1;
+    batchLast_ = -1;
+    if (last >= first && columns_ > 0) {
+        emit dataChanged(index(first, 0), index(last, columns_ - 1), {Qt::DisplayRole});
+    }
+}
+
+// ---- StringGrid ----
+
+namespace {
+
+/// The look both views of the grid share.
+void setUpView(QTableView& view) {
+    view.setSelectionBehavior(QAbstractItemView::SelectRows);
+    view.setSelectionMode(QAbstractItemView::SingleSelection);
+    view.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view.setAlternatingRowColors(true);
+    view.setShowGrid(true);
+    view.setWordWrap(false);
+    view.setTextElideMode(Qt::ElideNone);
+    view.verticalHeader()->hide();
+    view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view.horizontalHeader()->setHighlightSections(false);
+    view.horizontalHeader()->setMinimumSectionSize(1);
+    view.horizontalHeader()->setSectionsClickable(true);
+}
+
+} // namespace
+
+StringGrid::StringGrid(QWidget* parent) : QTableView(parent), texts_(new GridTexts(this)) {
+    setModel(texts_);
+    setUpView(*this);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                currentRow_ = current.isValid() ? current.row() + 1 : -1;
+            });
+    connectClicks(*this);
+    buildFrozenView();
+}
+
+StringGrid::~StringGrid() = default;
+
+void StringGrid::connectClicks(QTableView& view) {
+    connect(&view, &QAbstractItemView::clicked, this, [this] { emit gridClicked(); });
+    connect(&view, &QAbstractItemView::doubleClicked, this, [this] { emit gridDoubleClicked(); });
+    connect(view.horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int) {
         currentRow_ = 0;
         emit gridClicked();
     });
-    connect(horizontalHeader(), &QHeaderView::sectionDoubleClicked, this, [this](int) {
+    connect(view.horizontalHeader(), &QHeaderView::sectionDoubleClicked, this, [this](int) {
         currentRow_ = 0;
         emit gridDoubleClicked();
     });
 }
 
+void StringGrid::buildFrozenView() {
+    // The frozen-column technique: a second view over the same texts and selection, laid over
+    // the left edge, showing only the leading columns and scrolling up and down with the grid.
+    frozen_ = new QTableView(this);
+    frozen_->setObjectName(QStringLiteral("frozenColumns"));
+    frozen_->setModel(texts_);
+    frozen_->setSelectionModel(selectionModel());
+    setUpView(*frozen_);
+    frozen_->setFocusPolicy(Qt::NoFocus);
+    frozen_->setFrameStyle(QFrame::NoFrame);
+    frozen_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    frozen_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    frozen_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewport()->stackUnder(frozen_);
+    connect(verticalScrollBar(), &QAbstractSlider::valueChanged, frozen_->verticalScrollBar(),
+            &QAbstractSlider::setValue);
+    connect(frozen_->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(),
+            &QAbstractSlider::setValue);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int size) {
+                if (column < kFrozenColumns) {
+                    frozen_->setColumnWidth(column, size);
+                    placeFrozenView();
+                }
+            });
+    connectClicks(*frozen_);
+    frozen_->hide();
+}
+
+void StringGrid::placeFrozenView() {
+    int width = 0;
+    for (int column = 0; column < std::min(kFrozenColumns, cols()); ++column) {
+        frozen_->setColumnHidden(column, isColumnHidden(column));
+        if (!isColumnHidden(column)) {
+            frozen_->setColumnWidth(column, columnWidth(column));
+            width += columnWidth(column);
+        }
+    }
+    for (int column = kFrozenColumns; column < cols(); ++column) {
+        frozen_->setColumnHidden(column, true);
+    }
+    frozen_->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+    frozen_->horizontalHeader()->setFixedHeight(horizontalHeader()->height());
+    frozen_->setGeometry(frameWidth(), frameWidth(), width,
+                         viewport()->height() + horizontalHeader()->height());
+    frozen_->setVisible(width > 0);
+}
+
+void StringGrid::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    placeFrozenView();
+}
+
+void StringGrid::updateGeometries() {
+    QTableView::updateGeometries();
+    if (frozen_ != nullptr) {
+        placeFrozenView();
+    }
+}
+
 void StringGrid::keyPressEvent(QKeyEvent* event) {
     const int before = currentRow_;
-    QTableWidget::keyPressEvent(event);
+    QTableView::keyPressEvent(event);
     if (currentRow_ != before) {
         emit gridClicked();
     }
 }
 
 void StringGrid::setRows(int rows) {
-    setRowCount(rows < 1 ? 0 : rows - 1);
+    texts_->setDataRows(rows < 1 ? 0 : rows - 1);
+}
+
+void StringGrid::setColumnCount(int columns) {
+    texts_->setColumns(columns);
+    placeFrozenView();
 }
 
 QString StringGrid::cell(int column, int row) const {
-    if (row == 0) {
-        const QTableWidgetItem* header = horizontalHeaderItem(column);
-        return header ? header->text() : QString();
-    }
-    const QTableWidgetItem* entry = item(row - 1, column);
-    return entry ? entry->text() : QString();
-}
-
-QTableWidgetItem* StringGrid::itemAt(int column, int row) {
-    if (column < 0 || column >= columnCount() || row < 0 || row >= rows()) {
-        return nullptr;
-    }
-    if (row == 0) {
-        if (!horizontalHeaderItem(column)) {
-            setHorizontalHeaderItem(column, new QTableWidgetItem);
-        }
-        return horizontalHeaderItem(column);
-    }
-    if (!item(row - 1, column)) {
-        auto* entry = new QTableWidgetItem;
-        applyBold(entry, column);
-        setItem(row - 1, column, entry);
-    }
-    return item(row - 1, column);
-}
-
-void StringGrid::applyBold(QTableWidgetItem* item, int column) const {
-    if (column < boldColumns_) {
-        QFont bold = font();
-        bold.setBold(true);
-        item->setFont(bold);
-    }
+    return texts_->text(column, row);
 }
 
 void StringGrid::setCell(int column, int row, const QString& text) {
-    if (QTableWidgetItem* entry = itemAt(column, row)) {
-        entry->setText(text);
-    }
+    texts_->setText(column, row, text);
 }
 
 void StringGrid::clearCells() {
-    for (int column = 0; column < columnCount(); ++column) {
-        if (QTableWidgetItem* header = horizontalHeaderItem(column)) {
-            header->setText(QString());
-        }
-    }
-    clearContents();
+    texts_->clearTexts();
 }
 
 void StringGrid::setColWidth(int column, int width) {
@@ -102,32 +298,44 @@ void StringGrid::setColWidth(int column, int width) {
     if (width > 0) {
         setColumnWidth(column, width);
     }
+    placeFrozenView();
 }
 
 void StringGrid::removeDataRow(int row) {
-    if (row >= 1 && row < rows()) {
-        programmatic_ = true;
-        removeRow(row - 1);
-        programmatic_ = false;
+    texts_->removeDataRow(row);
+    followCurrentRow();
+}
+
+void StringGrid::insertDataRow(int row) {
+    texts_->insertDataRow(row);
+    followCurrentRow();
+}
+
+void StringGrid::followCurrentRow() {
+    // The view moves its current row with the rows inserted or removed above it without saying
+    // so; the grid's current row goes with it.
+    if (currentRow_ > 0 && currentIndex().isValid()) {
+        currentRow_ = currentIndex().row() + 1;
     }
 }
 
 void StringGrid::setCurrentGridRow(int row) {
-    programmatic_ = true;
     if (row >= 1 && row < rows()) {
-        setCurrentCell(row - 1, 2 < columnCount() ? 2 : 0);
+        setCurrentIndex(texts_->index(row - 1, 2 < cols() ? 2 : 0));
     } else {
-        setCurrentCell(-1, -1);
+        setCurrentIndex({});
     }
     currentRow_ = row;
-    programmatic_ = false;
 }
 
 void StringGrid::setBoldColumns(int count) {
-    boldColumns_ = count;
-    QFont bold = horizontalHeader()->font();
+    QFont bold = font();
     bold.setBold(true);
-    horizontalHeader()->setFont(bold);
+    texts_->setBoldColumns(count, bold);
+    QFont header = horizontalHeader()->font();
+    header.setBold(true);
+    horizontalHeader()->setFont(header);
+    frozen_->horizontalHeader()->setFont(header);
 }
 
 } // namespace korvel

@@ -59,7 +59,8 @@ TEST_F(WindowTest, MenusCarryTheirExactCaptions) {
     for (QAction* menu : window->menuBar()->actions()) {
         titles << menu->text();
     }
-    EXPECT_EQ(titles, QStringList({"Font Library      ", "Bitmap Library     ", "Zoom    "}));
+    EXPECT_EQ(titles,
+              QStringList({"Font Library      ", "Bitmap Library     ", "Zoom    ", "Edit"}));
     EXPECT_EQ(window->N2->text(), "Open Library");
     EXPECT_EQ(window->NewFontFile1->text(), "New Library");
     EXPECT_EQ(window->N3->text(), "Save Library");
@@ -197,9 +198,11 @@ TEST_F(WindowTest, AFailedOpenChangesNothing) {
 TEST_F(WindowTest, AFailedSaveKeepsTheOldFileAndSaysWhy) {
     const std::vector<std::uint8_t> old{1, 2, 3};
     writeBytes(path("keep.lcm"), old);
-    FontLibrary& font = window->fontLibrary();
-    font.count = 2;
-    font.glyphs[1] = {1, 300, 4, Picture(300, 4)};
+    window->document().makeFontLibrary([](FontLibrary& made) {
+        made.count = 2;
+        made.glyphs[1] = {1, 300, 4, Picture(300, 4)};
+    });
+    const FontLibrary& font = window->fontLibrary();
     prompter->files.push_back(path("keep.lcm"));
     window->N3->trigger();
     auto errors = prompter->ofKind(Kind::Error);
@@ -207,7 +210,9 @@ TEST_F(WindowTest, AFailedSaveKeepsTheOldFileAndSaysWhy) {
     EXPECT_TRUE(errors[0].text.contains("Glyph 1 is 300 x 4")) << errors[0].text.toStdString();
     EXPECT_EQ(readBytes(path("keep.lcm")), old);
 
-    font.glyphs[1] = {1, 4, 4, Picture(4, 4)};
+    window->document().makeFontLibrary([](FontLibrary& made) {
+        made.glyphs[1] = {1, 4, 4, Picture(4, 4)};
+    });
     ASSERT_TRUE(QDir(folder.path()).mkdir("folder.lcm"));
     prompter->files.push_back(path("folder.lcm"));
     window->N3->trigger();
@@ -258,7 +263,7 @@ TEST_F(WindowTest, ClosingAsksFirstAndCancelKeepsRunning) {
 }
 
 TEST_F(WindowTest, BitmapLayoutHidesTheLeadingColumnsAndEmptiesTheIndex) {
-    window->bitmapLibrary().index.add("X", 0);
+    window->document().appendBitmap({"X", 1, 1, Picture(1, 1)});
     window->advinitbmp();
     const StringGrid& list = *window->AdvStringGrid2;
     EXPECT_EQ(list.rows(), 2);

@@ -165,7 +165,8 @@ TEST_F(PixelEditorTest, FontPaintingUsesBlackUntilAnInkColourIsChosen) {
 
 TEST_F(PixelEditorTest, AGlyphWithoutAPictureIsNotWrittenButItsCellIsFilled) {
     showGlyph({{"##"}});
-    window->fontLibrary().glyphs[0].picture.reset();
+    window->document().makeFontLibrary(
+        [](FontLibrary& library) { library.glyphs[0].picture.reset(); });
     window->ToolButton7Click();
     window->Image1MouseUp(3, 3);
     EXPECT_FALSE(window->fontLibrary().glyphs[0].picture.has_value());

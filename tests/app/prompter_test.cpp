@@ -13,7 +13,7 @@ using Kind = Prompt::Kind;
 
 /// Runs every file command of the windows (each cancelled) and returns what they asked for.
 std::vector<Prompt> fileQuestions(TForm1& window, ScriptedPrompter& prompter) {
-    window.bitmapLibrary().append({"A", 1, 1, Picture(1, 1)}); // "Save Library" needs an entry
+    window.document().appendBitmap({"A", 1, 1, Picture(1, 1)}); // "Save Library" needs an entry
     window.N2->trigger();
     window.N3->trigger();
     window.OpenBitmapFile1->trigger();

@@ -36,7 +36,12 @@ protected:
         window->createDialogs();
     }
 
-    FontLibrary& font() { return window->fontLibrary(); }
+    /// The library the next showing hands to the window's document.
+    FontLibrary& font() { return draft_; }
+    /// Makes the drafted library the document's font library.
+    void handOver() {
+        window->document().makeFontLibrary([this](FontLibrary& library) { library = draft_; });
+    }
     TForm4& preview() { return *window->form4(); }
 
     void setGlyph(int code, const std::vector<std::string>& rows) {
@@ -63,11 +68,13 @@ protected:
     /// Opens "All Font" and runs check while the window is shown.
     void allFont(const std::function<void(TForm4&)>& check) {
         prompter->modals.push_back([this, check](QDialog&) { check(preview()); });
+        handOver();
         window->AllFont1Click();
     }
     /// Opens "Defined Font" and runs script while the window is shown.
     void definedFont(const std::function<void(TForm4&)>& script) {
         prompter->modals.push_back([this, script](QDialog&) { script(preview()); });
+        handOver();
         window->De1Click();
     }
     static void preview(TForm4& form, const QString& text, ZoomItem zoom) {
@@ -78,6 +85,9 @@ protected:
 
     ScriptedPrompter* prompter = nullptr;
     std::unique_ptr<TForm1> window;
+
+private:
+    FontLibrary draft_;
 };
 
 // Glyphs 'a' (5 x 7, red frame corner) and 'b' (6 x 7, blue first column).

@@ -39,9 +39,11 @@ protected:
     void putGlyph(int code, const Picture& picture) {
         window->setEditingMode(EditingMode::Font);
         window->advinit();
-        window->fontLibrary().count = 128;
-        GlyphRecord& glyph = window->fontLibrary().glyphs[static_cast<std::size_t>(code)];
-        glyph = {code, picture.width(), picture.height(), picture};
+        window->document().makeFontLibrary([&](FontLibrary& library) {
+            library.count = 128;
+            library.glyphs[static_cast<std::size_t>(code)] = {code, picture.width(),
+                                                              picture.height(), picture};
+        });
         listRow(code + 1, QString::number(code), picture);
     }
 
@@ -49,10 +51,9 @@ protected:
     void putBitmaps(const std::vector<std::pair<std::string, Picture>>& bitmaps) {
         window->setEditingMode(EditingMode::Bitmap);
         window->advinitbmp();
-        window->bitmapLibrary().clear();
-        window->AdvStringGrid2->setRows(static_cast<int>(bitmaps.size()) + 1);
+        window->document().clearBitmapLibrary();
         for (const auto& [name, picture] : bitmaps) {
-            window->bitmapLibrary().append({name, picture.width(), picture.height(), picture});
+            window->appendBitmap({name, picture.width(), picture.height(), picture});
             listRow(window->bitmapLibrary().count(), fromLibraryText(name), picture);
         }
     }

@@ -286,7 +286,7 @@ TEST_F(SetupDialogTest, EmptyFontNameLetsQtPickItsDefault) {
 
 TEST_F(SetupDialogTest, UserDefinedFontMakesBlankGlyphsAndLeavesLaterSlots) {
     newBlankFont(1, 5, 9);
-    FontLibrary& font = window->fontLibrary();
+    const FontLibrary& font = window->fontLibrary();
     EXPECT_EQ(font.count, 256);
     EXPECT_EQ(list().rows(), 257);
     for (int code = 0; code < 256; ++code) {
@@ -302,7 +302,7 @@ TEST_F(SetupDialogTest, UserDefinedFontMakesBlankGlyphsAndLeavesLaterSlots) {
         ASSERT_EQ(list().cell(4, row), "9");
     }
 
-    font.glyphs[200].picture->setPixel(1, 1, kRed);
+    window->document().paintGlyphPixel(200, 1, 1, kRed);
     const GlyphRecord kept = font.glyphs[200];
     newBlankFont(0, 3, 4);
     EXPECT_EQ(font.count, 128);

@@ -2,7 +2,6 @@
 #include "bmp.h"
 #include "commands.h"
 #include "fileio.h"
-#include "imageio.h"
 #include "lcm.h"
 #include "libraryfactory.h"
 #include "pngread.h"

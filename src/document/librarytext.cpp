@@ -7,10 +7,12 @@
 namespace korvel {
 
 QString fromLibraryText(const std::string& bytes) {
-    QString text;
+    // Every Windows-1252 character lies in the Basic Multilingual Plane: one QChar per byte,
+    // written in place (the library list turns tens of thousands of names into text at once).
+    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    QChar* out = text.data();
     for (const char byte : bytes) {
-        const char32_t character = cp1252ToUnicode(static_cast<std::uint8_t>(byte));
-        text += QString::fromUcs4(&character, 1);
+        *out++ = QChar(static_cast<char16_t>(cp1252ToUnicode(static_cast<std::uint8_t>(byte))));
     }
     return text;
 }

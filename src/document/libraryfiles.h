@@ -1,0 +1,53 @@
+#pragma once
+
+// Reading and writing whole library files: the one read-check and encode-write path that the
+// editor and the command-line tool share.
+
+#include "bitmaplibrary.h"
+#include "fontlibrary.h"
+#include "result.h"
+
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace korvel {
+
+/// Where reading or writing a library file failed.
+enum class FileFaultKind {
+    Access,  ///< the file could not be read or written; the message is the system's, naming it
+    Content, ///< its bytes do not make a library, or the library cannot be encoded
+};
+
+/// A failed read or write: where it failed and the sentence that says why.
+struct FileFault {
+    FileFaultKind kind = FileFaultKind::Access;
+    Error error;
+};
+
+/// A library read from a file, or why it could not be.
+template <class T> using Loaded = std::variant<T, FileFault>;
+
+/// Reads and checks a whole .lcm file; the caller owns the glyph records (code order).
+[[nodiscard]] Loaded<std::vector<GlyphRecord>> readFontLibraryFile(const std::string& path);
+/// Reads and checks a whole .bcm file; the caller owns the entries (file order).
+[[nodiscard]] Loaded<std::vector<bitmapInfoList>> readBitmapLibraryFile(const std::string& path);
+
+/// Reads a .lcm file into a library of its own (the command-line tool's one-shot use).
+[[nodiscard]] Loaded<FontLibrary> loadFontLibrary(const std::string& path);
+/// Reads a .bcm file into a library of its own, with its name index.
+[[nodiscard]] Loaded<BitmapLibrary> loadBitmapLibrary(const std::string& path);
+
+/// Encodes slots 0..count-1 and writes them atomically; nothing is written when encoding fails.
+[[nodiscard]] std::optional<FileFault>
+writeFontLibraryFile(const std::string& path, const std::array<GlyphRecord, kGlyphSlots>& glyphs,
+                     int count);
+/// Encodes entries 0..count-1 and writes them atomically; nothing is written when encoding fails.
+[[nodiscard]] std::optional<FileFault>
+writeBitmapLibraryFile(const std::string& path, std::span<const bitmapInfoList> entries, int count);
+
+/// Writes already encoded bytes atomically; an Access fault on failure.
+[[nodiscard]] std::optional<FileFault>
+writeEncodedFile(const std::string& path, const Result<std::vector<std::uint8_t>>& encoded);
+
+} // namespace korvel

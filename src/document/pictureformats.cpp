@@ -1,0 +1,73 @@
+#include "pictureformats.h"
+
+#include "bmp.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+#include <QImageWriter>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <string>
+
+namespace korvel {
+
+namespace {
+
+/// The modify dialog's BMP: 24 bits, and no bytes at all for a picture without pixels.
+Result<std::vector<std::uint8_t>> encodeBmp(const Picture& picture) {
+    return encodeBmp24(picture);
+}
+
+constexpr std::array<PictureFormat, 2> kFormats{{
+    {"BMP", "bmp", encodeBmp},
+    {"PNG", "png", encodePng},
+}};
+
+[[nodiscard]] bool sameIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+} // namespace
+
+std::span<const PictureFormat> pictureFormats() {
+    return kFormats;
+}
+
+const PictureFormat* pictureFormatOfExtension(std::string_view extension) {
+    const auto found = std::find_if(kFormats.begin(), kFormats.end(), [&](const PictureFormat& f) {
+        return sameIgnoringCase(f.extension, extension);
+    });
+    return found == kFormats.end() ? nullptr : &*found;
+}
+
+Result<std::vector<std::uint8_t>> encodePng(const Picture& picture) {
+    if (picture.isEmpty()) {
+        return Error{"a picture of " + std::to_string(picture.width()) + " x " +
+                     std::to_string(picture.height()) + " has no pixels for a PNG"};
+    }
+    QImage image(picture.width(), picture.height(), QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y) {
+        auto* target = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const auto source = picture.row(y);
+        for (int x = 0; x < picture.width(); ++x) {
+            const Rgb colour = source[static_cast<std::size_t>(x)];
+            target[x] = qRgb(redOf(colour), greenOf(colour), blueOf(colour));
+        }
+    }
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(image)) {
+        return Error{"the PNG cannot be made (" + writer.errorString().toStdString() + ")"};
+    }
+    return std::vector<std::uint8_t>(data.begin(), data.end());
+}
+
+} // namespace korvel

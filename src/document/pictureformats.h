@@ -1,0 +1,34 @@
+#pragma once
+
+// The picture formats one glyph or bitmap can be exported in. Adding a format is adding one
+// entry to pictureFormats(): the modify dialog's export and `korvel-cli export` both look here.
+
+#include "picture.h"
+#include "result.h"
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace korvel {
+
+/// One export format: its name, its file extension (lower case, no dot) and its encoder, which
+/// returns a file image the caller owns.
+struct PictureFormat {
+    std::string_view name;
+    std::string_view extension;
+    Result<std::vector<std::uint8_t>> (*encode)(const Picture& picture);
+};
+
+/// Every export format, BMP first.
+[[nodiscard]] std::span<const PictureFormat> pictureFormats();
+
+/// The format of a file extension in any letter case (without the dot), or nullptr.
+[[nodiscard]] const PictureFormat* pictureFormatOfExtension(std::string_view extension);
+
+/// The picture as a PNG file image (24-bit, through Qt's image codecs; needs no display). Fails
+/// on a picture without pixels, which PNG cannot hold.
+[[nodiscard]] Result<std::vector<std::uint8_t>> encodePng(const Picture& picture);
+
+} // namespace korvel

@@ -1,0 +1,251 @@
+#include "bcm.h"
+#include "document.h"
+#include "lcm.h"
+#include "picturetext.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace korvel {
+namespace {
+
+/// Everything that makes a bitmap library, as bytes: the file image and the name index lines.
+struct BitmapState {
+    std::vector<std::uint8_t> file;
+    std::vector<std::string> index;
+    friend bool operator==(const BitmapState&, const BitmapState&) = default;
+};
+
+BitmapState stateOf(const Document& document) {
+    const BitmapLibrary& library = document.bitmapLibrary();
+    auto file = encodeBcm(library.entries, library.count());
+    EXPECT_TRUE(file.ok());
+    return {file.ok() ? file.value() : std::vector<std::uint8_t>{}, library.index.lines()};
+}
+
+std::vector<std::uint8_t> fontBytes(const Document& document) {
+    // All 256 slots, so a change above the count would show too.
+    auto file = encodeLcm(document.fontLibrary().glyphs, kGlyphSlots);
+    EXPECT_TRUE(file.ok());
+    return file.ok() ? file.value() : std::vector<std::uint8_t>{};
+}
+
+bitmapInfoList entry(const std::string& name, const std::vector<std::string>& rows) {
+    Picture picture = pictureFromText(rows);
+    return {name, picture.width(), picture.height(), std::move(picture)};
+}
+
+/// A document with a bitmap library of repeated and case-different names, opened from a file,
+/// and a two-glyph font library made in place.
+class DocumentTest : public testing::Test {
+protected:
+    DocumentTest() {
+        const std::vector<bitmapInfoList> entries{entry("LOGO", {"RR", "RR"}), entry("logo", {"G"}),
+                                                  entry("LOGO", {"BBB"}), entry("x", {"W.", ".W"})};
+        const auto bytes = encodeBcm(entries, static_cast<int>(entries.size()));
+        const std::string file = folder.filePath("names.bcm").toStdString();
+        EXPECT_FALSE(failsToWrite(file, bytes.value()));
+        EXPECT_FALSE(document.openBitmapFile(file).has_value());
+        document.makeFontLibrary([](FontLibrary& font) {
+            font.count = 2;
+            font.glyphs[0] = {0, 2, 2, pictureFromText({"#.", ".#"})};
+            font.glyphs[1] = {1, 3, 1, pictureFromText({"#.#"})};
+        });
+    }
+
+    static bool failsToWrite(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+        return writeEncodedFile(path, bytes).has_value();
+    }
+
+    QTemporaryDir folder;
+    Document document;
+};
+
+TEST_F(DocumentTest, OpeningReplacesTheLibraryEntersItsModeAndClearsItsHistoryOnly) {
+    document.paintGlyphPixel(0, 1, 0, kRed);
+    document.removeBitmap(0);
+    ASSERT_EQ(document.bitmapHistory().count(), 1);
+    const std::string file = folder.filePath("font.lcm").toStdString();
+    ASSERT_FALSE(document.saveFontFile(file, 2).has_value());
+
+    QSignalSpy reset(&document, &Document::fontLibraryReset);
+    QSignalSpy mode(&document, &Document::modeChanged);
+    ASSERT_FALSE(document.openFontFile(file).has_value());
+    ASSERT_EQ(reset.count(), 1);
+    EXPECT_EQ(reset[0][0].value<LibraryReset>(), LibraryReset::Opened);
+    EXPECT_EQ(mode.count(), 1);
+    EXPECT_EQ(document.mode(), EditingMode::Font);
+    EXPECT_EQ(document.fontHistory().count(), 0);
+    EXPECT_EQ(document.bitmapHistory().count(), 1) << "the other library keeps its history";
+    EXPECT_EQ(document.fontLibrary().glyphs[0].picture, pictureFromText({"##", ".#"}));
+}
+
+TEST_F(DocumentTest, AFailedOpenChangesNothingAndSaysWhereItFailed) {
+    const BitmapState before = stateOf(document);
+    const std::vector<std::uint8_t> fontBefore = fontBytes(document);
+    QSignalSpy fontReset(&document, &Document::fontLibraryReset);
+    QSignalSpy bitmapReset(&document, &Document::bitmapLibraryReset);
+
+    const auto missing = document.openBitmapFile(folder.filePath("none.bcm").toStdString());
+    ASSERT_TRUE(missing.has_value());
+    EXPECT_EQ(missing->kind, FileFaultKind::Access);
+
+    const std::string cut = folder.filePath("cut.lcm").toStdString();
+    ASSERT_FALSE(failsToWrite(cut, {3, 0, 0}));
+    const auto malformed = document.openFontFile(cut);
+    ASSERT_TRUE(malformed.has_value());
+    EXPECT_EQ(malformed->kind, FileFaultKind::Content);
+
+    EXPECT_EQ(fontReset.count() + bitmapReset.count(), 0);
+    EXPECT_EQ(stateOf(document), before);
+    EXPECT_EQ(fontBytes(document), fontBefore);
+    EXPECT_EQ(document.mode(), EditingMode::Bitmap);
+}
+
+TEST_F(DocumentTest, ASaveThatCannotBeEncodedWritesNothing) {
+    document.modifyGlyph(1, {300, 1, Picture(300, 1)});
+    const std::string file = folder.filePath("wide.lcm").toStdString();
+    const auto fault = document.saveFontFile(file, 2);
+    ASSERT_TRUE(fault.has_value());
+    EXPECT_EQ(fault->kind, FileFaultKind::Content);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(file)));
+}
+
+TEST_F(DocumentTest, EachEditAnnouncesTheEntryItChanged) {
+    QSignalSpy glyph(&document, &Document::glyphChanged);
+    QSignalSpy inserted(&document, &Document::bitmapInserted);
+    QSignalSpy removed(&document, &Document::bitmapRemoved);
+    QSignalSpy changed(&document, &Document::bitmapChanged);
+
+    document.paintGlyphPixel(1, 1, 0, kRed);
+    document.modifyGlyph(0, {1, 1, Picture(1, 1)});
+    document.paintBitmapPixel(2, 0, 0, kWhite);
+    document.modifyBitmap(3, {1, 1, std::nullopt});
+    document.appendBitmap(entry("new", {"F"}));
+    document.removeBitmap(1);
+
+    ASSERT_EQ(glyph.count(), 2);
+    EXPECT_EQ(glyph[0][0].toInt(), 1);
+    EXPECT_EQ(glyph[1][0].toInt(), 0);
+    ASSERT_EQ(changed.count(), 2);
+    EXPECT_EQ(changed[0][0].toInt(), 2);
+    EXPECT_EQ(changed[1][0].toInt(), 3);
+    ASSERT_EQ(inserted.count(), 1);
+    EXPECT_EQ(inserted[0][0].toInt(), 4);
+    ASSERT_EQ(removed.count(), 1);
+    EXPECT_EQ(removed[0][0].toInt(), 1);
+}
+
+TEST_F(DocumentTest, EditsOfNothingAreNotRecorded) {
+    document.makeFontLibrary([](FontLibrary& font) { font.glyphs[5].picture.reset(); });
+    QSignalSpy glyph(&document, &Document::glyphChanged);
+    document.paintGlyphPixel(5, 0, 0, kRed);
+    document.paintGlyphPixel(256, 0, 0, kRed);
+    document.modifyGlyph(-1, {});
+    document.removeBitmap(4);
+    document.removeBitmap(-1);
+    document.modifyBitmap(4, {});
+    EXPECT_EQ(glyph.count(), 0);
+    EXPECT_EQ(document.fontHistory().count(), 0);
+    EXPECT_EQ(document.bitmapHistory().count(), 0);
+}
+
+TEST_F(DocumentTest, UndoAndRedoOfEachBitmapCommandRestoreTheLibraryByteForByte) {
+    const auto check = [this](const char* text, const std::function<void()>& edit) {
+        const BitmapState before = stateOf(document);
+        edit();
+        const BitmapState after = stateOf(document);
+        ASSERT_NE(after, before) << text;
+        EXPECT_EQ(document.bitmapHistory().undoText(), text);
+        document.bitmapHistory().undo();
+        EXPECT_EQ(stateOf(document), before) << text;
+        document.bitmapHistory().redo();
+        EXPECT_EQ(stateOf(document), after) << text;
+    };
+    check("Paint", [this] { document.paintBitmapPixel(2, 1, 0, kWhite); });
+    check("Modify", [this] { document.modifyBitmap(1, {3, 2, pictureFromText({"GG", "G."})}); });
+    check("Add Bitmap", [this] { document.appendBitmap(entry("LoGo", {"Y"})); });
+    // The second of three equal names, then the first: each comes back at its own place.
+    check("Delete Bitmap", [this] { document.removeBitmap(2); });
+    check("Delete Bitmap", [this] { document.removeBitmap(0); });
+}
+
+TEST_F(DocumentTest, UndoingEveryCommandInTurnReturnsToTheOpenedLibrary) {
+    const BitmapState opened = stateOf(document);
+    document.removeBitmap(1);
+    document.appendBitmap(entry("z", {"A"}));
+    document.paintBitmapPixel(0, 0, 1, paletteEntry(PaletteColour::Blue).value);
+    document.removeBitmap(0);
+    document.modifyBitmap(0, {0, 0, std::nullopt});
+    while (document.bitmapHistory().canUndo()) {
+        document.bitmapHistory().undo();
+    }
+    EXPECT_EQ(stateOf(document), opened);
+}
+
+TEST_F(DocumentTest, UndoAndRedoOfGlyphCommandsRestoreTheFontByteForByte) {
+    const std::vector<std::uint8_t> before = fontBytes(document);
+    document.paintGlyphPixel(0, 1, 0, kRed);
+    const std::vector<std::uint8_t> painted = fontBytes(document);
+    document.modifyGlyph(1, {4, 2, pictureFromText({"####", "...."})});
+    const std::vector<std::uint8_t> modified = fontBytes(document);
+    EXPECT_EQ(document.fontHistory().undoText(), "Modify");
+    document.fontHistory().undo();
+    EXPECT_EQ(fontBytes(document), painted);
+    EXPECT_EQ(document.fontHistory().undoText(), "Paint");
+    document.fontHistory().undo();
+    EXPECT_EQ(fontBytes(document), before);
+    document.fontHistory().redo();
+    document.fontHistory().redo();
+    EXPECT_EQ(fontBytes(document), modified);
+}
+
+TEST_F(DocumentTest, EmptyingTheBitmapLibraryClearsItsHistoryAndItsFirstBitmapIsUndoable) {
+    document.removeBitmap(0);
+    QSignalSpy reset(&document, &Document::bitmapLibraryReset);
+    document.clearBitmapLibrary();
+    ASSERT_EQ(reset.count(), 1);
+    EXPECT_EQ(reset[0][0].value<LibraryReset>(), LibraryReset::Made);
+    EXPECT_EQ(document.bitmapHistory().count(), 0);
+    EXPECT_EQ(document.bitmapLibrary().count(), 0);
+
+    document.appendBitmap(entry("first", {"R"}));
+    document.bitmapHistory().undo();
+    EXPECT_EQ(document.bitmapLibrary().count(), 0);
+    EXPECT_TRUE(document.bitmapLibrary().index.empty());
+}
+
+TEST_F(DocumentTest, TheActiveHistoryIsTheEditedLibrarysOne) {
+    QUndoGroup& group = document.history();
+    EXPECT_EQ(group.activeStack(), &document.bitmapHistory());
+    document.paintBitmapPixel(0, 0, 0, paletteEntry(PaletteColour::Blue).value);
+    EXPECT_EQ(group.undoText(), "Paint");
+
+    document.setMode(EditingMode::Font);
+    EXPECT_EQ(group.activeStack(), &document.fontHistory());
+    EXPECT_FALSE(group.canUndo()) << "the bitmap paint is not undone from font mode";
+
+    document.setHistoryReachable(false);
+    EXPECT_EQ(group.activeStack(), nullptr);
+    document.setMode(EditingMode::Bitmap);
+    EXPECT_EQ(group.activeStack(), nullptr);
+    document.setHistoryReachable(true);
+    EXPECT_EQ(group.activeStack(), &document.bitmapHistory());
+    document.setMode(EditingMode::None);
+    EXPECT_EQ(group.activeStack(), nullptr);
+}
+
+TEST_F(DocumentTest, ClearingTheNamesKeepsTheEntries) {
+    document.clearBitmapNames();
+    EXPECT_TRUE(document.bitmapLibrary().index.empty());
+    EXPECT_EQ(document.bitmapLibrary().count(), 4);
+}
+
+} // namespace
+} // namespace korvel
