@@ -174,11 +174,8 @@ void BM_PointerMove(benchmark::State& state) {
 void BM_SetupAdd_256Codes(benchmark::State& state) {
     const auto points = static_cast<int>(state.range(0));
     for (auto _ : state) {
-        GlyphRenderer renderer(QStringLiteral("DejaVu Sans"), points);
-        for (int code = 0; code < 256; ++code) {
-            auto glyph = renderer.render(code);
-            benchmark::DoNotOptimize(glyph.width);
-        }
+        const RenderedCodes rendered = renderCodes(QStringLiteral("DejaVu Sans"), points, 256);
+        benchmark::DoNotOptimize(rendered.glyphs.back().width);
     }
 }
 

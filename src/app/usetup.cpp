@@ -8,8 +8,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFontDatabase>
-#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -218,6 +216,8 @@ void TForm2::connectHandlers() {
     connect(tFontName, &QComboBox::currentIndexChanged, this, &TForm2::tFontNameChange);
     connect(tFontsize, &QSpinBox::valueChanged, this, &TForm2::tFontsizeChange);
     connect(Edit1, &QLineEdit::textChanged, this, &TForm2::Edit1Change);
+    // The code range decides which glyphs share the cell, so the preview's height follows it.
+    connect(ComboBox2, &QComboBox::currentIndexChanged, this, &TForm2::refreshPreview);
 }
 
 void TForm2::FormCreate() {
@@ -228,24 +228,25 @@ void TForm2::FormCreate() {
 
 void TForm2::getfont() {
     const QSignalBlocker quiet(tFontName);
-    QStringList families = QFontDatabase::families();
-    families.sort(Qt::CaseInsensitive);
-    for (const QString& family : families) {
-        if (!family.contains(u'@')) {
-            tFontName->addItem(family);
-        }
-    }
+    tFontName->addItems(installedFamilies());
     tFontName->setCurrentIndex(tFontName->findText(QStringLiteral("Microsoft Sans Serif")));
     tFontsize->setValue(7);
 }
 
 void TForm2::refreshPreview() {
-    const QFont font = glyphFont(tFontName->currentText(), tFontsize->value());
-    const QFontMetrics metrics(font);
+    const QString family = tFontName->currentText();
+    const int points = tFontsize->value();
     const QString sample = Edit1->text();
-    Label_p->setFont(font);
+    const PreviewKey key{family, points, codeCount(*ComboBox2)};
+    if (key != previewKey_) {
+        // The height is the cell the library's glyphs get, which "Add " would render the same way.
+        previewHeight_ = renderCodes(family, points, key.count).cell.height();
+        previewKey_ = key;
+    }
+    Label_p->setFont(glyphFont(family, points));
     Label_p->setText(sample);
-    Label_p->resize(metrics.horizontalAdvance(sample), metrics.ascent() + metrics.descent());
+    // Each character as the library's glyph of its own: the advances side by side.
+    Label_p->resize(GlyphRenderer(family, points).textAdvance(sample), previewHeight_);
     Label7->setText(QStringLiteral("width:") + QString::number(Label_p->width()));
     Label8->setText(QStringLiteral("heihgt:") + QString::number(Label_p->height()));
     Label7->adjustSize();
@@ -315,8 +316,11 @@ void TForm2::addFontLibrary() {
 }
 
 void TForm2::renderSystemFont(int count) {
-    korvel::renderSystemFont(main_.fontLibrary(), tFontName->currentText(), tFontsize->value(),
-                             count);
+    // Ink cut sideways by the advance widths is not announced here: the glyph widths are the
+    // advances by design, every italic font would raise the same box on each "Add ", and the
+    // preview already shows the font's overhangs. korvel-cli new-font counts them.
+    static_cast<void>(korvel::renderSystemFont(main_.fontLibrary(), tFontName->currentText(),
+                                               tFontsize->value(), count));
 }
 
 void TForm2::makeBlankFont(int count) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 class QComboBox;
 class QFrame;
@@ -79,7 +80,17 @@ private:
     void writeGlyphRow(int code);
     void addBitmap();
 
+    /// What the preview's height was last computed for; the height needs every code rendered.
+    struct PreviewKey {
+        QString family;
+        int points = 0;
+        int count = 0;
+        bool operator==(const PreviewKey&) const = default;
+    };
+
     TForm1& main_;
+    PreviewKey previewKey_;
+    int previewHeight_ = 0;
 };
 
 } // namespace korvel
