@@ -21,9 +21,10 @@ namespace {
 constexpr int kDotsPerInch = 96;
 constexpr int kPointsPerInch = 72;
 
-/// A pixel that the rasteriser lit in any channel counts as ink; everything else is background.
-[[nodiscard]] bool drawnAsInk(QRgb pixel) {
-    return qRed(pixel) >= 128 || qGreen(pixel) >= 128 || qBlue(pixel) >= 128;
+/// Glyphs are drawn in white on black in an 8-bit grey picture; a pixel the rasteriser lit at
+/// least half counts as ink (unsmoothed drawing lights pixels fully or not at all).
+[[nodiscard]] bool drawnAsInk(uchar grey) {
+    return grey >= 128;
 }
 
 /// Qt's "Family [foundry]" as the plain family name; other names as they are.
@@ -107,13 +108,15 @@ using PatternPointer = std::unique_ptr<FcPattern, PatternFree>;
 
 /// The tight box of the ink in drawn, whose top-left pixel lies at (left, top) from the origin.
 [[nodiscard]] GlyphInk inkOf(const QImage& drawn, int left, int top) {
-    int minX = drawn.width();
-    int minY = drawn.height();
+    const int width = drawn.width();
+    const int height = drawn.height();
+    int minX = width;
+    int minY = height;
     int maxX = -1;
     int maxY = -1;
-    for (int y = 0; y < drawn.height(); ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(drawn.constScanLine(y));
-        for (int x = 0; x < drawn.width(); ++x) {
+    for (int y = 0; y < height; ++y) {
+        const uchar* row = drawn.constScanLine(y);
+        for (int x = 0; x < width; ++x) {
             if (drawnAsInk(row[x])) {
                 minX = std::min(minX, x);
                 maxX = std::max(maxX, x);
@@ -132,7 +135,7 @@ using PatternPointer = std::unique_ptr<FcPattern, PatternFree>;
     ink.height = maxY - minY + 1;
     ink.lit.resize(static_cast<std::size_t>(ink.width) * static_cast<std::size_t>(ink.height));
     for (int y = 0; y < ink.height; ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(drawn.constScanLine(minY + y));
+        const uchar* row = drawn.constScanLine(minY + y);
         for (int x = 0; x < ink.width; ++x) {
             const auto at = static_cast<std::size_t>(y) * static_cast<std::size_t>(ink.width) +
                             static_cast<std::size_t>(x);
@@ -309,12 +312,12 @@ GlyphInk GlyphRenderer::ink(int code) const {
         const int top = qFloor(outline.top()) - margin;
         const int width = qCeil(outline.right()) + margin - left;
         const int height = qCeil(outline.bottom()) + margin - top;
-        QImage drawn(width, height, QImage::Format_RGB32);
-        drawn.fill(Qt::black);
+        QImage drawn(width, height, QImage::Format_Grayscale8);
+        drawn.fill(0);
         QPainter painter(&drawn);
         painter.setRenderHint(QPainter::Antialiasing, false);
         painter.setRenderHint(QPainter::TextAntialiasing, false);
-        painter.setPen(QColor(255, 0, 0));
+        painter.setPen(Qt::white);
         QGlyphRun run;
         run.setRawFont(font_);
         run.setGlyphIndexes({glyph});
@@ -327,6 +330,25 @@ GlyphInk GlyphRenderer::ink(int code) const {
         }
     }
     return ink;
+}
+
+QImage GlyphRenderer::textPicture(const QString& text, const GlyphCell& cell) const {
+    QImage drawn(std::max(1, textAdvance(text)), std::max(1, cell.height()), QImage::Format_RGB32);
+    drawn.fill(Qt::black);
+    QPainter painter(&drawn);
+    painter.setPen(Qt::white);
+    QGlyphRun run;
+    run.setRawFont(font_);
+    int x = 0;
+    for (const char32_t character : text.toUcs4()) {
+        const quint32 glyph = glyphOf(QString::fromUcs4(&character, 1));
+        run.setGlyphIndexes({glyph});
+        run.setPositions({QPointF(x, cell.ascent)});
+        painter.drawGlyphRun(QPointF(0, 0), run);
+        x += advanceOfGlyph(glyph);
+    }
+    painter.end();
+    return drawn;
 }
 
 RenderedCodes renderCodes(const QString& family, int points, int count) {

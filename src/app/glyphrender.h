@@ -9,6 +9,7 @@
 #include "fontlibrary.h"
 
 #include <QFont>
+#include <QImage>
 #include <QRawFont>
 #include <QString>
 #include <QStringList>
@@ -60,6 +61,14 @@ struct GlyphInk {
     [[nodiscard]] bool inkAt(int x, int y) const;
 };
 
+/// The cell all glyphs of one library share: the rows above and below the baseline.
+struct GlyphCell {
+    int ascent = 0;
+    int descent = 0;
+
+    [[nodiscard]] int height() const { return ascent + descent; }
+};
+
 /// Measures and draws character codes 0..255 (Windows-1252) in one font, each as the font's own
 /// glyph for the character (a tab or a control code is not laid out as text, and a character the
 /// font lacks shows its missing-character box); build it once for a whole library, since setting
@@ -77,6 +86,9 @@ public:
     [[nodiscard]] int textAdvance(const QString& text) const;
     /// Every pixel of code's glyph drawn unsmoothed at full size, wherever it lies.
     [[nodiscard]] GlyphInk ink(int code) const;
+    /// The characters of text side by side, each its own glyph on the cell's baseline, white on
+    /// black and unsmoothed: textAdvance(text) x the cell's height.
+    [[nodiscard]] QImage textPicture(const QString& text, const GlyphCell& cell) const;
     /// The strike in use when the family is a bitmap font without outlines.
     [[nodiscard]] const std::optional<BitmapStrike>& strike() const { return strike_; }
 
@@ -86,14 +98,6 @@ private:
 
     QRawFont font_;
     std::optional<BitmapStrike> strike_;
-};
-
-/// The cell all glyphs of one library share: the rows above and below the baseline.
-struct GlyphCell {
-    int ascent = 0;
-    int descent = 0;
-
-    [[nodiscard]] int height() const { return ascent + descent; }
 };
 
 /// Codes 0..count-1 of a font rendered into one shared cell.

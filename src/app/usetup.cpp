@@ -11,6 +11,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -240,13 +241,19 @@ void TForm2::refreshPreview() {
     const PreviewKey key{family, points, codeCount(*ComboBox2)};
     if (key != previewKey_) {
         // The height is the cell the library's glyphs get, which "Add " would render the same way.
-        previewHeight_ = renderCodes(family, points, key.count).cell.height();
+        previewCell_ = renderCodes(family, points, key.count).cell;
         previewKey_ = key;
     }
+    const GlyphRenderer renderer(family, points);
     Label_p->setFont(glyphFont(family, points));
-    Label_p->setText(sample);
+    if (renderer.strike()) {
+        // Qt draws a bitmap font only in its first strike; the picture shows the strike in use.
+        Label_p->setPixmap(QPixmap::fromImage(renderer.textPicture(sample, previewCell_)));
+    } else {
+        Label_p->setText(sample);
+    }
     // Each character as the library's glyph of its own: the advances side by side.
-    Label_p->resize(GlyphRenderer(family, points).textAdvance(sample), previewHeight_);
+    Label_p->resize(renderer.textAdvance(sample), previewCell_.height());
     Label7->setText(QStringLiteral("width:") + QString::number(Label_p->width()));
     Label8->setText(QStringLiteral("heihgt:") + QString::number(Label_p->height()));
     Label7->adjustSize();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "glyphrender.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -90,7 +92,7 @@ private:
 
     TForm1& main_;
     PreviewKey previewKey_;
-    int previewHeight_ = 0;
+    GlyphCell previewCell_;
 };
 
 } // namespace korvel

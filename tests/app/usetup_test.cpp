@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -254,6 +255,34 @@ TEST_F(SetupDialogTest, PreviewSizeIsTheSizeTheGlyphsGet) {
     const QString full = dialog->Label8->text();
     dialog->ComboBox2->setCurrentIndex(0);
     EXPECT_NE(dialog->Label8->text(), full);
+}
+
+TEST_F(SetupDialogTest, PreviewOfABitmapFontShowsTheStrikeInUse) {
+    QImage shown;
+    newFont([&](TForm2& form) {
+        form.tFontName->setCurrentText(QStringLiteral("Terminus"));
+        form.tFontsize->setValue(12);
+        form.ComboBox2->setCurrentIndex(0);
+        form.Edit1->setText(QStringLiteral("Ag"));
+        shown = form.Label_p->pixmap().toImage();
+        EXPECT_EQ(form.Label7->text(), "width:16");
+        EXPECT_EQ(form.Label8->text(), "heihgt:16");
+        form.Button1->click();
+    });
+    ASSERT_EQ(shown.size(), QSize(16, 16)) << "two glyphs of the 8 x 16 strike";
+    const FontLibrary& font = window->fontLibrary();
+    int x = 0;
+    for (const int code : {'A', 'g'}) {
+        const Picture& glyph = *font.glyphs[static_cast<std::size_t>(code)].picture;
+        for (int y = 0; y < glyph.height(); ++y) {
+            for (int column = 0; column < glyph.width(); ++column) {
+                const bool white = qRed(shown.pixel(x + column, y)) >= 128;
+                ASSERT_EQ(white, glyph.pixel(column, y) == kRed)
+                    << "code " << code << " at " << column << ", " << y;
+            }
+        }
+        x += glyph.width();
+    }
 }
 
 TEST_F(SetupDialogTest, SystemFontDefaultsMake128GlyphsOfOneHeight) {
