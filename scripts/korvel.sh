@@ -13,7 +13,8 @@ fuzz_seconds="${KORVEL_FUZZ_SECONDS:-60}"
 jobs="$(nproc 2>/dev/null || echo 2)"
 
 packages=(cmake g++ make qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev fonts-dejavu-core
-    clang libclang-rt-14-dev)
+    clang libclang-rt-14-dev
+    libfontconfig-dev fonts-freefont-ttf fonts-urw-base35 fonts-terminus-otb)
 
 install_missing() {
     local missing=()
