@@ -6,6 +6,7 @@
 #include <QGlyphRun>
 #include <QImage>
 #include <QPainter>
+#include <QSet>
 #include <QtMath>
 
 #include <fontconfig/fontconfig.h>
@@ -53,6 +54,33 @@ constexpr int kPointsPerInch = 72;
         std::swap(previous, current);
     }
     return previous.back();
+}
+
+/// Every family name of every font file fontconfig has installed, in each of the names' languages;
+/// empty when fontconfig lists nothing.
+[[nodiscard]] QSet<QString> fontconfigFamilies() {
+    QSet<QString> families;
+    FcPattern* all = FcPatternCreate();
+    FcObjectSet* wanted = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet* fonts =
+        all != nullptr && wanted != nullptr ? FcFontList(nullptr, all, wanted) : nullptr;
+    for (int font = 0; fonts != nullptr && font < fonts->nfont; ++font) {
+        FcChar8* name = nullptr;
+        for (int k = 0;
+             FcPatternGetString(fonts->fonts[font], FC_FAMILY, k, &name) == FcResultMatch; ++k) {
+            families.insert(QString::fromUtf8(reinterpret_cast<const char*>(name)));
+        }
+    }
+    if (fonts != nullptr) {
+        FcFontSetDestroy(fonts);
+    }
+    if (wanted != nullptr) {
+        FcObjectSetDestroy(wanted);
+    }
+    if (all != nullptr) {
+        FcPatternDestroy(all);
+    }
+    return families;
 }
 
 /// A font file holding a bitmap strike, and the pixel size of the strike in it.
@@ -193,10 +221,14 @@ QFont glyphFont(const QString& family, int points) {
 }
 
 QStringList installedFamilies() {
+    // Qt adds generic names ("Sans Serif", "Serif", "Monospace") that stand for other families;
+    // only names of installed font files are offered.
+    const QSet<QString> installed = fontconfigFamilies();
     QStringList families;
     for (const QString& name : QFontDatabase::families()) {
-        if (!name.contains(u'@')) {
-            families.append(withoutFoundry(name));
+        const QString family = withoutFoundry(name);
+        if (!family.contains(u'@') && (installed.isEmpty() || installed.contains(family))) {
+            families.append(family);
         }
     }
     families.sort(Qt::CaseInsensitive);

@@ -29,7 +29,8 @@ namespace korvel {
 
 /// The installed font families by the names users know, each once, sorted without regard to
 /// letter case, without names holding "@". Qt names a family that several foundries provide
-/// "Family [foundry]" once per foundry; those become the one plain family name.
+/// "Family [foundry]" once per foundry; those become the one plain family name. Generic names
+/// that no installed font file carries ("Sans Serif") are left out.
 [[nodiscard]] QStringList installedFamilies();
 
 /// The installed family (as installedFamilies spells it) that equals name in any letter case.

@@ -5,6 +5,7 @@
 #include <QGlyphRun>
 #include <QImage>
 #include <QPainter>
+#include <QProcess>
 #include <QRawFont>
 #include <QRegularExpression>
 #include <QSet>
@@ -168,6 +169,30 @@ TEST(FamilyList, EachFamilyOnceByItsPlainName) {
     }
     EXPECT_GT(foundryNames, 0) << "fonts-urw-base35 gives families of several foundries";
     EXPECT_TRUE(families.contains(QStringLiteral("Nimbus Sans")));
+}
+
+TEST(FamilyList, OnlyFamiliesOfInstalledFontFiles) {
+    // fc-list reads the same font configuration; a font with names in several languages lists
+    // them separated by commas.
+    QProcess fcList;
+    fcList.start(QStringLiteral("fc-list"), {QStringLiteral(":"), QStringLiteral("family")});
+    ASSERT_TRUE(fcList.waitForFinished(30000));
+    QSet<QString> installed;
+    for (const QString& line : QString::fromUtf8(fcList.readAllStandardOutput()).split(u'\n')) {
+        for (const QString& name : line.split(u',', Qt::SkipEmptyParts)) {
+            installed.insert(name);
+        }
+    }
+    const QStringList families = installedFamilies();
+    for (const QString& family : families) {
+        EXPECT_TRUE(installed.contains(family)) << family.toStdString();
+    }
+    for (const QString& qtName : QFontDatabase::families()) {
+        if (installed.contains(qtName)) {
+            EXPECT_TRUE(families.contains(qtName)) << qtName.toStdString();
+        }
+    }
+    EXPECT_FALSE(families.contains(QStringLiteral("Sans Serif"))) << "a generic name of Qt's";
 }
 
 TEST(FamilyList, NamesMatchInAnyLetterCaseAndRefusalsSuggestTheClosest) {
