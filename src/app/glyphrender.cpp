@@ -56,29 +56,30 @@ constexpr int kPointsPerInch = 72;
     return previous.back();
 }
 
+/// Frees what fontconfig handed out, for std::unique_ptr.
+struct FontconfigFree {
+    void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); }
+    void operator()(FcObjectSet* objects) const { FcObjectSetDestroy(objects); }
+    void operator()(FcFontSet* fonts) const { FcFontSetDestroy(fonts); }
+};
+template <typename T> using FontconfigPointer = std::unique_ptr<T, FontconfigFree>;
+
 /// Every family name of every font file fontconfig has installed, in each of the names' languages;
 /// empty when fontconfig lists nothing.
 [[nodiscard]] QSet<QString> fontconfigFamilies() {
     QSet<QString> families;
-    FcPattern* all = FcPatternCreate();
-    FcObjectSet* wanted = FcObjectSetBuild(FC_FAMILY, nullptr);
-    FcFontSet* fonts =
-        all != nullptr && wanted != nullptr ? FcFontList(nullptr, all, wanted) : nullptr;
-    for (int font = 0; fonts != nullptr && font < fonts->nfont; ++font) {
+    const FontconfigPointer<FcPattern> all(FcPatternCreate());
+    const FontconfigPointer<FcObjectSet> wanted(FcObjectSetBuild(FC_FAMILY, nullptr));
+    if (!all || !wanted) {
+        return families;
+    }
+    const FontconfigPointer<FcFontSet> fonts(FcFontList(nullptr, all.get(), wanted.get()));
+    for (int font = 0; fonts && font < fonts->nfont; ++font) {
         FcChar8* name = nullptr;
         for (int k = 0;
              FcPatternGetString(fonts->fonts[font], FC_FAMILY, k, &name) == FcResultMatch; ++k) {
             families.insert(QString::fromUtf8(reinterpret_cast<const char*>(name)));
         }
-    }
-    if (fonts != nullptr) {
-        FcFontSetDestroy(fonts);
-    }
-    if (wanted != nullptr) {
-        FcObjectSetDestroy(wanted);
-    }
-    if (all != nullptr) {
-        FcPatternDestroy(all);
     }
     return families;
 }
@@ -89,11 +90,6 @@ struct StrikeFile {
     int pixels = 0;
 };
 
-struct PatternFree {
-    void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); }
-};
-using PatternPointer = std::unique_ptr<FcPattern, PatternFree>;
-
 /// For a family without outlines, the file and strike that fontconfig matches for pixels; none
 /// for an outline family (Qt renders those at any size) or when fontconfig finds no such family.
 [[nodiscard]] std::optional<StrikeFile> bitmapStrikeFile(const QString& family, int pixels) {
@@ -101,7 +97,7 @@ using PatternPointer = std::unique_ptr<FcPattern, PatternFree>;
         QFontDatabase::isBitmapScalable(family)) {
         return std::nullopt;
     }
-    const PatternPointer asked(FcPatternCreate());
+    const FontconfigPointer<FcPattern> asked(FcPatternCreate());
     if (!asked) {
         return std::nullopt;
     }
@@ -112,23 +108,30 @@ using PatternPointer = std::unique_ptr<FcPattern, PatternFree>;
     FcConfigSubstitute(nullptr, asked.get(), FcMatchPattern);
     FcDefaultSubstitute(asked.get());
     FcResult result = FcResultNoMatch;
-    const PatternPointer match(FcFontMatch(nullptr, asked.get(), &result));
+    const FontconfigPointer<FcPattern> match(FcFontMatch(nullptr, asked.get(), &result));
     if (!match || result != FcResultMatch) {
         return std::nullopt;
     }
-    FcChar8* matchedFamily = nullptr;
     FcChar8* file = nullptr;
     FcBool scalable = FcTrue;
     double size = 0;
-    if (FcPatternGetString(match.get(), FC_FAMILY, 0, &matchedFamily) != FcResultMatch ||
-        FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch ||
+    if (FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch ||
         FcPatternGetBool(match.get(), FC_SCALABLE, 0, &scalable) != FcResultMatch ||
-        FcPatternGetDouble(match.get(), FC_PIXEL_SIZE, 0, &size) != FcResultMatch) {
+        FcPatternGetDouble(match.get(), FC_PIXEL_SIZE, 0, &size) != FcResultMatch ||
+        scalable != FcFalse) {
         return std::nullopt;
     }
-    // fontconfig falls back to another family rather than failing; only the asked one counts.
-    const QString matched = QString::fromUtf8(reinterpret_cast<const char*>(matchedFamily));
-    if (scalable != FcFalse || matched.compare(family, Qt::CaseInsensitive) != 0) {
+    // fontconfig falls back to another family rather than failing; only the asked one counts,
+    // under any of the names the font carries.
+    bool asFamily = false;
+    FcChar8* matchedFamily = nullptr;
+    for (int k = 0; !asFamily &&
+                    FcPatternGetString(match.get(), FC_FAMILY, k, &matchedFamily) == FcResultMatch;
+         ++k) {
+        asFamily = QString::fromUtf8(reinterpret_cast<const char*>(matchedFamily))
+                       .compare(family, Qt::CaseInsensitive) == 0;
+    }
+    if (!asFamily) {
         return std::nullopt;
     }
     return StrikeFile{QString::fromUtf8(reinterpret_cast<const char*>(file)), qRound(size)};
