@@ -278,16 +278,6 @@ QStringList closestFamilies(const QString& name, int limit) {
     return closest;
 }
 
-bool GlyphInk::inkAt(int x, int y) const {
-    const int column = x - left;
-    const int row = y - top;
-    if (column < 0 || row < 0 || column >= width || row >= height) {
-        return false;
-    }
-    return lit[static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
-               static_cast<std::size_t>(column)] != 0;
-}
-
 GlyphRenderer::GlyphRenderer(const QString& family, int points) {
     const int pixels = std::max(1, pointsToPixels(points));
     if (const auto strike = bitmapStrikeFile(family, pixels)) {

@@ -58,8 +58,6 @@ struct GlyphInk {
     std::vector<std::uint8_t> lit; ///< width x height, row by row; 1 is ink
 
     [[nodiscard]] bool empty() const { return width == 0 || height == 0; }
-    /// Whether the pixel at (x, y) relative to the origin is ink.
-    [[nodiscard]] bool inkAt(int x, int y) const;
 };
 
 /// The cell all glyphs of one library share: the rows above and below the baseline.

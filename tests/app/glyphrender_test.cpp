@@ -116,21 +116,6 @@ INSTANTIATE_TEST_SUITE_P(TinySizes, InkPreservation,
                          testing::Combine(testing::Values(QStringLiteral("DejaVu Serif")),
                                           testing::Values(1, 2)));
 
-TEST(InkPreservation, AccentsAndDescendersThatUsedToBeCut) {
-    // DejaVu Sans at 7 points: "É" stands higher than the font's ascent, and the letters with
-    // descenders of FreeSans at 9 points reach below its descent.
-    const RenderedCodes dejavu = renderCodes(kDejaVu, 7, 256);
-    EXPECT_NE(dejavu.glyphs[0xC9].picture, dejavu.glyphs['E'].picture);
-    EXPECT_GT(dejavu.cell.ascent, qCeil(QRawFont::fromFont(glyphFont(kDejaVu, 7)).ascent()));
-    const RenderedCodes freeSans = renderCodes(kFreeSans, 9, 128);
-    const Picture& g = *freeSans.glyphs['g'].picture;
-    bool bottomRowInked = false;
-    for (int x = 0; x < g.width(); ++x) {
-        bottomRowInked = bottomRowInked || g.pixel(x, g.height() - 1) == kRed;
-    }
-    EXPECT_TRUE(bottomRowInked) << "the tail of g ends on the cell's last row";
-}
-
 TEST(InkPreservation, TheCellGrowsWithTheCodesRendered) {
     const RenderedCodes small = renderCodes(kDejaVu, 7, 128);
     const RenderedCodes full = renderCodes(kDejaVu, 7, 256);
@@ -239,20 +224,6 @@ TEST(BitmapFont, RendersTheStrikeOfTheSizeAsked) {
     EXPECT_EQ(between.strike->askedPixels, 13);
     EXPECT_EQ(between.strike->usedPixels, 12);
     EXPECT_FALSE(renderCodes(kDejaVu, 12, 1).strike.has_value()) << "outline fonts scale";
-}
-
-TEST(GlyphRenderer, TextAdvanceIsTheSumOfTheGlyphWidths) {
-    const GlyphRenderer renderer(kDejaVu, 13);
-    EXPECT_EQ(renderer.textAdvance(QStringLiteral("AVj")),
-              renderer.advance('A') + renderer.advance('V') + renderer.advance('j'));
-    EXPECT_EQ(renderer.textAdvance(QString()), 0);
-    const GlyphInk space = renderer.ink(' ');
-    EXPECT_TRUE(space.empty());
-    const GlyphInk letter = renderer.ink('I');
-    EXPECT_LT(letter.top, 0) << "an I stands above the baseline";
-    EXPECT_EQ(letter.top + letter.height, 0) << "and ends on it";
-    EXPECT_TRUE(letter.inkAt(letter.left, -1));
-    EXPECT_FALSE(letter.inkAt(letter.left, 0));
 }
 
 } // namespace
