@@ -9,11 +9,10 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFontDatabase>
-#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -220,6 +219,8 @@ void TForm2::connectHandlers() {
     connect(tFontName, &QComboBox::currentIndexChanged, this, &TForm2::tFontNameChange);
     connect(tFontsize, &QSpinBox::valueChanged, this, &TForm2::tFontsizeChange);
     connect(Edit1, &QLineEdit::textChanged, this, &TForm2::Edit1Change);
+    // The code range decides which glyphs share the cell, so the preview's height follows it.
+    connect(ComboBox2, &QComboBox::currentIndexChanged, this, &TForm2::refreshPreview);
 }
 
 void TForm2::FormCreate() {
@@ -230,24 +231,31 @@ void TForm2::FormCreate() {
 
 void TForm2::getfont() {
     const QSignalBlocker quiet(tFontName);
-    QStringList families = QFontDatabase::families();
-    families.sort(Qt::CaseInsensitive);
-    for (const QString& family : families) {
-        if (!family.contains(u'@')) {
-            tFontName->addItem(family);
-        }
-    }
+    tFontName->addItems(installedFamilies());
     tFontName->setCurrentIndex(tFontName->findText(QStringLiteral("Microsoft Sans Serif")));
     tFontsize->setValue(7);
 }
 
 void TForm2::refreshPreview() {
-    const QFont font = glyphFont(tFontName->currentText(), tFontsize->value());
-    const QFontMetrics metrics(font);
+    const QString family = tFontName->currentText();
+    const int points = tFontsize->value();
     const QString sample = Edit1->text();
-    Label_p->setFont(font);
-    Label_p->setText(sample);
-    Label_p->resize(metrics.horizontalAdvance(sample), metrics.ascent() + metrics.descent());
+    const PreviewKey key{family, points, codeCount(*ComboBox2)};
+    if (key != previewKey_) {
+        // The height is the cell the library's glyphs get, which "Add " would render the same way.
+        previewCell_ = renderCodes(family, points, key.count).cell;
+        previewKey_ = key;
+    }
+    const GlyphRenderer renderer(family, points);
+    Label_p->setFont(glyphFont(family, points));
+    if (renderer.strike()) {
+        // Qt draws a bitmap font only in its first strike; the picture shows the strike in use.
+        Label_p->setPixmap(QPixmap::fromImage(renderer.textPicture(sample, previewCell_)));
+    } else {
+        Label_p->setText(sample);
+    }
+    // Each character as the library's glyph of its own: the advances side by side.
+    Label_p->resize(renderer.textAdvance(sample), previewCell_.height());
     Label7->setText(QStringLiteral("width:") + QString::number(Label_p->width()));
     Label8->setText(QStringLiteral("heihgt:") + QString::number(Label_p->height()));
     Label7->adjustSize();
@@ -307,7 +315,11 @@ void TForm2::addFontLibrary() {
     // The main window lists the new glyphs when the document announces the new library.
     main_.document().makeFontLibrary([&](FontLibrary& library) {
         if (systemFont) {
-            renderSystemFont(library, tFontName->currentText(), tFontsize->value(), count);
+            // Ink cut sideways by the advance widths is not announced here: the glyph widths are
+            // the advances by design, every italic font would raise the same box on each "Add ",
+            // and the preview already shows the font's overhangs. korvel-cli new-font counts them.
+            static_cast<void>(
+                renderSystemFont(library, tFontName->currentText(), tFontsize->value(), count));
         } else {
             makeBlankFont(library, SpinEdit1->value(), SpinEdit2->value(), count);
         }

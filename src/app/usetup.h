@@ -1,6 +1,9 @@
 #pragma once
 
+#include "glyphrender.h"
+
 #include <QDialog>
+#include <QString>
 
 class QComboBox;
 class QFrame;
@@ -76,7 +79,17 @@ private:
     void addFontLibrary();
     void addBitmap();
 
+    /// What the preview's height was last computed for; the height needs every code rendered.
+    struct PreviewKey {
+        QString family;
+        int points = 0;
+        int count = 0;
+        bool operator==(const PreviewKey&) const = default;
+    };
+
     TForm1& main_;
+    PreviewKey previewKey_;
+    GlyphCell previewCell_;
 };
 
 } // namespace korvel

@@ -16,7 +16,6 @@
 #include "qtsession.h"
 #include "terminalprogress.h"
 
-#include <QFontDatabase>
 #include <QString>
 
 #include <algorithm>
@@ -43,6 +42,7 @@ constexpr std::string_view kAddUsage =
     "korvel-cli add LIB.bcm NAME IMAGE.png|IMAGE.bmp [--size WIDTHxHEIGHT]";
 constexpr std::string_view kExportUsage =
     "korvel-cli export LIB.lcm CODE OUT.png|OUT.bmp | LIB.bcm NAME OUT.png|OUT.bmp";
+constexpr std::string_view kListFontsUsage = "korvel-cli list-fonts";
 
 // The sizes the setup dialog offers.
 constexpr int kMaxPoints = 250;
@@ -272,14 +272,29 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
     return usageError("--codes is 128 or 256, not \"" + *codes + "\"");
 }
 
-/// The installed family of that name in any letter case, as the font database spells it.
-[[nodiscard]] std::optional<QString> installedFamily(const QString& family) {
-    for (const QString& installed : QFontDatabase::families()) {
-        if (!installed.contains(u'@') && installed.compare(family, Qt::CaseInsensitive) == 0) {
-            return installed;
-        }
+/// The refusal of a family that is not installed, naming the closest installed ones.
+[[nodiscard]] Failure notInstalled(const std::string& family) {
+    std::string reason = "the font family \"" + family + "\" is not installed";
+    const QStringList closest = closestFamilies(QString::fromStdString(family));
+    if (!closest.isEmpty()) {
+        reason += "; the closest installed families are \"" +
+                  closest.join(QStringLiteral("\", \"")).toStdString() + "\"";
     }
-    return std::nullopt;
+    return refused("", reason);
+}
+
+/// Tells on stderr what the rendering could not do as asked: ink cut by the advance widths, and
+/// the strike a bitmap font used instead of the size asked.
+void reportRendering(std::ostream& err, const std::string& family, const SystemFontReport& report) {
+    if (report.strike && report.strike->usedPixels != report.strike->askedPixels) {
+        err << "korvel-cli: " << family << " is a bitmap font without a "
+            << report.strike->askedPixels << "-pixel strike; used the nearest one, "
+            << report.strike->usedPixels << " pixels\n";
+    }
+    if (report.sidewaysCut > 0) {
+        err << "korvel-cli: " << report.sidewaysCut
+            << " glyphs lost ink left of their origin or right of their advance width\n";
+    }
 }
 
 [[nodiscard]] std::variant<FontLibrary, Failure>
@@ -294,12 +309,13 @@ systemFont(Context& context, const ParsedOptions& options, int count) {
         return usageError("--size is a number of points from 1 to 250, not \"" + *size + "\"");
     }
     context.qt.ensureStarted();
-    const auto installed = installedFamily(QString::fromStdString(*family));
+    const auto installed = findInstalledFamily(QString::fromStdString(*family));
     if (!installed) {
-        return refused("", "the font family \"" + *family + "\" is not installed");
+        return notInstalled(*family);
     }
     FontLibrary library;
-    renderSystemFont(library, *installed, *points, count);
+    reportRendering(context.err, installed->toStdString(),
+                    renderSystemFont(library, *installed, *points, count));
     return library;
 }
 
@@ -336,6 +352,19 @@ systemFont(Context& context, const ParsedOptions& options, int count) {
         return *failure;
     }
     return saveFont(*output, std::get<FontLibrary>(made));
+}
+
+// ---- list-fonts ----
+
+[[nodiscard]] Outcome runListFonts(Context& context, const ParsedOptions& options) {
+    if (!options.positional.empty()) {
+        return usageError("list-fonts takes no words");
+    }
+    context.qt.ensureStarted();
+    for (const QString& family : installedFamilies()) {
+        context.out << family.toStdString() << '\n';
+    }
+    return std::nullopt;
 }
 
 // ---- convert ----
@@ -716,6 +745,12 @@ struct Command {
          exportCValueOptions(),
          {},
          runExportC},
+        {"list-fonts",
+         kListFontsUsage,
+         "list the installed font families that new-font --family accepts",
+         {},
+         {},
+         runListFonts},
     };
     return kCommands;
 }

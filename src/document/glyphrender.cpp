@@ -2,12 +2,18 @@
 
 #include "librarytext.h"
 
+#include <QFontDatabase>
 #include <QGlyphRun>
 #include <QImage>
 #include <QPainter>
+#include <QSet>
+#include <QtMath>
+
+#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cstddef>
+#include <memory>
 
 namespace korvel {
 
@@ -16,22 +22,191 @@ namespace {
 constexpr int kDotsPerInch = 96;
 constexpr int kPointsPerInch = 72;
 
-/// A pixel that the rasteriser lit in any channel counts as ink; everything else is background.
-[[nodiscard]] bool drawnAsInk(QRgb pixel) {
-    return qRed(pixel) >= 128 || qGreen(pixel) >= 128 || qBlue(pixel) >= 128;
+/// Glyphs are drawn in white on black in an 8-bit grey picture; a pixel the rasteriser lit at
+/// least half counts as ink (unsmoothed drawing lights pixels fully or not at all).
+[[nodiscard]] bool drawnAsInk(uchar grey) {
+    return grey >= 128;
 }
 
-/// Copies the drawn image into picture, every pixel exactly pure red or black.
-void threshold(const QImage& drawn, Picture& picture) {
-    for (int y = 0; y < picture.height(); ++y) {
-        const auto* source = reinterpret_cast<const QRgb*>(drawn.constScanLine(y));
-        auto target = picture.row(y);
-        for (int x = 0; x < picture.width(); ++x) {
-            // Pure red and black are both standard colours, so writing them as they are keeps
-            // the 16-colour picture valid.
-            target[static_cast<std::size_t>(x)] = drawnAsInk(source[x]) ? kRed : kBlack;
+/// Qt's "Family [foundry]" as the plain family name; other names as they are.
+[[nodiscard]] QString withoutFoundry(const QString& name) {
+    const qsizetype bracket = name.lastIndexOf(QStringLiteral(" ["));
+    if (bracket <= 0 || !name.endsWith(u']')) {
+        return name;
+    }
+    return name.left(bracket);
+}
+
+/// The number of single-character edits that turn a into b.
+[[nodiscard]] int editDistance(const QString& a, const QString& b) {
+    std::vector<int> previous(static_cast<std::size_t>(b.size()) + 1);
+    std::vector<int> current(previous.size());
+    for (std::size_t j = 0; j < previous.size(); ++j) {
+        previous[j] = static_cast<int>(j);
+    }
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        current[0] = static_cast<int>(i) + 1;
+        for (qsizetype j = 0; j < b.size(); ++j) {
+            const auto k = static_cast<std::size_t>(j);
+            const int replace = previous[k] + (a[i] == b[j] ? 0 : 1);
+            current[k + 1] = std::min({previous[k + 1] + 1, current[k] + 1, replace});
+        }
+        std::swap(previous, current);
+    }
+    return previous.back();
+}
+
+/// Frees what fontconfig handed out, for std::unique_ptr.
+struct FontconfigFree {
+    void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); }
+    void operator()(FcObjectSet* objects) const { FcObjectSetDestroy(objects); }
+    void operator()(FcFontSet* fonts) const { FcFontSetDestroy(fonts); }
+};
+template <typename T> using FontconfigPointer = std::unique_ptr<T, FontconfigFree>;
+
+/// Every family name of every font file fontconfig has installed, in each of the names' languages;
+/// empty when fontconfig lists nothing.
+[[nodiscard]] QSet<QString> fontconfigFamilies() {
+    QSet<QString> families;
+    const FontconfigPointer<FcPattern> all(FcPatternCreate());
+    const FontconfigPointer<FcObjectSet> wanted(FcObjectSetBuild(FC_FAMILY, nullptr));
+    if (!all || !wanted) {
+        return families;
+    }
+    const FontconfigPointer<FcFontSet> fonts(FcFontList(nullptr, all.get(), wanted.get()));
+    for (int font = 0; fonts && font < fonts->nfont; ++font) {
+        FcChar8* name = nullptr;
+        for (int k = 0;
+             FcPatternGetString(fonts->fonts[font], FC_FAMILY, k, &name) == FcResultMatch; ++k) {
+            families.insert(QString::fromUtf8(reinterpret_cast<const char*>(name)));
         }
     }
+    return families;
+}
+
+/// A font file holding a bitmap strike, and the pixel size of the strike in it.
+struct StrikeFile {
+    QString path;
+    int pixels = 0;
+};
+
+/// For a family without outlines, the file and strike that fontconfig matches for pixels; none
+/// for an outline family (Qt renders those at any size) or when fontconfig finds no such family.
+[[nodiscard]] std::optional<StrikeFile> bitmapStrikeFile(const QString& family, int pixels) {
+    if (family.isEmpty() || QFontDatabase::isSmoothlyScalable(family) ||
+        QFontDatabase::isBitmapScalable(family)) {
+        return std::nullopt;
+    }
+    const FontconfigPointer<FcPattern> asked(FcPatternCreate());
+    if (!asked) {
+        return std::nullopt;
+    }
+    const QByteArray familyBytes = family.toUtf8();
+    FcPatternAddString(asked.get(), FC_FAMILY,
+                       reinterpret_cast<const FcChar8*>(familyBytes.constData()));
+    FcPatternAddDouble(asked.get(), FC_PIXEL_SIZE, pixels);
+    FcConfigSubstitute(nullptr, asked.get(), FcMatchPattern);
+    FcDefaultSubstitute(asked.get());
+    FcResult result = FcResultNoMatch;
+    const FontconfigPointer<FcPattern> match(FcFontMatch(nullptr, asked.get(), &result));
+    if (!match || result != FcResultMatch) {
+        return std::nullopt;
+    }
+    FcChar8* file = nullptr;
+    FcBool scalable = FcTrue;
+    double size = 0;
+    if (FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch ||
+        FcPatternGetBool(match.get(), FC_SCALABLE, 0, &scalable) != FcResultMatch ||
+        FcPatternGetDouble(match.get(), FC_PIXEL_SIZE, 0, &size) != FcResultMatch ||
+        scalable != FcFalse) {
+        return std::nullopt;
+    }
+    // fontconfig falls back to another family rather than failing; only the asked one counts,
+    // under any of the names the font carries.
+    bool asFamily = false;
+    FcChar8* matchedFamily = nullptr;
+    for (int k = 0; !asFamily &&
+                    FcPatternGetString(match.get(), FC_FAMILY, k, &matchedFamily) == FcResultMatch;
+         ++k) {
+        asFamily = QString::fromUtf8(reinterpret_cast<const char*>(matchedFamily))
+                       .compare(family, Qt::CaseInsensitive) == 0;
+    }
+    if (!asFamily) {
+        return std::nullopt;
+    }
+    return StrikeFile{QString::fromUtf8(reinterpret_cast<const char*>(file)), qRound(size)};
+}
+
+/// The tight box of the ink in drawn, whose top-left pixel lies at (left, top) from the origin.
+[[nodiscard]] GlyphInk inkOf(const QImage& drawn, int left, int top) {
+    const int width = drawn.width();
+    const int height = drawn.height();
+    int minX = width;
+    int minY = height;
+    int maxX = -1;
+    int maxY = -1;
+    for (int y = 0; y < height; ++y) {
+        const uchar* row = drawn.constScanLine(y);
+        for (int x = 0; x < width; ++x) {
+            if (drawnAsInk(row[x])) {
+                minX = std::min(minX, x);
+                maxX = std::max(maxX, x);
+                minY = std::min(minY, y);
+                maxY = y;
+            }
+        }
+    }
+    GlyphInk ink;
+    if (maxX < 0) {
+        return ink;
+    }
+    ink.left = left + minX;
+    ink.top = top + minY;
+    ink.width = maxX - minX + 1;
+    ink.height = maxY - minY + 1;
+    ink.lit.resize(static_cast<std::size_t>(ink.width) * static_cast<std::size_t>(ink.height));
+    for (int y = 0; y < ink.height; ++y) {
+        const uchar* row = drawn.constScanLine(minY + y);
+        for (int x = 0; x < ink.width; ++x) {
+            const auto at = static_cast<std::size_t>(y) * static_cast<std::size_t>(ink.width) +
+                            static_cast<std::size_t>(x);
+            ink.lit[at] = drawnAsInk(row[minX + x]) ? 1 : 0;
+        }
+    }
+    return ink;
+}
+
+/// Whether ink reaches the outermost pixels of a drawing of width x height at (left, top).
+[[nodiscard]] bool touchesBorder(const GlyphInk& ink, int left, int top, int width, int height) {
+    return !ink.empty() &&
+           (ink.left == left || ink.top == top || ink.left + ink.width == left + width ||
+            ink.top + ink.height == top + height);
+}
+
+/// Slot code of a library: width advance, height of the cell, the ink placed on its baseline.
+/// Sets cutSideways when ink lay left of the origin or right of the advance.
+[[nodiscard]] GlyphRecord placedGlyph(int code, int advance, const GlyphInk& ink,
+                                      const GlyphCell& cell, bool& cutSideways) {
+    Picture picture(advance, cell.height(), PixelFormat::Indexed4);
+    cutSideways = false;
+    for (int y = 0; y < ink.height; ++y) {
+        const int row = cell.ascent + ink.top + y;
+        for (int x = 0; x < ink.width; ++x) {
+            const auto at = static_cast<std::size_t>(y) * static_cast<std::size_t>(ink.width) +
+                            static_cast<std::size_t>(x);
+            if (ink.lit[at] == 0) {
+                continue;
+            }
+            const int column = ink.left + x;
+            if (column < 0 || column >= advance) {
+                cutSideways = true;
+                continue;
+            }
+            // Pure red is a standard colour, so the 16-colour picture keeps it as it is.
+            picture.row(row)[static_cast<std::size_t>(column)] = kRed;
+        }
+    }
+    return GlyphRecord{code, advance, cell.height(), std::move(picture)};
 }
 
 } // namespace
@@ -48,47 +223,182 @@ QFont glyphFont(const QString& family, int points) {
     return font;
 }
 
-GlyphRenderer::GlyphRenderer(const QString& family, int points)
-    : font_(QRawFont::fromFont(glyphFont(family, points))) {}
-
-int GlyphRenderer::cellHeight() const {
-    return qRound(font_.ascent()) + qRound(font_.descent());
+QStringList installedFamilies() {
+    // Qt adds generic names ("Sans Serif", "Serif", "Monospace") that stand for other families;
+    // only names of installed font files are offered.
+    const QSet<QString> installed = fontconfigFamilies();
+    QStringList families;
+    for (const QString& name : QFontDatabase::families()) {
+        const QString family = withoutFoundry(name);
+        if (!family.contains(u'@') && (installed.isEmpty() || installed.contains(family))) {
+            families.append(family);
+        }
+    }
+    families.sort(Qt::CaseInsensitive);
+    families.removeDuplicates();
+    return families;
 }
 
-quint32 GlyphRenderer::glyphOf(int code) const {
-    const QList<quint32> glyphs = font_.glyphIndexesForString(characterOfCode(code));
+std::optional<QString> findInstalledFamily(const QString& name) {
+    for (const QString& family : installedFamilies()) {
+        if (family.compare(name, Qt::CaseInsensitive) == 0) {
+            return family;
+        }
+    }
+    return std::nullopt;
+}
+
+QStringList closestFamilies(const QString& name, int limit) {
+    const QString wanted = name.toCaseFolded();
+    struct Candidate {
+        bool related; // one name holds the other
+        int distance;
+        QString family;
+    };
+    std::vector<Candidate> candidates;
+    for (const QString& family : installedFamilies()) {
+        const QString folded = family.toCaseFolded();
+        const bool related = folded.contains(wanted) || wanted.contains(folded);
+        candidates.push_back({related, editDistance(wanted, folded), family});
+    }
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const Candidate& a, const Candidate& b) {
+                         if (a.related != b.related) {
+                             return a.related;
+                         }
+                         return a.distance < b.distance;
+                     });
+    QStringList closest;
+    for (const Candidate& candidate : candidates) {
+        if (closest.size() >= limit) {
+            break;
+        }
+        closest.append(candidate.family);
+    }
+    return closest;
+}
+
+GlyphRenderer::GlyphRenderer(const QString& family, int points) {
+    const int pixels = std::max(1, pointsToPixels(points));
+    if (const auto strike = bitmapStrikeFile(family, pixels)) {
+        // Qt's font database knows only the first strike of a bitmap font, so the strike the font
+        // system matched is loaded from its file.
+        font_ = QRawFont(strike->path, strike->pixels, QFont::PreferFullHinting);
+        if (font_.isValid()) {
+            strike_ = BitmapStrike{pixels, strike->pixels};
+            return;
+        }
+    }
+    font_ = QRawFont::fromFont(glyphFont(family, points));
+}
+
+// Rounded up, as the rasteriser's hinted metrics are: the cell covers the whole of both.
+int GlyphRenderer::ascent() const {
+    return std::max(0, qCeil(font_.ascent()));
+}
+
+int GlyphRenderer::descent() const {
+    return std::max(0, qCeil(font_.descent()));
+}
+
+quint32 GlyphRenderer::glyphOf(const QString& character) const {
+    const QList<quint32> glyphs = font_.glyphIndexesForString(character);
     // A character the font lacks maps to glyph 0, the font's "missing character" box.
     return glyphs.isEmpty() ? 0 : glyphs.front();
 }
 
-int GlyphRenderer::advance(int code) const {
-    const QList<QPointF> advances = font_.advancesForGlyphIndexes({glyphOf(code)});
+int GlyphRenderer::advanceOfGlyph(quint32 glyph) const {
+    const QList<QPointF> advances = font_.advancesForGlyphIndexes({glyph});
     return advances.isEmpty() ? 0 : std::max(0, qRound(advances.front().x()));
 }
 
-GlyphRecord GlyphRenderer::render(int code) const {
-    GlyphRecord glyph;
-    glyph.code = code;
-    glyph.width = advance(code);
-    glyph.height = cellHeight();
-    Picture picture(glyph.width, glyph.height, PixelFormat::Indexed4);
-    if (!picture.isEmpty()) {
-        QImage drawn(glyph.width, glyph.height, QImage::Format_RGB32);
-        drawn.fill(Qt::black);
+int GlyphRenderer::advance(int code) const {
+    return advanceOfGlyph(glyphOf(characterOfCode(code)));
+}
+
+int GlyphRenderer::textAdvance(const QString& text) const {
+    int total = 0;
+    for (const char32_t character : text.toUcs4()) {
+        total += advanceOfGlyph(glyphOf(QString::fromUcs4(&character, 1)));
+    }
+    return total;
+}
+
+GlyphInk GlyphRenderer::ink(int code) const {
+    const quint32 glyph = glyphOf(characterOfCode(code));
+    const QRectF outline = font_.boundingRect(glyph);
+    // Hinting may move ink a pixel or two beyond the outline's box; a drawing whose ink reaches
+    // its border is made again with a wider margin, so no ink is ever lost here.
+    int margin = std::max(4, qCeil(font_.pixelSize() / 16));
+    constexpr int kAttempts = 4;
+    GlyphInk ink;
+    for (int attempt = 0; attempt < kAttempts; ++attempt, margin *= 4) {
+        const int left = qFloor(outline.left()) - margin;
+        const int top = qFloor(outline.top()) - margin;
+        const int width = qCeil(outline.right()) + margin - left;
+        const int height = qCeil(outline.bottom()) + margin - top;
+        QImage drawn(width, height, QImage::Format_Grayscale8);
+        drawn.fill(0);
         QPainter painter(&drawn);
         painter.setRenderHint(QPainter::Antialiasing, false);
         painter.setRenderHint(QPainter::TextAntialiasing, false);
-        painter.setPen(QColor(255, 0, 0));
+        painter.setPen(Qt::white);
         QGlyphRun run;
         run.setRawFont(font_);
-        run.setGlyphIndexes({glyphOf(code)});
-        run.setPositions({QPointF(0, qRound(font_.ascent()))});
+        run.setGlyphIndexes({glyph});
+        run.setPositions({QPointF(-left, -top)});
         painter.drawGlyphRun(QPointF(0, 0), run);
         painter.end();
-        threshold(drawn, picture);
+        ink = inkOf(drawn, left, top);
+        if (!touchesBorder(ink, left, top, width, height)) {
+            break;
+        }
     }
-    glyph.picture = std::move(picture);
-    return glyph;
+    return ink;
+}
+
+QImage GlyphRenderer::textPicture(const QString& text, const GlyphCell& cell) const {
+    QImage drawn(std::max(1, textAdvance(text)), std::max(1, cell.height()), QImage::Format_RGB32);
+    drawn.fill(Qt::black);
+    QPainter painter(&drawn);
+    painter.setPen(Qt::white);
+    QGlyphRun run;
+    run.setRawFont(font_);
+    int x = 0;
+    for (const char32_t character : text.toUcs4()) {
+        const quint32 glyph = glyphOf(QString::fromUcs4(&character, 1));
+        run.setGlyphIndexes({glyph});
+        run.setPositions({QPointF(x, cell.ascent)});
+        painter.drawGlyphRun(QPointF(0, 0), run);
+        x += advanceOfGlyph(glyph);
+    }
+    painter.end();
+    return drawn;
+}
+
+RenderedCodes renderCodes(const QString& family, int points, int count) {
+    const GlyphRenderer renderer(family, points);
+    RenderedCodes rendered;
+    rendered.strike = renderer.strike();
+    rendered.cell = GlyphCell{renderer.ascent(), renderer.descent()};
+    std::vector<GlyphInk> inks;
+    inks.reserve(static_cast<std::size_t>(std::max(0, count)));
+    for (int code = 0; code < count; ++code) {
+        GlyphInk& ink = inks.emplace_back(renderer.ink(code));
+        if (!ink.empty()) {
+            rendered.cell.ascent = std::max(rendered.cell.ascent, -ink.top);
+            rendered.cell.descent = std::max(rendered.cell.descent, ink.top + ink.height);
+        }
+    }
+    rendered.glyphs.reserve(inks.size());
+    for (int code = 0; code < count; ++code) {
+        bool cutSideways = false;
+        rendered.glyphs.push_back(placedGlyph(code, renderer.advance(code),
+                                              inks[static_cast<std::size_t>(code)], rendered.cell,
+                                              cutSideways));
+        rendered.sidewaysCut += cutSideways ? 1 : 0;
+    }
+    return rendered;
 }
 
 } // namespace korvel

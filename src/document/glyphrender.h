@@ -1,6 +1,7 @@
 #pragma once
 
-// Rendering one character code in an installed system font into a glyph picture.
+// Rendering the character codes of an installed system font into glyph pictures, and the list of
+// the families that can be rendered.
 //
 // Needs a QGuiApplication (or QApplication) to exist, since fonts come from the platform's font
 // database; it uses nothing of the widget toolkit, so a command-line tool can call it as well.
@@ -8,18 +9,64 @@
 #include "fontlibrary.h"
 
 #include <QFont>
+#include <QImage>
 #include <QRawFont>
 #include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
 
 namespace korvel {
 
 /// Pixels of a font size in points at 96 dots per inch, rounded to the nearest pixel.
 [[nodiscard]] int pointsToPixels(int points);
 
-/// The font that glyphs and the setup preview use: family at points (96 dpi), without smoothing
-/// and with full hinting, so the same font gives the same pixels run after run. An empty family
-/// is handed to Qt as it is, which then picks its default font.
+/// The font that the setup preview shows: family at points (96 dpi), without smoothing and with
+/// full hinting. An empty family is handed to Qt as it is, which then picks its default font.
 [[nodiscard]] QFont glyphFont(const QString& family, int points);
+
+/// The installed font families by the names users know, each once, sorted without regard to
+/// letter case, without names holding "@". Qt names a family that several foundries provide
+/// "Family [foundry]" once per foundry; those become the one plain family name. Generic names
+/// that no installed font file carries ("Sans Serif") are left out.
+[[nodiscard]] QStringList installedFamilies();
+
+/// The installed family (as installedFamilies spells it) that equals name in any letter case.
+[[nodiscard]] std::optional<QString> findInstalledFamily(const QString& name);
+
+/// Up to limit installed families closest to name, closest first: families whose name holds it
+/// or is held in it (in any letter case) before the others, then by edit distance.
+[[nodiscard]] QStringList closestFamilies(const QString& name, int limit = 3);
+
+/// The strike of a bitmap font that glyphs come from: the one the font system matches for the
+/// size asked, the nearest one when the font has none of exactly that size.
+struct BitmapStrike {
+    int askedPixels = 0;
+    int usedPixels = 0;
+};
+
+/// The ink of one rendered glyph: the pixels the rasteriser lit, as a tight box placed relative
+/// to the glyph's origin on the baseline (x to the right, y downwards, so rows above the
+/// baseline have negative y).
+struct GlyphInk {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> lit; ///< width x height, row by row; 1 is ink
+
+    [[nodiscard]] bool empty() const { return width == 0 || height == 0; }
+};
+
+/// The cell all glyphs of one library share: the rows above and below the baseline.
+struct GlyphCell {
+    int ascent = 0;
+    int descent = 0;
+
+    [[nodiscard]] int height() const { return ascent + descent; }
+};
 
 /// Measures and draws character codes 0..255 (Windows-1252) in one font, each as the font's own
 /// glyph for the character (a tab or a control code is not laid out as text, and a character the
@@ -29,18 +76,43 @@ class GlyphRenderer {
 public:
     GlyphRenderer(const QString& family, int points);
 
-    /// The height of the font's character cell (ascent plus descent) in pixels.
-    [[nodiscard]] int cellHeight() const;
+    /// The font's ascent and descent, rounded up to whole pixels.
+    [[nodiscard]] int ascent() const;
+    [[nodiscard]] int descent() const;
     /// The advance width of the one-character text of code, in pixels (0 for none).
     [[nodiscard]] int advance(int code) const;
-    /// Slot code of a glyph table: width = advance, height = cell height, and a 16-colour
-    /// picture that is black except for the character in pure red, its cell's top-left at (0, 0).
-    [[nodiscard]] GlyphRecord render(int code) const;
+    /// The sum of the advances of the characters of text, each drawn as a glyph of its own.
+    [[nodiscard]] int textAdvance(const QString& text) const;
+    /// Every pixel of code's glyph drawn unsmoothed at full size, wherever it lies.
+    [[nodiscard]] GlyphInk ink(int code) const;
+    /// The characters of text side by side, each its own glyph on the cell's baseline, white on
+    /// black and unsmoothed: textAdvance(text) x the cell's height.
+    [[nodiscard]] QImage textPicture(const QString& text, const GlyphCell& cell) const;
+    /// The strike in use when the family is a bitmap font without outlines.
+    [[nodiscard]] const std::optional<BitmapStrike>& strike() const { return strike_; }
 
 private:
-    [[nodiscard]] quint32 glyphOf(int code) const;
+    [[nodiscard]] quint32 glyphOf(const QString& character) const;
+    [[nodiscard]] int advanceOfGlyph(quint32 glyph) const;
 
     QRawFont font_;
+    std::optional<BitmapStrike> strike_;
 };
+
+/// Codes 0..count-1 of a font rendered into one shared cell.
+struct RenderedCodes {
+    /// Slot code: width = advance, height = cell height, a 16-colour picture that is black except
+    /// for the glyph's ink in pure red, its origin on the cell's baseline at x = 0.
+    std::vector<GlyphRecord> glyphs;
+    /// Covers the font's ascent and descent and the ink of every code rendered.
+    GlyphCell cell;
+    /// How many glyphs lost ink that lay left of their origin or right of their advance.
+    int sidewaysCut = 0;
+    std::optional<BitmapStrike> strike;
+};
+
+/// Renders codes 0..count-1 of family at points; the setup preview's height comes from the same
+/// cell, so it is the height the glyphs get.
+[[nodiscard]] RenderedCodes renderCodes(const QString& family, int points, int count);
 
 } // namespace korvel

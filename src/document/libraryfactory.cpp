@@ -42,12 +42,15 @@ namespace {
 
 } // namespace
 
-void renderSystemFont(FontLibrary& library, const QString& family, int points, int count) {
-    const GlyphRenderer renderer(family, points);
+SystemFontReport renderSystemFont(FontLibrary& library, const QString& family, int points,
+                                  int count) {
+    RenderedCodes rendered = renderCodes(family, points, count);
     library.count = count;
     for (int code = 0; code < count; ++code) {
-        library.glyphs[static_cast<std::size_t>(code)] = renderer.render(code);
+        library.glyphs[static_cast<std::size_t>(code)] =
+            std::move(rendered.glyphs[static_cast<std::size_t>(code)]);
     }
+    return SystemFontReport{rendered.sidewaysCut, rendered.strike};
 }
 
 void makeBlankFont(FontLibrary& library, int width, int height, int count) {

@@ -5,6 +5,7 @@
 
 #include "bitmaplibrary.h"
 #include "fontlibrary.h"
+#include "glyphrender.h"
 
 #include <QString>
 
@@ -14,9 +15,18 @@ namespace korvel {
 inline constexpr int kSmallCodeRange = 128;
 inline constexpr int kFullCodeRange = 256;
 
-/// Fills slots 0..count-1 with the codes rendered in family at points (the "System Font" face)
-/// and sets the glyph count; slots from count up keep what they held. Needs a QGuiApplication.
-void renderSystemFont(FontLibrary& library, const QString& family, int points, int count);
+/// What rendering a system font left to tell: glyphs whose ink was cut sideways by their
+/// advance width, and the bitmap strike used when the family has no outlines.
+struct SystemFontReport {
+    int sidewaysCut = 0;
+    std::optional<BitmapStrike> strike;
+};
+
+/// Fills slots 0..count-1 with the codes rendered in family at points (the "System Font" face),
+/// all in one cell that holds every glyph's ink from top to bottom, and sets the glyph count;
+/// slots from count up keep what they held. Needs a QGuiApplication.
+SystemFontReport renderSystemFont(FontLibrary& library, const QString& family, int points,
+                                  int count);
 
 /// Fills slots 0..count-1 with blank 16-colour glyphs of width x height (the "User-Defined Font"
 /// face) and sets the glyph count; slots from count up keep what they held.

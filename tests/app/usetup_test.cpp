@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -164,6 +165,7 @@ TEST_F(SetupDialogTest, ListsInstalledFontsSortedWithoutAtNames) {
     sorted.sort(Qt::CaseInsensitive);
     EXPECT_EQ(listed, sorted);
     EXPECT_FALSE(listed.join(QString()).contains(u'@'));
+    EXPECT_EQ(listed, installedFamilies()) << "the list korvel-cli list-fonts prints";
     EXPECT_EQ(names.currentIndex(), names.findText(QStringLiteral("Microsoft Sans Serif")))
         << "Microsoft Sans Serif is selected when installed, else nothing is";
 }
@@ -220,6 +222,70 @@ TEST_F(SetupDialogTest, PreviewShowsTheSampleSizeInPixels) {
     EXPECT_EQ(dialog->Label_p->font().family(), other);
 }
 
+TEST_F(SetupDialogTest, PreviewSizeIsTheSizeTheGlyphsGet) {
+    // FreeSans draws "g" below its descent; DejaVu Sans draws accented capitals above its ascent.
+    const std::vector<std::tuple<QString, int, int, QString>> cases{
+        {QStringLiteral("FreeSans"), 9, 0, QStringLiteral("gjpqy")},
+        {kDejaVu, 7, 1, QStringLiteral("\u00C9A")},
+        {kDejaVu, 7, 0, QStringLiteral("Ag")},
+    };
+    for (const auto& [family, points, range, sample] : cases) {
+        int shownWidth = 0;
+        int shownHeight = 0;
+        newFont([&](TForm2& form) {
+            form.tFontName->setCurrentText(family);
+            form.tFontsize->setValue(points);
+            form.ComboBox2->setCurrentIndex(range);
+            form.Edit1->setText(sample);
+            shownWidth = form.Label7->text().mid(6).toInt();
+            shownHeight = form.Label8->text().mid(7).toInt();
+            form.Button1->click();
+        });
+        const FontLibrary& font = window->fontLibrary();
+        int width = 0;
+        for (const QChar character : sample) {
+            const int code = static_cast<unsigned char>(toLibraryText(QString(character))[0]);
+            width += font.glyphs[static_cast<std::size_t>(code)].width;
+        }
+        EXPECT_EQ(shownHeight, font.glyphs['A'].height) << family.toStdString() << " " << points;
+        EXPECT_EQ(shownWidth, width) << family.toStdString() << " " << points;
+    }
+    // The 0-127 and 0-255 libraries of DejaVu Sans at 7 points differ in height, and so does the
+    // preview when the code range changes.
+    dialog->ComboBox2->setCurrentIndex(1);
+    const QString full = dialog->Label8->text();
+    dialog->ComboBox2->setCurrentIndex(0);
+    EXPECT_NE(dialog->Label8->text(), full);
+}
+
+TEST_F(SetupDialogTest, PreviewOfABitmapFontShowsTheStrikeInUse) {
+    QImage shown;
+    newFont([&](TForm2& form) {
+        form.tFontName->setCurrentText(QStringLiteral("Terminus"));
+        form.tFontsize->setValue(12);
+        form.ComboBox2->setCurrentIndex(0);
+        form.Edit1->setText(QStringLiteral("Ag"));
+        shown = form.Label_p->pixmap().toImage();
+        EXPECT_EQ(form.Label7->text(), "width:16");
+        EXPECT_EQ(form.Label8->text(), "heihgt:16");
+        form.Button1->click();
+    });
+    ASSERT_EQ(shown.size(), QSize(16, 16)) << "two glyphs of the 8 x 16 strike";
+    const FontLibrary& font = window->fontLibrary();
+    int x = 0;
+    for (const int code : {'A', 'g'}) {
+        const Picture& glyph = *font.glyphs[static_cast<std::size_t>(code)].picture;
+        for (int y = 0; y < glyph.height(); ++y) {
+            for (int column = 0; column < glyph.width(); ++column) {
+                const bool white = qRed(shown.pixel(x + column, y)) >= 128;
+                ASSERT_EQ(white, glyph.pixel(column, y) == kRed)
+                    << "code " << code << " at " << column << ", " << y;
+            }
+        }
+        x += glyph.width();
+    }
+}
+
 TEST_F(SetupDialogTest, SystemFontDefaultsMake128GlyphsOfOneHeight) {
     newFont([](TForm2& form) {
         form.tFontName->setCurrentText(kDejaVu);
@@ -256,7 +322,7 @@ TEST_F(SetupDialogTest, SystemFontDefaultsMake128GlyphsOfOneHeight) {
     }
     EXPECT_GT(inkCount(*font.glyphs['A'].picture), 0);
     EXPECT_EQ(inkCount(*font.glyphs[' '].picture), 0);
-    EXPECT_EQ(fields(font.glyphs['A']), fields(GlyphRenderer(kDejaVu, 7).render('A')));
+    EXPECT_EQ(fields(font.glyphs['A']), fields(renderCodes(kDejaVu, 7, 128).glyphs['A']));
 }
 
 TEST_F(SetupDialogTest, SystemFontOf256CodesUsesWindows1252) {
@@ -429,31 +495,36 @@ TEST_F(SetupDialogTest, BitmapNameKeepsOnlyCodesUpTo128) {
     EXPECT_EQ(name.text().size(), 8);
 }
 
-TEST(GlyphRenderer, DrawsOneCharacterInRedAtTheCellCorner) {
+TEST(GlyphRenderer, DrawsEachCodeInRedOnItsBaseline) {
     ASSERT_TRUE(QFontDatabase::families().contains(kDejaVu));
     EXPECT_EQ(pointsToPixels(7), 9);
     EXPECT_EQ(pointsToPixels(12), 16);
     EXPECT_EQ(pointsToPixels(250), 333);
 
+    const RenderedCodes rendered = renderCodes(kDejaVu, 20, 128);
     const GlyphRenderer renderer(kDejaVu, 20);
-    const GlyphRecord letter = renderer.render('I');
+    const GlyphRecord& letter = rendered.glyphs['I'];
     EXPECT_EQ(letter.code, 'I');
     EXPECT_EQ(letter.width, renderer.advance('I'));
-    EXPECT_EQ(letter.height, renderer.cellHeight());
+    EXPECT_EQ(letter.height, rendered.cell.height());
+    EXPECT_GE(rendered.cell.ascent, renderer.ascent());
+    EXPECT_GE(rendered.cell.descent, renderer.descent());
     EXPECT_GT(letter.width, 0);
     ASSERT_TRUE(letter.picture.has_value());
     EXPECT_EQ(letter.picture->format(), PixelFormat::Indexed4);
     EXPECT_TRUE(onlyRedAndBlack(*letter.picture));
-    // The stem of an "I" is a column of ink from the cap line to the baseline.
+    // The stem of an "I" is a column of ink from the cap line down to the baseline row.
     EXPECT_GE(inkCount(*letter.picture), letter.height / 2);
-    EXPECT_EQ(inkCount(renderer.render(' ').picture.value()), 0);
+    EXPECT_EQ(letter.picture->pixel(letter.width / 2, rendered.cell.ascent - 1), kRed);
+    EXPECT_EQ(letter.picture->pixel(letter.width / 2, rendered.cell.ascent), kBlack);
+    EXPECT_EQ(inkCount(rendered.glyphs[' '].picture.value()), 0);
     EXPECT_LT(renderer.advance('\t'), 2 * renderer.advance('n'))
         << "a tab is the font's own glyph, not text laid out to a tab stop";
-    EXPECT_EQ(fields(GlyphRenderer(kDejaVu, 20).render('I')), fields(letter));
+    EXPECT_EQ(fields(renderCodes(kDejaVu, 20, 128).glyphs['I']), fields(letter));
 
-    const GlyphRecord large = GlyphRenderer(kDejaVu, 250).render('W');
-    EXPECT_GT(large.height, 255) << "large sizes go beyond what a font file stores";
-    EXPECT_TRUE(onlyRedAndBlack(*large.picture));
+    const RenderedCodes large = renderCodes(kDejaVu, 250, 128);
+    EXPECT_GT(large.glyphs['W'].height, 255) << "large sizes go beyond what a font file stores";
+    EXPECT_TRUE(onlyRedAndBlack(*large.glyphs['W'].picture));
 }
 
 } // namespace

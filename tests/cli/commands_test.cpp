@@ -37,6 +37,15 @@ struct CliRun {
     std::string err;
 };
 
+/// The line new-font writes to standard error about glyphs cut sideways, if any.
+[[nodiscard]] std::string sidewaysNote(const SystemFontReport& report) {
+    if (report.sidewaysCut == 0) {
+        return "";
+    }
+    return "korvel-cli: " + std::to_string(report.sidewaysCut) +
+           " glyphs lost ink left of their origin or right of their advance width\n";
+}
+
 /// Runs commands in a fresh folder of its own.
 class CliTest : public testing::Test {
 protected:
@@ -100,6 +109,52 @@ TEST_F(CliTest, NewFontMakesWhatTheSetupDialogMakes) {
     FontLibrary expected;
     renderSystemFont(expected, QStringLiteral("DejaVu Sans"), 7, 128);
     EXPECT_EQ(bytes(system), encodeLcm(expected.glyphs, expected.count).value());
+}
+
+TEST_F(CliTest, ListFontsPrintsTheFamiliesNewFontAccepts) {
+    const CliRun listed = run({"list-fonts"});
+    ASSERT_EQ(listed.status, kExitOk) << listed.err;
+    EXPECT_EQ(listed.out, installedFamilies().join(u'\n').toStdString() + "\n");
+    EXPECT_EQ(run({"list-fonts", "extra"}).status, kExitUsage);
+
+    for (const QString& family : installedFamilies()) {
+        const CliRun made = run({"new-font", "--family", family.toUpper().toStdString(), "--size",
+                                 "5", "-o", path("family.lcm")});
+        EXPECT_EQ(made.status, kExitOk) << family.toStdString() << ": " << made.err;
+    }
+
+    const CliRun foundry =
+        run({"new-font", "--family", "Nimbus Sans [urw]", "--size", "7", "-o", path("n.lcm")});
+    EXPECT_EQ(foundry.status, kExitRefused);
+    EXPECT_NE(foundry.err.find("\"Nimbus Sans [urw]\" is not installed; the closest installed "
+                               "families are \"Nimbus Sans\", "),
+              std::string::npos)
+        << foundry.err;
+}
+
+TEST_F(CliTest, NewFontTellsWhatTheRenderingCouldNotDoAsAsked) {
+    // Terminus has strikes of 12 and 14 pixels, none of 13 (10 points).
+    const CliRun nearest =
+        run({"new-font", "--family", "terminus", "--size", "10", "-o", path("t10.lcm")});
+    EXPECT_EQ(nearest.status, kExitOk) << nearest.err;
+    EXPECT_EQ(nearest.err, "korvel-cli: Terminus is a bitmap font without a 13-pixel strike; used "
+                           "the nearest one, 12 pixels\n");
+    EXPECT_EQ(run({"info", path("t10.lcm")}).out.substr(0, 15), "128\n0 6 12\n1 6 ");
+
+    const CliRun exact =
+        run({"new-font", "--family", "Terminus", "--size", "12", "-o", path("t12.lcm")});
+    EXPECT_EQ(exact.status, kExitOk);
+    EXPECT_EQ(exact.err, "");
+    EXPECT_NE(run({"info", path("t12.lcm")}).out.find("\n65 8 16\n"), std::string::npos);
+
+    const CliRun cut = run({"new-font", "--family", "DejaVu Sans", "--size", "7", "--codes", "256",
+                            "-o", path("sans.lcm")});
+    EXPECT_EQ(cut.status, kExitOk);
+    FontLibrary library;
+    const SystemFontReport report =
+        renderSystemFont(library, QStringLiteral("DejaVu Sans"), 7, 256);
+    ASSERT_GT(report.sidewaysCut, 0) << "some glyphs of DejaVu Sans reach beyond their advance";
+    EXPECT_EQ(cut.err, sidewaysNote(report));
 }
 
 TEST_F(CliTest, FontsRoundTripThroughBdf) {
@@ -399,8 +454,11 @@ TEST_F(CliTest, TheProgramRunsWithoutADisplay) {
                    QStringLiteral("DejaVu Sans"), QStringLiteral("--size"), QStringLiteral("7"),
                    QStringLiteral("-o"), QString::fromStdString(output)});
     ASSERT_TRUE(process.waitForFinished(60000));
-    EXPECT_EQ(process.exitCode(), kExitOk) << process.readAllStandardError().toStdString();
-    EXPECT_TRUE(process.readAllStandardError().isEmpty());
+    const std::string err = process.readAllStandardError().toStdString();
+    EXPECT_EQ(process.exitCode(), kExitOk) << err;
+    FontLibrary library;
+    EXPECT_EQ(err, sidewaysNote(renderSystemFont(library, QStringLiteral("DejaVu Sans"), 7, 128)))
+        << "nothing but the count of glyphs cut sideways";
     const CliRun result = run({"info", output});
     EXPECT_EQ(result.out.substr(0, 4), "128\n");
 }
