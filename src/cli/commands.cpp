@@ -4,6 +4,7 @@
 #include "bdf.h"
 #include "bitmapfolder.h"
 #include "bmp.h"
+#include "codepage.h"
 #include "fileio.h"
 #include "imageio.h"
 #include "lcm.h"
@@ -21,6 +22,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <new>
 #include <optional>
 
 namespace korvel::cli {
@@ -86,7 +88,7 @@ struct Context {
 // ---- Reading and writing the libraries ----
 
 [[nodiscard]] std::variant<FontLibrary, Failure> loadFont(const std::string& path) {
-    const auto bytes = readWholeFile(path);
+    const auto bytes = readRegularFile(path, kLcmMaxFileBytes, "a font library file");
     if (!bytes) {
         return refused("", bytes.error().message);
     }
@@ -100,7 +102,7 @@ struct Context {
 }
 
 [[nodiscard]] std::variant<BitmapLibrary, Failure> loadBitmaps(const std::string& path) {
-    const auto bytes = readWholeFile(path);
+    const auto bytes = readRegularFile(path, kBcmMaxFileBytes, "a bitmap library file");
     if (!bytes) {
         return refused("", bytes.error().message);
     }
@@ -113,9 +115,18 @@ struct Context {
     return library;
 }
 
+/// Where warnings of the running command go (its error stream).
+thread_local std::ostream* tWarnings = nullptr;
+
 [[nodiscard]] Outcome writeBytes(const std::string& path, std::span<const std::uint8_t> bytes) {
-    if (const Status written = writeFileAtomic(path, bytes); !written) {
-        return refused("", written.error().message);
+    const auto saved = saveFile(path, bytes);
+    if (!saved) {
+        return refused("", saved.error().message);
+    }
+    if (saved.value() == SaveMethod::InPlace && tWarnings != nullptr) {
+        *tWarnings << "korvel-cli: " << path
+                   << ": warning: its folder allows no new file, so the file was overwritten in "
+                      "place\n";
     }
     return std::nullopt;
 }
@@ -303,7 +314,7 @@ systemFont(Context& context, const ParsedOptions& options, int count) {
 
 [[nodiscard]] Outcome bdfToFont(Context& context, const std::string& input,
                                 const std::string& output) {
-    const auto bytes = readWholeFile(input);
+    const auto bytes = readRegularFile(input, kBdfMaxTextSize, "a BDF font");
     if (!bytes) {
         return refused("", bytes.error().message);
     }
@@ -371,16 +382,39 @@ systemFont(Context& context, const ParsedOptions& options, int count) {
 
 // ---- add ----
 
-[[nodiscard]] std::variant<Picture, Failure> readImage(Context& context, const std::string& path) {
+/// Refuses, from the headers alone, a BMP picture larger than a bitmap entry holds.
+[[nodiscard]] std::optional<Failure> checkEntrySize(const std::string& path,
+                                                    std::span<const std::uint8_t> bytes) {
+    const auto size = bmpSize(bytes);
+    if (!size) {
+        return refused(path, size.error().message);
+    }
+    if (size.value().width > kMaxEntryWidth || size.value().height > kMaxEntryHeight) {
+        return refused(path, "its picture of " + std::to_string(size.value().width) + " x " +
+                                 std::to_string(size.value().height) +
+                                 " is larger than a bitmap holds (1024 x 512); give --size to "
+                                 "scale it");
+    }
+    return std::nullopt;
+}
+
+[[nodiscard]] std::variant<Picture, Failure> readImage(Context& context, const std::string& path,
+                                                       bool scaled) {
     const std::string extension = extensionOf(path);
     if (extension != "png" && extension != "bmp") {
         return usageError("add takes a .png or a .bmp picture, not \"" + path + "\"");
     }
-    const auto bytes = readWholeFile(path);
+    const auto bytes = extension == "bmp" ? readRegularFile(path, kBmpMaxFileBytes, "a BMP file")
+                                          : readRegularFile(path, kPngMaxFileBytes, "a PNG file");
     if (!bytes) {
         return refused("", bytes.error().message);
     }
     if (extension == "bmp") {
+        if (!scaled) {
+            if (auto failure = checkEntrySize(path, bytes.value())) {
+                return *failure;
+            }
+        }
         auto picture = decodeBmp(bytes.value());
         if (!picture) {
             return refused(path, picture.error().message);
@@ -393,6 +427,13 @@ systemFont(Context& context, const ParsedOptions& options, int count) {
         return refused(path, picture.error().message);
     }
     return std::move(picture).value();
+}
+
+/// Whether an entry has that name in any letter case of Windows-1252 (É and é alike).
+[[nodiscard]] bool hasNameInAnyCase(const BitmapLibrary& library, const std::string& name) {
+    return std::any_of(
+        library.entries.begin(), library.entries.end(),
+        [&](const bitmapInfoList& entry) { return equalIgnoringCase1252(entry.name, name); });
 }
 
 [[nodiscard]] std::variant<BitmapLibrary, Failure> loadOrStartBitmaps(const std::string& path) {
@@ -421,6 +462,11 @@ systemFont(Context& context, const ParsedOptions& options, int count) {
                 "\"");
         }
     }
+    // Held from reading the library to writing it, so that concurrent runs take turns.
+    const auto lock = FolderLock::acquire(libraryPath);
+    if (!lock) {
+        return refused("", lock.error().message);
+    }
     auto loaded = loadOrStartBitmaps(libraryPath);
     if (auto* failure = std::get_if<Failure>(&loaded)) {
         return *failure;
@@ -431,7 +477,10 @@ systemFont(Context& context, const ParsedOptions& options, int count) {
         fault != BitmapNameFault::None) {
         return refused(libraryPath, bitmapNameMessage(fault).toStdString());
     }
-    auto image = readImage(context, options.positional[2]);
+    if (hasNameInAnyCase(library, toLibraryText(typed))) {
+        return refused(libraryPath, bitmapNameMessage(BitmapNameFault::Duplicate).toStdString());
+    }
+    auto image = readImage(context, options.positional[2], size.has_value());
     if (auto* failure = std::get_if<Failure>(&image)) {
         return *failure;
     }
@@ -585,6 +634,27 @@ void printCommandHelp(std::ostream& stream, const Command& command) {
     stream << command.summary << '\n';
 }
 
+/// Sends the warnings of the running command to its error stream while in scope.
+class WarningsTo {
+public:
+    explicit WarningsTo(std::ostream& err) { tWarnings = &err; }
+    WarningsTo(const WarningsTo&) = delete;
+    WarningsTo& operator=(const WarningsTo&) = delete;
+    ~WarningsTo() { tWarnings = nullptr; }
+};
+
+/// Runs the command; running out of memory refuses it. Every command writes its output only at
+/// the end, through a complete temporary file, so nothing has changed then.
+[[nodiscard]] Outcome runGuarded(Context& context, const Command& command,
+                                 const ParsedOptions& options) {
+    try {
+        return command.run(context, options);
+    } catch (const std::bad_alloc&) {
+        const std::string subject = options.positional.empty() ? "" : options.positional[0];
+        return refused(subject, "it does not fit in memory; nothing was changed");
+    }
+}
+
 [[nodiscard]] int report(Context& context, const Failure& failure, const Command* command) {
     context.err << "korvel-cli: " << failure.message << '\n';
     if (failure.status == kExitUsage) {
@@ -624,7 +694,8 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         printCommandHelp(out, *command);
         return kExitOk;
     }
-    if (const Outcome failure = command->run(context, options.value())) {
+    const WarningsTo warnings(err);
+    if (const Outcome failure = runGuarded(context, *command, options.value())) {
         return report(context, *failure, &*command);
     }
     return kExitOk;

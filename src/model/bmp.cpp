@@ -351,4 +351,12 @@ Result<Picture> decodeBmp(std::span<const std::uint8_t> bytes) {
     }
 }
 
+Result<BmpSize> bmpSize(std::span<const std::uint8_t> bytes) {
+    const Result<BmpLayout> layout = readLayout(bytes);
+    if (!layout) {
+        return layout.error();
+    }
+    return BmpSize{layout.value().width, layout.value().height};
+}
+
 } // namespace korvel

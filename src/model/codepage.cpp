@@ -1,5 +1,6 @@
 #include "codepage.h"
 
+#include <algorithm>
 #include <array>
 
 namespace korvel {
@@ -30,6 +31,26 @@ std::optional<std::uint8_t> unicodeToCp1252(char32_t character) {
         }
     }
     return std::nullopt;
+}
+
+std::uint8_t foldCase1252(std::uint8_t code) {
+    if ((code >= 'A' && code <= 'Z') || (code >= 0xC0 && code <= 0xDE && code != 0xD7)) {
+        return static_cast<std::uint8_t>(code + 0x20);
+    }
+    if (code == 0x8A || code == 0x8C || code == 0x8E) {
+        return static_cast<std::uint8_t>(code + 0x10);
+    }
+    if (code == 0x9F) {
+        return 0xFF;
+    }
+    return code;
+}
+
+bool equalIgnoringCase1252(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return foldCase1252(static_cast<std::uint8_t>(x)) ==
+                      foldCase1252(static_cast<std::uint8_t>(y));
+           });
 }
 
 } // namespace korvel

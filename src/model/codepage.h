@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace korvel {
 
@@ -12,5 +13,13 @@ namespace korvel {
 
 /// The Windows-1252 byte of a character, or nothing when the code page has none.
 [[nodiscard]] std::optional<std::uint8_t> unicodeToCp1252(char32_t character);
+
+/// The Windows-1252 byte with its letter case folded to lower case: A-Z, the accented capitals
+/// 0xC0-0xDE (but 0xD7, the multiplication sign) and the pairs 0x8A/0x9A, 0x8C/0x9C, 0x8E/0x9E
+/// and 0x9F/0xFF. Every other byte stays as it is.
+[[nodiscard]] std::uint8_t foldCase1252(std::uint8_t code);
+
+/// Whether two Windows-1252 texts are equal when letter case is ignored (foldCase1252).
+[[nodiscard]] bool equalIgnoringCase1252(std::string_view a, std::string_view b);
 
 } // namespace korvel
