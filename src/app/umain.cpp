@@ -505,16 +505,22 @@ bool TForm1::writeLibraryFile(const Result<std::vector<std::uint8_t>>& encoded,
                           .arg(fileName, QString::fromStdString(encoded.error().message)));
         return false;
     }
-    const Status written = writeFileAtomic(fileName.toStdString(), encoded.value());
+    const auto written = saveFile(fileName.toStdString(), encoded.value());
     if (!written) {
         showFileError(QString::fromStdString(written.error().message));
         return false;
     }
+    if (written.value() == SaveMethod::InPlace) {
+        prompter_->showMessage(this, QStringLiteral("\"%1\" was overwritten in place: its folder "
+                                                    "allows no new file.")
+                                         .arg(fileName));
+    }
     return true;
 }
 
-std::optional<std::vector<std::uint8_t>> TForm1::readLibraryFile(const QString& fileName) {
-    auto bytes = readWholeFile(fileName.toStdString());
+std::optional<std::vector<std::uint8_t>>
+TForm1::readLibraryFile(const QString& fileName, std::uint64_t maxBytes, std::string_view what) {
+    auto bytes = readRegularFile(fileName.toStdString(), maxBytes, what);
     if (!bytes) {
         showFileError(QString::fromStdString(bytes.error().message));
         return std::nullopt;
@@ -532,7 +538,7 @@ bool TForm1::SaveProtolFile(int count, const QString& fileName) {
 }
 
 bool TForm1::OpenProtolFile(const QString& fileName) {
-    const auto bytes = readLibraryFile(fileName);
+    const auto bytes = readLibraryFile(fileName, kLcmMaxFileBytes, "a font library file");
     if (!bytes) {
         return false;
     }
@@ -561,7 +567,7 @@ bool TForm1::OpenProtolFile(const QString& fileName) {
 
 void TForm1::N2Click() {
     if (const auto path = prompter_->askOpenFile(this, kFontOpenFilter)) {
-        OpenProtolFile(*path);
+        runWithinMemory(*prompter_, this, quotedFile(*path), [&] { OpenProtolFile(*path); });
     }
 }
 
@@ -586,7 +592,8 @@ void TForm1::NewFontFile1Click() {
 
 void TForm1::N3Click() {
     if (const auto path = prompter_->askSaveFile(this, kFontSaveFilter, kFontDefaultExt)) {
-        SaveProtolFile(font_.count, *path);
+        runWithinMemory(*prompter_, this, quotedFile(*path),
+                        [&] { SaveProtolFile(font_.count, *path); });
     }
 }
 
@@ -649,7 +656,7 @@ bool TForm1::SaveBmpProtolFile(int count, const QString& fileName) {
 }
 
 bool TForm1::OpenBmpProtolFile(const QString& fileName) {
-    const auto bytes = readLibraryFile(fileName);
+    const auto bytes = readLibraryFile(fileName, kBcmMaxFileBytes, "a bitmap library file");
     if (!bytes) {
         return false;
     }
@@ -683,9 +690,11 @@ void TForm1::OpenBitmapFile1Click() {
     if (!path) {
         return;
     }
-    if (OpenBmpProtolFile(*path)) {
-        enableColourButtons(EditingMode::Bitmap);
-    }
+    runWithinMemory(*prompter_, this, quotedFile(*path), [&] {
+        if (OpenBmpProtolFile(*path)) {
+            enableColourButtons(EditingMode::Bitmap);
+        }
+    });
 }
 
 void TForm1::NewBitampFile1Click() {
@@ -706,7 +715,8 @@ void TForm1::SaveBitmapFile1Click() {
         return;
     }
     if (const auto path = prompter_->askSaveFile(this, kBitmapFilter, kBitmapDefaultExt)) {
-        SaveBmpProtolFile(bitmaps_.count(), *path);
+        runWithinMemory(*prompter_, this, quotedFile(*path),
+                        [&] { SaveBmpProtolFile(bitmaps_.count(), *path); });
     }
 }
 

@@ -12,8 +12,10 @@
 #include <QMainWindow>
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 class QAction;
 class QLabel;
@@ -168,7 +170,8 @@ private:
     bool writeLibraryFile(const Result<std::vector<std::uint8_t>>& encoded,
                           const QString& fileName);
     /// The whole file, or nothing after reporting why it could not be read.
-    [[nodiscard]] std::optional<std::vector<std::uint8_t>> readLibraryFile(const QString& fileName);
+    [[nodiscard]] std::optional<std::vector<std::uint8_t>>
+    readLibraryFile(const QString& fileName, std::uint64_t maxBytes, std::string_view what);
     void reportMalformed(const QString& fileName, const QString& kind, const Error& error);
     [[nodiscard]] std::optional<int> bitmapPositionOfRow(int row) const;
 

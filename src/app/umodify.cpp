@@ -229,7 +229,11 @@ void TForm3::Button3Click() {
         return;
     }
     replaced = true;
-    const auto bytes = readWholeFile(fileName->toStdString());
+    runWithinMemory(main_.prompter(), this, quotedFile(*fileName), [&] { importBmp(*fileName); });
+}
+
+void TForm3::importBmp(const QString& fileName) {
+    const auto bytes = readRegularFile(fileName.toStdString(), kBmpMaxFileBytes, "a BMP file");
     if (!bytes) {
         main_.prompter().showError(this, QString::fromStdString(bytes.error().message));
         return;
@@ -238,7 +242,7 @@ void TForm3::Button3Click() {
     if (!imported) {
         main_.prompter().showError(
             this, QStringLiteral("Cannot import \"%1\": %2.")
-                      .arg(*fileName, QString::fromStdString(imported.error().message)));
+                      .arg(fileName, QString::fromStdString(imported.error().message)));
         return;
     }
     pending_ = imported.value().scaled(SpinEdit1->value(), SpinEdit2->value());
