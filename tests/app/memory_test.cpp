@@ -1,0 +1,143 @@
+// The editor against files it cannot hold: a library larger than the memory it may use and a
+// FIFO in place of a library. Each is refused with one error box and the editor keeps working
+// on what it had.
+
+#include "childprocess.h"
+#include "windowfixture.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace korvel {
+namespace {
+
+using Kind = Prompt::Kind;
+using testing_support::runInChild;
+
+/// Address space limits cannot be combined with the sanitizers' shadow memory.
+[[nodiscard]] bool sanitized() {
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return true;
+#else
+    return false;
+#endif
+#else
+    return false;
+#endif
+}
+
+/// The address space this process uses now, in bytes (VmSize).
+[[nodiscard]] rlim_t addressSpaceInUse() {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key) {
+        if (key == "VmSize:") {
+            rlim_t kib = 0;
+            status >> kib;
+            return kib * 1024;
+        }
+        status.ignore(1 << 12, '\n');
+    }
+    return 0;
+}
+
+/// A legal bitmap library of count black 1024 x 512 entries: 196 KB each in the file, 2 MiB each
+/// once decoded.
+[[nodiscard]] std::vector<std::uint8_t> largeLibrary(int count) {
+    std::vector<std::pair<std::string, std::vector<std::string>>> one{
+        {"E0", std::vector<std::string>(512, std::string(1024, '.'))}};
+    const std::vector<std::uint8_t> single = bitmapFile(one);
+    const std::vector<std::uint8_t> block(single.begin() + 14, single.end());
+    std::vector<std::uint8_t> bytes{static_cast<std::uint8_t>(count >> 8),
+                                    static_cast<std::uint8_t>(count & 0xFF)};
+    for (int k = 0; k < count; ++k) {
+        const std::string name = "E" + std::to_string(k);
+        for (std::size_t c = 0; c < 8; ++c) {
+            bytes.push_back(c < name.size() ? static_cast<std::uint8_t>(name[c]) : 0);
+        }
+        const auto offset = static_cast<std::uint32_t>(block.size() * static_cast<std::size_t>(k));
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            bytes.push_back(static_cast<std::uint8_t>(offset >> shift));
+        }
+    }
+    for (int k = 0; k < count; ++k) {
+        bytes.insert(bytes.end(), block.begin(), block.end());
+    }
+    return bytes;
+}
+
+class EditorLimits : public WindowTest {
+protected:
+    void SetUp() override {
+        writeBytes(path("small.bcm"), bitmapFile({{"KEEP", {"#..#", ".##."}}}));
+        openBitmaps(path("small.bcm"));
+        ASSERT_TRUE(prompter->ofKind(Kind::Error).empty());
+        prompter->asked.clear();
+    }
+    /// The library in memory and the list, as one text.
+    [[nodiscard]] std::string state() const {
+        const BitmapLibrary& library = window->bitmapLibrary();
+        std::string text = std::to_string(library.count());
+        for (const bitmapInfoList& entry : library.entries) {
+            text += " " + entry.name;
+        }
+        return text + " rows " + std::to_string(window->AdvStringGrid2->rows()) + " " +
+               window->AdvStringGrid2->cell(2, 1).toStdString();
+    }
+};
+
+TEST_F(EditorLimits, ALibraryThatDoesNotFitInMemoryIsRefusedWithOneErrorBox) {
+    if (sanitized()) {
+        GTEST_SKIP() << "an address space limit does not combine with the sanitizers";
+    }
+    const QString large = path("large.bcm");
+    writeBytes(large, largeLibrary(200)); // 39 MB on disk, 420 MB decoded
+    const std::string before = state();
+    const auto outcome = runInChild(
+        [] {
+            // Room for reading the file, not for decoding it.
+            const rlim_t limit = addressSpaceInUse() + (rlim_t{120} << 20);
+            const rlimit value{limit, limit};
+            return ::setrlimit(RLIMIT_AS, &value) == 0;
+        },
+        [&] {
+            openBitmaps(large);
+            std::string report = state() + "\n";
+            for (const Prompt& error : prompter->ofKind(Kind::Error)) {
+                report += error.text.toStdString() + "\n";
+            }
+            return report;
+        });
+    ASSERT_TRUE(outcome.exitedWith(0)) << "the editor ended with status " << outcome.status;
+    EXPECT_EQ(outcome.report, before + "\n\"" + large.toStdString() +
+                                  "\" does not fit in memory; nothing was changed.\n");
+}
+
+TEST_F(EditorLimits, AFifoIsRefusedAtOnce) {
+    const QString fifo = path("pipe.bcm");
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0644), 0);
+    const std::string before = state();
+    // Nobody writes into the FIFO: an editor that opened it would wait for ever.
+    openBitmaps(fifo);
+    const auto errors = prompter->ofKind(Kind::Error);
+    ASSERT_EQ(errors.size(), 1U);
+    EXPECT_EQ(errors[0].text,
+              "Cannot read file \"" + fifo + "\". It is a FIFO, not a regular file.");
+    EXPECT_EQ(state(), before);
+
+    prompter->asked.clear();
+    prompter->files.push_back(fifo);
+    window->N2->trigger(); // the font library's "Open Library"
+    ASSERT_EQ(prompter->ofKind(Kind::Error).size(), 1U);
+    EXPECT_EQ(state(), before);
+}
+
+} // namespace
+} // namespace korvel
