@@ -475,6 +475,30 @@ namespace {
     return error ? std::string(".") : std::string();
 }
 
+/// Removes a folder and what it holds. Files go in the order of their inode numbers, which on
+/// ext4 turns a folder of tens of thousands of files from random inode reads into a sweep.
+void removeFolder(const std::string& folder) {
+    std::vector<std::pair<ino_t, std::string>> items;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* item = ::readdir(dir)) {
+            const std::string_view name(item->d_name);
+            if (name != "." && name != "..") {
+                items.emplace_back(item->d_ino, name);
+            }
+        }
+        ::closedir(dir);
+    }
+    std::sort(items.begin(), items.end());
+    for (const auto& item : items) {
+        const std::string path = folder + "/" + item.second;
+        if (::unlink(path.c_str()) != 0) {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    }
+    ::rmdir(folder.c_str());
+}
+
 } // namespace
 
 Result<StagedFolder> StagedFolder::begin(const std::string& folder,
@@ -531,8 +555,7 @@ StagedFolder::~StagedFolder() {
         ::close(fd_);
     }
     if (!staging_.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(staging_, ignored);
+        removeFolder(staging_);
     }
 }
 
@@ -571,8 +594,7 @@ Status StagedFolder::commit() {
             [[maybe_unused]] const int restored = ::rename(aside.c_str(), target_.c_str());
             return folderError("Cannot replace", target_, error);
         }
-        std::error_code ignored;
-        std::filesystem::remove_all(aside, ignored);
+        removeFolder(aside);
         ::close(std::exchange(fd_, -1));
         staging_.clear();
         return syncFolder(folderOf(target_), target_);
