@@ -1,9 +1,11 @@
-// The editor against files it cannot hold: a library larger than the memory it may use and a
-// FIFO in place of a library. Each is refused with one error box and the editor keeps working
-// on what it had.
+// The editor against files it cannot hold (a library larger than the memory it may use, a FIFO
+// in place of a library), each refused with one error box while the editor keeps what it had,
+// and against a folder that allows no new file.
 
 #include "childprocess.h"
 #include "windowfixture.h"
+
+#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +18,9 @@ namespace korvel {
 namespace {
 
 using Kind = Prompt::Kind;
+using testing_support::becomeOtherUser;
+using testing_support::kOtherGroup;
+using testing_support::kOtherUser;
 using testing_support::runInChild;
 
 /// Address space limits cannot be combined with the sanitizers' shadow memory.
@@ -137,6 +142,43 @@ TEST_F(EditorLimits, AFifoIsRefusedAtOnce) {
     window->N2->trigger(); // the font library's "Open Library"
     ASSERT_EQ(prompter->ofKind(Kind::Error).size(), 1U);
     EXPECT_EQ(state(), before);
+}
+
+TEST_F(EditorLimits, ASaveInAFolderThatAllowsNoNewFileGoesInPlaceAndSaysSo) {
+    const QString target = path("small.bcm");
+    const std::string file = target.toStdString();
+    const std::string folderName = folder.path().toStdString();
+    ::chmod(folderName.c_str(), 0755);
+    if (::geteuid() == 0) {
+        // As another user: the file is theirs, the folder stays root's.
+        ASSERT_EQ(::chown(file.c_str(), kOtherUser, kOtherGroup), 0);
+    } else {
+        ::chmod(folderName.c_str(), 0555);
+    }
+    window->bitmapLibrary().entries[0].picture->setPixel(0, 0, kWhite);
+    const auto outcome =
+        runInChild([] { return ::geteuid() != 0 || becomeOtherUser(); },
+                   [&] {
+                       prompter->files.push_back(target);
+                       window->SaveBitmapFile1Click();
+                       std::string report;
+                       for (const Prompt& shown : prompter->asked) {
+                           if (shown.kind == Kind::Message || shown.kind == Kind::Error) {
+                               report += shown.text.toStdString() + "\n";
+                           }
+                       }
+                       return report;
+                   });
+    ::chmod(folderName.c_str(), 0700);
+    ASSERT_TRUE(outcome.exitedWith(0)) << outcome.status;
+    EXPECT_EQ(outcome.report, "\"" + file +
+                                  "\" was overwritten in place: its folder allows no "
+                                  "new file.\n");
+    const auto saved = readBytes(target);
+    const auto expected = bitmapFile({{"KEEP", {"W..#", ".##."}}});
+    EXPECT_EQ(saved, expected);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"small.bcm"});
 }
 
 } // namespace
