@@ -23,21 +23,6 @@ using testing_support::kOtherGroup;
 using testing_support::kOtherUser;
 using testing_support::runInChild;
 
-/// Address space limits cannot be combined with the sanitizers' shadow memory.
-[[nodiscard]] bool sanitized() {
-#if defined(__SANITIZE_ADDRESS__)
-    return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    return true;
-#else
-    return false;
-#endif
-#else
-    return false;
-#endif
-}
-
 /// The address space this process uses now, in bytes (VmSize).
 [[nodiscard]] rlim_t addressSpaceInUse() {
     std::ifstream status("/proc/self/status");
@@ -99,7 +84,7 @@ protected:
 };
 
 TEST_F(EditorLimits, ALibraryThatDoesNotFitInMemoryIsRefusedWithOneErrorBox) {
-    if (sanitized()) {
+    if (testing_support::sanitized()) {
         GTEST_SKIP() << "an address space limit does not combine with the sanitizers";
     }
     const QString large = path("large.bcm");

@@ -3,6 +3,7 @@
 
 #include "bcm.h"
 #include "bmp.h"
+#include "childprocess.h"
 #include "commands.h"
 #include "fileio.h"
 
@@ -74,21 +75,6 @@ struct Limit {
 
 [[nodiscard]] ProgramRun runProgram(const std::vector<std::string>& arguments, Limit limit = {}) {
     return finish(*startProgram(arguments, limit));
-}
-
-/// Address space limits cannot be combined with the sanitizers' shadow memory.
-[[nodiscard]] bool sanitized() {
-#if defined(__SANITIZE_ADDRESS__)
-    return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    return true;
-#else
-    return false;
-#endif
-#else
-    return false;
-#endif
 }
 
 class CliSafety : public testing::Test {
@@ -188,7 +174,7 @@ TEST_F(CliSafety, SpecialFilesAreRefusedAtOnce) {
 }
 
 TEST_F(CliSafety, ALibraryThatDoesNotFitInMemoryIsRefusedNotAborted) {
-    if (sanitized()) {
+    if (testing_support::sanitized()) {
         GTEST_SKIP() << "an address space limit does not combine with the sanitizers";
     }
     const std::string library = path("large.bcm");
@@ -214,7 +200,7 @@ TEST_F(CliSafety, ALibraryThatDoesNotFitInMemoryIsRefusedNotAborted) {
 }
 
 TEST_F(CliSafety, AHugeBmpIsRefusedFromItsHeaderBeforeDecoding) {
-    if (sanitized()) {
+    if (testing_support::sanitized()) {
         GTEST_SKIP() << "an address space limit does not combine with the sanitizers";
     }
     // A 1-bit BMP of 16384 x 16384 pixels: 32 MB of file, 1 GiB once decoded.

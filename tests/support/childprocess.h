@@ -64,6 +64,22 @@ inline ChildOutcome runInChild(const std::function<bool()>& setup,
     return outcome;
 }
 
+/// Whether this build runs under AddressSanitizer, whose shadow memory needs more address space
+/// than an RLIMIT_AS test can leave.
+[[nodiscard]] inline bool sanitized() {
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return true;
+#else
+    return false;
+#endif
+#else
+    return false;
+#endif
+}
+
 /// The user id tests switch to when they need to be somebody other than root ("nobody").
 inline constexpr uid_t kOtherUser = 65534;
 inline constexpr gid_t kOtherGroup = 65534;
