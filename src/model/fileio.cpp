@@ -413,10 +413,16 @@ Result<FolderLock> FolderLock::acquire(const std::string& path) {
     const std::string folder = folderOf(resolved.value());
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
+        if (errno == EACCES) {
+            return FolderLock(-1); // a folder the user may enter but not list: no lock to take
+        }
         return systemError("Cannot lock the folder of", path, errno);
     }
     FolderLock lock(fd);
     while (::flock(fd, LOCK_EX) != 0) {
+        if (errno == ENOLCK || errno == EOPNOTSUPP) {
+            return FolderLock(-1); // a file system without locks: the runs cannot take turns
+        }
         if (errno != EINTR) {
             return systemError("Cannot lock the folder of", path, errno);
         }

@@ -3,6 +3,7 @@
 // and against a folder that allows no new file.
 
 #include "childprocess.h"
+#include "largefiles.h"
 #include "windowfixture.h"
 
 #include <QDir>
@@ -38,31 +39,6 @@ using testing_support::runInChild;
     return 0;
 }
 
-/// A legal bitmap library of count black 1024 x 512 entries: 196 KB each in the file, 2 MiB each
-/// once decoded.
-[[nodiscard]] std::vector<std::uint8_t> largeLibrary(int count) {
-    std::vector<std::pair<std::string, std::vector<std::string>>> one{
-        {"E0", std::vector<std::string>(512, std::string(1024, '.'))}};
-    const std::vector<std::uint8_t> single = bitmapFile(one);
-    const std::vector<std::uint8_t> block(single.begin() + 14, single.end());
-    std::vector<std::uint8_t> bytes{static_cast<std::uint8_t>(count >> 8),
-                                    static_cast<std::uint8_t>(count & 0xFF)};
-    for (int k = 0; k < count; ++k) {
-        const std::string name = "E" + std::to_string(k);
-        for (std::size_t c = 0; c < 8; ++c) {
-            bytes.push_back(c < name.size() ? static_cast<std::uint8_t>(name[c]) : 0);
-        }
-        const auto offset = static_cast<std::uint32_t>(block.size() * static_cast<std::size_t>(k));
-        for (int shift = 24; shift >= 0; shift -= 8) {
-            bytes.push_back(static_cast<std::uint8_t>(offset >> shift));
-        }
-    }
-    for (int k = 0; k < count; ++k) {
-        bytes.insert(bytes.end(), block.begin(), block.end());
-    }
-    return bytes;
-}
-
 class EditorLimits : public WindowTest {
 protected:
     void SetUp() override {
@@ -88,7 +64,8 @@ TEST_F(EditorLimits, ALibraryThatDoesNotFitInMemoryIsRefusedWithOneErrorBox) {
         GTEST_SKIP() << "an address space limit does not combine with the sanitizers";
     }
     const QString large = path("large.bcm");
-    writeBytes(large, largeLibrary(200)); // 39 MB on disk, 420 MB decoded
+    writeBytes(large,
+               testing_support::largeBitmapLibraryFile(200)); // 39 MB on disk, 420 MB decoded
     const std::string before = state();
     const auto outcome = runInChild(
         [] {

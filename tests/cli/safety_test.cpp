@@ -6,6 +6,7 @@
 #include "childprocess.h"
 #include "commands.h"
 #include "fileio.h"
+#include "largefiles.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -144,41 +145,12 @@ TEST_F(CliSafety, SpecialFilesAreRefusedAtOnce) {
     EXPECT_NE(zero.err.find("It is a device, not a regular file."), std::string::npos) << zero.err;
 }
 
-/// A legal bitmap library of count black 1024 x 512 entries, written as bytes directly: 39 MB
-/// for 200 entries, some 420 MB once decoded.
-[[nodiscard]] std::vector<std::uint8_t> largeLibrary(int count) {
-    const std::size_t rowBytes = 3 * 128;
-    const std::size_t block = 6 + rowBytes * 512;
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(2 + 12 * static_cast<std::size_t>(count) + block * count);
-    bytes.push_back(static_cast<std::uint8_t>(count >> 8));
-    bytes.push_back(static_cast<std::uint8_t>(count & 0xFF));
-    for (int k = 0; k < count; ++k) {
-        const std::string name = "E" + std::to_string(k);
-        for (std::size_t c = 0; c < 8; ++c) {
-            bytes.push_back(c < name.size() ? static_cast<std::uint8_t>(name[c]) : 0);
-        }
-        const auto offset = static_cast<std::uint32_t>(block * static_cast<std::size_t>(k));
-        for (int shift = 24; shift >= 0; shift -= 8) {
-            bytes.push_back(static_cast<std::uint8_t>(offset >> shift));
-        }
-    }
-    for (int k = 0; k < count; ++k) {
-        for (const int field : {128, 1024, 512}) {
-            bytes.push_back(static_cast<std::uint8_t>(field >> 8));
-            bytes.push_back(static_cast<std::uint8_t>(field & 0xFF));
-        }
-        bytes.resize(bytes.size() + rowBytes * 512, 0xFF);
-    }
-    return bytes;
-}
-
 TEST_F(CliSafety, ALibraryThatDoesNotFitInMemoryIsRefusedNotAborted) {
     if (testing_support::sanitized()) {
         GTEST_SKIP() << "an address space limit does not combine with the sanitizers";
     }
     const std::string library = path("large.bcm");
-    writeFile(library, largeLibrary(200));
+    writeFile(library, testing_support::largeBitmapLibraryFile(200));
     const std::string before = path("before.bcm");
     // Enough to start the program, not to decode the library.
     const Limit tight{RLIMIT_AS, rlim_t{160} << 20};
