@@ -271,8 +271,12 @@ void keepOwnership(int fd, const Ownership& old) {
         return systemError("Cannot create file", path, errno);
     }
     struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return systemError("Cannot write file", path, errno == 0 ? EINVAL : errno);
+    if (::fstat(file.get(), &info) != 0) {
+        return systemError("Cannot write file", path, errno);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return Error{"Cannot write file \"" + path + "\". It is " + kindOf(info.st_mode) +
+                     ", not a regular file."};
     }
     if (!bytes.empty()) {
         const int reserved =
@@ -413,8 +417,10 @@ Result<FolderLock> FolderLock::acquire(const std::string& path) {
     const std::string folder = folderOf(resolved.value());
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        if (errno == EACCES) {
-            return FolderLock(-1); // a folder the user may enter but not list: no lock to take
+        if (errno == EACCES || errno == ENOENT || errno == ENOTDIR) {
+            // A folder the user may enter but not list has no lock to take; a missing one makes
+            // the command fail where it reads or writes, with the usual message.
+            return FolderLock(-1);
         }
         return systemError("Cannot lock the folder of", path, errno);
     }
