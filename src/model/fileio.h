@@ -29,8 +29,9 @@ readRegularFile(const std::string& path, std::uint64_t maxBytes, std::string_vie
 
 /// Writes bytes to a temporary file in the target's folder, then renames it over the target, so
 /// the old file stays whole unless the new one was written completely. A new file gets the
-/// permissions the user's umask allows; an existing one keeps its own. Fails with the system's
-/// error text and the file name.
+/// permissions the user's umask allows; an existing one keeps its own. This is saveFile below,
+/// for callers that need not know how the bytes went to the disk. Fails with the system's error
+/// text and the file name.
 [[nodiscard]] Status writeFileAtomic(const std::string& path, std::span<const std::uint8_t> bytes);
 
 /// How saveFile put the bytes on the disk.
