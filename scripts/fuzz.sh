@@ -71,6 +71,10 @@ status=0
 run_target() {
     local name="$1" max_len="$2"
     shift 2
+    # KORVEL_FUZZ_ONLY=bmp runs one target alone.
+    if [ -n "${KORVEL_FUZZ_ONLY:-}" ] && [ "$KORVEL_FUZZ_ONLY" != "$name" ]; then
+        return
+    fi
     local corpus="$build/corpus/$name" crashes="$build/crashes/$name"
     mkdir -p "$corpus" "$crashes"
     for seeds in "$@"; do

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <memory>
+#include <new>
 #include <optional>
 
 class QDialog;
@@ -71,5 +72,26 @@ public:
 /// typed without an extension, and an existing file is overwritten without a question.
 [[nodiscard]] std::unique_ptr<QFileDialog> makeSaveDialog(QWidget* parent, const QString& filter,
                                                           const QString& defaultSuffix);
+
+/// Runs the body of a command that allocates from file contents or user input. Running out of
+/// memory ends the command with one error box, "SUBJECT does not fit in memory; nothing was
+/// changed.", instead of ending the program; the commands change the library only after their
+/// large allocations. Returns whether the body ran to its end.
+template <class Body>
+bool runWithinMemory(Prompter& prompter, QWidget* parent, const QString& subject, Body&& body) {
+    try {
+        body();
+        return true;
+    } catch (const std::bad_alloc&) {
+        prompter.showError(
+            parent, QStringLiteral("%1 does not fit in memory; nothing was changed.").arg(subject));
+        return false;
+    }
+}
+
+/// A file name quoted for runWithinMemory's subject.
+[[nodiscard]] inline QString quotedFile(const QString& fileName) {
+    return QStringLiteral("\"%1\"").arg(fileName);
+}
 
 } // namespace korvel

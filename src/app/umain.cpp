@@ -715,8 +715,14 @@ void TForm1::reportOpenFault(const QString& fileName, const QString& kind, const
     }
 }
 
-bool TForm1::reportSaveFault(const QString& fileName, const std::optional<FileFault>& fault) {
+bool TForm1::reportSaveFault(const QString& fileName, const std::optional<FileFault>& fault,
+                             SaveMethod method) {
     if (!fault) {
+        if (method == SaveMethod::InPlace) {
+            prompter_->showMessage(this, QStringLiteral("\"%1\" was overwritten in place: its "
+                                                        "folder allows no new file.")
+                                             .arg(fileName));
+        }
         return true;
     }
     const QString reason = QString::fromStdString(fault->error.message);
@@ -729,7 +735,9 @@ bool TForm1::reportSaveFault(const QString& fileName, const std::optional<FileFa
 }
 
 bool TForm1::SaveProtolFile(int count, const QString& fileName) {
-    return reportSaveFault(fileName, document_->saveFontFile(fileName.toStdString(), count));
+    SaveMethod method = SaveMethod::Replaced;
+    const auto fault = document_->saveFontFile(fileName.toStdString(), count, &method);
+    return reportSaveFault(fileName, fault, method);
 }
 
 bool TForm1::OpenProtolFile(const QString& fileName) {
@@ -743,7 +751,7 @@ bool TForm1::OpenProtolFile(const QString& fileName) {
 
 void TForm1::N2Click() {
     if (const auto path = prompter_->askOpenFile(this, kFontOpenFilter)) {
-        OpenProtolFile(*path);
+        runWithinMemory(*prompter_, this, quotedFile(*path), [&] { OpenProtolFile(*path); });
     }
 }
 
@@ -768,7 +776,8 @@ void TForm1::NewFontFile1Click() {
 
 void TForm1::N3Click() {
     if (const auto path = prompter_->askSaveFile(this, kFontSaveFilter, kFontDefaultExt)) {
-        SaveProtolFile(fontLibrary().count, *path);
+        runWithinMemory(*prompter_, this, quotedFile(*path),
+                        [&] { SaveProtolFile(fontLibrary().count, *path); });
     }
 }
 
@@ -827,7 +836,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
 // ---- Bitmap library ----
 
 bool TForm1::SaveBmpProtolFile(int count, const QString& fileName) {
-    return reportSaveFault(fileName, document_->saveBitmapFile(fileName.toStdString(), count));
+    SaveMethod method = SaveMethod::Replaced;
+    const auto fault = document_->saveBitmapFile(fileName.toStdString(), count, &method);
+    return reportSaveFault(fileName, fault, method);
 }
 
 bool TForm1::OpenBmpProtolFile(const QString& fileName) {
@@ -849,9 +860,11 @@ void TForm1::OpenBitmapFile1Click() {
     if (!path) {
         return;
     }
-    if (OpenBmpProtolFile(*path)) {
-        enableColourButtons(EditingMode::Bitmap);
-    }
+    runWithinMemory(*prompter_, this, quotedFile(*path), [&] {
+        if (OpenBmpProtolFile(*path)) {
+            enableColourButtons(EditingMode::Bitmap);
+        }
+    });
 }
 
 void TForm1::NewBitampFile1Click() {
@@ -869,7 +882,8 @@ void TForm1::SaveBitmapFile1Click() {
         return;
     }
     if (const auto path = prompter_->askSaveFile(this, kBitmapFilter, kBitmapDefaultExt)) {
-        SaveBmpProtolFile(bitmapLibrary().count(), *path);
+        runWithinMemory(*prompter_, this, quotedFile(*path),
+                        [&] { SaveBmpProtolFile(bitmapLibrary().count(), *path); });
     }
 }
 

@@ -216,8 +216,13 @@ void TForm3::Button3Click() {
         return;
     }
     replaced = true;
-    // Only the pixels the scaled picture takes are read, whatever the file's size.
-    const auto source = FileSource::open(fileName->toStdString());
+    runWithinMemory(main_.prompter(), this, quotedFile(*fileName), [&] { importBmp(*fileName); });
+}
+
+void TForm3::importBmp(const QString& fileName) {
+    // Only the pixels the scaled picture takes are read, whatever the file's size; a FIFO or a
+    // device is refused at once.
+    const auto source = FileSource::open(fileName.toStdString());
     if (!source) {
         main_.prompter().showError(this, QString::fromStdString(source.error().message));
         return;
@@ -226,7 +231,7 @@ void TForm3::Button3Click() {
     if (!imported) {
         main_.prompter().showError(
             this, QStringLiteral("Cannot import \"%1\": %2.")
-                      .arg(*fileName, QString::fromStdString(imported.error().message)));
+                      .arg(fileName, QString::fromStdString(imported.error().message)));
         return;
     }
     pending_ = std::move(imported).value();

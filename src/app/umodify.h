@@ -67,6 +67,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    /// Reads and decodes a BMP file into the pending picture, or shows why it cannot.
+    void importBmp(const QString& fileName);
     /// The size and picture of the entry at the selected index, in the current mode.
     struct EntryFields {
         std::int32_t width;

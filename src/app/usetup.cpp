@@ -204,7 +204,10 @@ void TForm2::buildButtons() {
 }
 
 void TForm2::connectHandlers() {
-    connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+    connect(Button1, &QPushButton::clicked, this, [this] {
+        runWithinMemory(main_.prompter(), this, QStringLiteral("The new library"),
+                        [this] { Button1Click(); });
+    });
     connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
     connect(RadioButton3, &QRadioButton::toggled, this, [this](bool checked) {
         if (checked) {

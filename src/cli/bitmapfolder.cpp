@@ -1,6 +1,7 @@
 #include "bitmapfolder.h"
 
 #include "bcm.h"
+#include "codepage.h"
 #include "fileio.h"
 #include "options.h"
 #include "pngread.h"
@@ -9,6 +10,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <unordered_map>
 
 namespace korvel::cli {
 
@@ -58,6 +60,20 @@ constexpr int kMaxEmptySide = 1024;
     return std::pair{*width, *height};
 }
 
+/// The name with every letter folded to lower case, as Windows-1252 letters pair up.
+[[nodiscard]] std::string foldedName(std::string name) {
+    for (char& c : name) {
+        c = static_cast<char>(foldCase1252(static_cast<std::uint8_t>(c)));
+    }
+    return name;
+}
+
+/// The second word of an index line, the escaped name as the user wrote it.
+[[nodiscard]] std::string escapedNameOf(std::string_view line) {
+    const std::vector<std::string_view> words = splitWords(line);
+    return words.size() > 1 ? std::string(words[1]) : std::string();
+}
+
 [[nodiscard]] Error lineError(int lineNumber, const std::string& what) {
     return Error{std::string(kIndexFileName) + " line " + std::to_string(lineNumber) + ": " + what};
 }
@@ -75,8 +91,11 @@ constexpr int kMaxEmptySide = 1024;
     }
     entry.position = *position;
     auto name = unescapeName(words[1]);
-    if (!name || name->size() > kMaxNameBytes) {
-        return lineError(lineNumber, "the name is not an escaped name of at most 8 bytes");
+    if (!name || name->empty() || name->size() > kMaxNameBytes) {
+        return lineError(lineNumber, "the name is not an escaped name of 1 to 8 bytes");
+    }
+    if (name->find('\0') != std::string::npos) {
+        return lineError(lineNumber, "the name holds a NUL byte, which ends a name in the library");
     }
     entry.name = std::move(*name);
     if (words[2] == "-") {
@@ -102,7 +121,7 @@ constexpr int kMaxEmptySide = 1024;
         return bitmapInfoList{line.name, line.width, line.height, Picture(line.width, line.height)};
     }
     const std::string path = (folder / line.file).string();
-    const auto bytes = readWholeFile(path);
+    const auto bytes = readRegularFile(path, kPngMaxFileBytes, "a PNG file");
     if (!bytes) {
         return bytes.error();
     }
@@ -178,6 +197,8 @@ std::string indexText(std::span<const bitmapInfoList> entries) {
 
 Result<std::vector<IndexLine>> parseIndex(std::string_view text) {
     std::vector<IndexLine> lines;
+    // Each name folded to lower case, with the line that gave it.
+    std::unordered_map<std::string, int> nameLines;
     int lineNumber = 0;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
@@ -198,19 +219,29 @@ Result<std::vector<IndexLine>> parseIndex(std::string_view text) {
         if (!entry) {
             return entry.error();
         }
+        const auto [earlier, isNew] = nameLines.emplace(foldedName(entry.value().name), lineNumber);
+        if (!isNew) {
+            return lineError(lineNumber, "the name \"" + escapedNameOf(line) +
+                                             "\" is the name of line " +
+                                             std::to_string(earlier->second) +
+                                             " in another letter case or the same; names are "
+                                             "unique regardless of letter case");
+        }
         lines.push_back(std::move(entry).value());
     }
     return lines;
 }
 
+bool isBitmapFolderFile(std::string_view name) {
+    return name == kIndexFileName || (name.size() > 4 && name.ends_with(".png"));
+}
+
 Status writeBitmapFolder(std::span<const bitmapInfoList> entries, const std::string& folder,
                          const Progress& progress) {
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error) {
-        return Error{"Cannot create the folder \"" + folder + "\". " + error.message()};
+    auto staged = StagedFolder::begin(folder, isBitmapFolderFile);
+    if (!staged) {
+        return staged.error();
     }
-    const std::filesystem::path base(folder);
     for (std::size_t k = 0; k < entries.size(); ++k) {
         report(progress, k, entries.size());
         const bitmapInfoList& entry = entries[k];
@@ -222,23 +253,29 @@ Status writeBitmapFolder(std::span<const bitmapInfoList> entries, const std::str
             picture.draw(*entry.picture);
         }
         const auto png = encodePng(picture);
-        const std::string path = (base / pictureFileName(static_cast<int>(k), entry.name)).string();
+        const std::string file = pictureFileName(static_cast<int>(k), entry.name);
         if (!png) {
-            return Error{path + ": " + png.error().message};
+            return Error{(std::filesystem::path(folder) / file).string() + ": " +
+                         png.error().message};
         }
-        if (const Status written = writeFileAtomic(path, png.value()); !written) {
+        if (const Status written = staged.value().add(file, png.value()); !written) {
             return written;
         }
     }
     const std::string index = indexText(entries);
-    return writeFileAtomic((base / kIndexFileName).string(),
-                           {reinterpret_cast<const std::uint8_t*>(index.data()), index.size()});
+    if (const Status written =
+            staged.value().add(std::string(kIndexFileName),
+                               {reinterpret_cast<const std::uint8_t*>(index.data()), index.size()});
+        !written) {
+        return written;
+    }
+    return staged.value().commit();
 }
 
 Result<std::vector<bitmapInfoList>> readBitmapFolder(const std::string& folder) {
     const std::filesystem::path base(folder);
     const std::string indexPath = (base / kIndexFileName).string();
-    const auto bytes = readWholeFile(indexPath);
+    const auto bytes = readRegularFile(indexPath, kIndexMaxFileBytes, "an index of 65535 bitmaps");
     if (!bytes) {
         return bytes.error();
     }

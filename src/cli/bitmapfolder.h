@@ -9,6 +9,7 @@
 #include "progress.h"
 #include "result.h"
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -18,6 +19,9 @@
 namespace korvel::cli {
 
 inline constexpr std::string_view kIndexFileName = "index.txt";
+/// The largest index.txt read: 65535 lines of at most 128 bytes (the longest line an export
+/// writes is 67 bytes, so blank lines and CRLF endings fit too).
+inline constexpr std::uint64_t kIndexMaxFileBytes = 65535 * 128;
 
 /// The name with every byte other than A-Z, a-z, 0-9, "-" and "_" written as %XX.
 [[nodiscard]] std::string escapeName(std::string_view name);
@@ -43,8 +47,14 @@ struct IndexLine {
 /// out of order, names a file outside the folder or gives a name longer than 8 bytes.
 [[nodiscard]] Result<std::vector<IndexLine>> parseIndex(std::string_view text);
 
-/// Writes the entries into folder (created when missing): the PNGs first, index.txt last, each
-/// through a temporary file. Needs a running QtSession. Progress counts the entries written.
+/// Whether a file of that name is one writeBitmapFolder writes (index.txt or a PNG), so that a
+/// folder holding only such files may be replaced by a new export.
+[[nodiscard]] bool isBitmapFolderFile(std::string_view name);
+
+/// Writes the entries as a new folder, PNGs and index.txt, into a hidden sibling folder and
+/// swaps it in for folder only when all is written and synced: a failure leaves an old folder
+/// whole. An old folder holding anything else than such files is refused. Needs a running
+/// QtSession. Progress counts the entries written.
 [[nodiscard]] Status writeBitmapFolder(std::span<const bitmapInfoList> entries,
                                        const std::string& folder, const Progress& progress = {});
 

@@ -4,6 +4,7 @@
 #include "bdf.h"
 #include "bitmapfolder.h"
 #include "bmp.h"
+#include "codepage.h"
 #include "exportc.h"
 #include "fileio.h"
 #include "lcm.h"
@@ -25,6 +26,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <new>
 #include <optional>
 
 namespace korvel::cli {
@@ -114,23 +116,6 @@ struct Context {
     return std::get<BitmapLibrary>(std::move(library));
 }
 
-/// The library with every picture left encoded in the file image until it is used, so the
-/// entries that are only written back are copied, not decoded.
-[[nodiscard]] std::variant<BitmapLibrary, Failure> openBitmaps(const std::string& path) {
-    auto bytes = readWholeFile(path);
-    if (!bytes) {
-        return refused("", bytes.error().message);
-    }
-    auto entries =
-        openBcm(std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes).value()));
-    if (!entries) {
-        return refused(path, entries.error().message);
-    }
-    BitmapLibrary library;
-    library.assign(std::move(entries).value());
-    return library;
-}
-
 /// A file opened for reading only the pieces a command needs.
 [[nodiscard]] std::variant<std::unique_ptr<FileSource>, Failure>
 openSource(const std::string& path) {
@@ -141,17 +126,33 @@ openSource(const std::string& path) {
     return std::move(source).value();
 }
 
-[[nodiscard]] Outcome writeBytes(const std::string& path, std::span<const std::uint8_t> bytes) {
-    if (const Status written = writeFileAtomic(path, bytes); !written) {
-        return refused("", written.error().message);
+/// Where warnings of the running command go (its error stream).
+thread_local std::ostream* tWarnings = nullptr;
+
+/// Tells the user that a save had to overwrite its file in place.
+void warnIfWrittenInPlace(const std::string& path, SaveMethod method) {
+    if (method == SaveMethod::InPlace && tWarnings != nullptr) {
+        *tWarnings << "korvel-cli: " << path
+                   << ": warning: its folder allows no new file, so the file was overwritten in "
+                      "place\n";
     }
+}
+
+[[nodiscard]] Outcome writeBytes(const std::string& path, std::span<const std::uint8_t> bytes) {
+    const auto saved = saveFile(path, bytes);
+    if (!saved) {
+        return refused("", saved.error().message);
+    }
+    warnIfWrittenInPlace(path, saved.value());
     return std::nullopt;
 }
 
 [[nodiscard]] Outcome saveFont(const std::string& path, const FontLibrary& library) {
-    if (const auto fault = writeFontLibraryFile(path, library.glyphs, library.count)) {
+    SaveMethod method = SaveMethod::Replaced;
+    if (const auto fault = writeFontLibraryFile(path, library.glyphs, library.count, &method)) {
         return refusedFile(path, *fault);
     }
+    warnIfWrittenInPlace(path, method);
     return std::nullopt;
 }
 
@@ -163,10 +164,12 @@ openSource(const std::string& path) {
     const auto bytes =
         encodeBcm(entries, static_cast<int>(entries.size()),
                   [&](std::size_t done, std::size_t) { progress.update(done, steps); });
-    if (const auto fault = writeEncodedFile(path, bytes)) {
+    SaveMethod method = SaveMethod::Replaced;
+    if (const auto fault = writeEncodedFile(path, bytes, &method)) {
         return refusedFile(path, *fault);
     }
     progress.update(steps, steps);
+    warnIfWrittenInPlace(path, method);
     return std::nullopt;
 }
 
@@ -385,7 +388,7 @@ systemFont(Context& context, const ParsedOptions& options, int count) {
 
 [[nodiscard]] Outcome bdfToFont(Context& context, const std::string& input,
                                 const std::string& output, BdfCell cell) {
-    const auto bytes = readWholeFile(input);
+    const auto bytes = readRegularFile(input, kBdfMaxTextSize, "a BDF font");
     if (!bytes) {
         return refused("", bytes.error().message);
     }
@@ -504,8 +507,25 @@ enum class ConvertForm { Lcm, Bdf, Bcm, Folder, Unknown };
 
 // ---- add ----
 
+/// Refuses, from the headers alone, a BMP picture larger than a bitmap entry holds.
+[[nodiscard]] std::optional<Failure> checkEntrySize(const std::string& path,
+                                                    std::span<const std::uint8_t> bytes) {
+    const auto size = bmpSize(bytes);
+    if (!size) {
+        return refused(path, size.error().message);
+    }
+    if (size.value().width > kMaxEntryWidth || size.value().height > kMaxEntryHeight) {
+        return refused(path, "its picture of " + std::to_string(size.value().width) + " x " +
+                                 std::to_string(size.value().height) +
+                                 " is larger than a bitmap holds (1024 x 512); give --size to "
+                                 "scale it");
+    }
+    return std::nullopt;
+}
+
 /// The picture of an image file, scaled to size when one is given. A BMP file is read only
-/// where the scaled picture samples it.
+/// where the scaled picture samples it; without a size its header is checked before any pixel
+/// is decoded.
 [[nodiscard]] std::variant<Picture, Failure>
 readImage(Context& context, const std::string& path,
           const std::optional<std::pair<int, int>>& size) {
@@ -525,12 +545,16 @@ readImage(Context& context, const std::string& path,
         }
         return std::move(picture).value();
     }
-    const auto bytes = readWholeFile(path);
+    const auto bytes = extension == "bmp" ? readRegularFile(path, kBmpMaxFileBytes, "a BMP file")
+                                          : readRegularFile(path, kPngMaxFileBytes, "a PNG file");
     if (!bytes) {
         return refused("", bytes.error().message);
     }
     Result<Picture> picture = Error{};
     if (extension == "bmp") {
+        if (auto failure = checkEntrySize(path, bytes.value())) {
+            return *failure;
+        }
         picture = decodeBmp(bytes.value());
     } else {
         context.qt.ensureStarted();
@@ -550,7 +574,7 @@ readImage(Context& context, const std::string& path,
     if (!std::filesystem::exists(path, error) && !error) {
         return BitmapLibrary{};
     }
-    return openBitmaps(path);
+    return loadBitmaps(path);
 }
 
 [[nodiscard]] Outcome runAdd(Context& context, const ParsedOptions& options) {
@@ -570,6 +594,11 @@ readImage(Context& context, const std::string& path,
                 "--size is WIDTHxHEIGHT, width 1 to 1024 and height 1 to 512, not \"" + *sizeText +
                 "\"");
         }
+    }
+    // Held from reading the library to writing it, so that concurrent runs take turns.
+    const auto lock = FolderLock::acquire(libraryPath);
+    if (!lock) {
+        return refused("", lock.error().message);
     }
     auto loaded = loadOrStartBitmaps(libraryPath);
     if (auto* failure = std::get_if<Failure>(&loaded)) {
@@ -778,6 +807,27 @@ void printCommandHelp(std::ostream& stream, const Command& command) {
     stream << command.summary << '\n';
 }
 
+/// Sends the warnings of the running command to its error stream while in scope.
+class WarningsTo {
+public:
+    explicit WarningsTo(std::ostream& err) { tWarnings = &err; }
+    WarningsTo(const WarningsTo&) = delete;
+    WarningsTo& operator=(const WarningsTo&) = delete;
+    ~WarningsTo() { tWarnings = nullptr; }
+};
+
+/// Runs the command; running out of memory refuses it. Every command writes its output only at
+/// the end, through a complete temporary file, so nothing has changed then.
+[[nodiscard]] Outcome runGuarded(Context& context, const Command& command,
+                                 const ParsedOptions& options) {
+    try {
+        return command.run(context, options);
+    } catch (const std::bad_alloc&) {
+        const std::string subject = options.positional.empty() ? "" : options.positional[0];
+        return refused(subject, "it does not fit in memory; nothing was changed");
+    }
+}
+
 [[nodiscard]] int report(Context& context, const Failure& failure, const Command* command) {
     context.err << "korvel-cli: " << failure.message << '\n';
     if (failure.status == kExitUsage) {
@@ -818,7 +868,8 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
         printCommandHelp(out, *command);
         return kExitOk;
     }
-    if (const Outcome failure = command->run(context, options.value())) {
+    const WarningsTo warnings(err);
+    if (const Outcome failure = runGuarded(context, *command, options.value())) {
         return report(context, *failure, &*command);
     }
     return kExitOk;

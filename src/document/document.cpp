@@ -69,12 +69,14 @@ std::optional<FileFault> Document::openBitmapFile(const std::string& path) {
     return std::nullopt;
 }
 
-std::optional<FileFault> Document::saveFontFile(const std::string& path, int count) const {
-    return writeFontLibraryFile(path, font_.glyphs, count);
+std::optional<FileFault> Document::saveFontFile(const std::string& path, int count,
+                                                SaveMethod* method) const {
+    return writeFontLibraryFile(path, font_.glyphs, count, method);
 }
 
-std::optional<FileFault> Document::saveBitmapFile(const std::string& path, int count) const {
-    return writeBitmapLibraryFile(path, bitmaps_.entries, count);
+std::optional<FileFault> Document::saveBitmapFile(const std::string& path, int count,
+                                                  SaveMethod* method) const {
+    return writeBitmapLibraryFile(path, bitmaps_.entries, count, method);
 }
 
 void Document::makeFontLibrary(const std::function<void(FontLibrary&)>& make) {

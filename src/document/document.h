@@ -65,9 +65,11 @@ public:
     /// enters bitmap mode. Nothing changes on failure.
     [[nodiscard]] std::optional<FileFault> openBitmapFile(const std::string& path);
     /// Writes font slots 0..count-1 to path.
-    [[nodiscard]] std::optional<FileFault> saveFontFile(const std::string& path, int count) const;
+    [[nodiscard]] std::optional<FileFault> saveFontFile(const std::string& path, int count,
+                                                        SaveMethod* method = nullptr) const;
     /// Writes bitmap entries 0..count-1 to path.
-    [[nodiscard]] std::optional<FileFault> saveBitmapFile(const std::string& path, int count) const;
+    [[nodiscard]] std::optional<FileFault> saveBitmapFile(const std::string& path, int count,
+                                                          SaveMethod* method = nullptr) const;
     /// Makes a new font library in place: make fills the slots it makes and sets the count
     /// (system font or blank glyphs), slots it leaves keep what they held.
     void makeFontLibrary(const std::function<void(FontLibrary&)>& make);

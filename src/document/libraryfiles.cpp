@@ -8,29 +8,34 @@ namespace korvel {
 
 namespace {
 
-template <class T, class Decode>
-[[nodiscard]] Loaded<T> readAndDecode(const std::string& path, Decode decode) {
-    const auto bytes = readWholeFile(path);
+/// Reads a library file through the read gate (regular files of at most maxBytes only) and
+/// opens it with its pictures left encoded in the shared file image, so opening costs the
+/// directory, not the pixels; a picture decodes when it is first used.
+template <class T, class Open>
+[[nodiscard]] Loaded<T> readAndOpen(const std::string& path, std::uint64_t maxBytes,
+                                    std::string_view what, Open open) {
+    auto bytes = readRegularFile(path, maxBytes, what);
     if (!bytes) {
         return FileFault{FileFaultKind::Access, bytes.error()};
     }
-    auto decoded = decode(bytes.value());
-    if (!decoded) {
-        return FileFault{FileFaultKind::Content, decoded.error()};
+    auto opened = open(std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes).value()));
+    if (!opened) {
+        return FileFault{FileFaultKind::Content, opened.error()};
     }
-    return std::move(decoded).value();
+    return std::move(opened).value();
 }
 
 } // namespace
 
 Loaded<std::vector<GlyphRecord>> readFontLibraryFile(const std::string& path) {
-    return readAndDecode<std::vector<GlyphRecord>>(
-        path, [](std::span<const std::uint8_t> bytes) { return decodeLcm(bytes); });
+    return readAndOpen<std::vector<GlyphRecord>>(path, kLcmMaxFileBytes, "a font library file",
+                                                 [](SharedFileImage file) { return openLcm(file); });
 }
 
 Loaded<std::vector<bitmapInfoList>> readBitmapLibraryFile(const std::string& path) {
-    return readAndDecode<std::vector<bitmapInfoList>>(
-        path, [](std::span<const std::uint8_t> bytes) { return decodeBcm(bytes); });
+    return readAndOpen<std::vector<bitmapInfoList>>(
+        path, kBcmMaxFileBytes, "a bitmap library file",
+        [](SharedFileImage file) { return openBcm(file); });
 }
 
 Loaded<FontLibrary> loadFontLibrary(const std::string& path) {
@@ -54,26 +59,31 @@ Loaded<BitmapLibrary> loadBitmapLibrary(const std::string& path) {
 }
 
 std::optional<FileFault> writeEncodedFile(const std::string& path,
-                                          const Result<std::vector<std::uint8_t>>& encoded) {
+                                          const Result<std::vector<std::uint8_t>>& encoded,
+                                          SaveMethod* method) {
     if (!encoded) {
         return FileFault{FileFaultKind::Content, encoded.error()};
     }
-    if (const Status written = writeFileAtomic(path, encoded.value()); !written) {
+    const auto written = saveFile(path, encoded.value());
+    if (!written) {
         return FileFault{FileFaultKind::Access, written.error()};
+    }
+    if (method != nullptr) {
+        *method = written.value();
     }
     return std::nullopt;
 }
 
 std::optional<FileFault> writeFontLibraryFile(const std::string& path,
                                               const std::array<GlyphRecord, kGlyphSlots>& glyphs,
-                                              int count) {
-    return writeEncodedFile(path, encodeLcm(glyphs, count));
+                                              int count, SaveMethod* method) {
+    return writeEncodedFile(path, encodeLcm(glyphs, count), method);
 }
 
 std::optional<FileFault> writeBitmapLibraryFile(const std::string& path,
                                                 std::span<const bitmapInfoList> entries,
-                                                int count) {
-    return writeEncodedFile(path, encodeBcm(entries, count));
+                                                int count, SaveMethod* method) {
+    return writeEncodedFile(path, encodeBcm(entries, count), method);
 }
 
 } // namespace korvel

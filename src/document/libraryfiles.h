@@ -4,6 +4,7 @@
 // editor and the command-line tool share.
 
 #include "bitmaplibrary.h"
+#include "fileio.h"
 #include "fontlibrary.h"
 #include "result.h"
 
@@ -38,16 +39,20 @@ template <class T> using Loaded = std::variant<T, FileFault>;
 /// Reads a .bcm file into a library of its own, with its name index.
 [[nodiscard]] Loaded<BitmapLibrary> loadBitmapLibrary(const std::string& path);
 
-/// Encodes slots 0..count-1 and writes them atomically; nothing is written when encoding fails.
+/// Encodes slots 0..count-1 and saves them with saveFile; nothing is written when encoding fails.
+/// When method is given, it receives how the file was saved (InPlace where the folder allows no
+/// new file), which the caller tells the user.
 [[nodiscard]] std::optional<FileFault>
 writeFontLibraryFile(const std::string& path, const std::array<GlyphRecord, kGlyphSlots>& glyphs,
-                     int count);
-/// Encodes entries 0..count-1 and writes them atomically; nothing is written when encoding fails.
+                     int count, SaveMethod* method = nullptr);
+/// Encodes entries 0..count-1 and saves them as writeFontLibraryFile does.
 [[nodiscard]] std::optional<FileFault>
-writeBitmapLibraryFile(const std::string& path, std::span<const bitmapInfoList> entries, int count);
+writeBitmapLibraryFile(const std::string& path, std::span<const bitmapInfoList> entries, int count,
+                       SaveMethod* method = nullptr);
 
-/// Writes already encoded bytes atomically; an Access fault on failure.
+/// Saves already encoded bytes with saveFile; an Access fault on failure.
 [[nodiscard]] std::optional<FileFault>
-writeEncodedFile(const std::string& path, const Result<std::vector<std::uint8_t>>& encoded);
+writeEncodedFile(const std::string& path, const Result<std::vector<std::uint8_t>>& encoded,
+                 SaveMethod* method = nullptr);
 
 } // namespace korvel

@@ -18,6 +18,12 @@ inline constexpr int kBcmMaxPaddedWidth = 1024;
 inline constexpr int kBcmMaxRows = 513;
 inline constexpr int kBcmMaxEntries = 65535;
 
+/// The largest .bcm file the reader accepts: the count, 65535 directory records and as many
+/// blocks of the largest entry, back to back.
+inline constexpr std::uint64_t kBcmMaxFileBytes =
+    2 + 12 * std::uint64_t{kBcmMaxEntries} +
+    std::uint64_t{kBcmMaxEntries} * (6 + 3 * (kBcmMaxPaddedWidth / 8) * kBcmMaxRows);
+
 /// Encodes entries 0..count-1 as a .bcm file image. Fails, naming the entry, when one is larger
 /// than the format is written with. An entry whose picture is still its block in a file image
 /// read earlier is copied from there, not decoded. Progress counts entries. The caller owns the

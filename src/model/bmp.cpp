@@ -449,4 +449,12 @@ Result<Picture> decodeBmpScaled(std::span<const std::uint8_t> bytes, int width, 
     return decodeBmpScaled(source, width, height);
 }
 
+Result<BmpSize> bmpSize(std::span<const std::uint8_t> bytes) {
+    const Result<BmpLayout> layout = readLayout(bytes, bytes.size());
+    if (!layout) {
+        return layout.error();
+    }
+    return BmpSize{layout.value().width, layout.value().height};
+}
+
 } // namespace korvel

@@ -13,6 +13,21 @@ namespace korvel {
 /// The largest width or height a BMP file is imported with.
 inline constexpr int kBmpMaxSide = 16384;
 
+/// The largest BMP file imported: both headers at their largest (a 124-byte information header),
+/// a full colour table and a picture of the largest sides at 32 bits per pixel.
+inline constexpr std::uint64_t kBmpMaxFileBytes =
+    14 + 124 + 256 * 4 + std::uint64_t{kBmpMaxSide} * kBmpMaxSide * 4;
+
+/// The width and height a BMP file's headers give, read from the headers alone.
+struct BmpSize {
+    int width = 0;
+    int height = 0;
+};
+
+/// The picture size of a BMP file image, checked as decodeBmp checks it, before any pixel is
+/// decoded. Fails, saying why, where decodeBmp would fail on the headers.
+[[nodiscard]] Result<BmpSize> bmpSize(std::span<const std::uint8_t> bytes);
+
 /// The picture as an uncompressed 24-bit Windows BMP file image (54-byte header, bottom row
 /// first, rows padded to 4 bytes, no colour table). A picture of width or height 0 gives no
 /// bytes at all. The caller owns the returned bytes.

@@ -14,6 +14,10 @@ namespace korvel {
 /// The largest glyph side a .lcm record can carry.
 inline constexpr int kLcmMaxSide = 255;
 
+/// The largest .lcm file: the count byte, 256 offsets and 256 records of 255 rows of 255 bytes
+/// (the most a record's one-byte row byte count and height can claim), back to back.
+inline constexpr std::uint64_t kLcmMaxFileBytes = 1 + 4 * 256 + 256 * (3 + 255 * 255);
+
 /// Encodes slots 0..count-1 of the glyph table as a .lcm file image.
 /// Fails, naming the code and its size, when a glyph is wider or taller than 255 pixels; nothing
 /// is clipped. A glyph whose picture is still its record in a file image read earlier is copied

@@ -139,18 +139,18 @@ TEST_P(WriterFaults, FolderThatIsAFileRefusesTheSave) {
     EXPECT_EQ(readBytes(path("plain")), oldContents);
 }
 
-TEST_P(WriterFaults, FolderWithoutWritePermissionKeepsTheOldFile) {
+TEST_P(WriterFaults, FolderWithoutWritePermissionRefusesANewFile) {
     if (::geteuid() == 0) {
         GTEST_SKIP() << "permissions do not bind root; the folder-that-is-a-file case stands in";
     }
     ASSERT_TRUE(QDir(folder.path()).mkdir("locked"));
+    writeBytes(path("locked/other.bin"), oldContents);
     const QString target = path("locked/out.bin");
-    writeBytes(target, oldContents);
     ASSERT_TRUE(QFile::setPermissions(path("locked"), QFile::ReadOwner | QFile::ExeOwner));
     const Outcome outcome = saveAndCompare(target);
     QFile::setPermissions(path("locked"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     expectOneErrorNaming(outcome, target, EACCES);
-    EXPECT_EQ(readBytes(target), oldContents);
+    EXPECT_EQ(entriesOf(path("locked")), QStringList{"other.bin"});
 }
 
 TEST_P(WriterFaults, TargetThatIsADirectoryStays) {

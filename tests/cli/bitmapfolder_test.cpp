@@ -33,15 +33,15 @@ TEST(BitmapFolderIndex, ListsEveryEntryAndReadsBackWhatItWrote) {
     std::vector<bitmapInfoList> entries;
     entries.push_back({"A", 4, 4, Picture(4, 4)});
     entries.push_back({"my pic", 8, 2, Picture(8, 2)});
-    entries.push_back({"", 0, 5, Picture(0, 5)});
+    entries.push_back({"E", 0, 5, Picture(0, 5)});
     const std::string text = indexText(entries);
-    EXPECT_EQ(text, "0 A 0000-A.png\n1 my%20pic 0001-my%20pic.png\n2  - 0x5\n");
+    EXPECT_EQ(text, "0 A 0000-A.png\n1 my%20pic 0001-my%20pic.png\n2 E - 0x5\n");
     const auto lines = parseIndex(text);
     ASSERT_TRUE(lines.ok()) << lines.error().message;
     ASSERT_EQ(lines.value().size(), 3U);
     EXPECT_EQ(lines.value()[1].name, "my pic");
     EXPECT_EQ(lines.value()[1].file, "0001-my%20pic.png");
-    EXPECT_EQ(lines.value()[2].name, "");
+    EXPECT_EQ(lines.value()[2].name, "E");
     EXPECT_TRUE(lines.value()[2].file.empty());
     EXPECT_EQ(lines.value()[2].height, 5);
 }
@@ -52,7 +52,17 @@ TEST(BitmapFolderIndex, RefusesLinesThatDoNotAddUp) {
         {"0 A a.png\n0 B b.png\n", "line 2: the position should be 1"},
         {"0 A ../secret.png\n", "plain file name"},
         {"0 A sub/a.png\n", "plain file name"},
-        {"0 NINECHARS a.png\n", "at most 8 bytes"},
+        {"0 NINECHARS a.png\n", "1 to 8 bytes"},
+        {"0  a.png\n", "line 1: the name is not an escaped name of 1 to 8 bytes"},
+        {"0 A a.png\n1 %00 b.png\n", "line 2: the name holds a NUL byte"},
+        {"0 A%00B a.png\n", "line 1: the name holds a NUL byte"},
+        // Repeated names, the same or in another letter case (Windows-1252: \xC9 is É).
+        {"0 LOGO r.png\n1 logo g.png\n", "line 2: the name \"logo\" is the name of line 1"},
+        {"0 A a.png\n\n2 B b.png\n", "line 3: the position should be 1"},
+        {"0 A a.png\n1 B b.png\n\n2 a c.png\n", "line 4: the name \"a\" is the name of line 1"},
+        {"0 %C9T a.png\n1 %E9t b.png\n", "line 2: the name \"%E9t\" is the name of line 1"},
+        {"0 %8A a.png\n1 %9A b.png\n", "line 2"},
+        {"0 %9F a.png\n1 %FF b.png\n", "line 2"},
         {"0 A%2 a.png\n", "escaped name"},
         {"0 A\n", "POSITION NAME FILE"},
         {"0 A - 4x4\n", "WIDTHxHEIGHT"},
@@ -65,6 +75,9 @@ TEST(BitmapFolderIndex, RefusesLinesThatDoNotAddUp) {
     }
     // Windows line ends and blank lines are fine.
     EXPECT_TRUE(parseIndex("0 A a.png\r\n\r\n1 B b.png\r\n").ok());
+    // Letters without a case partner stay distinct: the multiplication and division signs, and
+    // the sharp s beside a y with diaeresis.
+    EXPECT_TRUE(parseIndex("0 %D7 a.png\n1 %F7 b.png\n2 %DF c.png\n3 %FF d.png\n").ok());
 }
 
 TEST(BitmapFolderRead, PngsReadWithTransparencyAndTheirDamageNamed) {

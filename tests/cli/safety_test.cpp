@@ -1,0 +1,272 @@
+// korvel-cli as a user runs it, against what loses or misplaces work: concurrent writers, memory
+// limits, special files, huge pictures and full disks.
+
+#include "bcm.h"
+#include "bmp.h"
+#include "childprocess.h"
+#include "commands.h"
+#include "fileio.h"
+#include "largefiles.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <vector>
+
+namespace korvel::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+/// What one run of the program gave.
+struct ProgramRun {
+    int status = -1;
+    bool crashed = false;
+    std::string out;
+    std::string err;
+};
+
+/// A limit the program runs under: RLIMIT_AS or RLIMIT_FSIZE, or none.
+struct Limit {
+    int resource = -1;
+    rlim_t bytes = 0;
+};
+
+/// Starts korvel-cli; the limit applies to the program alone (set between fork and exec).
+[[nodiscard]] std::unique_ptr<QProcess> startProgram(const std::vector<std::string>& arguments,
+                                                     Limit limit = {}) {
+    auto process = std::make_unique<QProcess>();
+    if (limit.resource >= 0) {
+        process->setChildProcessModifier([limit] {
+            std::signal(SIGXFSZ, SIG_IGN); // a write past the size limit fails with EFBIG
+            const rlimit value{limit.bytes, limit.bytes};
+            ::setrlimit(limit.resource, &value);
+        });
+    }
+    QStringList list;
+    for (const std::string& argument : arguments) {
+        list << QString::fromStdString(argument);
+    }
+    process->start(QStringLiteral(KORVEL_CLI_PROGRAM), list);
+    return process;
+}
+
+[[nodiscard]] ProgramRun finish(QProcess& process) {
+    ProgramRun run;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        ADD_FAILURE() << "the program did not finish in 60 s";
+    }
+    run.crashed = process.exitStatus() == QProcess::CrashExit;
+    run.status = process.exitCode();
+    run.out = process.readAllStandardOutput().toStdString();
+    run.err = process.readAllStandardError().toStdString();
+    return run;
+}
+
+[[nodiscard]] ProgramRun runProgram(const std::vector<std::string>& arguments, Limit limit = {}) {
+    return finish(*startProgram(arguments, limit));
+}
+
+class CliSafety : public testing::Test {
+protected:
+    [[nodiscard]] std::string path(const std::string& name) const {
+        return folder_.filePath(QString::fromStdString(name)).toStdString();
+    }
+    void writeFile(const std::string& file, const std::vector<std::uint8_t>& bytes) const {
+        ASSERT_TRUE(saveFile(file, bytes).ok()) << file;
+    }
+    [[nodiscard]] std::string smallBmp(const std::string& name) const {
+        const std::string file = path(name);
+        Picture picture(4, 4);
+        picture.fill(kRed);
+        writeFile(file, encodeBmp24(picture));
+        return file;
+    }
+    [[nodiscard]] std::vector<std::string> contents() const {
+        std::vector<std::string> names;
+        for (const auto& item : fs::directory_iterator(path("."))) {
+            names.push_back(item.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    QTemporaryDir folder_;
+};
+
+TEST_F(CliSafety, ConcurrentAddsToOneLibraryAllLand) {
+    const std::string picture = smallBmp("red.bmp");
+    const std::string library = path("shared.bcm");
+    const std::vector<std::string> names{"A", "B", "C", "D", "E", "F", "G", "H"};
+    // Two rounds of four programs started at once.
+    for (std::size_t round = 0; round < names.size(); round += 4) {
+        std::vector<std::unique_ptr<QProcess>> running;
+        for (std::size_t k = round; k < round + 4; ++k) {
+            running.push_back(startProgram({"add", library, names[k], picture}));
+        }
+        for (const auto& process : running) {
+            const ProgramRun run = finish(*process);
+            EXPECT_EQ(run.status, kExitOk) << run.err;
+        }
+    }
+    const ProgramRun info = runProgram({"info", library});
+    ASSERT_EQ(info.status, kExitOk) << info.err;
+    EXPECT_EQ(info.out.substr(0, info.out.find('\n')), "8");
+    for (const std::string& name : names) {
+        EXPECT_NE(info.out.find(" " + name + " 4 4\n"), std::string::npos) << name << " is lost";
+    }
+    EXPECT_EQ(contents(), (std::vector<std::string>{"red.bmp", "shared.bcm"}));
+}
+
+TEST_F(CliSafety, SpecialFilesAreRefusedAtOnce) {
+    const std::string fifo = path("pipe.bcm");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    // Nobody writes into the FIFO: a program that opened it for reading would wait for ever.
+    const ProgramRun piped = runProgram({"info", fifo});
+    EXPECT_EQ(piped.status, kExitRefused);
+    EXPECT_EQ(piped.err,
+              "korvel-cli: Cannot read file \"" + fifo + "\". It is a FIFO, not a regular file.\n");
+
+    ::symlink("/dev/zero", path("zero.lcm").c_str());
+    const ProgramRun zero = runProgram({"info", path("zero.lcm")});
+    EXPECT_EQ(zero.status, kExitRefused);
+    EXPECT_NE(zero.err.find("It is a device, not a regular file."), std::string::npos) << zero.err;
+}
+
+TEST_F(CliSafety, ALibraryThatDoesNotFitInMemoryIsRefusedNotAborted) {
+    if (testing_support::sanitized()) {
+        GTEST_SKIP() << "an address space limit does not combine with the sanitizers";
+    }
+    const std::string library = path("large.bcm");
+    writeFile(library, testing_support::largeBitmapLibraryFile(200));
+    const std::string before = path("before.bcm");
+    // Enough to start the program, not to decode the library.
+    const Limit tight{RLIMIT_AS, rlim_t{160} << 20};
+
+    // info reads only the directory, so it fits where decoding the library would not.
+    const ProgramRun info = runProgram({"info", library}, tight);
+    EXPECT_FALSE(info.crashed) << "status " << info.status;
+    EXPECT_EQ(info.status, kExitOk) << info.err;
+
+    // add reads, changes and writes the library: nothing is written when it runs out.
+    const auto old = readWholeFile(library);
+    const ProgramRun add = runProgram({"add", library, "NEW", smallBmp("red.bmp")}, tight);
+    EXPECT_FALSE(add.crashed);
+    EXPECT_EQ(add.status, kExitRefused);
+    EXPECT_NE(add.err.find("does not fit in memory"), std::string::npos) << add.err;
+    EXPECT_EQ(readWholeFile(library).value(), old.value());
+    EXPECT_EQ(contents(), (std::vector<std::string>{"large.bcm", "red.bmp"}));
+}
+
+TEST_F(CliSafety, AHugeBmpIsRefusedFromItsHeaderBeforeDecoding) {
+    if (testing_support::sanitized()) {
+        GTEST_SKIP() << "an address space limit does not combine with the sanitizers";
+    }
+    // A 1-bit BMP of 16384 x 16384 pixels: 32 MB of file, 1 GiB once decoded.
+    std::vector<std::uint8_t> header{'B', 'M'};
+    const auto put32 = [&](std::uint32_t value) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            header.push_back(static_cast<std::uint8_t>(value >> shift));
+        }
+    };
+    const auto put16 = [&](std::uint16_t value) {
+        header.push_back(static_cast<std::uint8_t>(value & 0xFF));
+        header.push_back(static_cast<std::uint8_t>(value >> 8));
+    };
+    const std::uint32_t pixelBytes = 16384 / 8 * 16384;
+    put32(62 + pixelBytes);
+    put32(0);
+    put32(62);
+    put32(40);
+    put32(16384);
+    put32(16384);
+    put16(1);
+    put16(1);
+    for (int k = 0; k < 6; ++k) {
+        put32(0);
+    }
+    put32(0x00000000);
+    put32(0x00FFFFFF);
+    const std::string file = path("huge.bmp");
+    {
+        std::vector<std::uint8_t> bytes = header;
+        bytes.resize(header.size() + pixelBytes, 0);
+        writeFile(file, bytes);
+    }
+    const auto size = bmpSize(readWholeFile(file).value());
+    ASSERT_TRUE(size.ok()) << size.error().message;
+    EXPECT_EQ(size.value().width, 16384);
+
+    // Under 256 MiB a decode of the whole picture could not even start.
+    const ProgramRun add =
+        runProgram({"add", path("lib.bcm"), "HUGE", file}, {RLIMIT_AS, rlim_t{256} << 20});
+    EXPECT_EQ(add.status, kExitRefused);
+    EXPECT_EQ(add.err, "korvel-cli: " + file +
+                           ": its picture of 16384 x 16384 is larger than a bitmap holds (1024 x "
+                           "512); give --size to scale it\n");
+    EXPECT_FALSE(fs::exists(path("lib.bcm")));
+}
+
+TEST_F(CliSafety, NamesAreUniqueInEveryLetterCaseOfTheCodePage) {
+    const std::string picture = smallBmp("red.bmp");
+    const std::string library = path("names.bcm");
+    ASSERT_EQ(runProgram({"add", library, "caf\xC3\xA9", picture}).status, kExitOk); // café
+    const ProgramRun upper = runProgram({"add", library, "CAF\xC3\x89", picture});   // CAFÉ
+    EXPECT_EQ(upper.status, kExitRefused);
+    EXPECT_EQ(upper.err, "korvel-cli: " + library + ": Please input exclusive bitmap name!\n");
+    // A different letter is no repeat: "café" and "cafe".
+    EXPECT_EQ(runProgram({"add", library, "cafe", picture}).status, kExitOk);
+}
+
+TEST_F(CliSafety, AFolderExportOntoAFullDiskLeavesTheOldFolderWhole) {
+    // The first picture is small; the second, of noise, does not fit in 4 KiB.
+    std::vector<bitmapInfoList> entries;
+    entries.push_back({"SMALL", 4, 4, Picture(4, 4)});
+    Picture noise(512, 256);
+    std::uint32_t seed = 12345;
+    for (int y = 0; y < noise.height(); ++y) {
+        for (int x = 0; x < noise.width(); ++x) {
+            seed = seed * 1103515245U + 12345U;
+            noise.setPixel(x, y, kPalette[(seed >> 16) % 8].value);
+        }
+    }
+    entries.push_back({"NOISE", 512, 256, noise});
+    const std::string library = path("lib.bcm");
+    writeFile(library, encodeBcm(entries, 2).value());
+
+    std::vector<bitmapInfoList> oldEntries;
+    oldEntries.push_back({"OLD", 8, 2, Picture(8, 2)});
+    const std::string oldLibrary = path("old.bcm");
+    writeFile(oldLibrary, encodeBcm(oldEntries, 1).value());
+    const std::string folder = path("export");
+    ASSERT_EQ(runProgram({"convert", oldLibrary, folder}).status, kExitOk);
+
+    const ProgramRun full = runProgram({"convert", library, folder}, {RLIMIT_FSIZE, 4096});
+    EXPECT_EQ(full.status, kExitRefused);
+    EXPECT_NE(full.err.find("File too large"), std::string::npos) << full.err;
+    EXPECT_EQ(contents(), (std::vector<std::string>{"export", "lib.bcm", "old.bcm"}))
+        << "no half-written folder is left beside it";
+    const ProgramRun back = runProgram({"convert", folder, path("back.bcm")});
+    ASSERT_EQ(back.status, kExitOk) << back.err;
+    EXPECT_EQ(readWholeFile(path("back.bcm")).value(), readWholeFile(oldLibrary).value());
+
+    // Without the limit the new export replaces the old one whole.
+    ASSERT_EQ(runProgram({"convert", library, folder}).status, kExitOk);
+    ASSERT_EQ(runProgram({"convert", folder, path("again.bcm")}).status, kExitOk);
+    EXPECT_EQ(readWholeFile(path("again.bcm")).value(), readWholeFile(library).value());
+}
+
+} // namespace
+} // namespace korvel::cli
