@@ -31,8 +31,8 @@ void roundTrip(std::string_view text, korvel::BdfCell cell) {
     require(again.ok(), "the import refuses what the export wrote");
     require(again.value().skipped == 0 && again.value().warnings.empty(),
             "the import leaves out part of what the export wrote");
-    const auto againBytes = korvel::encodeLcm(again.value().library.glyphs,
-                                              again.value().library.count);
+    const auto againBytes =
+        korvel::encodeLcm(again.value().library.glyphs, again.value().library.count);
     require(againBytes.ok() && againBytes.value() == bytes.value(), "the library changed");
 }
 

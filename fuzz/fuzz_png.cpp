@@ -21,8 +21,8 @@ std::vector<std::uint8_t> rgbPng(const korvel::Picture& picture) {
     rgb.reserve(static_cast<std::size_t>(picture.width()) * picture.height() * 3);
     for (int y = 0; y < picture.height(); ++y) {
         for (const korvel::Rgb pixel : picture.row(y)) {
-            rgb.insert(rgb.end(), {korvel::redOf(pixel), korvel::greenOf(pixel),
-                                   korvel::blueOf(pixel)});
+            rgb.insert(rgb.end(),
+                       {korvel::redOf(pixel), korvel::greenOf(pixel), korvel::blueOf(pixel)});
         }
     }
     png_image image;

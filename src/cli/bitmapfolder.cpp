@@ -4,8 +4,8 @@
 #include "codepage.h"
 #include "fileio.h"
 #include "options.h"
-#include "pngread.h"
 #include "pictureformats.h"
+#include "pngread.h"
 #include "textcodes.h"
 
 #include <filesystem>

@@ -28,8 +28,9 @@ template <class T, class Open>
 } // namespace
 
 Loaded<std::vector<GlyphRecord>> readFontLibraryFile(const std::string& path) {
-    return readAndOpen<std::vector<GlyphRecord>>(path, kLcmMaxFileBytes, "a font library file",
-                                                 [](SharedFileImage file) { return openLcm(file); });
+    return readAndOpen<std::vector<GlyphRecord>>(
+        path, kLcmMaxFileBytes, "a font library file",
+        [](SharedFileImage file) { return openLcm(file); });
 }
 
 Loaded<std::vector<bitmapInfoList>> readBitmapLibraryFile(const std::string& path) {
@@ -81,8 +82,8 @@ std::optional<FileFault> writeFontLibraryFile(const std::string& path,
 }
 
 std::optional<FileFault> writeBitmapLibraryFile(const std::string& path,
-                                                std::span<const bitmapInfoList> entries,
-                                                int count, SaveMethod* method) {
+                                                std::span<const bitmapInfoList> entries, int count,
+                                                SaveMethod* method) {
     return writeEncodedFile(path, encodeBcm(entries, count), method);
 }
 
