@@ -511,6 +511,73 @@ void BM_ListFill_256Glyphs(benchmark::State& state) {
     state.counters["rows"] = list.window.AdvStringGrid2->rows() - 1;
 }
 
+/// "Open Library" through a shown main window, the list painted: the file read, its directory
+/// checked, every picture left encoded until it is shown. held_MB is the heap the window holds
+/// for the open library beyond what it held before; its budget is twice the file plus 40 MB.
+void editorOpen(benchmark::State& state, const std::string& path, bool font) {
+    TForm1 window(std::make_unique<SilentPrompter>());
+    window.createDialogs();
+    window.show();
+    QApplication::processEvents();
+    const std::size_t before = heapInUse();
+    const QString file = QString::fromStdString(path);
+    for (auto _ : state) {
+        const bool opened = font ? window.OpenProtolFile(file) : window.OpenBmpProtolFile(file);
+        QApplication::processEvents();
+        if (!opened) {
+            state.SkipWithError("the library could not be opened");
+            return;
+        }
+    }
+    state.counters["held_MB"] =
+        static_cast<double>(heapInUse() - std::min(before, heapInUse())) / 1e6;
+    state.counters["file_MB"] = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
+}
+
+void BM_EditorOpen_65535x32x16(benchmark::State& state) {
+    editorOpen(state, manySmallPath(), false);
+}
+void BM_EditorOpen_64x1024x512(benchmark::State& state) {
+    editorOpen(state, largePath(64), false);
+}
+void BM_EditorOpen_256x255x255(benchmark::State& state) {
+    editorOpen(state, bigFontPath(), true);
+}
+
+/// A click on a row of a freshly opened library: its picture decoded and drawn on the canvas at
+/// zoom 8, the window repainted. The library is opened again, untimed, before each click, so
+/// every click is a first use.
+void editorRowClick(benchmark::State& state, const std::string& path, bool font, int row) {
+    TForm1 window(std::make_unique<SilentPrompter>());
+    window.createDialogs();
+    window.show();
+    const QString file = QString::fromStdString(path);
+    for (auto _ : state) {
+        state.PauseTiming();
+        const bool opened = font ? window.OpenProtolFile(file) : window.OpenBmpProtolFile(file);
+        QApplication::processEvents();
+        state.ResumeTiming();
+        if (!opened) {
+            state.SkipWithError("the library could not be opened");
+            return;
+        }
+        window.AdvStringGrid2->setCurrentGridRow(row);
+        window.AdvStringGrid2Click();
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(window.Image1->isVisible());
+    }
+}
+
+void BM_EditorRowClick_65535x32x16(benchmark::State& state) {
+    editorRowClick(state, manySmallPath(), false, 40000);
+}
+void BM_EditorRowClick_64x1024x512(benchmark::State& state) {
+    editorRowClick(state, largePath(64), false, 40);
+}
+void BM_EditorRowClick_256x255x255(benchmark::State& state) {
+    editorRowClick(state, bigFontPath(), true, 200);
+}
+
 BENCHMARK(BM_BaselineCopy_FontPixels)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LcmWrite_256x255x255)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LcmRead_256x255x255)->Unit(benchmark::kMillisecond);
@@ -543,6 +610,12 @@ BENCHMARK(BM_BaselinePictures_SetupAdd)->Arg(7)->Arg(250)->Unit(benchmark::kMill
 BENCHMARK(BM_StartupToShownMainWindow)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListFill_65535Bitmaps)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_ListFill_256Glyphs)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_EditorOpen_65535x32x16)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_EditorOpen_64x1024x512)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_EditorOpen_256x255x255)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_EditorRowClick_65535x32x16)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_EditorRowClick_64x1024x512)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_EditorRowClick_256x255x255)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 } // namespace
 } // namespace korvel

@@ -4,6 +4,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProgressDialog>
+
+#include <algorithm>
+#include <climits>
 
 namespace korvel {
 
@@ -37,6 +41,16 @@ std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const QString& text
     return std::make_unique<QMessageBox>(icon == PromptIcon::Critical ? QMessageBox::Critical
                                                                       : QMessageBox::NoIcon,
                                          applicationTitle(parent), text, QMessageBox::Ok, parent);
+}
+
+std::unique_ptr<QProgressDialog> makeProgressDialog(QWidget* parent, const QString& label) {
+    auto dialog = std::make_unique<QProgressDialog>(label, QString(), 0, 1, parent);
+    dialog->setCancelButton(nullptr);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setMinimumDuration(500);
+    dialog->setAutoClose(false);
+    dialog->setAutoReset(false);
+    return dialog;
 }
 
 std::unique_ptr<QFileDialog> makeOpenDialog(QWidget* parent, const QString& filter) {
@@ -91,6 +105,23 @@ std::optional<QString> QtPrompter::askSaveFile(QWidget* parent, const QString& f
 
 void QtPrompter::showModal(QDialog& dialog) {
     dialog.exec();
+}
+
+QtPrompter::QtPrompter() = default;
+QtPrompter::~QtPrompter() = default;
+
+void QtPrompter::showProgress(QWidget* parent, const QString& label, std::size_t done,
+                              std::size_t total) {
+    if (!progress_) {
+        progress_ = makeProgressDialog(parent, label);
+    }
+    const auto steps = static_cast<int>(std::min<std::size_t>(total, INT_MAX));
+    progress_->setMaximum(std::max(steps, 1));
+    // A window-modal progress dialog processes events in setValue, so the window repaints.
+    progress_->setValue(static_cast<int>(std::min<std::size_t>(done, INT_MAX)));
+    if (done >= total) {
+        progress_.reset();
+    }
 }
 
 } // namespace korvel

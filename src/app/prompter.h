@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <memory>
 #include <new>
 #include <optional>
@@ -9,6 +10,7 @@
 class QDialog;
 class QFileDialog;
 class QMessageBox;
+class QProgressDialog;
 class QWidget;
 
 namespace korvel {
@@ -38,11 +40,27 @@ public:
                                                              const QString& defaultSuffix) = 0;
     /// Shows a dialog modally and returns when it has closed.
     virtual void showModal(QDialog& dialog) = 0;
+    /// Tells how far long work has come: done of total steps, label saying what is being done.
+    /// The first call starts a showing, done == total ends it. Work that ends within half a
+    /// second shows nothing. The one thread runs the work, so each call also lets the window
+    /// repaint. Does nothing unless a prompter shows progress.
+    virtual void showProgress(QWidget* parent, const QString& label, std::size_t done,
+                              std::size_t total) {
+        static_cast<void>(parent);
+        static_cast<void>(label);
+        static_cast<void>(done);
+        static_cast<void>(total);
+    }
 };
 
 /// The real prompter: Qt's message boxes and file dialogs, and QDialog::exec.
 class QtPrompter : public Prompter {
 public:
+    QtPrompter();
+    ~QtPrompter() override;
+    QtPrompter(const QtPrompter&) = delete;
+    QtPrompter& operator=(const QtPrompter&) = delete;
+
     [[nodiscard]] bool askOkCancel(QWidget* parent, const QString& caption, const QString& text,
                                    PromptIcon icon) override;
     void showMessage(QWidget* parent, const QString& text) override;
@@ -52,6 +70,11 @@ public:
     [[nodiscard]] std::optional<QString> askSaveFile(QWidget* parent, const QString& filter,
                                                      const QString& defaultSuffix) override;
     void showModal(QDialog& dialog) override;
+    void showProgress(QWidget* parent, const QString& label, std::size_t done,
+                      std::size_t total) override;
+
+private:
+    std::unique_ptr<QProgressDialog> progress_;
 };
 
 /// "Description|*.ext" as a Qt file dialog filter, "Description (*.ext)".
@@ -72,6 +95,11 @@ public:
 /// typed without an extension, and an existing file is overwritten without a question.
 [[nodiscard]] std::unique_ptr<QFileDialog> makeSaveDialog(QWidget* parent, const QString& filter,
                                                           const QString& defaultSuffix);
+
+/// The progress dialog of showProgress: window-modal, no cancel button (the work cannot stop
+/// half-way without losing what it writes), shown only when the work takes over half a second.
+[[nodiscard]] std::unique_ptr<QProgressDialog> makeProgressDialog(QWidget* parent,
+                                                                  const QString& label);
 
 /// Runs the body of a command that allocates from file contents or user input. Running out of
 /// memory ends the command with one error box, "SUBJECT does not fit in memory; nothing was

@@ -837,7 +837,12 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 bool TForm1::SaveBmpProtolFile(int count, const QString& fileName) {
     SaveMethod method = SaveMethod::Replaced;
-    const auto fault = document_->saveBitmapFile(fileName.toStdString(), count, &method);
+    // A large library takes a while: a progress dialog shows how far the save has come.
+    const QString label = QStringLiteral("Saving \"%1\"").arg(fileName);
+    const auto fault = document_->saveBitmapFile(
+        fileName.toStdString(), count, &method, [&](std::size_t done, std::size_t total) {
+            prompter_->showProgress(this, label, done, total);
+        });
     return reportSaveFault(fileName, fault, method);
 }
 

@@ -75,8 +75,9 @@ std::optional<FileFault> Document::saveFontFile(const std::string& path, int cou
 }
 
 std::optional<FileFault> Document::saveBitmapFile(const std::string& path, int count,
-                                                  SaveMethod* method) const {
-    return writeBitmapLibraryFile(path, bitmaps_.entries, count, method);
+                                                  SaveMethod* method,
+                                                  const Progress& progress) const {
+    return writeBitmapLibraryFile(path, bitmaps_.entries, count, method, progress);
 }
 
 void Document::makeFontLibrary(const std::function<void(FontLibrary&)>& make) {

@@ -69,7 +69,8 @@ public:
                                                         SaveMethod* method = nullptr) const;
     /// Writes bitmap entries 0..count-1 to path.
     [[nodiscard]] std::optional<FileFault> saveBitmapFile(const std::string& path, int count,
-                                                          SaveMethod* method = nullptr) const;
+                                                          SaveMethod* method = nullptr,
+                                                          const Progress& progress = {}) const;
     /// Makes a new font library in place: make fills the slots it makes and sets the count
     /// (system font or blank glyphs), slots it leaves keep what they held.
     void makeFontLibrary(const std::function<void(FontLibrary&)>& make);

@@ -4,6 +4,8 @@
 #include "fileio.h"
 #include "lcm.h"
 
+#include <algorithm>
+
 namespace korvel {
 
 namespace {
@@ -83,8 +85,13 @@ std::optional<FileFault> writeFontLibraryFile(const std::string& path,
 
 std::optional<FileFault> writeBitmapLibraryFile(const std::string& path,
                                                 std::span<const bitmapInfoList> entries, int count,
-                                                SaveMethod* method) {
-    return writeEncodedFile(path, encodeBcm(entries, count), method);
+                                                SaveMethod* method, const Progress& progress) {
+    const std::size_t steps = static_cast<std::size_t>(std::max(count, 0)) + 1;
+    const auto encoded = encodeBcm(
+        entries, count, [&](std::size_t done, std::size_t) { report(progress, done, steps); });
+    auto fault = writeEncodedFile(path, encoded, method);
+    report(progress, steps, steps);
+    return fault;
 }
 
 } // namespace korvel

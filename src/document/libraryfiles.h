@@ -6,6 +6,7 @@
 #include "bitmaplibrary.h"
 #include "fileio.h"
 #include "fontlibrary.h"
+#include "progress.h"
 #include "result.h"
 
 #include <string>
@@ -45,10 +46,11 @@ template <class T> using Loaded = std::variant<T, FileFault>;
 [[nodiscard]] std::optional<FileFault>
 writeFontLibraryFile(const std::string& path, const std::array<GlyphRecord, kGlyphSlots>& glyphs,
                      int count, SaveMethod* method = nullptr);
-/// Encodes entries 0..count-1 and saves them as writeFontLibraryFile does.
+/// Encodes entries 0..count-1 and saves them as writeFontLibraryFile does. Progress counts the
+/// entries encoded and then the write as one more step (count + 1 steps in all).
 [[nodiscard]] std::optional<FileFault>
 writeBitmapLibraryFile(const std::string& path, std::span<const bitmapInfoList> entries, int count,
-                       SaveMethod* method = nullptr);
+                       SaveMethod* method = nullptr, const Progress& progress = {});
 
 /// Saves already encoded bytes with saveFile; an Access fault on failure.
 [[nodiscard]] std::optional<FileFault>

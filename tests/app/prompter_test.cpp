@@ -4,6 +4,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 
 namespace korvel {
@@ -82,6 +83,41 @@ TEST_F(WindowTest, TheRealQuestionAndMessageBoxesCarryTheirButtonsIconsAndTitles
     const auto message = makeMessageBox(nullptr, QStringLiteral("Please"), PromptIcon::None);
     EXPECT_EQ(message->icon(), QMessageBox::NoIcon);
     EXPECT_EQ(message->windowTitle(), "Korvel Font/Bitmap Creater");
+}
+
+TEST_F(WindowTest, SavingABitmapLibraryShowsItsProgressAndEndsIt) {
+    for (const char* name : {"A", "B", "C"}) {
+        window->document().appendBitmap({name, 2, 2, Picture(2, 2)});
+    }
+    prompter->files.push_back(path("three.bcm"));
+    window->SaveBitmapFile1->trigger();
+    ASSERT_EQ(readBytes(path("three.bcm")).size(), 2U + 3U * (12U + 6U + 2U * 3U));
+    // Three entries encoded, then the write: four steps, counted up to the end, which closes it.
+    ASSERT_FALSE(prompter->progress.empty());
+    EXPECT_EQ(prompter->progress.back(), (std::pair<std::size_t, std::size_t>{4, 4}));
+    for (std::size_t k = 1; k < prompter->progress.size(); ++k) {
+        EXPECT_LE(prompter->progress[k - 1].first, prompter->progress[k].first);
+        EXPECT_EQ(prompter->progress[k].second, 4U);
+    }
+    EXPECT_EQ(prompter->progressLabel, "Saving \"" + path("three.bcm") + "\"");
+}
+
+TEST_F(WindowTest, TheRealProgressDialogIsModalWithoutCancelAndWaitsHalfASecond) {
+    auto dialog = makeProgressDialog(window.get(), QStringLiteral("Saving"));
+    EXPECT_EQ(dialog->labelText(), "Saving");
+    EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(dialog->minimumDuration(), 500);
+    EXPECT_EQ(dialog->findChild<QPushButton*>(), nullptr) << "the save cannot be cancelled";
+    EXPECT_FALSE(dialog->isVisible());
+    dialog.reset();
+
+    // The real prompter ends its dialog at the last step, so a failed save's error box stands
+    // alone.
+    QtPrompter real;
+    real.showProgress(window.get(), QStringLiteral("Saving"), 0, 3);
+    EXPECT_NE(window->findChild<QProgressDialog*>(), nullptr);
+    real.showProgress(window.get(), QStringLiteral("Saving"), 3, 3);
+    EXPECT_EQ(window->findChild<QProgressDialog*>(), nullptr);
 }
 
 } // namespace

@@ -68,4 +68,10 @@ std::vector<Prompt> ScriptedPrompter::ofKind(Prompt::Kind kind) const {
     return result;
 }
 
+void ScriptedPrompter::showProgress(QWidget* /*parent*/, const QString& label, std::size_t done,
+                                    std::size_t total) {
+    progress.emplace_back(done, total);
+    progressLabel = label;
+}
+
 } // namespace korvel

@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QDialog;
@@ -33,6 +34,9 @@ public:
     std::deque<QString> files; // for askOpenFile / askSaveFile; an empty name cancels
     std::deque<std::function<void(QDialog&)>> modals; // run while a dialog is "shown"
     std::vector<Prompt> asked;
+    /// Every (done, total) of showProgress, in order, and the label of the last one.
+    std::vector<std::pair<std::size_t, std::size_t>> progress;
+    QString progressLabel;
 
     [[nodiscard]] bool askOkCancel(QWidget* parent, const QString& caption, const QString& text,
                                    PromptIcon icon) override;
@@ -43,6 +47,8 @@ public:
     [[nodiscard]] std::optional<QString> askSaveFile(QWidget* parent, const QString& filter,
                                                      const QString& defaultSuffix) override;
     void showModal(QDialog& dialog) override;
+    void showProgress(QWidget* parent, const QString& label, std::size_t done,
+                      std::size_t total) override;
 
     /// The prompts of one kind, in order.
     [[nodiscard]] std::vector<Prompt> ofKind(Prompt::Kind kind) const;
