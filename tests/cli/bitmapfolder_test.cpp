@@ -89,19 +89,19 @@ TEST(BitmapFolderRead, PngsReadWithTransparencyAndTheirDamageNamed) {
     ASSERT_TRUE(writeBitmapFolder(entries, base).ok());
 
     // Another tool's PNG in place of the first: an invisible white pixel and a visible one.
-    pngtest::PngSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.colourType = 6;
-    spec.rows = {{255, 255, 255, 0, 255, 255, 255, 255}};
+    pngtest::PngPlan plan;
+    plan.width = 2;
+    plan.height = 1;
+    plan.colourType = 6;
+    plan.rows = {{255, 255, 255, 0, 255, 255, 255, 255}};
     const std::string file = base + "/" + pictureFileName(0, "A");
-    ASSERT_TRUE(writeFileAtomic(file, pngtest::pngFile(spec)).ok());
+    ASSERT_TRUE(writeFileAtomic(file, pngtest::pngFile(plan)).ok());
     const auto read = readBitmapFolder(base);
     ASSERT_TRUE(read.ok()) << read.error().message;
     EXPECT_EQ(read.value()[0].picture->pixel(0, 0), kBlack);
     EXPECT_EQ(read.value()[0].picture->pixel(1, 0), kWhite);
 
-    const auto whole = pngtest::pngFile(spec);
+    const auto whole = pngtest::pngFile(plan);
     ASSERT_TRUE(writeFileAtomic(file, std::span(whole).first(whole.size() - 5)).ok());
     const auto cut = readBitmapFolder(base);
     ASSERT_FALSE(cut.ok());

@@ -14,7 +14,7 @@ namespace korvel {
 namespace {
 
 using pngtest::Bytes;
-using pngtest::PngSpec;
+using pngtest::PngPlan;
 
 Picture decodedOk(const Bytes& file) {
     auto picture = decodePng(file);
@@ -23,14 +23,14 @@ Picture decodedOk(const Bytes& file) {
 }
 
 /// A one-row PNG of the given pixels' sample bytes.
-PngSpec oneRow(int width, int bitDepth, int colourType, Bytes samples) {
-    PngSpec spec;
-    spec.width = width;
-    spec.height = 1;
-    spec.bitDepth = bitDepth;
-    spec.colourType = colourType;
-    spec.rows = {std::move(samples)};
-    return spec;
+PngPlan oneRow(int width, int bitDepth, int colourType, Bytes samples) {
+    PngPlan plan;
+    plan.width = width;
+    plan.height = 1;
+    plan.bitDepth = bitDepth;
+    plan.colourType = colourType;
+    plan.rows = {std::move(samples)};
+    return plan;
 }
 
 const Rgb kGrey189 = makeRgb(189, 189, 189);
@@ -46,12 +46,12 @@ TEST(PngImport, AlphaBelow128IsBlackForEveryColourType) {
     // Grey + alpha.
     EXPECT_EQ(decodedOk(pngFile(oneRow(2, 8, 4, {255, 0, 255, 200}))), pictureFromText({".W"}));
     // A palette whose first entry tRNS makes transparent.
-    PngSpec palette = oneRow(2, 8, 3, {0, 1});
+    PngPlan palette = oneRow(2, 8, 3, {0, 1});
     palette.palette = {255, 255, 255, 255, 0, 0};
     palette.transparency = {0};
     EXPECT_EQ(decodedOk(pngFile(palette)), pictureFromText({".R"}));
     // Grey whose transparent value is 189, and the same pixel as RGBA: both black.
-    PngSpec grey = oneRow(2, 8, 0, {189, 189});
+    PngPlan grey = oneRow(2, 8, 0, {189, 189});
     grey.transparency = {0, 189};
     grey.rows = {{189, 200}};
     Picture expected(2, 1);
@@ -59,13 +59,13 @@ TEST(PngImport, AlphaBelow128IsBlackForEveryColourType) {
     EXPECT_EQ(decodedOk(pngFile(grey)), expected);
     EXPECT_EQ(decodedOk(pngFile(oneRow(1, 8, 6, {189, 189, 189, 0}))), Picture(1, 1));
     // RGB with a transparent colour.
-    PngSpec rgb = oneRow(2, 8, 2, {255, 255, 255, 1, 2, 3});
+    PngPlan rgb = oneRow(2, 8, 2, {255, 255, 255, 1, 2, 3});
     rgb.transparency = {0, 255, 0, 255, 0, 255};
     Picture rgbExpected(2, 1);
     rgbExpected.setPixel(1, 0, makeRgb(1, 2, 3));
     EXPECT_EQ(decodedOk(pngFile(rgb)), rgbExpected);
     // 16-bit grey with a transparent value, and 16-bit RGBA at the edge of the rule.
-    PngSpec deep = oneRow(2, 16, 0, {0xBD, 0xBD, 0xBD, 0x00});
+    PngPlan deep = oneRow(2, 16, 0, {0xBD, 0xBD, 0xBD, 0x00});
     deep.transparency = {0xBD, 0xBD};
     Picture deepExpected(2, 1);
     deepExpected.setPixel(1, 0, kGrey189);
@@ -78,7 +78,7 @@ TEST(PngImport, AlphaBelow128IsBlackForEveryColourType) {
 
 TEST(PngImport, InterlacedAndPlainFilesOfOnePictureAgree) {
     // Random colours and alphas written both ways must read as the same picture.
-    PngSpec plain;
+    PngPlan plain;
     plain.width = 11;
     plain.height = 9;
     plain.colourType = 6;
@@ -97,7 +97,7 @@ TEST(PngImport, InterlacedAndPlainFilesOfOnePictureAgree) {
         }
         plain.rows.push_back(row);
     }
-    PngSpec interlaced = plain;
+    PngPlan interlaced = plain;
     interlaced.interlaced = true;
     EXPECT_EQ(decodedOk(pngFile(plain)), expected);
     EXPECT_EQ(decodedOk(pngFile(interlaced)), expected);
@@ -115,7 +115,7 @@ TEST(PngImport, RefusesDamageInItsOwnWordsAndPrintsNothing) {
     badDepth.insert(badDepth.end(), end.begin(), end.end());
     Bytes badChecksum = good;
     badChecksum[8 + 8 + 13] ^= 0xFF; // the IHDR checksum
-    PngSpec paletteWithout = oneRow(1, 8, 3, {0});
+    PngPlan paletteWithout = oneRow(1, 8, 3, {0});
     Bytes garbage = pngtest::pngHead(1, 1, 8, 2);
     const Bytes data = pngtest::pngChunk("IDAT", {1, 2, 3, 4, 5});
     garbage.insert(garbage.end(), data.begin(), data.end());

@@ -42,27 +42,27 @@ constexpr std::array<std::array<int, 4>, 7> kPasses{{
 
 /// The scanlines, each after a filter byte of 0; interlaced ones pass by pass. Interlacing is
 /// built for whole-byte pixels only.
-[[nodiscard]] Bytes scanlines(const PngSpec& spec) {
+[[nodiscard]] Bytes scanlines(const PngPlan& plan) {
     Bytes out;
-    if (!spec.interlaced) {
-        for (const Bytes& row : spec.rows) {
+    if (!plan.interlaced) {
+        for (const Bytes& row : plan.rows) {
             out.push_back(0);
             out.insert(out.end(), row.begin(), row.end());
         }
         return out;
     }
-    if (spec.bitDepth < 8) {
+    if (plan.bitDepth < 8) {
         throw std::invalid_argument("interlaced test PNGs need whole-byte pixels");
     }
-    const int pixelBytes = channelsOf(spec.colourType) * spec.bitDepth / 8;
+    const int pixelBytes = channelsOf(plan.colourType) * plan.bitDepth / 8;
     for (const auto& [x0, y0, dx, dy] : kPasses) {
-        if (x0 >= spec.width || y0 >= spec.height) {
+        if (x0 >= plan.width || y0 >= plan.height) {
             continue;
         }
-        for (int y = y0; y < spec.height; y += dy) {
+        for (int y = y0; y < plan.height; y += dy) {
             out.push_back(0);
-            for (int x = x0; x < spec.width; x += dx) {
-                const auto& row = spec.rows[static_cast<std::size_t>(y)];
+            for (int x = x0; x < plan.width; x += dx) {
+                const auto& row = plan.rows[static_cast<std::size_t>(y)];
                 const auto at = row.begin() + x * pixelBytes;
                 out.insert(out.end(), at, at + pixelBytes);
             }
@@ -104,20 +104,20 @@ Bytes pngHead(int width, int height, int bitDepth, int colourType) {
     return out;
 }
 
-Bytes pngFile(const PngSpec& spec) {
+Bytes pngFile(const PngPlan& plan) {
     Bytes out{137, 80, 78, 71, 13, 10, 26, 10};
     const auto append = [&out](const Bytes& chunk) {
         out.insert(out.end(), chunk.begin(), chunk.end());
     };
-    append(pngChunk("IHDR", headerData(spec.width, spec.height, spec.bitDepth, spec.colourType,
-                                       spec.interlaced)));
-    if (!spec.palette.empty()) {
-        append(pngChunk("PLTE", spec.palette));
+    append(pngChunk("IHDR", headerData(plan.width, plan.height, plan.bitDepth, plan.colourType,
+                                       plan.interlaced)));
+    if (!plan.palette.empty()) {
+        append(pngChunk("PLTE", plan.palette));
     }
-    if (!spec.transparency.empty()) {
-        append(pngChunk("tRNS", spec.transparency));
+    if (!plan.transparency.empty()) {
+        append(pngChunk("tRNS", plan.transparency));
     }
-    const Bytes raw = scanlines(spec);
+    const Bytes raw = scanlines(plan);
     uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
     Bytes packed(packedSize);
     if (compress(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size())) != Z_OK) {

@@ -13,7 +13,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 /// What goes into a PNG: the header fields, optional palette and tRNS data, and the raw sample
 /// bytes of each row (without the filter byte).
-struct PngSpec {
+struct PngPlan {
     int width = 0;
     int height = 0;
     int bitDepth = 8;
@@ -28,7 +28,7 @@ struct PngSpec {
 [[nodiscard]] Bytes pngChunk(std::string_view type, const Bytes& data);
 
 /// The whole file: signature, IHDR, PLTE and tRNS when given, one IDAT, IEND.
-[[nodiscard]] Bytes pngFile(const PngSpec& spec);
+[[nodiscard]] Bytes pngFile(const PngPlan& plan);
 
 /// The signature and an IHDR chunk alone, for files assembled chunk by chunk.
 [[nodiscard]] Bytes pngHead(int width, int height, int bitDepth, int colourType);
