@@ -5,6 +5,7 @@
 #include "bitmapfolder.h"
 #include "bmp.h"
 #include "codepage.h"
+#include "document.h"
 #include "exportc.h"
 #include "fileio.h"
 #include "lcm.h"
@@ -569,12 +570,17 @@ readImage(Context& context, const std::string& path,
     return std::move(picture).value();
 }
 
-[[nodiscard]] std::variant<BitmapLibrary, Failure> loadOrStartBitmaps(const std::string& path) {
+/// Opens the library at path into document, or leaves the document's empty library when no
+/// file is there yet (add then makes it).
+[[nodiscard]] Outcome openOrStartBitmaps(Document& document, const std::string& path) {
     std::error_code error;
     if (!std::filesystem::exists(path, error) && !error) {
-        return BitmapLibrary{};
+        return std::nullopt;
     }
-    return loadBitmaps(path);
+    if (const auto fault = document.openBitmapFile(path)) {
+        return refusedFile(path, *fault);
+    }
+    return std::nullopt;
 }
 
 [[nodiscard]] Outcome runAdd(Context& context, const ParsedOptions& options) {
@@ -600,13 +606,14 @@ readImage(Context& context, const std::string& path,
     if (!lock) {
         return refused("", lock.error().message);
     }
-    auto loaded = loadOrStartBitmaps(libraryPath);
-    if (auto* failure = std::get_if<Failure>(&loaded)) {
-        return *failure;
+    // The same read-check-open and append the editor uses; entries that stay as they were are
+    // copied into the new file, not decoded.
+    Document document;
+    if (Outcome failure = openOrStartBitmaps(document, libraryPath)) {
+        return failure;
     }
-    BitmapLibrary& library = std::get<BitmapLibrary>(loaded);
     const QString typed = QString::fromStdString(name);
-    if (const BitmapNameFault fault = checkBitmapName(typed, library.index);
+    if (const BitmapNameFault fault = checkBitmapName(typed, document.bitmapLibrary().index);
         fault != BitmapNameFault::None) {
         return refused(libraryPath, bitmapNameMessage(fault).toStdString());
     }
@@ -617,8 +624,8 @@ readImage(Context& context, const std::string& path,
     Picture picture = std::move(std::get<Picture>(image));
     const int width = picture.width();
     const int height = picture.height();
-    library.append({toLibraryText(typed), width, height, std::move(picture)});
-    return saveBitmaps(context, libraryPath, library.entries);
+    document.appendBitmap({toLibraryText(typed), width, height, std::move(picture)});
+    return saveBitmaps(context, libraryPath, document.bitmapLibrary().entries);
 }
 
 // ---- export ----

@@ -1,9 +1,8 @@
 #include "exportc.h"
 
-#include "bcm.h"
 #include "cexport.h"
 #include "fileio.h"
-#include "lcm.h"
+#include "libraryfiles.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -177,23 +176,23 @@ template <class T>
     return bitmaps;
 }
 
+/// A library file fault as the tool reports it: the system's text alone for an unreadable file,
+/// the file's name before what does not add up in it.
+[[nodiscard]] Failure refusedFile(const std::string& path, const FileFault& fault) {
+    return refusal(fault.kind == FileFaultKind::Access ? "" : path, fault.error.message);
+}
+
 [[nodiscard]] Parsed<std::string> fontHeader(const ParsedOptions& options,
                                              const std::string& path) {
     auto chosen = fontOptions(options, path);
     if (auto* failure = std::get_if<Failure>(&chosen)) {
         return *failure;
     }
-    const auto bytes = readWholeFile(path);
-    if (!bytes) {
-        return refusal("", bytes.error().message);
+    const auto loaded = loadFontLibrary(path);
+    if (const auto* fault = std::get_if<FileFault>(&loaded)) {
+        return refusedFile(path, *fault);
     }
-    auto glyphs = decodeLcm(bytes.value());
-    if (!glyphs) {
-        return refusal(path, glyphs.error().message);
-    }
-    FontLibrary library;
-    library.replaceGlyphs(std::move(glyphs).value());
-    auto header = exportFontC(library, std::get<FontExportOptions>(chosen));
+    auto header = exportFontC(std::get<FontLibrary>(loaded), std::get<FontExportOptions>(chosen));
     if (!header) {
         return refusal(path, header.error().message);
     }
@@ -206,17 +205,12 @@ template <class T>
     if (auto* failure = std::get_if<Failure>(&chosen)) {
         return *failure;
     }
-    const auto bytes = readWholeFile(path);
-    if (!bytes) {
-        return refusal("", bytes.error().message);
+    const auto loaded = loadBitmapLibrary(path);
+    if (const auto* fault = std::get_if<FileFault>(&loaded)) {
+        return refusedFile(path, *fault);
     }
-    auto entries = decodeBcm(bytes.value());
-    if (!entries) {
-        return refusal(path, entries.error().message);
-    }
-    BitmapLibrary library;
-    library.assign(std::move(entries).value());
-    auto header = exportBitmapsC(library, std::get<BitmapExportOptions>(chosen));
+    auto header =
+        exportBitmapsC(std::get<BitmapLibrary>(loaded), std::get<BitmapExportOptions>(chosen));
     if (!header) {
         return refusal(path, header.error().message);
     }
