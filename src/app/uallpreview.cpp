@@ -2,6 +2,7 @@
 
 #include "cellcanvas.h"
 #include "fontlibrary.h"
+#include "pictureformats.h"
 #include "textcompose.h"
 #include "umain.h"
 
@@ -36,20 +37,6 @@ constexpr int kTextGap = 2; // between a cell's picture and its number
 constexpr int kPictureRole = Qt::UserRole;
 constexpr std::array<int, 4> kZoomOfItem{1, 5, 8, 12};
 constexpr int kFirstZoomItem = 2; // "8*8"
-
-/// A picture as an opaque 32-bit image.
-QImage toQImage(const Picture& picture) {
-    QImage image(picture.width(), picture.height(), QImage::Format_RGB32);
-    for (int y = 0; y < picture.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        const auto row = picture.row(y);
-        for (int x = 0; x < picture.width(); ++x) {
-            const Rgb c = row[static_cast<std::size_t>(x)];
-            line[x] = qRgb(redOf(c), greenOf(c), blueOf(c));
-        }
-    }
-    return image;
-}
 
 /// side * numerator / denominator rounded to the nearest whole pixel, at least 1.
 int scaledSide(int side, int numerator, int denominator) {

@@ -46,11 +46,7 @@ const PictureFormat* pictureFormatOfExtension(std::string_view extension) {
     return found == kFormats.end() ? nullptr : &*found;
 }
 
-Result<std::vector<std::uint8_t>> encodePng(const Picture& picture) {
-    if (picture.isEmpty()) {
-        return Error{"a picture of " + std::to_string(picture.width()) + " x " +
-                     std::to_string(picture.height()) + " has no pixels for a PNG"};
-    }
+QImage toQImage(const Picture& picture) {
     QImage image(picture.width(), picture.height(), QImage::Format_RGB32);
     for (int y = 0; y < picture.height(); ++y) {
         auto* target = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -60,6 +56,15 @@ Result<std::vector<std::uint8_t>> encodePng(const Picture& picture) {
             target[x] = qRgb(redOf(colour), greenOf(colour), blueOf(colour));
         }
     }
+    return image;
+}
+
+Result<std::vector<std::uint8_t>> encodePng(const Picture& picture) {
+    if (picture.isEmpty()) {
+        return Error{"a picture of " + std::to_string(picture.width()) + " x " +
+                     std::to_string(picture.height()) + " has no pixels for a PNG"};
+    }
+    const QImage image = toQImage(picture);
     QByteArray data;
     QBuffer buffer(&data);
     buffer.open(QIODevice::WriteOnly);

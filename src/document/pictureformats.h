@@ -4,7 +4,9 @@
 // entry to pictureFormats(): the modify dialog's export and `korvel-cli export` both look here.
 
 #include "picture.h"
+
 #include "result.h"
+#include <QImage>
 
 #include <cstdint>
 #include <span>
@@ -26,6 +28,9 @@ struct PictureFormat {
 
 /// The format of a file extension in any letter case (without the dot), or nullptr.
 [[nodiscard]] const PictureFormat* pictureFormatOfExtension(std::string_view extension);
+
+/// The picture as an opaque 32-bit Qt image of its own size, each pixel its own colour.
+[[nodiscard]] QImage toQImage(const Picture& picture);
 
 /// The picture as a PNG file image (24-bit, through Qt's image codecs; needs no display). Fails
 /// on a picture without pixels, which PNG cannot hold.
