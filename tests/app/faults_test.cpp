@@ -3,6 +3,7 @@
 // reader a file that is gone by the time it is read. Each time the user sees the error box with
 // the system's text, the file on disk stays as it was and the library in memory is unchanged.
 #include "bcm.h"
+#include "childprocess.h"
 #include "lcm.h"
 #include "umodify.h"
 #include "windowfixture.h"
@@ -165,41 +166,15 @@ TEST_P(WriterFaults, TargetThatIsADirectoryStays) {
 /// Runs body in a child process whose files may not grow beyond limit bytes, as on a full
 /// disk, and returns what the child wrote to its pipe; the child's exit status must be 0.
 std::string inChildWithFileLimit(rlim_t limit, const std::function<std::string()>& body) {
-    int channel[2];
-    if (::pipe(channel) != 0) {
-        ADD_FAILURE() << "pipe: " << std::strerror(errno);
-        return {};
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(channel[0]);
-        std::signal(SIGXFSZ, SIG_IGN); // a write past the limit then fails with EFBIG
-        const rlimit small{limit, limit};
-        int status = ::setrlimit(RLIMIT_FSIZE, &small) == 0 ? 0 : 3;
-        const std::string report = status == 0 ? body() : std::string("setrlimit failed");
-        if (::write(channel[1], report.data(), report.size()) !=
-            static_cast<ssize_t>(report.size())) {
-            status = 4;
-        }
-        ::_exit(status); // no destructors or exit handlers of the parent's objects
-    }
-    ::close(channel[1]);
-    std::string report;
-    char chunk[256];
-    for (ssize_t got; (got = ::read(channel[0], chunk, sizeof chunk)) != 0;) {
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            break;
-        }
-        report.append(chunk, static_cast<std::size_t>(got));
-    }
-    ::close(channel[0]);
-    int status = -1;
-    EXPECT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
-    return report;
+    const auto outcome = testing_support::runInChild(
+        [limit] {
+            std::signal(SIGXFSZ, SIG_IGN); // a write past the limit then fails with EFBIG
+            const rlimit small{limit, limit};
+            return ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+        },
+        body);
+    EXPECT_TRUE(outcome.exitedWith(0)) << "child status " << outcome.status;
+    return outcome.report;
 }
 
 TEST_P(WriterFaults, FullDiskKeepsTheOldFile) {
