@@ -21,7 +21,7 @@ constexpr int kFewestRunBits = 2;
 constexpr int kMostZeroRunBits = 8;
 constexpr int kMostOneRunBits = 6;
 /// Unicode glyphs per entry of the lookup table before the Unicode section, as bdfconv counts.
-constexpr int kGlyphsPerLookupEntry = 100;
+constexpr int kGlyphsPerLookupEntry = 101;
 
 /// A glyph's box as u8g2 stores it: size, left column from the origin, bottom row from the
 /// baseline (upwards positive).
@@ -139,11 +139,11 @@ public:
     void add(int background, int ink) {
         const int mostZeros = (1 << zeroBits_) - 1;
         const int mostOnes = (1 << oneBits_) - 1;
-        while (background >= mostZeros) {
+        while (background > mostZeros) {
             pair(mostZeros, 0);
             background -= mostZeros;
         }
-        while (ink >= mostOnes) {
+        while (ink > mostOnes) {
             pair(background, mostOnes);
             background = 0;
             ink -= mostOnes;
@@ -238,15 +238,24 @@ private:
     return box;
 }
 
-/// The cropped box of the library's glyph of a character, for the header's reference heights.
-[[nodiscard]] std::optional<Box> referenceBox(const FontLibrary& library, char32_t character,
-                                              const Baseline& baseline) {
+/// The box of the library's glyph of a character, for the header's reference heights: cropped
+/// to its ink when the font takes the glyph, else its whole cell, as bdfconv crops only the
+/// glyphs it takes.
+[[nodiscard]] std::optional<Box> referenceBox(const FontLibrary& library, const CodeList& codes,
+                                              char32_t character, const Baseline& baseline) {
     const auto code = unicodeToCp1252(character);
     if (!code || *code >= library.count) {
         return std::nullopt;
     }
     const GlyphRecord& glyph = library.glyphs[*code];
-    return boxOf(glyph, inkBoxOf(glyph), baseline.rowIn(glyph));
+    const int baselineRow = baseline.rowIn(glyph);
+    if (std::binary_search(codes.begin(), codes.end(), int{*code})) {
+        return boxOf(glyph, inkBoxOf(glyph), baselineRow);
+    }
+    if (widthOf(glyph) == 0 || heightOf(glyph) == 0) {
+        return Box{};
+    }
+    return Box{widthOf(glyph), heightOf(glyph), 0, baselineRow - heightOf(glyph)};
 }
 
 [[nodiscard]] Status checkFields(const Entry& e) {
@@ -345,9 +354,9 @@ void putWord(std::vector<std::uint8_t>& bytes, std::size_t at, std::size_t value
     return static_cast<std::uint8_t>(value & 0xFF);
 }
 
-[[nodiscard]] U8g2Header headerOf(const FontLibrary& library, const Baseline& baseline,
-                                  const std::vector<Entry>& entries, const FieldBits& fields,
-                                  std::pair<int, int> runBits) {
+[[nodiscard]] U8g2Header headerOf(const FontLibrary& library, const CodeList& codes,
+                                  const Baseline& baseline, const std::vector<Entry>& entries,
+                                  const FieldBits& fields, std::pair<int, int> runBits) {
     U8g2Header h;
     h.glyphCount = static_cast<int>(entries.size());
     h.zeroBits = runBits.first;
@@ -363,10 +372,10 @@ void putWord(std::vector<std::uint8_t>& bytes, std::size_t at, std::size_t value
     h.boxX = box.x;
     h.boxY = box.y;
     const auto ascentOf = [](const std::optional<Box>& b) { return b ? b->height + b->y : 0; };
-    const auto a = referenceBox(library, U'A', baseline);
-    const auto one = referenceBox(library, U'1', baseline);
-    const auto g = referenceBox(library, U'g', baseline);
-    const auto paren = referenceBox(library, U'(', baseline);
+    const auto a = referenceBox(library, codes, U'A', baseline);
+    const auto one = referenceBox(library, codes, U'1', baseline);
+    const auto g = referenceBox(library, codes, U'g', baseline);
+    const auto paren = referenceBox(library, codes, U'(', baseline);
     h.ascentA = ascentOf(a) > 0 ? ascentOf(a) : ascentOf(one);
     h.descentG = g ? g->y : 0;
     if (paren) {
@@ -447,7 +456,7 @@ Result<U8g2Font> encodeU8g2Font(const FontLibrary& library, const CodeList& code
     const auto runBits = smallestRunBits(entries, fields);
 
     U8g2Font font;
-    font.header = headerOf(library, baseline, entries, fields, runBits);
+    font.header = headerOf(library, codes, baseline, entries, fields, runBits);
     if (font.header.boxWidth > 255 || font.header.boxHeight > 255) {
         return Error{"The glyphs' common box is " + std::to_string(font.header.boxWidth) + " x " +
                      std::to_string(font.header.boxHeight) +
