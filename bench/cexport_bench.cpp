@@ -43,8 +43,8 @@ void exportFont(benchmark::State& state, FontLayout layout) {
     options.source = "big.lcm";
     if (layout == FontLayout::Gfx) {
         // A GFX font addresses 64 KiB of bits: 8 such glyphs; the baseline keeps offsets in range.
-        options.codes = std::pair{0, 7};
-        options.baseline = 128;
+        options.codes = CodeList{0, 1, 2, 3, 4, 5, 6, 7};
+        options.baseline = BaselineChoice::at(128);
     }
     std::size_t characters = 0;
     for (auto _ : state) {
