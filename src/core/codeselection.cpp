@@ -67,17 +67,18 @@ Result<CodeList> parseCodeList(std::string_view text) {
     return codes;
 }
 
-Result<CodeList> codesOfCharacters(std::string_view utf8) {
+Result<CodeList> codesOfCharacters(std::string_view utf8, const CodePage& codePage) {
     const auto characters = decodeUtf8(utf8);
     if (!characters) {
         return characters.error();
     }
     CodeList codes{' '};
     for (const char32_t character : characters.value()) {
-        const auto code = unicodeToCp1252(character);
+        const auto code = codePage.fromUnicode(character);
         if (!code) {
             return Error{"The character " + characterLabel(character) +
-                         " of --chars has no code in Windows-1252, the library's code page."};
+                         " of --chars has no code in " + std::string(codePage.caption()) +
+                         ", the library's code page."};
         }
         codes.push_back(*code);
     }

@@ -4,6 +4,7 @@
 // ("32-126,176,192-255"), or the characters of a text mapped through the code page, so that a
 // firmware font carries only the glyphs a display shows.
 
+#include "core/codepage.h"
 #include "core/result.h"
 
 #include <string>
@@ -22,9 +23,10 @@ inline constexpr int kHighestCode = 255;
 /// commas, each from 0 to 255. Fails with a sentence naming the part that is not one.
 [[nodiscard]] Result<CodeList> parseCodeList(std::string_view text);
 
-/// The codes of the characters of a UTF-8 text in Windows-1252, and the space. Fails naming the
+/// The codes of the characters of a UTF-8 text in the code page, and the space. Fails naming the
 /// first character the code page lacks, or a byte sequence that is no UTF-8.
-[[nodiscard]] Result<CodeList> codesOfCharacters(std::string_view utf8);
+[[nodiscard]] Result<CodeList> codesOfCharacters(std::string_view utf8,
+                                                 const CodePage& codePage = windows1252());
 
 /// Both lists in one, ascending.
 [[nodiscard]] CodeList mergedCodes(const CodeList& a, const CodeList& b);

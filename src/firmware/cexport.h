@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/bitmaplibrary.h"
+#include "core/codepage.h"
 #include "core/codeselection.h"
 #include "core/fontlibrary.h"
 #include "core/fontmetrics.h"
@@ -40,7 +41,10 @@ struct FontExportOptions {
     /// Gfx, u8g2 and LVGL: the baseline the glyphs stand on.
     BaselineChoice baseline;
     U8g2Encoding encoding = U8g2Encoding::Code; ///< u8g2 only
-    std::string name;                           ///< the C identifier the arrays are named from
+    /// The characters the codes stand for: what --chars maps through and what u8g2's Unicode
+    /// encoding and LVGL find glyphs by.
+    CodePage codePage;
+    std::string name;   ///< the C identifier the arrays are named from
     std::string source; ///< the library's file name, for the comment at the top
 };
 

@@ -110,21 +110,22 @@ void appendInkBits(std::vector<std::uint8_t>& out, const GlyphRecord& glyph, con
 } // namespace
 
 Result<LvglFont> encodeLvglFont(const FontLibrary& library, const CodeList& codes,
-                                const Baseline& baseline) {
-    std::vector<int> ordered = codes;
-    const auto unicodeOf = [](int code) {
-        return cp1252ToUnicode(static_cast<std::uint8_t>(code));
-    };
-    std::sort(ordered.begin(), ordered.end(),
-              [&](int a, int b) { return unicodeOf(a) < unicodeOf(b); });
+                                const Baseline& baseline, const CodePage& codePage) {
+    std::vector<std::pair<char32_t, int>> ordered;
+    for (const int code : codes) {
+        if (const auto character = codePage.toUnicode(static_cast<std::uint8_t>(code))) {
+            ordered.emplace_back(*character, code);
+        }
+    }
+    std::sort(ordered.begin(), ordered.end());
     LvglFont font;
     int tallest = 0;
-    for (const int code : ordered) {
+    for (const auto& [character, code] : ordered) {
         const GlyphRecord& glyph = library.glyphs[static_cast<std::size_t>(code)];
         const InkBox ink = inkBoxOf(glyph);
         LvglGlyph g;
         g.code = code;
-        g.unicode = unicodeOf(code);
+        g.unicode = character;
         g.bitmapIndex = font.bitmap.size();
         g.advance16 = widthOf(glyph) * 16;
         g.boxWidth = ink.width;
@@ -368,8 +369,10 @@ void writeFontDescriptors(PlainCSource& source, const LvglFont& font, const std:
             n + ") and lv_obj_set_style_text_font(label, &" + n +
             ", 0). It builds against LVGL 8.3 and 9.x (lv_font_fmt_txt, 1 bit per pixel, "
             "uncompressed). " +
-            std::to_string(codes.size()) +
-            " glyphs found under the Unicode values of their Windows-1252 characters, each "
+            std::to_string(font.glyphs.size()) +
+            " glyphs found under the Unicode values of their " +
+            std::string(options.codePage.caption()) +
+            " characters, each "
             "cropped to its ink, its bits continuous, the most significant first; they stand on "
             "a baseline " +
             baselinePhrase(baseline) + ", a line is " + std::to_string(font.lineHeight) +
@@ -382,7 +385,7 @@ void writeFontDescriptors(PlainCSource& source, const LvglFont& font, const std:
 Result<std::string> exportLvglC(const FontLibrary& library, const FontExportOptions& options,
                                 const CodeList& codes) {
     const Baseline baseline = resolveBaseline(library, options.baseline);
-    auto encoded = encodeLvglFont(library, codes, baseline);
+    auto encoded = encodeLvglFont(library, codes, baseline, options.codePage);
     if (!encoded) {
         return encoded.error();
     }

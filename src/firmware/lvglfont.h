@@ -3,6 +3,7 @@
 // LVGL fonts: the lv_font_fmt_txt C structures that lv_font_conv writes, at 1 bit per pixel
 // without compression, for LVGL 8.3 and 9.x from one file.
 
+#include "core/codepage.h"
 #include "core/codeselection.h"
 #include "core/fontlibrary.h"
 #include "core/fontmetrics.h"
@@ -47,9 +48,11 @@ struct LvglFont {
 };
 
 /// The glyphs of codes (each inside the library) as an LVGL font, found under the Unicode values
-/// of their Windows-1252 characters. Fails naming the glyph a field of LVGL's glyph table cannot
-/// hold (bitmap offsets up to 2^20, offsets -128 to 127).
+/// of their characters in the code page; a code without a character is left out. Fails naming
+/// the glyph a field of LVGL's glyph table cannot hold (bitmap offsets up to 2^20, offsets -128
+/// to 127).
 [[nodiscard]] Result<LvglFont> encodeLvglFont(const FontLibrary& library, const CodeList& codes,
-                                              const Baseline& baseline);
+                                              const Baseline& baseline,
+                                              const CodePage& codePage = windows1252());
 
 } // namespace korvel

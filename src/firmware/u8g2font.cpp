@@ -98,26 +98,34 @@ struct Entry {
     return runs;
 }
 
-/// Writes bit fields into bytes, the first bit into the least significant bit.
+/// Writes bit fields into bytes, the first bit into the least significant bit; without bytes to
+/// write into, only counts the bits.
 class LsbBits {
 public:
-    explicit LsbBits(std::vector<std::uint8_t>& out) : out_(out) {}
+    explicit LsbBits(std::vector<std::uint8_t>* out) : out_(out) {}
 
     void put(int count, unsigned value) {
+        if (out_ == nullptr) {
+            bits_ += static_cast<std::size_t>(count);
+            return;
+        }
         for (int bit = 0; bit < count; ++bit) {
-            if (used_ == 0) {
-                out_.push_back(0);
+            const int used = static_cast<int>(bits_ % 8);
+            if (used == 0) {
+                out_->push_back(0);
             }
             if (((value >> bit) & 1U) != 0) {
-                out_.back() = static_cast<std::uint8_t>(out_.back() | (1U << used_));
+                out_->back() = static_cast<std::uint8_t>(out_->back() | (1U << used));
             }
-            used_ = (used_ + 1) % 8;
+            ++bits_;
         }
     }
 
+    [[nodiscard]] std::size_t bits() const { return bits_; }
+
 private:
-    std::vector<std::uint8_t>& out_;
-    int used_ = 0;
+    std::vector<std::uint8_t>* out_;
+    std::size_t bits_ = 0;
 };
 
 /// The field sizes of the glyph header, shared by all glyphs.
@@ -182,16 +190,9 @@ private:
     return static_cast<unsigned>(value + (1 << (bits - 1)));
 }
 
-/// One glyph record: its number (one byte, or two above 255), its length, then the bit stream.
-[[nodiscard]] std::vector<std::uint8_t> record(const Entry& entry, const FieldBits& fields,
-                                               int zeroBits, int oneBits) {
-    std::vector<std::uint8_t> out;
-    if (entry.target > 255) {
-        out.push_back(static_cast<std::uint8_t>(entry.target >> 8));
-    }
-    out.push_back(static_cast<std::uint8_t>(entry.target & 0xFF));
-    out.push_back(0); // the length, known at the end
-    LsbBits bits(out);
+/// The bit stream of a glyph: its box, its advance, then its runs.
+void writeGlyphBits(LsbBits& bits, const Entry& entry, const FieldBits& fields, int zeroBits,
+                    int oneBits) {
     bits.put(fields.width, static_cast<unsigned>(entry.box.width));
     bits.put(fields.height, static_cast<unsigned>(entry.box.height));
     bits.put(fields.x, biased(entry.box.x, fields.x));
@@ -202,9 +203,34 @@ private:
         runs.add(background, ink);
     }
     runs.finish();
-    const std::size_t lengthAt = entry.target > 255 ? 2 : 1;
-    out[lengthAt] = static_cast<std::uint8_t>(std::min<std::size_t>(out.size(), 255));
+}
+
+/// The bytes before a glyph's bit stream: its number (one byte, or two above 255) and length.
+[[nodiscard]] std::size_t headBytes(const Entry& entry) {
+    return entry.target > 255 ? 3 : 2;
+}
+
+/// One glyph record: its number, its length, then the bit stream.
+[[nodiscard]] std::vector<std::uint8_t> record(const Entry& entry, const FieldBits& fields,
+                                               int zeroBits, int oneBits) {
+    std::vector<std::uint8_t> out;
+    if (entry.target > 255) {
+        out.push_back(static_cast<std::uint8_t>(entry.target >> 8));
+    }
+    out.push_back(static_cast<std::uint8_t>(entry.target & 0xFF));
+    out.push_back(0); // the length, known at the end
+    LsbBits bits(&out);
+    writeGlyphBits(bits, entry, fields, zeroBits, oneBits);
+    out[headBytes(entry) - 1] = static_cast<std::uint8_t>(std::min<std::size_t>(out.size(), 255));
     return out;
+}
+
+/// The length of the glyph's record, counted without writing it.
+[[nodiscard]] std::size_t recordLength(const Entry& entry, const FieldBits& fields, int zeroBits,
+                                       int oneBits) {
+    LsbBits bits(nullptr);
+    writeGlyphBits(bits, entry, fields, zeroBits, oneBits);
+    return headBytes(entry) + (bits.bits() + 7) / 8;
 }
 
 [[nodiscard]] FieldBits fieldBitsOf(const std::vector<Entry>& entries) {
@@ -242,8 +268,9 @@ private:
 /// to its ink when the font takes the glyph, else its whole cell, as bdfconv crops only the
 /// glyphs it takes.
 [[nodiscard]] std::optional<Box> referenceBox(const FontLibrary& library, const CodeList& codes,
-                                              char32_t character, const Baseline& baseline) {
-    const auto code = unicodeToCp1252(character);
+                                              char32_t character, const Baseline& baseline,
+                                              const CodePage& codePage) {
+    const auto code = codePage.fromUnicode(character);
     if (!code || *code >= library.count) {
         return std::nullopt;
     }
@@ -282,15 +309,20 @@ private:
 
 [[nodiscard]] Result<std::vector<Entry>> entriesOf(const FontLibrary& library,
                                                    const CodeList& codes, const Baseline& baseline,
-                                                   U8g2Encoding encoding) {
+                                                   U8g2Encoding encoding,
+                                                   const CodePage& codePage) {
     std::vector<Entry> entries;
     entries.reserve(codes.size());
     for (const int code : codes) {
         Entry e;
         e.code = code;
-        e.target = encoding == U8g2Encoding::Code
-                       ? code
-                       : static_cast<int>(cp1252ToUnicode(static_cast<std::uint8_t>(code)));
+        if (encoding == U8g2Encoding::Code) {
+            e.target = code;
+        } else if (const auto character = codePage.toUnicode(static_cast<std::uint8_t>(code))) {
+            e.target = static_cast<int>(*character);
+        } else {
+            continue; // no character to find it under
+        }
         e.glyph = &library.glyphs[static_cast<std::size_t>(code)];
         e.ink = inkBoxOf(*e.glyph);
         e.box = boxOf(*e.glyph, e.ink, baseline.rowIn(*e.glyph));
@@ -310,7 +342,7 @@ private:
                                    int zeroBits, int oneBits) {
     std::size_t total = 0;
     for (const Entry& e : entries) {
-        total += record(e, fields, zeroBits, oneBits).size() * 8;
+        total += recordLength(e, fields, zeroBits, oneBits) * 8;
     }
     return total;
 }
@@ -355,8 +387,9 @@ void putWord(std::vector<std::uint8_t>& bytes, std::size_t at, std::size_t value
 }
 
 [[nodiscard]] U8g2Header headerOf(const FontLibrary& library, const CodeList& codes,
-                                  const Baseline& baseline, const std::vector<Entry>& entries,
-                                  const FieldBits& fields, std::pair<int, int> runBits) {
+                                  const Baseline& baseline, const CodePage& codePage,
+                                  const std::vector<Entry>& entries, const FieldBits& fields,
+                                  std::pair<int, int> runBits) {
     U8g2Header h;
     h.glyphCount = static_cast<int>(entries.size());
     h.zeroBits = runBits.first;
@@ -372,10 +405,10 @@ void putWord(std::vector<std::uint8_t>& bytes, std::size_t at, std::size_t value
     h.boxX = box.x;
     h.boxY = box.y;
     const auto ascentOf = [](const std::optional<Box>& b) { return b ? b->height + b->y : 0; };
-    const auto a = referenceBox(library, codes, U'A', baseline);
-    const auto one = referenceBox(library, codes, U'1', baseline);
-    const auto g = referenceBox(library, codes, U'g', baseline);
-    const auto paren = referenceBox(library, codes, U'(', baseline);
+    const auto a = referenceBox(library, codes, U'A', baseline, codePage);
+    const auto one = referenceBox(library, codes, U'1', baseline, codePage);
+    const auto g = referenceBox(library, codes, U'g', baseline, codePage);
+    const auto paren = referenceBox(library, codes, U'(', baseline, codePage);
     h.ascentA = ascentOf(a) > 0 ? ascentOf(a) : ascentOf(one);
     h.descentG = g ? g->y : 0;
     if (paren) {
@@ -446,8 +479,9 @@ void appendHeader(std::vector<std::uint8_t>& bytes, const U8g2Header& h) {
 } // namespace
 
 Result<U8g2Font> encodeU8g2Font(const FontLibrary& library, const CodeList& codes,
-                                const Baseline& baseline, U8g2Encoding encoding) {
-    auto made = entriesOf(library, codes, baseline, encoding);
+                                const Baseline& baseline, U8g2Encoding encoding,
+                                const CodePage& codePage) {
+    auto made = entriesOf(library, codes, baseline, encoding, codePage);
     if (!made) {
         return made.error();
     }
@@ -456,7 +490,7 @@ Result<U8g2Font> encodeU8g2Font(const FontLibrary& library, const CodeList& code
     const auto runBits = smallestRunBits(entries, fields);
 
     U8g2Font font;
-    font.header = headerOf(library, codes, baseline, entries, fields, runBits);
+    font.header = headerOf(library, codes, baseline, codePage, entries, fields, runBits);
     if (font.header.boxWidth > 255 || font.header.boxHeight > 255) {
         return Error{"The glyphs' common box is " + std::to_string(font.header.boxWidth) + " x " +
                      std::to_string(font.header.boxHeight) +
@@ -559,8 +593,8 @@ void writeAsList(PlainCSource& source, const std::vector<std::uint8_t>& bytes) {
     const std::string stored =
         options.encoding == U8g2Encoding::Code
             ? "Each glyph is stored under its code in the library, for u8g2_DrawStr."
-            : "Each glyph is stored under the Unicode value of its Windows-1252 character, for "
-              "u8g2_DrawUTF8.";
+            : "Each glyph is stored under the Unicode value of its " +
+                  std::string(options.codePage.caption()) + " character, for u8g2_DrawUTF8.";
     return {
         options.source + " as a u8g2 font, made by korvel-cli export-c " +
             fontOptionText(options, codes),
@@ -580,7 +614,7 @@ void writeAsList(PlainCSource& source, const std::vector<std::uint8_t>& bytes) {
 Result<std::string> exportU8g2C(const FontLibrary& library, const FontExportOptions& options,
                                 const CodeList& codes) {
     const Baseline baseline = resolveBaseline(library, options.baseline);
-    auto encoded = encodeU8g2Font(library, codes, baseline, options.encoding);
+    auto encoded = encodeU8g2Font(library, codes, baseline, options.encoding, options.codePage);
     if (!encoded) {
         return encoded.error();
     }

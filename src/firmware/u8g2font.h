@@ -4,6 +4,7 @@
 // bdfconv chooses, so a font made here draws in u8g2 exactly as one that bdfconv made from the
 // same glyphs.
 
+#include "core/codepage.h"
 #include "core/codeselection.h"
 #include "core/fontlibrary.h"
 #include "core/fontmetrics.h"
@@ -48,9 +49,11 @@ struct U8g2Font {
 
 /// Encodes the glyphs of codes (each inside the library) as a u8g2 font in bounding-box mode 0:
 /// each glyph cropped to its ink, placed on the baseline, m0 and m1 chosen for the smallest font.
+/// Under the Unicode encoding a code the code page gives no character is left out.
 /// Fails naming the glyph whose record would pass 255 bytes or whose offsets or advance the
 /// font's signed 8-bit fields cannot hold, and a font past u8g2's 16-bit offsets.
 [[nodiscard]] Result<U8g2Font> encodeU8g2Font(const FontLibrary& library, const CodeList& codes,
-                                              const Baseline& baseline, U8g2Encoding encoding);
+                                              const Baseline& baseline, U8g2Encoding encoding,
+                                              const CodePage& codePage = windows1252());
 
 } // namespace korvel

@@ -4,8 +4,10 @@
 // on its baseline must equal "korvel-cli info --rows" of the same library. The baseline found is
 // checked against FreeType's for installed outline fonts, and FreeType reads the BDF export.
 #include "cli/commands.h"
+#include "core/codeselection.h"
 #include "core/colour.h"
 #include "fileio/fileio.h"
+#include "firmware/cexport.h"
 #include "formats/lcm.h"
 
 #include <QFile>
@@ -22,6 +24,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -109,8 +112,8 @@ struct Metrics {
 
 /// The Unicode value of a Windows-1252 code as glibc's iconv converts it; the five codes it
 /// leaves undefined stand for the control characters of their number, as in Korvel's exports.
-[[nodiscard]] unsigned long unicodeOf(int code) {
-    iconv_t converter = iconv_open("UTF-32LE", "CP1252");
+[[nodiscard]] unsigned long unicodeOf(int code, const char* codePage = "CP1252") {
+    iconv_t converter = iconv_open("UTF-32LE", codePage);
     EXPECT_NE(converter, reinterpret_cast<iconv_t>(-1));
     char in[1] = {static_cast<char>(code)};
     unsigned char out[4] = {};
@@ -167,12 +170,13 @@ protected:
     }
 
     /// letters.h: {code, number the font keeps it under} for each code, in code order.
-    void writeLetters(const std::vector<int>& codes, bool unicode) {
+    void writeLetters(const std::vector<int>& codes, bool unicode,
+                      const char* codePage = "CP1252") {
         std::string text = "static const long letters[][2] = {\n";
         for (const int code : codes) {
-            text += "    {" + std::to_string(code) + ", " +
-                    std::to_string(unicode ? unicodeOf(code) : static_cast<unsigned long>(code)) +
-                    "},\n";
+            const unsigned long number =
+                unicode ? unicodeOf(code, codePage) : static_cast<unsigned long>(code);
+            text += "    {" + std::to_string(code) + ", " + std::to_string(number) + "},\n";
         }
         ASSERT_TRUE(write("letters.h", text + "};\n"));
     }
@@ -562,6 +566,59 @@ TEST_F(FirmwareFontRoundTrip, ABitmapFontStrikeDrawsBack) {
             drawBack(library, v);
         }
     }
+}
+
+TEST_F(FirmwareFontRoundTrip, ACyrillicCodePageFindsEveryGlyphUnderItsCharacter) {
+    // The library's glyphs are taken as Windows-1251 codes: each must be found under the
+    // character iconv gives for its code in that code page. Its upper half is nearly all above
+    // 255, more than one block of u8g2's Unicode lookup table.
+    const std::string file = madeFont("DejaVu Sans", 12);
+    const auto bytes = readWholeFile(file);
+    ASSERT_TRUE(bytes.ok());
+    auto glyphs = decodeLcm(bytes.value());
+    ASSERT_TRUE(glyphs.ok());
+    auto library = std::make_unique<FontLibrary>();
+    library->replaceGlyphs(std::move(glyphs).value());
+    const auto blocks = infoBlocks(file);
+    const Metrics metrics = metricsOf(file);
+    std::vector<int> codes;
+    std::string expected;
+    for (int code = 0; code < kGlyphSlots; ++code) {
+        codes.push_back(code);
+        expected += blocks.at(code);
+    }
+    writeLetters(codes, true, "CP1251");
+    FontExportOptions options;
+    options.name = "font";
+    options.source = "sans12.lcm";
+    options.codePage = codePageByName("cp1251").value();
+    const QStringList cell{"-DCELL_HEIGHT=" + QString::number(metrics.height),
+                           "-DBASELINE=" + QString::number(metrics.baseline)};
+    std::string decoded;
+
+    options.layout = FontLayout::U8g2;
+    options.encoding = U8g2Encoding::Unicode;
+    auto u8g2 = exportFontC(*library, options);
+    ASSERT_TRUE(u8g2.ok()) << u8g2.error().message;
+    ASSERT_TRUE(write("font.h", u8g2.value()));
+    ASSERT_TRUE(
+        decode(kCompilerC, {decoder("u8g2_decoder.c")}, QStringList{"-std=c99"} + cell, decoded));
+    EXPECT_EQ(decoded, expected);
+
+    options.layout = FontLayout::Lvgl;
+    auto lvgl = exportFontC(*library, options);
+    ASSERT_TRUE(lvgl.ok()) << lvgl.error().message;
+    ASSERT_TRUE(write("font.c", lvgl.value()));
+    ASSERT_TRUE(decode(kCompilerC,
+                       {decoder("lvgl_decoder.c"), QString::fromStdString(path("font.c"))},
+                       {"-std=c99", "-DLVGL_VERSION_MAJOR=9"}, decoded));
+    EXPECT_EQ(decoded, expected);
+    EXPECT_NE(lvgl.value().find("Windows-1251 characters"), std::string::npos);
+
+    // --chars maps through the same code page.
+    const auto chars = codesOfCharacters("Жук", options.codePage);
+    ASSERT_TRUE(chars.ok());
+    EXPECT_EQ(chars.value(), (CodeList{' ', 0xC6, 0xEA, 0xF3}));
 }
 
 // ---- The baseline against FreeType ----

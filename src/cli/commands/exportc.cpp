@@ -56,7 +56,8 @@ template <class T>
 /// The codes of --codes (a list of codes and ranges) and --chars (the characters of a text and
 /// the space), together; none when neither is given. A list or text that gives no codes is
 /// refused, naming what is wrong.
-[[nodiscard]] Parsed<std::optional<CodeList>> chosenCodes(const ParsedOptions& options) {
+[[nodiscard]] Parsed<std::optional<CodeList>> chosenCodes(const ParsedOptions& options,
+                                                          const CodePage& codePage) {
     const std::string* list = options.value("--codes");
     const std::string* text = options.value("--chars");
     if (list == nullptr && text == nullptr) {
@@ -71,7 +72,7 @@ template <class T>
         codes = mergedCodes(codes, parsed.value());
     }
     if (text != nullptr) {
-        auto parsed = codesOfCharacters(*text);
+        auto parsed = codesOfCharacters(*text, codePage);
         if (!parsed) {
             return refused("", parsed.error().message);
         }
@@ -186,7 +187,7 @@ template <class T>
             return *failure;
         }
     }
-    auto codes = chosenCodes(options);
+    auto codes = chosenCodes(options, font.codePage);
     if (auto* failure = std::get_if<Failure>(&codes)) {
         return *failure;
     }
