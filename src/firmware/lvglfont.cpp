@@ -306,6 +306,9 @@ void writeFontDescriptors(PlainCSource& source, const LvglFont& font, const std:
     source.line("#if LVGL_VERSION_MAJOR == 8");
     source.line("    .cache = &cache");
     source.line("#endif");
+    source.line("#if LV_VERSION_CHECK(9, 3, 0)");
+    source.line("    .stride = 0,");
+    source.line("#endif");
     source.line("};");
     source.line("");
     source.line("/*-----------------");

@@ -1602,6 +1602,9 @@ static lv_font_fmt_txt_dsc_t font_dsc = {
 #if LVGL_VERSION_MAJOR == 8
     .cache = &cache
 #endif
+#if LV_VERSION_CHECK(9, 3, 0)
+    .stride = 0,
+#endif
 };
 
 /*-----------------

@@ -66,6 +66,8 @@ typedef struct {
     uint16_t bitmap_format : 2;
 #if LVGL_VERSION_MAJOR == 8
     lv_font_fmt_txt_glyph_cache_t *cache;
+#else
+    uint8_t stride;
 #endif
 } lv_font_fmt_txt_dsc_t;
 
