@@ -10,8 +10,8 @@
 
 #define LVGL_VERSION_MINOR 3
 #define LVGL_VERSION_PATCH 0
-#define LV_VERSION_CHECK(x, y, z)                                                                 \
-    (x == LVGL_VERSION_MAJOR &&                                                                   \
+#define LV_VERSION_CHECK(x, y, z)                                                                  \
+    (x == LVGL_VERSION_MAJOR &&                                                                    \
      (y < LVGL_VERSION_MINOR || (y == LVGL_VERSION_MINOR && z <= LVGL_VERSION_PATCH)))
 #define LV_ATTRIBUTE_LARGE_CONST
 
@@ -41,8 +41,8 @@ typedef struct {
     uint32_t range_start;
     uint16_t range_length;
     uint16_t glyph_id_start;
-    const uint16_t *unicode_list;
-    const void *glyph_id_ofs_list;
+    const uint16_t* unicode_list;
+    const void* glyph_id_ofs_list;
     uint16_t list_length;
     lv_font_fmt_txt_cmap_type_t type;
 } lv_font_fmt_txt_cmap_t;
@@ -55,17 +55,17 @@ typedef struct {
 #endif
 
 typedef struct {
-    const uint8_t *glyph_bitmap;
-    const lv_font_fmt_txt_glyph_dsc_t *glyph_dsc;
-    const lv_font_fmt_txt_cmap_t *cmaps;
-    const void *kern_dsc;
+    const uint8_t* glyph_bitmap;
+    const lv_font_fmt_txt_glyph_dsc_t* glyph_dsc;
+    const lv_font_fmt_txt_cmap_t* cmaps;
+    const void* kern_dsc;
     uint16_t kern_scale;
     uint16_t cmap_num : 9;
     uint16_t bpp : 4;
     uint16_t kern_classes : 1;
     uint16_t bitmap_format : 2;
 #if LVGL_VERSION_MAJOR == 8
-    lv_font_fmt_txt_glyph_cache_t *cache;
+    lv_font_fmt_txt_glyph_cache_t* cache;
 #else
     uint8_t stride;
 #endif
@@ -74,7 +74,7 @@ typedef struct {
 struct lv_font_t_;
 
 typedef struct {
-    const struct lv_font_t_ *resolved_font;
+    const struct lv_font_t_* resolved_font;
     uint16_t adv_w;
     uint16_t box_w;
     uint16_t box_h;
@@ -86,16 +86,16 @@ typedef struct {
 typedef struct lv_draw_buf_t_ lv_draw_buf_t;
 
 typedef struct lv_font_t_ {
-    bool (*get_glyph_dsc)(const struct lv_font_t_ *, lv_font_glyph_dsc_t *, uint32_t letter,
+    bool (*get_glyph_dsc)(const struct lv_font_t_*, lv_font_glyph_dsc_t*, uint32_t letter,
                           uint32_t letter_next);
 #if LVGL_VERSION_MAJOR == 8
-    const uint8_t *(*get_glyph_bitmap)(const struct lv_font_t_ *, uint32_t);
+    const uint8_t* (*get_glyph_bitmap)(const struct lv_font_t_*, uint32_t);
     int16_t line_height;
     int16_t base_line;
     uint8_t subpx : 2;
 #else
-    const void *(*get_glyph_bitmap)(lv_font_glyph_dsc_t *, lv_draw_buf_t *);
-    void (*release_glyph)(const struct lv_font_t_ *, lv_font_glyph_dsc_t *);
+    const void* (*get_glyph_bitmap)(lv_font_glyph_dsc_t*, lv_draw_buf_t*);
+    void (*release_glyph)(const struct lv_font_t_*, lv_font_glyph_dsc_t*);
     int32_t line_height;
     int32_t base_line;
     uint8_t subpx : 2;
@@ -104,17 +104,17 @@ typedef struct lv_font_t_ {
 #endif
     int8_t underline_position;
     int8_t underline_thickness;
-    const void *dsc;
-    const struct lv_font_t_ *fallback;
-    void *user_data;
+    const void* dsc;
+    const struct lv_font_t_* fallback;
+    void* user_data;
 } lv_font_t;
 
-bool lv_font_get_glyph_dsc_fmt_txt(const lv_font_t *font, lv_font_glyph_dsc_t *dsc_out,
+bool lv_font_get_glyph_dsc_fmt_txt(const lv_font_t* font, lv_font_glyph_dsc_t* dsc_out,
                                    uint32_t letter, uint32_t letter_next);
 #if LVGL_VERSION_MAJOR == 8
-const uint8_t *lv_font_get_bitmap_fmt_txt(const lv_font_t *font, uint32_t letter);
+const uint8_t* lv_font_get_bitmap_fmt_txt(const lv_font_t* font, uint32_t letter);
 #else
-const void *lv_font_get_bitmap_fmt_txt(lv_font_glyph_dsc_t *g_dsc, lv_draw_buf_t *draw_buf);
+const void* lv_font_get_bitmap_fmt_txt(lv_font_glyph_dsc_t* g_dsc, lv_draw_buf_t* draw_buf);
 #endif
 
 #define LV_FONT_DECLARE(font_name) extern const lv_font_t font_name;

@@ -10,19 +10,19 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "lvgl.h"
 #include "letters.h"
+#include "lvgl.h"
 
 LV_FONT_DECLARE(font)
 
-static int compareCodes(const void *a, const void *b) {
-    return (int)*(const uint16_t *)a - (int)*(const uint16_t *)b;
+static int compareCodes(const void* a, const void* b) {
+    return (int)*(const uint16_t*)a - (int)*(const uint16_t*)b;
 }
 
-static uint32_t glyphId(const lv_font_fmt_txt_dsc_t *fdsc, uint32_t letter) {
+static uint32_t glyphId(const lv_font_fmt_txt_dsc_t* fdsc, uint32_t letter) {
     unsigned i;
     for (i = 0; i < fdsc->cmap_num; ++i) {
-        const lv_font_fmt_txt_cmap_t *cmap = &fdsc->cmaps[i];
+        const lv_font_fmt_txt_cmap_t* cmap = &fdsc->cmaps[i];
         const uint32_t rcp = letter - cmap->range_start;
         if (letter < cmap->range_start || rcp >= cmap->range_length) {
             continue;
@@ -32,9 +32,8 @@ static uint32_t glyphId(const lv_font_fmt_txt_dsc_t *fdsc, uint32_t letter) {
         }
         if (cmap->type == LV_FONT_FMT_TXT_CMAP_SPARSE_TINY) {
             const uint16_t key = (uint16_t)rcp;
-            const uint16_t *p = (const uint16_t *)bsearch(&key, cmap->unicode_list,
-                                                          cmap->list_length, sizeof key,
-                                                          compareCodes);
+            const uint16_t* p = (const uint16_t*)bsearch(
+                &key, cmap->unicode_list, cmap->list_length, sizeof key, compareCodes);
             if (p != NULL) {
                 return cmap->glyph_id_start + (uint32_t)(p - cmap->unicode_list);
             }
@@ -43,11 +42,11 @@ static uint32_t glyphId(const lv_font_fmt_txt_dsc_t *fdsc, uint32_t letter) {
     return 0;
 }
 
-bool lv_font_get_glyph_dsc_fmt_txt(const lv_font_t *f, lv_font_glyph_dsc_t *dsc_out,
+bool lv_font_get_glyph_dsc_fmt_txt(const lv_font_t* f, lv_font_glyph_dsc_t* dsc_out,
                                    uint32_t letter, uint32_t letter_next) {
-    const lv_font_fmt_txt_dsc_t *fdsc = (const lv_font_fmt_txt_dsc_t *)f->dsc;
+    const lv_font_fmt_txt_dsc_t* fdsc = (const lv_font_fmt_txt_dsc_t*)f->dsc;
     const uint32_t id = glyphId(fdsc, letter);
-    const lv_font_fmt_txt_glyph_dsc_t *g = &fdsc->glyph_dsc[id];
+    const lv_font_fmt_txt_glyph_dsc_t* g = &fdsc->glyph_dsc[id];
     (void)letter_next;
     if (id == 0) {
         return false;
@@ -63,13 +62,13 @@ bool lv_font_get_glyph_dsc_fmt_txt(const lv_font_t *f, lv_font_glyph_dsc_t *dsc_
 }
 
 #if LVGL_VERSION_MAJOR == 8
-const uint8_t *lv_font_get_bitmap_fmt_txt(const lv_font_t *f, uint32_t letter) {
-    const lv_font_fmt_txt_dsc_t *fdsc = (const lv_font_fmt_txt_dsc_t *)f->dsc;
+const uint8_t* lv_font_get_bitmap_fmt_txt(const lv_font_t* f, uint32_t letter) {
+    const lv_font_fmt_txt_dsc_t* fdsc = (const lv_font_fmt_txt_dsc_t*)f->dsc;
     return fdsc->glyph_bitmap + fdsc->glyph_dsc[glyphId(fdsc, letter)].bitmap_index;
 }
 #else
-const void *lv_font_get_bitmap_fmt_txt(lv_font_glyph_dsc_t *g, lv_draw_buf_t *draw_buf) {
-    const lv_font_fmt_txt_dsc_t *fdsc = (const lv_font_fmt_txt_dsc_t *)g->resolved_font->dsc;
+const void* lv_font_get_bitmap_fmt_txt(lv_font_glyph_dsc_t* g, lv_draw_buf_t* draw_buf) {
+    const lv_font_fmt_txt_dsc_t* fdsc = (const lv_font_fmt_txt_dsc_t*)g->resolved_font->dsc;
     (void)draw_buf;
     return fdsc->glyph_bitmap + fdsc->glyph_dsc[g->gid].bitmap_index;
 }
@@ -78,9 +77,9 @@ const void *lv_font_get_bitmap_fmt_txt(lv_font_glyph_dsc_t *g, lv_draw_buf_t *dr
 static char cell[256][256];
 
 static int draw(int code, uint32_t letter) {
-    const lv_font_t *f = &font;
+    const lv_font_t* f = &font;
     lv_font_glyph_dsc_t g;
-    const uint8_t *bits;
+    const uint8_t* bits;
     int x, y, top, bit = 0;
     if (!f->get_glyph_dsc(f, &g, letter, 0)) {
         printf("glyph %d (U+%04lX) is missing\n", code, (unsigned long)letter);
@@ -89,7 +88,7 @@ static int draw(int code, uint32_t letter) {
 #if LVGL_VERSION_MAJOR == 8
     bits = f->get_glyph_bitmap(f, letter);
 #else
-    bits = (const uint8_t *)f->get_glyph_bitmap(&g, NULL);
+    bits = (const uint8_t*)f->get_glyph_bitmap(&g, NULL);
 #endif
     memset(cell, '.', sizeof cell);
     top = f->line_height - f->base_line - g.box_h - g.ofs_y;

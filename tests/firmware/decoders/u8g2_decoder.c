@@ -15,11 +15,11 @@
 #include "letters.h"
 
 typedef struct {
-    const uint8_t *ptr;
+    const uint8_t* ptr;
     unsigned bit;
 } Reader;
 
-static unsigned bits(Reader *r, unsigned count) {
+static unsigned bits(Reader* r, unsigned count) {
     unsigned value = (unsigned)(*r->ptr >> r->bit);
     unsigned end = r->bit + count;
     if (end >= 8) {
@@ -31,17 +31,17 @@ static unsigned bits(Reader *r, unsigned count) {
     return value & ((1U << count) - 1U);
 }
 
-static int signedBits(Reader *r, unsigned count) {
+static int signedBits(Reader* r, unsigned count) {
     return (int)bits(r, count) - (1 << (count - 1));
 }
 
-static unsigned word(const uint8_t *p) {
+static unsigned word(const uint8_t* p) {
     return (unsigned)(p[0] << 8 | p[1]);
 }
 
 /* u8g2_font_get_glyph_data: the glyph's bit stream, or 0. */
-static const uint8_t *glyphData(const uint8_t *f, unsigned number) {
-    const uint8_t *p = f + 23;
+static const uint8_t* glyphData(const uint8_t* f, unsigned number) {
+    const uint8_t* p = f + 23;
     if (number <= 255) {
         if (number >= 'a') {
             p += word(f + 19);
@@ -58,7 +58,7 @@ static const uint8_t *glyphData(const uint8_t *f, unsigned number) {
             p += p[1];
         }
     } else {
-        const uint8_t *table;
+        const uint8_t* table;
         unsigned e;
         p += word(f + 21);
         table = p;
@@ -99,8 +99,8 @@ static void run(unsigned length, int ink) {
     }
 }
 
-static int draw(const uint8_t *f, int code, unsigned number) {
-    const uint8_t *data = glyphData(f, number);
+static int draw(const uint8_t* f, int code, unsigned number) {
+    const uint8_t* data = glyphData(f, number);
     Reader r;
     int w, h, x, y, dx, row;
     if (data == 0) {
