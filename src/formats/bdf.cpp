@@ -20,7 +20,6 @@ constexpr int kResolution = 72;
 
 // ---- Writing ----
 
-
 /// One bitmap row: the row's pixels in bytes of 8, leftmost pixel in the top bit, as hex digits.
 [[nodiscard]] std::string bitmapRow(const GlyphRecord& glyph, int width, int y) {
     std::string row;
