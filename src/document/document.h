@@ -1,11 +1,11 @@
 #pragma once
 
-#include "bitmaplibrary.h"
-#include "colour.h"
-#include "fontlibrary.h"
-#include "libraryfiles.h"
+#include "core/bitmaplibrary.h"
 #include "core/cellshapes.h"
+#include "core/colour.h"
+#include "core/fontlibrary.h"
 #include "core/picturetransform.h"
+#include "document/libraryfiles.h"
 
 #include <QObject>
 #include <QUndoGroup>

@@ -1,6 +1,6 @@
-#include "windowfixture.h"
+#include "support/windowfixture.h"
 
-#include "core/lcm.h"
+#include "formats/lcm.h"
 
 #include <QApplication>
 #include <QClipboard>
