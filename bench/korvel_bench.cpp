@@ -604,11 +604,10 @@ void editorTransform(benchmark::State& state, const std::string& path, bool font
         QApplication::processEvents();
         benchmark::DoNotOptimize(window.Image1->isVisible());
     }
-    state.SetLabel(std::string(std::find_if(kTransformNames.begin(), kTransformNames.end(),
-                                            [transform](const TransformName& name) {
-                                                return name.transform == transform;
-                                            })
-                                   ->caption));
+    state.SetLabel(std::string(
+        std::find_if(kTransformNames.begin(), kTransformNames.end(),
+                     [transform](const TransformName& name) { return name.transform == transform; })
+            ->caption));
 }
 
 void BM_EditorTransformAll_256x255x255(benchmark::State& state) {

@@ -632,9 +632,8 @@ void TForm1::Image1MouseMove(int x, int y) {
     pointer_ = {cell->column * cellWidth_, cell->row * cellHeight_};
     // Below three screen pixels a cell has no grid line, and the pixel one to the right and
     // below its corner lies in the next cell: the cell's own colour is read instead.
-    sampledColour_ = Image1->showsGrid()
-                         ? Image1->pixelAt(pointer_.left + 1, pointer_.top + 1)
-                         : Image1->cellColour(cell->column, cell->row);
+    sampledColour_ = Image1->showsGrid() ? Image1->pixelAt(pointer_.left + 1, pointer_.top + 1)
+                                         : Image1->cellColour(cell->column, cell->row);
     Image1->drawOutline(pointer_.left, pointer_.top, kWhite);
     highlight_ = pointer_;
     restoreColour_ = sampledColour_;

@@ -123,6 +123,8 @@ public:
     [[nodiscard]] EditTool tool() const { return tool_; }
     void setTool(EditTool tool);
     [[nodiscard]] QAction* toolAction(EditTool tool) const;
+    /// The tool's button on the tool bar, after the colour buttons.
+    [[nodiscard]] QToolButton* toolButton(EditTool tool) const;
     [[nodiscard]] QAction* transformAction(PictureTransform transform) const;
     /// The entries of the selected list rows (glyph codes or bitmap positions), ascending; the
     /// current row's entry when no row is selected.
@@ -301,6 +303,7 @@ private:
     /// Cells a shape preview covers, with the colours they showed before it.
     std::vector<std::pair<CellPoint, Rgb>> preview_;
     std::array<QAction*, 7> toolActions_{};
+    std::array<QToolButton*, 7> toolButtons_{};
     QActionGroup* toolGroup_ = nullptr;
     std::vector<std::pair<PictureTransform, QAction*>> transformActions_;
 

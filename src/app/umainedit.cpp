@@ -62,7 +62,8 @@ QIcon drawnToolIcon(EditTool tool) {
         painter.fillRect(6, 6, 4, 4, Qt::black);
         break;
     case EditTool::Pencil:
-        painter.drawPolyline(QPolygon({QPoint(2, 13), QPoint(6, 5), QPoint(10, 11), QPoint(14, 2)}));
+        painter.drawPolyline(
+            QPolygon({QPoint(2, 13), QPoint(6, 5), QPoint(10, 11), QPoint(14, 2)}));
         break;
     case EditTool::Line:
         painter.drawLine(2, 13, 13, 2);
@@ -143,9 +144,8 @@ void TForm1::buildEditGroups() {
     Transform1 = Edit1->addMenu(QStringLiteral("Transform"));
     Transform1->setObjectName(QStringLiteral("Transform1"));
     for (const TransformName& entry : kTransformNames) {
-        QAction* action =
-            Transform1->addAction(themeIcon(transformIconName(entry.transform)),
-                                  captionOf(entry.caption));
+        QAction* action = Transform1->addAction(themeIcon(transformIconName(entry.transform)),
+                                                captionOf(entry.caption));
         connect(action, &QAction::triggered, this,
                 [this, transform = entry.transform] { transformClick(transform); });
         transformActions_.emplace_back(entry.transform, action);
@@ -180,8 +180,20 @@ void TForm1::buildToolsMenu() {
         action->setToolTip(QString::fromLatin1(item.tip));
         toolGroup_->addAction(action);
         connect(action, &QAction::triggered, this, [this, tool = item.tool] { setTool(tool); });
-        ToolBar1->addAction(action);
         toolActions_[k] = action;
+        // The tool bar shows the icon alone, as the colour buttons do, with the caption in the
+        // tool tip.
+        auto* button = new QToolButton(ToolBar1);
+        button->setObjectName(
+            QString::fromLatin1(item.name).replace(QStringLiteral("1"), QStringLiteral("Button")));
+        button->setIcon(action->icon());
+        button->setToolTip(action->toolTip());
+        button->setCheckable(true);
+        button->setAutoRaise(true);
+        button->setChecked(action->isChecked());
+        connect(button, &QToolButton::clicked, this, [this, tool = item.tool] { setTool(tool); });
+        ToolBar1->addWidget(button);
+        toolButtons_[k] = button;
     }
 }
 
@@ -219,10 +231,17 @@ void TForm1::setTool(EditTool tool) {
     gesture_.reset();
     tool_ = tool;
     toolAction(tool)->setChecked(true);
+    for (std::size_t k = 0; k < toolButtons_.size(); ++k) {
+        toolButtons_[k]->setChecked(k == static_cast<std::size_t>(tool));
+    }
 }
 
 QAction* TForm1::toolAction(EditTool tool) const {
     return toolActions_[static_cast<std::size_t>(tool)];
+}
+
+QToolButton* TForm1::toolButton(EditTool tool) const {
+    return toolButtons_[static_cast<std::size_t>(tool)];
 }
 
 QAction* TForm1::transformAction(PictureTransform transform) const {
@@ -271,10 +290,9 @@ void TForm1::transformClick(PictureTransform transform) {
     if (entries.empty()) {
         return;
     }
-    const auto name = std::find_if(kTransformNames.begin(), kTransformNames.end(),
-                                   [transform](const TransformName& n) {
-                                       return n.transform == transform;
-                                   });
+    const auto name =
+        std::find_if(kTransformNames.begin(), kTransformNames.end(),
+                     [transform](const TransformName& n) { return n.transform == transform; });
     document_->transformEntries(editingMode(), entries, transform, captionOf(name->caption));
 }
 

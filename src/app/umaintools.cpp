@@ -213,8 +213,8 @@ void TForm1::fillRegionAt(CellPoint cell, Rgb colour) {
         return;
     }
     const PictureKind kind = pictureKind();
-    const std::vector<CellPoint> region = floodRegion(
-        *picture, cell, [kind](Rgb a, Rgb b) { return sameWrittenColour(a, b, kind); });
+    const std::vector<CellPoint> region =
+        floodRegion(*picture, cell, [kind](Rgb a, Rgb b) { return sameWrittenColour(a, b, kind); });
     gesture_ = Gesture{*entry, ++gestures_, Qt::LeftButton, colour, cell, cell};
     paintGestureCells(region);
     gesture_.reset();

@@ -28,8 +28,7 @@ struct CellPoint {
 /// The 4-connected region of start: every cell reachable from it through cells of the same
 /// colour, where sameColour says whether two pixel values count as one colour. Empty when start
 /// lies outside the picture.
-[[nodiscard]] std::vector<CellPoint>
-floodRegion(const Picture& picture, CellPoint start,
-            const std::function<bool(Rgb, Rgb)>& sameColour);
+[[nodiscard]] std::vector<CellPoint> floodRegion(const Picture& picture, CellPoint start,
+                                                 const std::function<bool(Rgb, Rgb)>& sameColour);
 
 } // namespace korvel

@@ -40,8 +40,7 @@ Picture rotated180(const Picture& source) {
     Picture result = blankLike(source, source.width(), source.height());
     for (int y = 0; y < source.height(); ++y) {
         const auto from = source.row(y);
-        std::reverse_copy(from.begin(), from.end(),
-                          result.row(source.height() - 1 - y).begin());
+        std::reverse_copy(from.begin(), from.end(), result.row(source.height() - 1 - y).begin());
     }
     return result;
 }

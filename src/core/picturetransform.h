@@ -69,9 +69,7 @@ inline constexpr std::array<TransformName, 11> kTransformNames{{
     if (kind == PictureKind::Glyph) {
         return isInk(c) ? kBlack : kRed;
     }
-    const auto flip = [](std::uint8_t channel) -> std::uint8_t {
-        return isLit(channel) ? 0 : 255;
-    };
+    const auto flip = [](std::uint8_t channel) -> std::uint8_t { return isLit(channel) ? 0 : 255; };
     return makeRgb(flip(redOf(c)), flip(greenOf(c)), flip(blueOf(c)));
 }
 

@@ -74,8 +74,7 @@ struct OwnPicture {
         const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
         auto to = picture.row(y);
         std::transform(line, line + rgb.width(), to.begin(), [](QRgb p) {
-            return makeRgb(static_cast<std::uint8_t>(qRed(p)),
-                           static_cast<std::uint8_t>(qGreen(p)),
+            return makeRgb(static_cast<std::uint8_t>(qRed(p)), static_cast<std::uint8_t>(qGreen(p)),
                            static_cast<std::uint8_t>(qBlue(p)));
         });
     }

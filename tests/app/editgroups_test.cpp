@@ -9,8 +9,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScrollArea>
 #include <QTest>
 #include <QUndoStack>
+#include <QWheelEvent>
 
 namespace korvel {
 namespace {
@@ -196,8 +198,7 @@ TEST_F(EditGroupsTest, ZoomStepsRunFromOneToThirtyTwoAndMarkOnlyTheirOwnSizes) {
     window->ZoomIn1->trigger();
     window->ZoomIn1->trigger();
     EXPECT_EQ(window->zoomSize(), 16);
-    EXPECT_FALSE(bold(window->N8pixels2) || bold(window->N10pixels2) ||
-                 bold(window->N14pixels1));
+    EXPECT_FALSE(bold(window->N8pixels2) || bold(window->N10pixels2) || bold(window->N14pixels1));
     EXPECT_EQ(window->Image1->size(), QSize(33, 33));
     for (int k = 0; k < 5; ++k) {
         window->ZoomIn1->trigger();
@@ -214,10 +215,10 @@ TEST_F(EditGroupsTest, ZoomStepsRunFromOneToThirtyTwoAndMarkOnlyTheirOwnSizes) {
     window->Image1MouseMove(1, 0);
     EXPECT_EQ(window->statusPanelText(4), "G:255");
     // Ctrl and the wheel over the canvas zoom too.
-    QWheelEvent wheel(QPointF(1, 1), window->Image1->mapToGlobal(QPointF(1, 1)), QPoint(),
-                      QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase,
-                      false);
-    QApplication::sendEvent(window->Image1, &wheel);
+    QWidget* area = window->ScrollBox1->viewport();
+    QWheelEvent wheel(QPointF(1, 1), area->mapToGlobal(QPointF(1, 1)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(area, &wheel);
     EXPECT_EQ(window->zoomSize(), 2);
     window->N8pixels2->trigger();
     EXPECT_TRUE(bold(window->N8pixels2));

@@ -1,6 +1,8 @@
 #include "support/windowfixture.h"
 
+#include <QApplication>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QTest>
 #include <QToolBar>
@@ -27,6 +29,13 @@ protected:
     void release(int x, int y, Qt::MouseButton button = Qt::LeftButton) {
         QTest::mouseRelease(window->Image1, button, {}, cell(x, y));
     }
+    /// A pointer move without a button, as the window system sends it.
+    void hover(int x, int y) {
+        QMouseEvent event(QEvent::MouseMove, QPointF(cell(x, y)),
+                          QPointF(window->Image1->mapToGlobal(cell(x, y))), Qt::NoButton,
+                          Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(window->Image1, &event);
+    }
     void click(int x, int y) { QTest::mouseClick(window->Image1, Qt::LeftButton, {}, cell(x, y)); }
     [[nodiscard]] std::vector<std::string> entryText() const {
         return pictureToText(*window->bitmapLibrary().entries[0].picture);
@@ -46,8 +55,8 @@ TEST_F(EditToolsTest, APencilDragAcrossTwentyCellsPaintsThemAllAsOneStep) {
         move(x, 1);
     }
     release(19, 1);
-    EXPECT_EQ(entryText(), (std::vector<std::string>{std::string(24, '.'),
-                                                      std::string(20, 'W') + "...."}));
+    EXPECT_EQ(entryText(),
+              (std::vector<std::string>{std::string(24, '.'), std::string(20, 'W') + "...."}));
     EXPECT_EQ(shown(19, 1), kWhite) << "the canvas shows the stroke at once";
     EXPECT_EQ(history().count(), 1);
     EXPECT_EQ(window->Undo1->text(), "Undo Paint");
@@ -84,8 +93,8 @@ TEST_F(EditToolsTest, TheRightButtonPaintsBackgroundAndTheStrokeLeavesThePicture
     press(1, 0, Qt::RightButton);
     move(2, 0);
     QTest::mouseMove(window->Image1, QPoint(60, 4)); // beyond the right edge: nothing there
-    release(2, 0, Qt::RightButton);
-    EXPECT_EQ(entryText(), (std::vector<std::string>{"W..W", "WWWW"}));
+    QTest::mouseRelease(window->Image1, Qt::RightButton, {}, QPoint(60, 4));
+    EXPECT_EQ(entryText(), (std::vector<std::string>{"W...", "WWWW"}));
 }
 
 TEST_F(EditToolsTest, ALineIsPreviewedWhileDraggingAndCommittedOnRelease) {
@@ -100,7 +109,7 @@ TEST_F(EditToolsTest, ALineIsPreviewedWhileDraggingAndCommittedOnRelease) {
     EXPECT_EQ(shown(3, 3), kBlack) << "the earlier preview is taken back";
     release(5, 0);
     EXPECT_EQ(entryText(), (std::vector<std::string>{"GGGGGG", "......", "......", "......",
-                                                      "......", "......"}));
+                                                     "......", "......"}));
     EXPECT_EQ(history().count(), 1);
     window->Undo1->trigger();
     EXPECT_EQ(entryText()[0], "......");
@@ -131,8 +140,8 @@ TEST_F(EditToolsTest, FillFloodsTheRegionBoundedByAnotherColour) {
     window->ToolButton18Click(); // Blue
     window->toolAction(EditTool::Fill)->trigger();
     click(2, 2);
-    EXPECT_EQ(entryText(), (std::vector<std::string>{"..W...", ".WBW..", "WBBBW.", ".WWW..",
-                                                      "......"}));
+    EXPECT_EQ(entryText(),
+              (std::vector<std::string>{"..W...", ".WBW..", "WBBBW.", ".WWW..", "......"}));
     EXPECT_EQ(history().count(), 1);
     EXPECT_EQ(shown(1, 2), paletteEntry(PaletteColour::Blue).value);
     click(0, 0);
@@ -167,7 +176,7 @@ TEST_F(EditToolsTest, ThePointerOutlineAndStatusTextsFollowEveryTool) {
         EXPECT_EQ(window->Image1->pixelAt(3 * 8 + 1, 8 + 1), kWhite) << "outline";
         EXPECT_EQ(window->Image1->pixelAt(3 * 8 + 4, 8 + 4), green) << "painted inside";
         release(3, 1);
-        move(2, 0);
+        hover(2, 0);
         EXPECT_EQ(window->Image1->pixelAt(3 * 8 + 1, 8 + 1), green) << "outline gone";
         EXPECT_EQ(window->Image1->pixelAt(2 * 8 + 1, 1), kWhite) << "outline moved";
         EXPECT_EQ(window->highlightPosition(), (CanvasPoint{16, 0}));
@@ -200,8 +209,7 @@ TEST_F(EditToolsTest, AStrokeRepaintsOnlyTheCellsItChanges) {
     ASSERT_FALSE(spy.painted.isEmpty());
     EXPECT_TRUE(QRegion(16, 16, 24, 8).contains(spy.painted.boundingRect()))
         << "painted " << spy.painted.boundingRect().x() << "," << spy.painted.boundingRect().y()
-        << " " << spy.painted.boundingRect().width() << "x"
-        << spy.painted.boundingRect().height();
+        << " " << spy.painted.boundingRect().width() << "x" << spy.painted.boundingRect().height();
 }
 
 TEST_F(EditToolsTest, ToolsAreAMenuAndToolBarButtonsAfterTheColours) {
@@ -218,10 +226,23 @@ TEST_F(EditToolsTest, ToolsAreAMenuAndToolBarButtonsAfterTheColours) {
     EXPECT_TRUE(window->toolAction(EditTool::Pixel)->isChecked());
     const QList<QAction*> bar = window->ToolBar1->actions();
     ASSERT_GE(bar.size(), 9 + 1 + 7);
-    EXPECT_EQ(bar.mid(bar.size() - 7), tools);
+    const QWidget* lastColour = window->ToolBar1->widgetForAction(bar[8]);
+    EXPECT_EQ(lastColour, window->colourButton(PaletteColour::Fuchia));
+    EXPECT_TRUE(bar[9]->isSeparator());
+    for (int k = 0; k < 7; ++k) {
+        QToolButton* button = window->toolButton(static_cast<EditTool>(k));
+        EXPECT_EQ(window->ToolBar1->widgetForAction(bar[10 + k]), button);
+        EXPECT_EQ(button->toolTip(), tools[k]->toolTip());
+        EXPECT_FALSE(button->icon().isNull());
+    }
     window->toolAction(EditTool::Fill)->trigger();
     EXPECT_EQ(window->tool(), EditTool::Fill);
     EXPECT_FALSE(window->toolAction(EditTool::Pixel)->isChecked());
+    EXPECT_TRUE(window->toolButton(EditTool::Fill)->isChecked());
+    window->toolButton(EditTool::Line)->click();
+    EXPECT_EQ(window->tool(), EditTool::Line);
+    EXPECT_TRUE(window->toolAction(EditTool::Line)->isChecked());
+    EXPECT_FALSE(window->toolButton(EditTool::Fill)->isChecked());
 }
 
 } // namespace

@@ -13,8 +13,7 @@ namespace {
 
 using Rows = std::vector<std::string>;
 
-Rows after(const Rows& rows, PictureTransform transform,
-           PictureKind kind = PictureKind::Bitmap) {
+Rows after(const Rows& rows, PictureTransform transform, PictureKind kind = PictureKind::Bitmap) {
     return pictureToText(transformed(pictureFromText(rows), transform, kind));
 }
 
@@ -92,9 +91,9 @@ TEST(PictureTransformTest, QuarterTurnsOfALargeBitmapPutEveryPixelInItsPlace) {
                 ASSERT_EQ(counter.pixel(y, w - 1 - x), source.pixel(x, y)) << x << "," << y;
             }
         }
-        EXPECT_EQ(transformed(clockwise, PictureTransform::RotateCounterClockwise,
-                              PictureKind::Bitmap),
-                  source);
+        EXPECT_EQ(
+            transformed(clockwise, PictureTransform::RotateCounterClockwise, PictureKind::Bitmap),
+            source);
     }
 }
 
@@ -112,10 +111,10 @@ TEST(PictureTransformTest, EveryMovingTransformIsUndoneByItsInverse) {
 }
 
 TEST(CellShapesTest, LinesStepFromCellToNeighbouringCell) {
-    for (const auto& [a, b] : {std::pair{CellPoint{0, 0}, CellPoint{19, 0}},
-                               std::pair{CellPoint{2, 9}, CellPoint{7, 0}},
-                               std::pair{CellPoint{-3, 4}, CellPoint{5, 6}},
-                               std::pair{CellPoint{4, 4}, CellPoint{4, 4}}}) {
+    for (const auto& [a, b] :
+         {std::pair{CellPoint{0, 0}, CellPoint{19, 0}}, std::pair{CellPoint{2, 9}, CellPoint{7, 0}},
+          std::pair{CellPoint{-3, 4}, CellPoint{5, 6}},
+          std::pair{CellPoint{4, 4}, CellPoint{4, 4}}}) {
         const std::vector<CellPoint> cells = lineCells(a, b);
         ASSERT_FALSE(cells.empty());
         EXPECT_EQ(cells.front(), a);

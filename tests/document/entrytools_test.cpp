@@ -1,7 +1,7 @@
-#include "formats/bcm.h"
-#include "formats/lcm.h"
 #include "document/document.h"
 #include "document/pictureclipboard.h"
+#include "formats/bcm.h"
+#include "formats/lcm.h"
 #include "support/picturetext.h"
 
 #include <QImage>
@@ -65,6 +65,7 @@ TEST_F(EntryToolsTest, EveryTransformOfSeveralEntriesIsOneStepThatRestoresTheByt
         const auto fontAfter = fontBytes(document);
         EXPECT_NE(bitmapsAfter, bitmapsBefore) << caption.toStdString();
         EXPECT_EQ(document.bitmapHistory().undoText(), caption);
+        EXPECT_EQ(document.bitmapHistory().count(), 1) << "three entries, one step";
         document.bitmapHistory().undo();
         document.fontHistory().undo();
         EXPECT_EQ(bitmapBytes(document), bitmapsBefore) << caption.toStdString();
@@ -76,7 +77,6 @@ TEST_F(EntryToolsTest, EveryTransformOfSeveralEntriesIsOneStepThatRestoresTheByt
         document.bitmapHistory().undo();
         document.fontHistory().undo();
     }
-    EXPECT_EQ(document.bitmapHistory().count(), static_cast<int>(kTransformNames.size()));
 }
 
 TEST_F(EntryToolsTest, AQuarterTurnSwapsTheEntrysSizeAndTheOthersKeepIt) {
