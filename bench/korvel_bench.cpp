@@ -3,6 +3,7 @@
 // beforehand, so the baseline measures copying (not page faults) and the ratio holds on a noisy
 // machine. The large libraries are generated here and written to a temporary folder.
 
+#include "app/uallpreview.h"
 #include "app/umain.h"
 #include "cli/commands.h"
 #include "document/glyphrender.h"
@@ -12,7 +13,10 @@
 #include "formats/lcm.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -617,6 +621,48 @@ void BM_EditorTransformAll_64x1024x512(benchmark::State& state) {
     editorTransform(state, largePath(64), false);
 }
 
+/// A prompter that shows a modal window without blocking, so a benchmark can drive it.
+class ShowingPrompter : public SilentPrompter {
+public:
+    void showModal(QDialog& dialog) override {
+        dialog.show();
+        QApplication::processEvents();
+    }
+};
+
+/// "Defined Font" of a 64-character text in a freshly opened font of 255 x 255 glyphs at the
+/// zoom item of state.range(0) (0 is "1*1"): from the click on "Preview" to the painted view.
+/// The library is opened again, untimed, before each run, so the glyphs are first decoded here.
+void BM_EditorDefinedFontPreview_64x255x255(benchmark::State& state) {
+    TForm1 window(std::make_unique<ShowingPrompter>());
+    window.createDialogs();
+    window.show();
+    const QString file = QString::fromStdString(bigFontPath());
+    const QString text(64, QLatin1Char('W'));
+    TForm4& preview = *window.form4();
+    for (auto _ : state) {
+        state.PauseTiming();
+        const bool opened = window.OpenProtolFile(file);
+        window.De1Click();
+        preview.ComboBox1->setCurrentIndex(static_cast<int>(state.range(0)));
+        preview.Memo1->setPlainText(text);
+        QApplication::processEvents();
+        state.ResumeTiming();
+        if (!opened) {
+            state.SkipWithError("the library could not be opened");
+            return;
+        }
+        preview.Button1->click();
+        preview.repaint();
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(preview.Image1->isVisible());
+    }
+    state.counters["text_width"] = preview.textPicture().width();
+    state.counters["text_height"] = preview.textPicture().height();
+    state.counters["view_width"] = preview.Image1->width();
+    preview.hide();
+}
+
 /// Every transform of the Edit menu's Transform group, by its number.
 void allTransforms(benchmark::internal::Benchmark* bench) {
     for (const TransformName& name : kTransformNames) {
@@ -668,6 +714,11 @@ BENCHMARK(BM_EditorTransformAll_256x255x255)
     ->MeasureProcessCPUTime();
 BENCHMARK(BM_EditorTransformAll_64x1024x512)
     ->Apply(allTransforms)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
+BENCHMARK(BM_EditorDefinedFontPreview_64x255x255)
+    ->Arg(0)
+    ->Arg(1)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime();
 

@@ -1,6 +1,7 @@
 #include "core/picture.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 
 namespace korvel {
@@ -105,13 +106,30 @@ void Picture::draw(const Picture& source, int x, int y) {
         return;
     }
     const bool snap = format_ == PixelFormat::Indexed4 && source.format_ != PixelFormat::Indexed4;
+    // Pictures hold few colours, mostly ink and ground: the last two colours snapped are
+    // remembered.
+    std::array<Rgb, 2> seen{kBlack, kWhite};
+    std::array<Rgb, 2> snappedSeen{nearestStandard16(kBlack), nearestStandard16(kWhite)};
+    std::size_t older = 0;
+    const auto snapped = [&](Rgb c) {
+        if (c == seen[0]) {
+            return snappedSeen[0];
+        }
+        if (c == seen[1]) {
+            return snappedSeen[1];
+        }
+        seen[older] = c;
+        snappedSeen[older] = nearestStandard16(c);
+        const Rgb result = snappedSeen[older];
+        older ^= 1U;
+        return result;
+    };
     for (int row = top; row < bottom; ++row) {
         const auto from = source.row(row - y).subspan(static_cast<std::size_t>(left - x),
                                                       static_cast<std::size_t>(right - left));
         auto to = this->row(row).subspan(static_cast<std::size_t>(left));
         if (snap) {
-            std::transform(from.begin(), from.end(), to.begin(),
-                           [](Rgb c) { return nearestStandard16(c); });
+            std::transform(from.begin(), from.end(), to.begin(), snapped);
         } else {
             std::copy(from.begin(), from.end(), to.begin());
         }

@@ -45,8 +45,7 @@ TextMeasure measureText(const std::vector<std::string>& lines, const FontLibrary
 Picture composeText(const std::vector<std::string>& lines, const TextMeasure& measure,
                     const FontLibrary& font) {
     Picture text(static_cast<int>(measure.width), static_cast<int>(measure.height),
-                 PixelFormat::Indexed4);
-    text.fill(kBlack);
+                 PixelFormat::Indexed4); // black ground as made
     int y = 0;
     for (const std::string& line : lines) {
         int x = 0;
