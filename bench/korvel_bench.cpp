@@ -5,6 +5,7 @@
 
 #include "app/uallpreview.h"
 #include "app/umain.h"
+#include "app/usetup.h"
 #include "cli/commands.h"
 #include "document/glyphrender.h"
 #include "fileio/fileio.h"
@@ -17,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -624,6 +626,7 @@ void BM_EditorTransformAll_64x1024x512(benchmark::State& state) {
 /// A prompter that shows a modal window without blocking, so a benchmark can drive it.
 class ShowingPrompter : public SilentPrompter {
 public:
+    bool askOkCancel(QWidget*, const QString&, const QString&, PromptIcon) override { return true; }
     void showModal(QDialog& dialog) override {
         dialog.show();
         QApplication::processEvents();
@@ -661,6 +664,31 @@ void BM_EditorDefinedFontPreview_64x255x255(benchmark::State& state) {
     state.counters["text_height"] = preview.textPicture().height();
     state.counters["view_width"] = preview.Image1->width();
     preview.hide();
+}
+
+/// Setup dialog "Add " of 256 codes of DejaVu Sans at state.range(0) points through the shown
+/// main window: from the click on "Add " to the painted list. The dialog is opened and set up
+/// (its preview drawn), untimed, before each run.
+void BM_EditorSetupAdd_256Codes(benchmark::State& state) {
+    TForm1 window(std::make_unique<ShowingPrompter>());
+    window.createDialogs();
+    window.show();
+    TForm2& setup = *window.form2();
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.NewFontFile1Click();
+        setup.tFontName->setCurrentText(QStringLiteral("DejaVu Sans"));
+        setup.tFontsize->setValue(static_cast<int>(state.range(0)));
+        setup.ComboBox2->setCurrentIndex(1); // 0-255
+        QApplication::processEvents();
+        state.ResumeTiming();
+        setup.Button1->click();
+        window.repaint();
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(window.fontLibrary().count);
+    }
+    state.counters["glyphs"] = window.fontLibrary().count;
+    state.counters["height"] = window.fontLibrary().glyphs[65].height;
 }
 
 /// Every transform of the Edit menu's Transform group, by its number.
@@ -714,6 +742,10 @@ BENCHMARK(BM_EditorTransformAll_256x255x255)
     ->MeasureProcessCPUTime();
 BENCHMARK(BM_EditorTransformAll_64x1024x512)
     ->Apply(allTransforms)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
+BENCHMARK(BM_EditorSetupAdd_256Codes)
+    ->Arg(250)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime();
 BENCHMARK(BM_EditorDefinedFontPreview_64x255x255)

@@ -6,6 +6,9 @@
 
 namespace korvel {
 
+// Zeroed pixel memory reads as black.
+static_assert(kBlack == 0);
+
 namespace {
 int nonNegative(int value) {
     return value < 0 ? 0 : value;
@@ -14,7 +17,7 @@ int nonNegative(int value) {
 
 Picture::Picture(int width, int height, PixelFormat format)
     : width_(nonNegative(width)), height_(nonNegative(height)), format_(format),
-      pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), kBlack) {}
+      pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_)) {}
 
 Picture::Picture(int width, int height, EncodedRows encoded)
     : width_(nonNegative(width)), height_(nonNegative(height)), encoded_(std::move(encoded)) {}
@@ -31,7 +34,7 @@ void Picture::decode() const {
     if (isDecoded()) {
         return;
     }
-    pixels_.assign(area(), kBlack);
+    pixels_ = PixelVector(area()); // black
     decodeRows(*encoded_, width_, height_, pixels_);
 }
 
@@ -82,7 +85,9 @@ void Picture::setPixel(int x, int y, Rgb colour) {
 
 void Picture::fill(Rgb colour) {
     encoded_.reset();
-    pixels_.resize(area());
+    if (pixels_.size() != area()) {
+        pixels_ = PixelVector(area());
+    }
     std::fill(pixels_.begin(), pixels_.end(), stored(colour));
 }
 

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <memory>
+#include <span>
 
 namespace korvel {
 
@@ -190,7 +191,7 @@ struct StrikeFile {
     Picture picture(advance, cell.height(), PixelFormat::Indexed4);
     cutSideways = false;
     for (int y = 0; y < ink.height; ++y) {
-        const int row = cell.ascent + ink.top + y;
+        const std::span<Rgb> row = picture.row(cell.ascent + ink.top + y);
         for (int x = 0; x < ink.width; ++x) {
             const auto at = static_cast<std::size_t>(y) * static_cast<std::size_t>(ink.width) +
                             static_cast<std::size_t>(x);
@@ -203,7 +204,7 @@ struct StrikeFile {
                 continue;
             }
             // Pure red is a standard colour, so the 16-colour picture keeps it as it is.
-            picture.row(row)[static_cast<std::size_t>(column)] = kRed;
+            row[static_cast<std::size_t>(column)] = kRed;
         }
     }
     return GlyphRecord{code, advance, cell.height(), std::move(picture)};

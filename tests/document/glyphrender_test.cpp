@@ -163,8 +163,19 @@ TEST(FamilyList, OnlyFamiliesOfInstalledFontFiles) {
     fcList.start(QStringLiteral("fc-list"), {QStringLiteral(":"), QStringLiteral("family")});
     ASSERT_TRUE(fcList.waitForFinished(30000));
     QSet<QString> installed;
+    // fc-list puts a backslash before '-', ',', ':' and a backslash in names ("Unifont\-JP").
     for (const QString& line : QString::fromUtf8(fcList.readAllStandardOutput()).split(u'\n')) {
-        for (const QString& name : line.split(u',', Qt::SkipEmptyParts)) {
+        QString name;
+        for (qsizetype at = 0; at < line.size(); ++at) {
+            if (line[at] == u'\\' && at + 1 < line.size()) {
+                name += line[++at];
+            } else if (line[at] == u',') {
+                installed.insert(std::exchange(name, QString()));
+            } else {
+                name += line[at];
+            }
+        }
+        if (!name.isEmpty()) {
             installed.insert(name);
         }
     }
