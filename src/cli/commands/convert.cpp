@@ -90,7 +90,6 @@ constexpr std::string_view kConvertUsage =
     if (auto* failure = std::get_if<Failure>(&loaded)) {
         return *failure;
     }
-    context.qt.ensureStarted();
     TerminalProgress progress(context.err, context.errIsTerminal,
                               "writing " + output + ": PNG files");
     if (const Status written =
@@ -105,7 +104,6 @@ constexpr std::string_view kConvertUsage =
 
 [[nodiscard]] Outcome folderToBitmaps(Context& context, const std::string& input,
                                       const std::string& output) {
-    context.qt.ensureStarted();
     const auto entries = readBitmapFolder(input);
     if (!entries) {
         return refused("", entries.error().message);
