@@ -50,7 +50,7 @@ korvel-cli add logos.bcm ARROW arrow.png --size 4x4 >/dev/null 2>&1 ||
 expect "export export-c" korvel-cli ex
 expect "OLD.LCM font.lcm logos.bcm pictures" korvel-cli info ""
 expect "OLD.LCM font.lcm logos.bcm pictures" korvel-cli info --rows ""
-expect "--help --rows" korvel-cli info --
+expect "--help --metrics --rows" korvel-cli info --
 expect "font.bdf pictures" korvel-cli convert font.lcm ""
 expect "OLD.LCM font.lcm pictures" korvel-cli convert font.bdf ""
 expect "pictures" korvel-cli convert logos.bcm ""
@@ -60,6 +60,8 @@ expect "128 256" korvel-cli new-font --codes ""
 expect "out.h pictures" korvel-cli export-c font.lcm -o ""
 expect "planes rgb111 rgb565" korvel-cli export-c logos.bcm --pixel ""
 expect "lsb msb" korvel-cli export-c font.lcm --bit-order ""
+expect "gfx lvgl plain u8g2" korvel-cli export-c font.lcm --format ""
+expect "auto bottom" korvel-cli convert font.lcm font.bdf --baseline ""
 expect "" korvel-cli list-fonts ""
 # Font families come from list-fonts, with their spaces escaped.
 families="$(korvel-cli list-fonts)"
