@@ -23,6 +23,8 @@ packages+=(fonts-liberation)
 # the Debian package and check both with the distribution's own tools.
 packages+=(librsvg2-bin desktop-file-utils appstream libxml2-utils man-db shared-mime-info
     xdg-utils libfile-mimeinfo-perl dpkg-dev lintian)
+# bench/whole-process.sh times korvel-cli beside ImageMagick, bdftopcf and a FreeType program.
+packages+=(hyperfine imagemagick python3)
 # The firmware font tests compare Korvel's baseline with FreeType's and read its BDF through it.
 packages+=(libfreetype-dev)
 
