@@ -341,11 +341,20 @@ void TForm2::addBitmap() {
         return;
     }
     const std::string bytes = toLibraryText(name);
+    const int width = SpinEdit3->value();
+    const int height = SpinEdit4->value();
+    // A bitmap that would leave the library too large for its file is not added.
+    if (const Status fits = main_.document().bitmapLibraryFits(main_.bitmapLibrary().count(),
+                                                               width, height, bytes);
+        !fits) {
+        main_.prompter().showMessage(
+            this, QStringLiteral("The bitmap was not added. ") +
+                      QString::fromStdString(fits.error().message));
+        return;
+    }
     main_.setEditingMode(EditingMode::Bitmap);
     main_.setStatusPanelText(2, QStringLiteral("mode:bitmap"));
     main_.enableColourButtons(EditingMode::Bitmap);
-    const int width = SpinEdit3->value();
-    const int height = SpinEdit4->value();
     main_.appendBitmap({bytes, width, height, Picture(width, height, PixelFormat::Indexed4)});
     accept();
 }

@@ -157,19 +157,18 @@ void warnIfWrittenInPlace(const std::string& path, SaveMethod method) {
     return std::nullopt;
 }
 
-/// Encodes and writes the entries; the write counts as one more step of the progress shown.
+/// Writes the entries block by block; the sync counts as one more step of the progress shown.
 [[nodiscard]] Outcome saveBitmaps(Context& context, const std::string& path,
                                   std::span<const bitmapInfoList> entries) {
     TerminalProgress progress(context.err, context.errIsTerminal, "saving " + path + ": bitmaps");
-    const std::size_t steps = entries.size() + 1;
-    const auto bytes =
-        encodeBcm(entries, static_cast<int>(entries.size()),
-                  [&](std::size_t done, std::size_t) { progress.update(done, steps); });
     SaveMethod method = SaveMethod::Replaced;
-    if (const auto fault = writeEncodedFile(path, bytes, &method)) {
+    if (const auto fault =
+            writeBitmapLibraryFile(path, entries, static_cast<int>(entries.size()), &method,
+                                   [&](std::size_t done, std::size_t steps) {
+                                       progress.update(done, steps);
+                                   })) {
         return refusedFile(path, *fault);
     }
-    progress.update(steps, steps);
     warnIfWrittenInPlace(path, method);
     return std::nullopt;
 }
@@ -417,31 +416,57 @@ systemFont(Context& context, const ParsedOptions& options, int count) {
 
 [[nodiscard]] Outcome bitmapsToFolder(Context& context, const std::string& input,
                                       const std::string& output) {
-    auto loaded = loadBitmaps(input);
-    if (auto* failure = std::get_if<Failure>(&loaded)) {
+    // The directory and block heads first; then one entry at a time is read, decoded and
+    // written, so memory holds one picture whatever the library's size.
+    auto opened = openSource(input);
+    if (auto* failure = std::get_if<Failure>(&opened)) {
         return *failure;
+    }
+    FileSource& source = *std::get<std::unique_ptr<FileSource>>(opened);
+    if (source.size() > kBcmMaxFileBytes) {
+        return refused("", "Cannot read file \"" + input + "\". It has " +
+                               std::to_string(source.size()) +
+                               " bytes, more than a bitmap library file can hold (" +
+                               std::to_string(kBcmMaxFileBytes) + " bytes).");
+    }
+    const auto blocks = readBcmDirectory(source);
+    if (!blocks) {
+        return refused(input, blocks.error().message);
     }
     context.qt.ensureStarted();
     TerminalProgress progress(context.err, context.errIsTerminal,
                               "writing " + output + ": PNG files");
     if (const Status written =
-            writeBitmapFolder(std::get<BitmapLibrary>(loaded).entries, output, progress.callback());
+            writeBitmapFolder(source, blocks.value(), output, progress.callback());
         !written) {
         return refused("", written.error().message);
     }
-    const std::size_t count = std::get<BitmapLibrary>(loaded).entries.size();
+    const std::size_t count = blocks.value().size();
     progress.update(count, count);
     return std::nullopt;
 }
 
 [[nodiscard]] Outcome folderToBitmaps(Context& context, const std::string& input,
                                       const std::string& output) {
-    context.qt.ensureStarted();
-    const auto entries = readBitmapFolder(input);
-    if (!entries) {
-        return refused("", entries.error().message);
+    // Every header is read and checked before any pixel is decoded; then one picture at a time
+    // goes straight into its block of the new file.
+    const auto plan = planBitmapFolder(input);
+    if (!plan) {
+        return refused("", plan.error().message);
     }
-    return saveBitmaps(context, output, entries.value());
+    if (const std::string warning = repeatedNamesWarning(plan.value().lines); !warning.empty()) {
+        context.err << "korvel-cli: " << (std::filesystem::path(input) / kIndexFileName).string()
+                    << ": warning: " << warning << "\n";
+    }
+    TerminalProgress progress(context.err, context.errIsTerminal, "saving " + output + ": bitmaps");
+    const auto saved = saveFolderAsLibrary(plan.value(), output, progress.callback());
+    if (!saved) {
+        return refused("", saved.error().message);
+    }
+    const std::size_t steps = plan.value().lines.size() + 1;
+    progress.update(steps, steps);
+    warnIfWrittenInPlace(output, saved.value());
+    return std::nullopt;
 }
 
 /// What a convert argument names.
@@ -577,7 +602,9 @@ readImage(Context& context, const std::string& path,
     if (!std::filesystem::exists(path, error) && !error) {
         return std::nullopt;
     }
-    if (const auto fault = document.openBitmapFile(path)) {
+    // Mapped, not read: add copies the blocks it keeps file to file, so a library of any size
+    // costs its directory in memory.
+    if (const auto fault = document.openBitmapFile(path, LibraryReading::Mapped)) {
         return refusedFile(path, *fault);
     }
     return std::nullopt;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "bytesink.h"
 #include "bytesource.h"
+#include "encodedrows.h"
 #include "result.h"
 
 #include <cstdint>
@@ -36,6 +38,14 @@ readRegularFile(const std::string& path, std::uint64_t maxBytes, std::string_vie
 /// text and the file name.
 [[nodiscard]] Status writeFileAtomic(const std::string& path, std::span<const std::uint8_t> bytes);
 
+/// The read gate's checks (a regular file of at most maxBytes, refused as readRegularFile refuses
+/// it), then the file mapped read-only instead of read: pages are read from the disk only where
+/// the image is used, and the image keeps the file open for copies file to file. For a command
+/// that holds the file for a short run; a file cut short by another program while it is mapped
+/// ends the process when the lost part is used.
+[[nodiscard]] Result<SharedFileImage> mapRegularFile(const std::string& path, std::uint64_t maxBytes,
+                                                    std::string_view what);
+
 /// A regular file opened for reading pieces of it where they are asked for (pread), so a reader
 /// that needs only a library's directory does not read its pixels. Small pieces are served from
 /// one window of a few KiB read at a time, so walking heads that lie close together costs few
@@ -45,6 +55,10 @@ public:
     /// Opens path. Fails with the system's error text and the file name, also when it is not a
     /// regular file.
     [[nodiscard]] static Result<std::unique_ptr<FileSource>> open(const std::string& path);
+    /// Reads the file a descriptor is open on (through a duplicate of it), named path in
+    /// messages.
+    [[nodiscard]] static Result<std::unique_ptr<FileSource>> openDescriptor(int fd,
+                                                                            const std::string& path);
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
     ~FileSource() override;
@@ -85,6 +99,17 @@ enum class SaveMethod {
 /// is a directory or not a regular file. Fails with the system's error text and the file name.
 [[nodiscard]] Result<SaveMethod> saveFile(const std::string& path,
                                           std::span<const std::uint8_t> bytes);
+
+/// Makes the bytes of a file being saved: writes them into the sink, front to back. A failure it
+/// returns ends the save, which then leaves the old file as it was.
+using ByteProducer = std::function<Status(ByteSink&)>;
+
+/// saveFile for bytes made piece by piece, so that a large file is never whole in memory: the
+/// producer writes into the temporary file (copies from a mapped image go file to file with
+/// copy_file_range, which may also share the blocks). Where the folder allows no new file, the
+/// producer's bytes are gathered in memory and written in place, as saveFile does.
+[[nodiscard]] Result<SaveMethod> saveFileStreamed(const std::string& path,
+                                                  const ByteProducer& produce);
 
 /// The path a chain of symbolic links ends at (the path itself when it is no link). A link to a
 /// missing file gives that file's path. Fails on a loop or an unreadable link.
