@@ -7,12 +7,12 @@
 // has "-" for its file and its size as a fourth word, "WIDTHxHEIGHT". Names may repeat, in one
 // letter case or another, as they may in a .bcm file.
 
-#include "bcm.h"
-#include "bitmaplibrary.h"
-#include "bytesource.h"
-#include "fileio.h"
-#include "progress.h"
-#include "result.h"
+#include "core/bitmaplibrary.h"
+#include "core/bytesource.h"
+#include "core/progress.h"
+#include "core/result.h"
+#include "fileio/fileio.h"
+#include "formats/bcm.h"
 
 #include <cstdint>
 #include <functional>

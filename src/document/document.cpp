@@ -1,8 +1,7 @@
-#include "document.h"
+#include "document/document.h"
 
-#include "bcm.h"
-
-#include "editcommands.h"
+#include "document/editcommands.h"
+#include "formats/bcm.h"
 
 #include <memory>
 #include <utility>

@@ -1,6 +1,6 @@
-#include "gridaccessible.h"
+#include "widgets/gridaccessible.h"
 
-#include "stringgrid.h"
+#include "widgets/stringgrid.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>

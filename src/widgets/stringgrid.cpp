@@ -1,6 +1,6 @@
-#include "stringgrid.h"
+#include "widgets/stringgrid.h"
 
-#include "gridaccessible.h"
+#include "widgets/gridaccessible.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

@@ -1,9 +1,9 @@
-#include "bcm.h"
-#include "document.h"
-#include "largefiles.h"
-#include "lcm.h"
-#include "oddlibrary.h"
-#include "picturetext.h"
+#include "document/document.h"
+#include "formats/bcm.h"
+#include "formats/lcm.h"
+#include "support/largefiles.h"
+#include "support/oddlibrary.h"
+#include "support/picturetext.h"
 
 #include <QDir>
 #include <QFile>
