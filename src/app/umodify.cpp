@@ -268,9 +268,8 @@ void TForm3::Button1Click() {
         if (const Status fits = main_.document().bitmapLibraryFits(
                 selectedIndex, SpinEdit1->value(), SpinEdit2->value());
             !fits) {
-            main_.prompter().showMessage(this,
-                                         QStringLiteral("The bitmap was not changed. ") +
-                                             QString::fromStdString(fits.error().message));
+            main_.prompter().showMessage(this, QStringLiteral("The bitmap was not changed. ") +
+                                                   QString::fromStdString(fits.error().message));
             return;
         }
     }

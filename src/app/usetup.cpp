@@ -344,12 +344,11 @@ void TForm2::addBitmap() {
     const int width = SpinEdit3->value();
     const int height = SpinEdit4->value();
     // A bitmap that would leave the library too large for its file is not added.
-    if (const Status fits = main_.document().bitmapLibraryFits(main_.bitmapLibrary().count(),
-                                                               width, height, bytes);
+    if (const Status fits =
+            main_.document().bitmapLibraryFits(main_.bitmapLibrary().count(), width, height, bytes);
         !fits) {
-        main_.prompter().showMessage(
-            this, QStringLiteral("The bitmap was not added. ") +
-                      QString::fromStdString(fits.error().message));
+        main_.prompter().showMessage(this, QStringLiteral("The bitmap was not added. ") +
+                                               QString::fromStdString(fits.error().message));
         return;
     }
     main_.setEditingMode(EditingMode::Bitmap);

@@ -306,8 +306,7 @@ Status writeBitmapFolder(ByteSource& source, std::span<const BcmBlock> blocks,
         shapes.push_back({block.name, block.width, block.height});
     }
     return writeBitmapFolder(
-        shapes, [&](std::size_t k) { return readBcmPicture(source, blocks[k]); }, folder,
-        progress);
+        shapes, [&](std::size_t k) { return readBcmPicture(source, blocks[k]); }, folder, progress);
 }
 
 namespace {
@@ -324,9 +323,8 @@ namespace {
                      " bytes, more than a PNG file can hold (" + std::to_string(kPngMaxFileBytes) +
                      " bytes)."};
     }
-    const auto head = source.value()->read(
-        0, static_cast<std::size_t>(std::min<std::uint64_t>(kPngSizeHeadBytes,
-                                                            source.value()->size())));
+    const auto head = source.value()->read(0, static_cast<std::size_t>(std::min<std::uint64_t>(
+                                                  kPngSizeHeadBytes, source.value()->size())));
     if (!head) {
         return head.error();
     }

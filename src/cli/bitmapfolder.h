@@ -103,9 +103,8 @@ struct FolderPlan {
 /// whatever the folder's size. Each PNG is read as decodePng reads it (alpha below 128 is
 /// black) and must still have the size its header gave. Fails, naming the file and the reason,
 /// on the first entry that cannot be read; the old file at path stays as it was.
-[[nodiscard]] Result<SaveMethod> saveFolderAsLibrary(const FolderPlan& plan,
-                                                     const std::string& path,
-                                                     const Progress& progress = {});
+[[nodiscard]] Result<SaveMethod>
+saveFolderAsLibrary(const FolderPlan& plan, const std::string& path, const Progress& progress = {});
 
 /// Reads the entries a folder lists into memory, each PNG as saveFolderAsLibrary reads it.
 [[nodiscard]] Result<std::vector<bitmapInfoList>> readBitmapFolder(const std::string& folder);

@@ -89,11 +89,9 @@ Outcome saveBitmaps(Context& context, const std::string& path,
                     std::span<const bitmapInfoList> entries) {
     TerminalProgress progress(context.err, context.errIsTerminal, "saving " + path + ": bitmaps");
     SaveMethod method = SaveMethod::Replaced;
-    if (const auto fault =
-            writeBitmapLibraryFile(path, entries, static_cast<int>(entries.size()), &method,
-                                   [&](std::size_t done, std::size_t steps) {
-                                       progress.update(done, steps);
-                                   })) {
+    if (const auto fault = writeBitmapLibraryFile(
+            path, entries, static_cast<int>(entries.size()), &method,
+            [&](std::size_t done, std::size_t steps) { progress.update(done, steps); })) {
         return refusedFile(path, *fault);
     }
     warnIfWrittenInPlace(context, path, method);

@@ -58,8 +58,7 @@ std::optional<FileFault> Document::openFontFile(const std::string& path) {
     return std::nullopt;
 }
 
-std::optional<FileFault> Document::openBitmapFile(const std::string& path,
-                                                  LibraryReading reading) {
+std::optional<FileFault> Document::openBitmapFile(const std::string& path, LibraryReading reading) {
     auto loaded = readBitmapLibraryFile(path, reading);
     if (auto* fault = std::get_if<FileFault>(&loaded)) {
         return *fault;

@@ -22,8 +22,8 @@ public:
     [[nodiscard]] static Result<std::unique_ptr<FileSource>> open(const std::string& path);
     /// Reads the file a descriptor is open on (through a duplicate of it), named path in
     /// messages.
-    [[nodiscard]] static Result<std::unique_ptr<FileSource>> openDescriptor(int fd,
-                                                                            const std::string& path);
+    [[nodiscard]] static Result<std::unique_ptr<FileSource>>
+    openDescriptor(int fd, const std::string& path);
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
     ~FileSource() override;

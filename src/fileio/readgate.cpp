@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <linux/falloc.h>
+#include <new>
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -154,6 +155,11 @@ Result<SharedFileImage> mapRegularFile(const std::string& path, std::uint64_t ma
     if (mapped == MAP_FAILED) {
         const int error = errno;
         ::close(fd);
+        if (error == ENOMEM) {
+            // No room left in the address space: the same as running out of memory reading it,
+            // which the commands report as such.
+            throw std::bad_alloc();
+        }
         return systemError("Cannot read file", path, error);
     }
     const std::span<const std::uint8_t> bytes(static_cast<const std::uint8_t*>(mapped),

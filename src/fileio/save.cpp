@@ -11,8 +11,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
-#include <optional>
 #include <linux/falloc.h>
+#include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -150,8 +150,8 @@ constexpr std::size_t kCopyChunk = std::size_t{1} << 20;
 [[nodiscard]] bool readAllAt(int fd, std::span<std::uint8_t> into, std::uint64_t offset) {
     std::size_t done = 0;
     while (done < into.size()) {
-        const ssize_t got = ::pread(fd, into.data() + done, into.size() - done,
-                                    static_cast<off_t>(offset + done));
+        const ssize_t got =
+            ::pread(fd, into.data() + done, into.size() - done, static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR) {
             continue;
         }
@@ -220,8 +220,8 @@ private:
             if (copied < 0 && errno == EINTR) {
                 continue;
             }
-            if (copied < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
-                               errno == EOPNOTSUPP)) {
+            if (copied < 0 &&
+                (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
                 // No copy between these files here: read and write the rest in pieces.
                 return copyInPieces(from, static_cast<std::uint64_t>(at), left);
             }
@@ -261,9 +261,9 @@ private:
 }
 
 /// Overwrites in place with the whole bytes when the caller has them, else with the producer's.
-[[nodiscard]] Result<SaveMethod> writeInPlaceFrom(const std::string& target,
-                                                  const ByteProducer& produce,
-                                                  std::optional<std::span<const std::uint8_t>> whole) {
+[[nodiscard]] Result<SaveMethod>
+writeInPlaceFrom(const std::string& target, const ByteProducer& produce,
+                 std::optional<std::span<const std::uint8_t>> whole) {
     if (whole) {
         return writeInPlace(target, *whole);
     }

@@ -74,7 +74,8 @@ Status checkBcmShapes(std::span<const BcmShape> shapes) {
         if (offset > kBcmMaxBlockOffset) {
             return Error{entryLabel(k, shape.name) + " would begin " + std::to_string(offset) +
                          " bytes into the bitmaps' blocks, but the 32-bit block offsets of a "
-                         "bitmap library file reach only " + std::to_string(kBcmMaxBlockOffset) +
+                         "bitmap library file reach only " +
+                         std::to_string(kBcmMaxBlockOffset) +
                          " (4 GiB); the library is too large to be saved."};
         }
         offset += bcmBlockBytes(shape.width, shape.height);
@@ -108,8 +109,7 @@ void appendBlockHead(std::vector<std::uint8_t>& out, int width, int height) {
 }
 } // namespace
 
-void appendBcmBlock(std::vector<std::uint8_t>& out, const Picture* picture, int width,
-                    int height) {
+void appendBcmBlock(std::vector<std::uint8_t>& out, const Picture* picture, int width, int height) {
     appendBlockHead(out, width, height);
     const int rowBytes = paddedBytes(width == 0 ? 8 : width);
     for (int y = 0; y < height; ++y) {

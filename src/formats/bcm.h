@@ -51,8 +51,7 @@ struct BcmShape {
 
 /// Appends the block of a width x height entry packed from picture (black where it does not
 /// reach, all black without one); the size is one checkBcmShapes accepts.
-void appendBcmBlock(std::vector<std::uint8_t>& out, const Picture* picture, int width,
-                    int height);
+void appendBcmBlock(std::vector<std::uint8_t>& out, const Picture* picture, int width, int height);
 
 /// Writes entries 0..count-1 as a .bcm file into sink, front to back. Checks every entry's
 /// shape first (checkBcmShapes) and writes nothing when one does not fit. An entry whose picture
@@ -60,6 +59,13 @@ void appendBcmBlock(std::vector<std::uint8_t>& out, const Picture* picture, int 
 /// mapped image), not decoded. Progress counts entries.
 [[nodiscard]] Status writeBcm(std::span<const bitmapInfoList> entries, int count, ByteSink& sink,
                               const Progress& progress = {});
+
+/// Encodes entries 0..count-1 as a .bcm file image. Fails, naming the entry, when one is larger
+/// than the format is written with or its block lies beyond what the format addresses. An entry
+/// whose picture is still its block in a file image read earlier is copied from there, not
+/// decoded. Progress counts entries. The caller owns the returned bytes.
+[[nodiscard]] Result<std::vector<std::uint8_t>> encodeBcm(std::span<const bitmapInfoList> entries,
+                                                          int count, const Progress& progress = {});
 
 /// Where one entry of a .bcm file lies and what its directory record and block head say.
 struct BcmBlock {
@@ -89,8 +95,7 @@ struct BcmBlock {
 [[nodiscard]] Result<std::vector<bitmapInfoList>> openBcm(SharedFileImage file);
 /// The same, with the directory and block heads read from source, which holds the same bytes
 /// (a mapped image is then not touched until a picture is used).
-[[nodiscard]] Result<std::vector<bitmapInfoList>> openBcm(SharedFileImage file,
-                                                          ByteSource& source);
+[[nodiscard]] Result<std::vector<bitmapInfoList>> openBcm(SharedFileImage file, ByteSource& source);
 
 /// Decodes a whole .bcm file image into its entries (name, size, 24-bit picture), in file order.
 /// Fails, saying what does not add up, when the directory, a block or its rows lie outside the

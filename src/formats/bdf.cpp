@@ -278,7 +278,7 @@ private:
     std::string_view text_;
     int lineNumber_ = 0;
     bool started_ = false;
-    int propertiesLine_ = 0; ///< the STARTPROPERTIES line while inside the properties, else 0
+    int propertiesLine_ = 0;     ///< the STARTPROPERTIES line while inside the properties, else 0
     int propertiesDeclared_ = 0; ///< the count STARTPROPERTIES gives
     int propertiesRead_ = 0;     ///< property lines read so far, COMMENT lines included
     int propertyComments_ = 0;   ///< COMMENT lines among them

@@ -89,7 +89,8 @@ Result<PngSize> pngSize(std::span<const std::uint8_t> head) {
     if (type != "IHDR" || big32(head.data() + kSignatureSize) != kHeaderLength) {
         return Error{"it does not begin with a PNG header chunk (IHDR)"};
     }
-    return PngSize{big32(head.data() + kSignatureSize + 8), big32(head.data() + kSignatureSize + 12)};
+    return PngSize{big32(head.data() + kSignatureSize + 8),
+                   big32(head.data() + kSignatureSize + 12)};
 }
 
 namespace {

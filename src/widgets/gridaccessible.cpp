@@ -40,8 +40,7 @@ constexpr int kFrozenColumns = 2;
 }
 
 /// One cell of the grid, by its place: it reads whatever the grid holds there now.
-class GridCellAccessible final : public QAccessibleInterface,
-                                 public QAccessibleTableCellInterface {
+class GridCellAccessible final : public QAccessibleInterface, public QAccessibleTableCellInterface {
 public:
     GridCellAccessible(StringGrid* grid, int row, int column)
         : grid_(grid), row_(row), column_(column) {}
@@ -88,8 +87,8 @@ public:
             state.selected = isSelected();
             state.focusable = true;
             const QModelIndex current = grid_->currentIndex();
-            state.focused = grid_->hasFocus() && current.row() == row_ &&
-                            current.column() == column_;
+            state.focused =
+                grid_->hasFocus() && current.row() == row_ && current.column() == column_;
         }
         return state;
     }
@@ -105,8 +104,9 @@ public:
     }
     [[nodiscard]] QList<QAccessibleInterface*> columnHeaderCells() const override {
         auto* table = tableOf();
-        return table != nullptr && row_ >= 0 ? QList<QAccessibleInterface*>{table->cell(-1, column_)}
-                                             : QList<QAccessibleInterface*>{};
+        return table != nullptr && row_ >= 0
+                   ? QList<QAccessibleInterface*>{table->cell(-1, column_)}
+                   : QList<QAccessibleInterface*>{};
     }
     [[nodiscard]] QList<QAccessibleInterface*> rowHeaderCells() const override { return {}; }
     [[nodiscard]] int columnIndex() const override { return column_; }

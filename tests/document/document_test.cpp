@@ -175,7 +175,8 @@ TEST_F(DocumentTest, AnAddOrModifyThatWouldPassWhatTheFileAddressesIsRefused) {
         << grown.error().message;
     EXPECT_TRUE(big.bitmapLibraryFits(0, 1024, 300).ok());
     EXPECT_TRUE(big.bitmapLibraryFits(21845, 8, 8).ok()) << "the last block may end past 2^32";
-    EXPECT_TRUE(document.bitmapLibraryFits(document.bitmapLibrary().count(), 1024, 512, "NEW").ok());
+    EXPECT_TRUE(
+        document.bitmapLibraryFits(document.bitmapLibrary().count(), 1024, 512, "NEW").ok());
 
     // Were the library made unsaveable anyway, saving refuses before a byte is written.
     big.appendBitmap({"NEW", 4, 4, Picture(4, 4)});

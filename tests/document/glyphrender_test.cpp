@@ -177,9 +177,11 @@ TEST(FamilyList, EachFamilyOnceByItsPlainName) {
 }
 
 TEST(FamilyList, FcListLinesAreUnescaped) {
-    EXPECT_EQ(fcListNames(QStringLiteral("Unifont\\-JP")), QStringList{QStringLiteral("Unifont-JP")});
-    EXPECT_EQ(fcListNames(QStringLiteral("Noto Sans\\,Extra,Noto Sans Ünicode")),
-              (QStringList{QStringLiteral("Noto Sans,Extra"), QStringLiteral("Noto Sans Ünicode")}));
+    EXPECT_EQ(fcListNames(QStringLiteral("Unifont\\-JP")),
+              QStringList{QStringLiteral("Unifont-JP")});
+    EXPECT_EQ(
+        fcListNames(QStringLiteral("Noto Sans\\,Extra,Noto Sans Ünicode")),
+        (QStringList{QStringLiteral("Noto Sans,Extra"), QStringLiteral("Noto Sans Ünicode")}));
     EXPECT_EQ(fcListNames(QStringLiteral("a\\\\b,")), QStringList{QStringLiteral("a\\b")});
 }
 
