@@ -105,7 +105,6 @@ constexpr std::string_view kConvertUsage =
     if (!blocks) {
         return refused(input, blocks.error().message);
     }
-    context.qt.ensureStarted();
     TerminalProgress progress(context.err, context.errIsTerminal,
                               "writing " + output + ": PNG files");
     if (const Status written =
