@@ -2,6 +2,7 @@
 
 #include "librarytext.h"
 #include "uallpreview.h"
+#include "uimageimport.h"
 #include "umodify.h"
 #include "usetup.h"
 
@@ -228,6 +229,58 @@ void TForm1::buildMenus() {
     mark.setBold(true);
     N10pixels2->setFont(mark);
     buildEditMenu();
+    buildImportMenu();
+}
+
+QMenu* TForm1::importMenu() {
+    const QString title = QStringLiteral("Import");
+    const QList<QAction*> menus = menuBar()->actions();
+    for (QAction* action : menus) {
+        if (action->menu() != nullptr && action->text() == title) {
+            return action->menu();
+        }
+    }
+    // After "Edit" and "Tools", before "Export", "View" and "Options".
+    QAction* before = nullptr;
+    for (QAction* action : menus) {
+        const QString text = action->text();
+        if (text == QStringLiteral("Export") || text == QStringLiteral("View") ||
+            text == QStringLiteral("Options")) {
+            before = action;
+            break;
+        }
+    }
+    auto* menu = new QMenu(title, menuBar());
+    menu->setObjectName(QStringLiteral("Import1"));
+    menuBar()->insertMenu(before, menu);
+    return menu;
+}
+
+void TForm1::buildImportMenu() {
+    ImageIntoEntry1 = importMenu()->addAction(QStringLiteral("Image into Entry\u2026"));
+    ImageIntoEntry1->setObjectName(QStringLiteral("ImageIntoEntry1"));
+    ImageIntoEntry1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    connect(ImageIntoEntry1, &QAction::triggered, this, &TForm1::ImageIntoEntry1Click);
+}
+
+ImageImportDialog& TForm1::imageImportDialog() {
+    if (imageImport_ == nullptr) {
+        imageImport_ = new ImageImportDialog(*this);
+    }
+    return *imageImport_;
+}
+
+void TForm1::ImageIntoEntry1Click() {
+    const auto entry = entryOfRow(AdvStringGrid2->currentGridRow());
+    if (!entry) {
+        return;
+    }
+    ImageImportDialog& dialog = imageImportDialog();
+    dialog.prepare(*entry);
+    if (!dialog.chooseFile()) {
+        return;
+    }
+    prompter_->showModal(dialog);
 }
 
 void TForm1::buildEditMenu() {

@@ -30,6 +30,7 @@ namespace korvel {
 class TForm2;
 class TForm3;
 class TForm4;
+class ImageImportDialog;
 
 /// A canvas position (left, top) in screen pixels.
 struct CanvasPoint {
@@ -136,6 +137,15 @@ public:
     void AddBitmapFile1Click();
     void RemoveBitmap1Click();
 
+    // Import.
+    /// "Image into Entry...": asks for a picture file and opens the image import on the
+    /// selected entry; nothing happens without one.
+    void ImageIntoEntry1Click();
+    /// The image import dialog, made on first use.
+    [[nodiscard]] ImageImportDialog& imageImportDialog();
+    /// The "Import" menu, made on first call, in its place among the menus.
+    [[nodiscard]] QMenu* importMenu();
+
     // Controls that the dialogs and tests reach by their designer names.
     StringGrid* AdvStringGrid2 = nullptr;
     CellCanvas* Image1 = nullptr;
@@ -158,6 +168,7 @@ public:
     QMenu* Edit1 = nullptr;
     QAction* Undo1 = nullptr;
     QAction* Redo1 = nullptr;
+    QAction* ImageIntoEntry1 = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -173,6 +184,7 @@ private:
     void showSetupDialog(const QString& caption, bool fontFace);
     void showPreview(const QString& caption, bool allFont);
     void buildEditMenu();
+    void buildImportMenu();
     void showFileError(const QString& text);
     void reportOpenFault(const QString& fileName, const QString& kind, const FileFault& fault);
     /// Reports a failed save, or a save that had to overwrite the file in place; returns whether
@@ -225,6 +237,7 @@ private:
     TForm2* form2_ = nullptr;
     TForm3* form3_ = nullptr;
     TForm4* form4_ = nullptr;
+    ImageImportDialog* imageImport_ = nullptr;
 };
 
 } // namespace korvel

@@ -2,6 +2,8 @@
 
 #include "editcommands.h"
 
+#include <QCoreApplication>
+
 #include <memory>
 #include <utility>
 
@@ -175,6 +177,14 @@ void Document::swapShape(EditingMode kind, int index, EntryShape& shape) {
 
 void Document::appendBitmap(bitmapInfoList entry) {
     bitmapStack_.push(new AddBitmap(*this, std::move(entry)));
+}
+
+void Document::appendBitmaps(std::vector<bitmapInfoList> entries) {
+    bitmapStack_.beginMacro(QCoreApplication::translate("Document", "Add Bitmaps"));
+    for (bitmapInfoList& entry : entries) {
+        bitmapStack_.push(new AddBitmap(*this, std::move(entry)));
+    }
+    bitmapStack_.endMacro();
 }
 
 void Document::removeBitmap(int position) {

@@ -91,6 +91,8 @@ public:
     void modifyBitmap(int position, EntryShape shape);
     /// Appends a bitmap entry and its name line.
     void appendBitmap(bitmapInfoList entry);
+    /// Appends several entries in one undoable step ("Add Bitmaps").
+    void appendBitmaps(std::vector<bitmapInfoList> entries);
     /// Removes bitmap entry position; later entries move up.
     void removeBitmap(int position);
 

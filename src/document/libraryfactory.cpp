@@ -74,6 +74,14 @@ BitmapNameFault checkBitmapName(const QString& name, const NameIndex& index) {
     return BitmapNameFault::None;
 }
 
+std::vector<QString> frameNames(const QString& base, int count) {
+    std::vector<QString> names;
+    for (int k = 1; k <= count; ++k) {
+        names.push_back(base + QString::number(k));
+    }
+    return names;
+}
+
 QString bitmapNameMessage(BitmapNameFault fault) {
     switch (fault) {
     case BitmapNameFault::Empty:

@@ -9,6 +9,8 @@
 
 #include <QString>
 
+#include <vector>
+
 namespace korvel {
 
 /// The number of codes a font library holds: "0-127" or "0-255".
@@ -45,6 +47,9 @@ enum class BitmapNameFault {
 
 /// The message shown for a refused name (empty for BitmapNameFault::None).
 [[nodiscard]] QString bitmapNameMessage(BitmapNameFault fault);
+
+/// The names the frames of an animation take as new bitmaps: base1, base2, ... up to count.
+[[nodiscard]] std::vector<QString> frameNames(const QString& base, int count);
 
 /// The longest bitmap name, in Windows-1252 characters.
 inline constexpr int kBitmapNameLength = 8;
