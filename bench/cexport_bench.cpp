@@ -1,7 +1,7 @@
 // Figures for export-c: the largest font a .lcm holds and large bitmaps, each header built in
 // memory (the command adds one file write). Bytes processed are the header's characters.
 
-#include "cexport.h"
+#include "firmware/cexport.h"
 
 #include <benchmark/benchmark.h>
 

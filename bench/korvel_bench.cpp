@@ -3,13 +3,13 @@
 // beforehand, so the baseline measures copying (not page faults) and the ratio holds on a noisy
 // machine. The large libraries are generated here and written to a temporary folder.
 
-#include "bcm.h"
-#include "bmp.h"
-#include "commands.h"
-#include "fileio.h"
-#include "glyphrender.h"
-#include "lcm.h"
-#include "umain.h"
+#include "app/umain.h"
+#include "cli/commands.h"
+#include "document/glyphrender.h"
+#include "fileio/fileio.h"
+#include "formats/bcm.h"
+#include "formats/bmp.h"
+#include "formats/lcm.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // Fuzzes the bitmap library reader: every accepted file must write back and read again to the
 // same entries, and opening it with the pictures left encoded must give the same entries and the
 // same bytes on saving.
-#include "bcm.h"
+#include "formats/bcm.h"
 #include "roundtrip.h"
 
 #include <cstddef>

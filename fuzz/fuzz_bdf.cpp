@@ -1,7 +1,7 @@
 // Fuzzes the BDF import: every accepted font, in either cell rule, must export as BDF and import
 // again to a library of the same .lcm bytes.
-#include "bdf.h"
-#include "lcm.h"
+#include "formats/bdf.h"
+#include "formats/lcm.h"
 #include "roundtrip.h"
 
 #include <cstddef>

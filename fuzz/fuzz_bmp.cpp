@@ -1,6 +1,6 @@
 // Fuzzes the BMP import: every accepted file must export as a 24-bit BMP that imports again to
 // the same picture, and the sampling import must give the whole picture scaled.
-#include "bmp.h"
+#include "formats/bmp.h"
 #include "roundtrip.h"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 // Fuzzes the font library reader: every accepted file must write back and read again to the
 // same glyph table, and opening it with the pictures left encoded must give the same glyphs and
 // the same bytes on saving.
-#include "lcm.h"
+#include "formats/lcm.h"
 #include "roundtrip.h"
 
 #include <cstddef>

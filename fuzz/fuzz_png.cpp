@@ -1,7 +1,7 @@
 // Fuzzes the PNG import: every accepted file must give a picture within the limits that, written
 // again as an 8-bit RGB PNG, imports to the same pixels.
-#include "bmp.h"
-#include "pngread.h"
+#include "formats/bmp.h"
+#include "png/pngread.h"
 #include "roundtrip.h"
 
 #include <png.h>

@@ -1,6 +1,6 @@
-#include "startup.h"
+#include "app/startup.h"
 
-#include "umain.h"
+#include "app/umain.h"
 
 #include <QApplication>
 

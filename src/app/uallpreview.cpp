@@ -1,10 +1,10 @@
-#include "uallpreview.h"
+#include "app/uallpreview.h"
 
-#include "cellcanvas.h"
-#include "fontlibrary.h"
-#include "pictureformats.h"
-#include "textcompose.h"
-#include "umain.h"
+#include "app/umain.h"
+#include "core/fontlibrary.h"
+#include "document/pictureformats.h"
+#include "document/textcompose.h"
+#include "widgets/cellcanvas.h"
 
 #include <QComboBox>
 #include <QHeaderView>

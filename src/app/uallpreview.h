@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture.h"
+#include "core/picture.h"
 
 #include <QDialog>
 #include <QImage>

@@ -248,17 +248,23 @@ bool ImageImportDialog::chooseFile() {
 bool ImageImportDialog::loadFile(const QString& name) {
     ImageRequest request;
     request.allFrames = true;
-    std::optional<Result<ImageFrames>> read;
+    std::optional<Loaded<ImageFrames>> read;
     const bool ran = runWithinMemory(main_.prompter(), this, quotedFile(name),
                                      [&] { read = readImageFile(name.toStdString(), request); });
     if (!ran) {
         return false;
     }
-    if (!read->ok()) {
-        main_.prompter().showError(this, QString::fromStdString(read->error().message));
+    if (const auto* fault = std::get_if<FileFault>(&*read)) {
+        // As the modify dialog's BMP import says it: the system's text for a file that cannot
+        // be read, the reader's reason for one that is no picture it takes.
+        main_.prompter().showError(
+            this, fault->kind == FileFaultKind::Access
+                      ? QString::fromStdString(fault->error.message)
+                      : QStringLiteral("Cannot import \"%1\": %2.")
+                            .arg(name, QString::fromStdString(fault->error.message)));
         return false;
     }
-    frames_ = std::move(*read).value();
+    frames_ = std::get<ImageFrames>(std::move(*read));
     placedFor_.reset();
     fileName->setText(name);
     const int count = frameCount();

@@ -1,10 +1,10 @@
-#include "umain.h"
+#include "app/umain.h"
 
-#include "librarytext.h"
-#include "uallpreview.h"
-#include "uimageimport.h"
-#include "umodify.h"
-#include "usetup.h"
+#include "app/uallpreview.h"
+#include "app/uimageimport.h"
+#include "app/umodify.h"
+#include "app/usetup.h"
+#include "document/librarytext.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "bitmaplibrary.h"
-#include "cellcanvas.h"
-#include "colour.h"
-#include "document.h"
-#include "fontlibrary.h"
-#include "picture.h"
-#include "prompter.h"
-#include "result.h"
-#include "stringgrid.h"
+#include "app/prompter.h"
+#include "core/bitmaplibrary.h"
+#include "core/colour.h"
+#include "core/fontlibrary.h"
+#include "core/picture.h"
+#include "core/result.h"
+#include "document/document.h"
+#include "widgets/cellcanvas.h"
+#include "widgets/stringgrid.h"
 
 #include <QMainWindow>
 

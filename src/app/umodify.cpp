@@ -1,11 +1,11 @@
-#include "umodify.h"
+#include "app/umodify.h"
 
-#include "bmp.h"
-#include "cellcanvas.h"
-#include "fileio.h"
-#include "numberbox.h"
-#include "pictureformats.h"
-#include "umain.h"
+#include "app/umain.h"
+#include "document/pictureformats.h"
+#include "fileio/fileio.h"
+#include "formats/bmp.h"
+#include "widgets/cellcanvas.h"
+#include "widgets/numberbox.h"
 
 #include <QFileInfo>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "document.h"
-#include "picture.h"
+#include "core/picture.h"
+#include "document/document.h"
 
 #include <QDialog>
 

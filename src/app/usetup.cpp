@@ -1,11 +1,11 @@
-#include "usetup.h"
+#include "app/usetup.h"
 
-#include "codepage.h"
-#include "glyphrender.h"
-#include "libraryfactory.h"
-#include "librarytext.h"
-#include "numberbox.h"
-#include "umain.h"
+#include "app/umain.h"
+#include "core/codepage.h"
+#include "document/glyphrender.h"
+#include "document/libraryfactory.h"
+#include "document/librarytext.h"
+#include "widgets/numberbox.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "glyphrender.h"
+#include "document/glyphrender.h"
 
 #include <QDialog>
 #include <QString>

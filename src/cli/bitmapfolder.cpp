@@ -1,12 +1,12 @@
-#include "bitmapfolder.h"
+#include "cli/bitmapfolder.h"
 
-#include "bcm.h"
-#include "codepage.h"
-#include "fileio.h"
-#include "options.h"
-#include "pictureformats.h"
-#include "pngread.h"
-#include "textcodes.h"
+#include "cli/options.h"
+#include "core/codepage.h"
+#include "core/textcodes.h"
+#include "document/pictureformats.h"
+#include "fileio/fileio.h"
+#include "formats/bcm.h"
+#include "png/pngread.h"
 
 #include <filesystem>
 #include <system_error>

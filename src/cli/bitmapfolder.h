@@ -5,9 +5,9 @@
 // "-" and "_" as %XX) so that any name is one word of the index and part of a safe file name;
 // an entry without pixels has "-" for its file and its size as a fourth word, "WIDTHxHEIGHT".
 
-#include "bitmaplibrary.h"
-#include "progress.h"
-#include "result.h"
+#include "core/bitmaplibrary.h"
+#include "core/progress.h"
+#include "core/result.h"
 
 #include <cstdint>
 #include <optional>

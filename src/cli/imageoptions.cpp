@@ -1,5 +1,11 @@
 #include "cli/imageoptions.h"
 
+#include "cli/qtsession.h"
+#include "document/imagefiles.h"
+
+#include <QSize>
+
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -121,6 +127,54 @@ Result<ConversionOptions> conversionFrom(const ParsedOptions& options, ColourTar
     }
     conversion.invert = options.has("--invert");
     return conversion;
+}
+
+namespace {
+
+/// The picture's own size, shrunk keeping its shape to fit the limits.
+[[nodiscard]] std::pair<int, int> ownSizeWithin(QSize size, int maxWidth, int maxHeight) {
+    if (size.width() <= maxWidth && size.height() <= maxHeight) {
+        return {size.width(), size.height()};
+    }
+    const QSize fitted =
+        size.scaled(maxWidth, maxHeight, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    return {fitted.width(), fitted.height()};
+}
+
+} // namespace
+
+std::variant<std::vector<Picture>, Failure>
+convertImageFile(Context& context, const std::string& path, const ParsedOptions& options,
+                 ColourTarget target, const ImageSize& size) {
+    // Checked before anything is read, so a wrong option costs no decoding.
+    const auto checked = conversionFrom(options, target, 1, 1);
+    if (!checked) {
+        return usageError(checked.error().message);
+    }
+    context.qt.ensureStarted();
+    ImageRequest request;
+    request.allFrames = options.has("--frames");
+    if (size.given) {
+        ConversionOptions known = checked.value();
+        known.width = size.given->first;
+        known.height = size.given->second;
+        request.conversion = known;
+    }
+    auto read = readImageFile(path, request);
+    if (const auto* fault = std::get_if<FileFault>(&read)) {
+        return refusedFile(path, *fault);
+    }
+    const ImageFrames& frames = std::get<ImageFrames>(read);
+    const auto [width, height] =
+        size.given ? *size.given : ownSizeWithin(frames.fullSize, size.maxWidth, size.maxHeight);
+    ConversionOptions conversion = checked.value();
+    conversion.width = width;
+    conversion.height = height;
+    std::vector<Picture> pictures;
+    for (const SourceImage& frame : frames.frames) {
+        pictures.push_back(convertImage(frame, conversion));
+    }
+    return pictures;
 }
 
 } // namespace korvel::cli

@@ -4,10 +4,15 @@
 // and reduced to the library's colours (the editor's "Image into Entry" gives the same choices).
 
 #include "cli/options.h"
+#include "cli/support.h"
 #include "core/result.h"
 #include "formats/imageconvert.h"
 
+#include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <variant>
 #include <vector>
 
 namespace korvel::cli {
@@ -29,5 +34,20 @@ inline constexpr std::string_view kImageOptionsUsage =
 [[nodiscard]] Result<ConversionOptions> conversionFrom(const ParsedOptions& options,
                                                        ColourTarget target, int width,
                                                        int height);
+
+/// The size a picture goes into: one given, or the picture's own, shrunk keeping its shape
+/// where it is larger than maxWidth x maxHeight.
+struct ImageSize {
+    std::optional<std::pair<int, int>> given;
+    int maxWidth = 0;
+    int maxHeight = 0;
+};
+
+/// Reads the picture file at path through the read gate and converts it (every frame with
+/// --frames) as the options say; the size and target are the caller's. The same conversion the
+/// editor's "Image into Entry" makes.
+[[nodiscard]] std::variant<std::vector<Picture>, Failure>
+convertImageFile(Context& context, const std::string& path, const ParsedOptions& options,
+                 ColourTarget target, const ImageSize& size);
 
 } // namespace korvel::cli

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "result.h"
+#include "core/result.h"
 
 #include <map>
 #include <optional>

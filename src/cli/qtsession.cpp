@@ -1,4 +1,4 @@
-#include "qtsession.h"
+#include "cli/qtsession.h"
 
 #include <cstdio>
 

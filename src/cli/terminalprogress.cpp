@@ -1,4 +1,4 @@
-#include "terminalprogress.h"
+#include "cli/terminalprogress.h"
 
 namespace korvel::cli {
 

@@ -1,6 +1,6 @@
-#include "document.h"
+#include "document/document.h"
 
-#include "editcommands.h"
+#include "document/editcommands.h"
 
 #include <QCoreApplication>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "bitmaplibrary.h"
-#include "colour.h"
-#include "fontlibrary.h"
-#include "libraryfiles.h"
+#include "core/bitmaplibrary.h"
+#include "core/colour.h"
+#include "core/fontlibrary.h"
+#include "document/libraryfiles.h"
 
 #include <QObject>
 #include <QUndoGroup>

@@ -1,4 +1,4 @@
-#include "editcommands.h"
+#include "document/editcommands.h"
 
 #include <QCoreApplication>
 

@@ -2,7 +2,7 @@
 
 // The undoable edits of the document, one small command each.
 
-#include "document.h"
+#include "document/document.h"
 
 #include <QUndoCommand>
 

@@ -1,6 +1,6 @@
-#include "glyphrender.h"
+#include "document/glyphrender.h"
 
-#include "librarytext.h"
+#include "document/librarytext.h"
 
 #include <QFontDatabase>
 #include <QGlyphRun>

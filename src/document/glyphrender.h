@@ -6,7 +6,7 @@
 // Needs a QGuiApplication (or QApplication) to exist, since fonts come from the platform's font
 // database; it uses nothing of the widget toolkit, so a command-line tool can call it as well.
 
-#include "fontlibrary.h"
+#include "core/fontlibrary.h"
 
 #include <QFont>
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "document/imagefiles.h"
 
-#include "fileio/fileio.h"
+#include "fileio/readgate.h"
 #include "formats/bmp.h"
 
 #include <QBuffer>
@@ -225,16 +225,16 @@ Result<ImageFrames> decodeImage(std::span<const std::uint8_t> bytes,
     return decodeWithQt(bytes, request);
 }
 
-Result<ImageFrames> readImageFile(const std::string& path, const ImageRequest& request) {
+Loaded<ImageFrames> readImageFile(const std::string& path, const ImageRequest& request) {
     const auto bytes = readRegularFile(path, kImageMaxFileBytes, "a picture file");
     if (!bytes) {
-        return bytes.error();
+        return FileFault{FileFaultKind::Access, bytes.error()};
     }
     auto decoded = decodeImage(bytes.value(), request);
     if (!decoded) {
-        return Error{"Cannot import \"" + path + "\": " + decoded.error().message + "."};
+        return FileFault{FileFaultKind::Content, decoded.error()};
     }
-    return decoded;
+    return std::move(decoded).value();
 }
 
 std::vector<std::string> readableImageFormats() {

@@ -5,6 +5,7 @@
 // a Qt application (the offscreen platform will do), not a display.
 
 #include "core/result.h"
+#include "document/libraryfiles.h"
 #include "formats/imageconvert.h"
 
 #include <QSize>
@@ -50,8 +51,9 @@ struct ImageFrames {
                                               const ImageRequest& request = {});
 
 /// Reads the file at path through the read gate (a FIFO or a device is refused without blocking;
-/// a file above kImageMaxFileBytes before it is read) and decodes it. Failures name the file.
-[[nodiscard]] Result<ImageFrames> readImageFile(const std::string& path,
+/// a file above kImageMaxFileBytes before it is read) and decodes it. An Access fault carries the
+/// system's text naming the file; a Content fault decodeImage's reason alone.
+[[nodiscard]] Loaded<ImageFrames> readImageFile(const std::string& path,
                                                 const ImageRequest& request = {});
 
 /// The names of the picture formats the readers take on this machine, lower case ("bmp", "gif",

@@ -1,8 +1,8 @@
-#include "libraryfactory.h"
+#include "document/libraryfactory.h"
 
-#include "codepage.h"
-#include "glyphrender.h"
-#include "librarytext.h"
+#include "core/codepage.h"
+#include "document/glyphrender.h"
+#include "document/librarytext.h"
 
 #include <cstddef>
 

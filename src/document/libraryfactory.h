@@ -3,9 +3,9 @@
 // What the setup dialog makes, as plain functions the editor and the command-line tool share:
 // a new font library (rendered in a system font or blank) and the check of a new bitmap name.
 
-#include "bitmaplibrary.h"
-#include "fontlibrary.h"
-#include "glyphrender.h"
+#include "core/bitmaplibrary.h"
+#include "core/fontlibrary.h"
+#include "document/glyphrender.h"
 
 #include <QString>
 

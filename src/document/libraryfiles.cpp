@@ -1,8 +1,8 @@
-#include "libraryfiles.h"
+#include "document/libraryfiles.h"
 
-#include "bcm.h"
-#include "fileio.h"
-#include "lcm.h"
+#include "fileio/fileio.h"
+#include "formats/bcm.h"
+#include "formats/lcm.h"
 
 #include <algorithm>
 

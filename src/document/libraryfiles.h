@@ -3,11 +3,11 @@
 // Reading and writing whole library files: the one read-check and encode-write path that the
 // editor and the command-line tool share.
 
-#include "bitmaplibrary.h"
-#include "fileio.h"
-#include "fontlibrary.h"
-#include "progress.h"
-#include "result.h"
+#include "core/bitmaplibrary.h"
+#include "core/fontlibrary.h"
+#include "core/progress.h"
+#include "core/result.h"
+#include "fileio/fileio.h"
 
 #include <string>
 #include <variant>

@@ -1,6 +1,6 @@
-#include "librarytext.h"
+#include "document/librarytext.h"
 
-#include "codepage.h"
+#include "core/codepage.h"
 
 #include <QList>
 

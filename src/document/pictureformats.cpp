@@ -1,6 +1,6 @@
-#include "pictureformats.h"
+#include "document/pictureformats.h"
 
-#include "bmp.h"
+#include "formats/bmp.h"
 
 #include <QBuffer>
 #include <QByteArray>

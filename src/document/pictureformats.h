@@ -3,9 +3,9 @@
 // The picture formats one glyph or bitmap can be exported in. Adding a format is adding one
 // entry to pictureFormats(): the modify dialog's export and `korvel-cli export` both look here.
 
-#include "picture.h"
+#include "core/picture.h"
 
-#include "result.h"
+#include "core/result.h"
 #include <QImage>
 
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "textcompose.h"
+#include "document/textcompose.h"
 
-#include "codepage.h"
+#include "core/codepage.h"
 
 #include <QList>
 

@@ -3,7 +3,7 @@
 // Setting a typed text with the glyphs of a font library: measuring and composing the picture
 // the text preview shows.
 
-#include "fontlibrary.h"
+#include "core/fontlibrary.h"
 
 #include <QString>
 

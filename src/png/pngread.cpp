@@ -1,6 +1,6 @@
-#include "pngread.h"
+#include "png/pngread.h"
 
-#include "bmp.h"
+#include "formats/bmp.h"
 
 #include <png.h>
 

@@ -2,8 +2,8 @@
 
 // PNG pictures read with libpng from a file image in memory.
 
-#include "picture.h"
-#include "result.h"
+#include "core/picture.h"
+#include "core/result.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "cellcanvas.h"
+#include "widgets/cellcanvas.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "colour.h"
-#include "picture.h"
+#include "core/colour.h"
+#include "core/picture.h"
 
 #include <QColor>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "numberbox.h"
+#include "widgets/numberbox.h"
 
 #include <QRegularExpression>
 

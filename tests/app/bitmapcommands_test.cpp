@@ -1,6 +1,6 @@
-#include "windowfixture.h"
+#include "support/windowfixture.h"
 
-#include "usetup.h"
+#include "app/usetup.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,8 +1,8 @@
-#include "windowfixture.h"
+#include "support/windowfixture.h"
 
-#include "bcm.h"
-#include "umodify.h"
-#include "usetup.h"
+#include "app/umodify.h"
+#include "app/usetup.h"
+#include "formats/bcm.h"
 
 #include <QLineEdit>
 #include <QMenuBar>

@@ -2,11 +2,11 @@
 // folder it cannot write into, a full disk and a directory in the way of its target, and every
 // reader a file that is gone by the time it is read. Each time the user sees the error box with
 // the system's text, the file on disk stays as it was and the library in memory is unchanged.
-#include "bcm.h"
-#include "childprocess.h"
-#include "lcm.h"
-#include "umodify.h"
-#include "windowfixture.h"
+#include "app/umodify.h"
+#include "formats/bcm.h"
+#include "formats/lcm.h"
+#include "support/childprocess.h"
+#include "support/windowfixture.h"
 
 #include <QDir>
 #include <QFile>

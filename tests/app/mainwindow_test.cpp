@@ -1,6 +1,6 @@
-#include "windowfixture.h"
+#include "support/windowfixture.h"
 
-#include "uallpreview.h"
+#include "app/uallpreview.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "windowfixture.h"
+#include "support/windowfixture.h"
 
 #include <QTest>
 #include <QToolButton>

@@ -1,6 +1,6 @@
-#include "prompter.h"
-#include "umodify.h"
-#include "windowfixture.h"
+#include "app/prompter.h"
+#include "app/umodify.h"
+#include "support/windowfixture.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

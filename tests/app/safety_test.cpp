@@ -2,9 +2,9 @@
 // in place of a library), each refused with one error box while the editor keeps what it had,
 // and against a folder that allows no new file.
 
-#include "childprocess.h"
-#include "largefiles.h"
-#include "windowfixture.h"
+#include "support/childprocess.h"
+#include "support/largefiles.h"
+#include "support/windowfixture.h"
 
 #include <QDir>
 

@@ -1,7 +1,7 @@
-#include "uallpreview.h"
-#include "umodify.h"
-#include "usetup.h"
-#include "windowfixture.h"
+#include "app/uallpreview.h"
+#include "app/umodify.h"
+#include "app/usetup.h"
+#include "support/windowfixture.h"
 
 #include <QAbstractButton>
 #include <QLabel>

@@ -1,9 +1,9 @@
-#include "uallpreview.h"
+#include "app/uallpreview.h"
 
-#include "cellcanvas.h"
-#include "picturetext.h"
-#include "scriptedprompter.h"
-#include "umain.h"
+#include "app/umain.h"
+#include "support/picturetext.h"
+#include "support/scriptedprompter.h"
+#include "widgets/cellcanvas.h"
 
 #include <QComboBox>
 #include <QHeaderView>

@@ -1,10 +1,10 @@
-#include "bmp.h"
-#include "fileio.h"
-#include "librarytext.h"
-#include "picturetext.h"
-#include "typing.h"
-#include "umodify.h"
-#include "windowfixture.h"
+#include "app/umodify.h"
+#include "document/librarytext.h"
+#include "fileio/fileio.h"
+#include "formats/bmp.h"
+#include "support/picturetext.h"
+#include "support/typing.h"
+#include "support/windowfixture.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
-#include "glyphrender.h"
-#include "librarytext.h"
-#include "picturetext.h"
-#include "typing.h"
-#include "usetup.h"
-#include "windowfixture.h"
+#include "app/usetup.h"
+#include "document/glyphrender.h"
+#include "document/librarytext.h"
+#include "support/picturetext.h"
+#include "support/typing.h"
+#include "support/windowfixture.h"
 
 #include <QApplication>
 #include <QComboBox>

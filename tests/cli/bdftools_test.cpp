@@ -1,10 +1,10 @@
 // The BDF files korvel-cli writes, as the X11 font tools and fontconfig read them: bdftopcf
 // compiles them without a word, fc-scan lists their characters, and pcf2bdf's rendering of the
 // compiled font converts back to the same library.
-#include "commands.h"
-#include "fileio.h"
-#include "lcm.h"
-#include "libraryfactory.h"
+#include "cli/commands.h"
+#include "document/libraryfactory.h"
+#include "fileio/fileio.h"
+#include "formats/lcm.h"
 
 #include <QProcess>
 #include <QStandardPaths>

@@ -1,6 +1,6 @@
-#include "bitmapfolder.h"
-#include "fileio.h"
-#include "pngbuild.h"
+#include "cli/bitmapfolder.h"
+#include "fileio/fileio.h"
+#include "support/pngbuild.h"
 
 #include <QTemporaryDir>
 

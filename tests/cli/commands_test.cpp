@@ -1,10 +1,10 @@
-#include "bcm.h"
-#include "bmp.h"
-#include "commands.h"
-#include "fileio.h"
-#include "lcm.h"
-#include "libraryfactory.h"
-#include "pngread.h"
+#include "cli/commands.h"
+#include "document/libraryfactory.h"
+#include "fileio/fileio.h"
+#include "formats/bcm.h"
+#include "formats/bmp.h"
+#include "formats/lcm.h"
+#include "png/pngread.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,9 +1,9 @@
 // export-c: golden headers byte for byte, refusals, and headers compiled by the system's C and
 // C++ compilers with decoders written here from the documented layouts, whose output must equal
 // "korvel-cli info --rows" of the same library.
-#include "commands.h"
-#include "fileio.h"
-#include "librarytext.h"
+#include "cli/commands.h"
+#include "document/librarytext.h"
+#include "fileio/fileio.h"
 
 #include <QDir>
 #include <QProcess>

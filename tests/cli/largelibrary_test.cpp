@@ -1,13 +1,13 @@
 // The commands that read only part of a library (info, export) or copy what they do not change
 // (add) must give what reading the whole library gives, for any library the reader accepts.
 
-#include "bcm.h"
-#include "bmp.h"
-#include "commands.h"
-#include "fileio.h"
-#include "librarytext.h"
-#include "oddlibrary.h"
-#include "terminalprogress.h"
+#include "cli/commands.h"
+#include "cli/terminalprogress.h"
+#include "document/librarytext.h"
+#include "fileio/fileio.h"
+#include "formats/bcm.h"
+#include "formats/bmp.h"
+#include "support/oddlibrary.h"
 
 #include <QTemporaryDir>
 

@@ -1,12 +1,12 @@
 // korvel-cli as a user runs it, against what loses or misplaces work: concurrent writers, memory
 // limits, special files, huge pictures and full disks.
 
-#include "bcm.h"
-#include "bmp.h"
-#include "childprocess.h"
-#include "commands.h"
-#include "fileio.h"
-#include "largefiles.h"
+#include "cli/commands.h"
+#include "fileio/fileio.h"
+#include "formats/bcm.h"
+#include "formats/bmp.h"
+#include "support/childprocess.h"
+#include "support/largefiles.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

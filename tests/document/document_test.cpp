@@ -1,7 +1,7 @@
-#include "bcm.h"
-#include "document.h"
-#include "lcm.h"
-#include "picturetext.h"
+#include "document/document.h"
+#include "formats/bcm.h"
+#include "formats/lcm.h"
+#include "support/picturetext.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
-#include "bmp.h"
-#include "pictureformats.h"
-#include "picturetext.h"
-#include "textcompose.h"
+#include "document/pictureformats.h"
+#include "document/textcompose.h"
+#include "formats/bmp.h"
+#include "support/picturetext.h"
 
 #include <QImage>
 

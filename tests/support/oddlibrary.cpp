@@ -1,4 +1,4 @@
-#include "oddlibrary.h"
+#include "support/oddlibrary.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "picturetext.h"
+#include "support/picturetext.h"
 
 namespace korvel {
 

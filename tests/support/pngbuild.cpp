@@ -1,4 +1,4 @@
-#include "pngbuild.h"
+#include "support/pngbuild.h"
 
 #include <zlib.h>
 

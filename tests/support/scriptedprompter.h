@@ -1,6 +1,6 @@
 #pragma once
 
-#include "prompter.h"
+#include "app/prompter.h"
 
 #include <QString>
 

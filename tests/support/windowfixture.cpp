@@ -1,7 +1,7 @@
-#include "windowfixture.h"
+#include "support/windowfixture.h"
 
-#include "bcm.h"
-#include "lcm.h"
+#include "formats/bcm.h"
+#include "formats/lcm.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "picturetext.h"
-#include "scriptedprompter.h"
-#include "umain.h"
+#include "app/umain.h"
+#include "support/picturetext.h"
+#include "support/scriptedprompter.h"
 
 #include <QTemporaryDir>
 

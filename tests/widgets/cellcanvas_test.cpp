@@ -1,5 +1,5 @@
-#include "cellcanvas.h"
-#include "picturetext.h"
+#include "support/picturetext.h"
+#include "widgets/cellcanvas.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "stringgrid.h"
+#include "widgets/stringgrid.h"
 
 #include <QHeaderView>
 #include <QScrollBar>

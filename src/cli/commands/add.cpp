@@ -1,0 +1,220 @@
+#include "cli/commands/commandlist.h"
+
+#include "cli/imageoptions.h"
+#include "cli/qtsession.h"
+#include "cli/support.h"
+#include "document/document.h"
+#include "document/libraryfactory.h"
+#include "document/librarytext.h"
+#include "formats/bmp.h"
+#include "png/pngread.h"
+
+#include <QString>
+
+#include <filesystem>
+#include <optional>
+
+namespace korvel::cli {
+
+namespace {
+
+constexpr std::string_view kAddUsage =
+    "korvel-cli add LIB.bcm NAME IMAGE.png|IMAGE.bmp [--size WIDTHxHEIGHT]\n"
+    "korvel-cli add LIB.bcm NAME IMAGE [--size WIDTHxHEIGHT] [--fit stretch|inside|crop|centre]\n"
+    "    [--scaling nearest|area] [--threshold N|R,G,B] [--dither none|fs|atkinson|bayer]\n"
+    "    [--invert] [--alpha N] [--frames]";
+
+/// Refuses, from the headers alone, a BMP picture larger than a bitmap entry holds.
+[[nodiscard]] std::optional<Failure> checkEntrySize(const std::string& path,
+                                                    std::span<const std::uint8_t> bytes) {
+    const auto size = bmpSize(bytes);
+    if (!size) {
+        return refused(path, size.error().message);
+    }
+    if (size.value().width > kMaxEntryWidth || size.value().height > kMaxEntryHeight) {
+        return refused(path, "its picture of " + std::to_string(size.value().width) + " x " +
+                                 std::to_string(size.value().height) +
+                                 " is larger than a bitmap holds (1024 x 512); give --size to "
+                                 "scale it");
+    }
+    return std::nullopt;
+}
+
+/// The picture of an image file, scaled to size when one is given. A BMP file is read only
+/// where the scaled picture samples it; without a size its header is checked before any pixel
+/// is decoded.
+[[nodiscard]] std::variant<Picture, Failure>
+readImage(Context& context, const std::string& path,
+          const std::optional<std::pair<int, int>>& size) {
+    const std::string extension = extensionOf(path);
+    if (extension == "bmp" && size) {
+        auto opened = openSource(path);
+        if (auto* failure = std::get_if<Failure>(&opened)) {
+            return *failure;
+        }
+        auto picture = decodeBmpScaled(*std::get<std::unique_ptr<FileSource>>(opened), size->first,
+                                       size->second);
+        if (!picture) {
+            return refused(path, picture.error().message);
+        }
+        return std::move(picture).value();
+    }
+    const auto bytes = extension == "bmp" ? readRegularFile(path, kBmpMaxFileBytes, "a BMP file")
+                                          : readRegularFile(path, kPngMaxFileBytes, "a PNG file");
+    if (!bytes) {
+        return refused("", bytes.error().message);
+    }
+    Result<Picture> picture = Error{};
+    if (extension == "bmp") {
+        if (auto failure = checkEntrySize(path, bytes.value())) {
+            return *failure;
+        }
+        picture = decodeBmp(bytes.value());
+    } else {
+        context.qt.ensureStarted();
+        picture = decodePng(bytes.value());
+    }
+    if (!picture) {
+        return refused(path, picture.error().message);
+    }
+    if (size) {
+        return picture.value().scaled(size->first, size->second);
+    }
+    return std::move(picture).value();
+}
+
+/// Opens the library at path into document, or leaves the document's empty library when no
+/// file is there yet (add then makes it).
+[[nodiscard]] Outcome openOrStartBitmaps(Document& document, const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::exists(path, error) && !error) {
+        return std::nullopt;
+    }
+    if (const auto fault = document.openBitmapFile(path)) {
+        return refusedFile(path, *fault);
+    }
+    return std::nullopt;
+}
+
+/// Whether the picture goes through the image conversion: any of its options is given, or the
+/// file is neither PNG nor BMP. A PNG or BMP without them is added as it always was, its
+/// colours whole.
+[[nodiscard]] bool converts(const ParsedOptions& options) {
+    const std::string extension = extensionOf(options.positional[2]);
+    return hasImageOptions(options) || (extension != "png" && extension != "bmp");
+}
+
+/// Appends the converted picture as NAME, or with --frames every frame as NAME1, NAME2, ...
+[[nodiscard]] Outcome addConverted(Context& context, const ParsedOptions& options,
+                                   Document& document,
+                                   const std::optional<std::pair<int, int>>& size) {
+    const std::string& libraryPath = options.positional[0];
+    const QString name = QString::fromStdString(options.positional[1]);
+    const bool frames = options.has("--frames");
+    const auto checkName = [&](const QString& candidate) -> Outcome {
+        if (const BitmapNameFault fault =
+                checkBitmapName(candidate, document.bitmapLibrary().index);
+            fault != BitmapNameFault::None) {
+            const std::string message = bitmapNameMessage(fault).toStdString();
+            return refused(libraryPath, frames ? "\"" + candidate.toStdString() + "\": " + message
+                                               : message);
+        }
+        return std::nullopt;
+    };
+    if (!frames) {
+        if (Outcome failure = checkName(name)) {
+            return failure;
+        }
+    }
+    auto converted = convertImageFile(context, options.positional[2], options,
+                                      ColourTarget::Channels,
+                                      ImageSize{size, kMaxEntryWidth, kMaxEntryHeight});
+    if (auto* failure = std::get_if<Failure>(&converted)) {
+        return *failure;
+    }
+    auto& pictures = std::get<std::vector<Picture>>(converted);
+    const std::vector<QString> names =
+        frames ? frameNames(name, static_cast<int>(pictures.size())) : std::vector<QString>{name};
+    std::vector<bitmapInfoList> entries;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        if (frames) {
+            if (Outcome failure = checkName(names[k])) {
+                return failure;
+            }
+        }
+        const int width = pictures[k].width();
+        const int height = pictures[k].height();
+        entries.push_back({toLibraryText(names[k]), width, height, std::move(pictures[k])});
+    }
+    document.appendBitmaps(std::move(entries));
+    return saveBitmaps(context, libraryPath, document.bitmapLibrary().entries);
+}
+
+[[nodiscard]] Outcome runAdd(Context& context, const ParsedOptions& options) {
+    if (options.positional.size() != 3) {
+        return usageError("add needs LIB.bcm, NAME and IMAGE");
+    }
+    const std::string& libraryPath = options.positional[0];
+    const std::string& name = options.positional[1];
+    if (extensionOf(libraryPath) != "bcm") {
+        return usageError("add writes into a .bcm file, not \"" + libraryPath + "\"");
+    }
+    std::optional<std::pair<int, int>> size;
+    if (const std::string* sizeText = options.value("--size")) {
+        size = parseSize(*sizeText, kMaxEntryWidth, kMaxEntryHeight);
+        if (!size) {
+            return usageError(
+                "--size is WIDTHxHEIGHT, width 1 to 1024 and height 1 to 512, not \"" + *sizeText +
+                "\"");
+        }
+    }
+    // Held from reading the library to writing it, so that concurrent runs take turns.
+    const auto lock = FolderLock::acquire(libraryPath);
+    if (!lock) {
+        return refused("", lock.error().message);
+    }
+    // The same read-check-open and append the editor uses; entries that stay as they were are
+    // copied into the new file, not decoded.
+    Document document;
+    if (Outcome failure = openOrStartBitmaps(document, libraryPath)) {
+        return failure;
+    }
+    const QString typed = QString::fromStdString(name);
+    if (converts(options)) {
+        return addConverted(context, options, document, size);
+    }
+    if (const BitmapNameFault fault = checkBitmapName(typed, document.bitmapLibrary().index);
+        fault != BitmapNameFault::None) {
+        return refused(libraryPath, bitmapNameMessage(fault).toStdString());
+    }
+    auto image = readImage(context, options.positional[2], size);
+    if (auto* failure = std::get_if<Failure>(&image)) {
+        return *failure;
+    }
+    Picture picture = std::move(std::get<Picture>(image));
+    const int width = picture.width();
+    const int height = picture.height();
+    document.appendBitmap({toLibraryText(typed), width, height, std::move(picture)});
+    return saveBitmaps(context, libraryPath, document.bitmapLibrary().entries);
+}
+
+[[nodiscard]] std::vector<std::string_view> addValueOptions() {
+    std::vector<std::string_view> options = imageValueOptions();
+    options.push_back("--size");
+    return options;
+}
+
+} // namespace
+
+const Command& addCommand() {
+    static const Command kCommand{"add",
+                                  kAddUsage,
+                                  "append a picture to a bitmap library: a PNG or BMP as it is, "
+                                  "or any picture file fitted, thresholded and dithered",
+                                  addValueOptions(),
+                                  imageFlagOptions(),
+                                  runAdd};
+    return kCommand;
+}
+
+} // namespace korvel::cli

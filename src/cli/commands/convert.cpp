@@ -1,0 +1,167 @@
+#include "cli/commands/commandlist.h"
+
+#include "cli/bitmapfolder.h"
+#include "cli/qtsession.h"
+#include "cli/support.h"
+#include "cli/terminalprogress.h"
+#include "formats/bdf.h"
+
+#include <filesystem>
+
+namespace korvel::cli {
+
+namespace {
+
+constexpr std::string_view kConvertUsage =
+    "korvel-cli convert IN.lcm OUT.bdf | IN.bdf OUT.lcm [--clip] | IN.bcm OUTFOLDER | INFOLDER "
+    "OUT.bcm";
+
+[[nodiscard]] std::string textOf(const std::vector<std::uint8_t>& bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+[[nodiscard]] Outcome fontToBdf(Context& context, const std::string& input,
+                                const std::string& output) {
+    auto loaded = loadFont(input);
+    if (auto* failure = std::get_if<Failure>(&loaded)) {
+        return *failure;
+    }
+    const FontLibrary& library = std::get<FontLibrary>(loaded);
+    const std::string name = std::filesystem::path(input).stem().string();
+    return writeBytes(context, output, bytesOf(encodeBdf(library.glyphs, library.count, name)));
+}
+
+[[nodiscard]] Outcome bdfToFont(Context& context, const std::string& input,
+                                const std::string& output, BdfCell cell) {
+    const auto bytes = readRegularFile(input, kBdfMaxTextSize, "a BDF font");
+    if (!bytes) {
+        return refused("", bytes.error().message);
+    }
+    const auto font = decodeBdf(textOf(bytes.value()), cell);
+    if (!font) {
+        return refused(input, font.error().message);
+    }
+    if (font.value().codesTakenAsTheyAre) {
+        const std::string& charset = font.value().charset;
+        context.err << "korvel-cli: " << input << ": "
+                    << (charset.empty()
+                            ? "it names no character set"
+                            : "its character set " + charset + " is neither Unicode nor ISO 8859-1")
+                    << ", so its codes 0 to 255 are taken as Windows-1252 codes as they are\n";
+    }
+    for (const std::string& warning : font.value().warnings) {
+        context.err << "korvel-cli: " << input << ": warning: " << warning << '\n';
+    }
+    if (font.value().skipped > 0) {
+        context.err << "korvel-cli: " << input << ": " << font.value().skipped
+                    << " glyphs skipped (no Windows-1252 code, or one taken already)\n";
+    }
+    return saveFont(context, output, font.value().library);
+}
+
+[[nodiscard]] Outcome bitmapsToFolder(Context& context, const std::string& input,
+                                      const std::string& output) {
+    auto loaded = loadBitmaps(input);
+    if (auto* failure = std::get_if<Failure>(&loaded)) {
+        return *failure;
+    }
+    context.qt.ensureStarted();
+    TerminalProgress progress(context.err, context.errIsTerminal,
+                              "writing " + output + ": PNG files");
+    if (const Status written =
+            writeBitmapFolder(std::get<BitmapLibrary>(loaded).entries, output, progress.callback());
+        !written) {
+        return refused("", written.error().message);
+    }
+    const std::size_t count = std::get<BitmapLibrary>(loaded).entries.size();
+    progress.update(count, count);
+    return std::nullopt;
+}
+
+[[nodiscard]] Outcome folderToBitmaps(Context& context, const std::string& input,
+                                      const std::string& output) {
+    context.qt.ensureStarted();
+    const auto entries = readBitmapFolder(input);
+    if (!entries) {
+        return refused("", entries.error().message);
+    }
+    return saveBitmaps(context, output, entries.value());
+}
+
+/// What a convert argument names.
+enum class ConvertForm { Lcm, Bdf, Bcm, Folder, Unknown };
+
+/// An existing directory is a folder whatever its name; any other path is told by its
+/// extension, and a path without one names a folder.
+[[nodiscard]] ConvertForm convertFormOf(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        return ConvertForm::Folder;
+    }
+    const std::string extension = extensionOf(path);
+    if (extension == "lcm") {
+        return ConvertForm::Lcm;
+    }
+    if (extension == "bdf") {
+        return ConvertForm::Bdf;
+    }
+    if (extension == "bcm") {
+        return ConvertForm::Bcm;
+    }
+    return extension.empty() ? ConvertForm::Folder : ConvertForm::Unknown;
+}
+
+[[nodiscard]] Failure unknownConvertForm(const std::string& path) {
+    return usageError("\"" + path +
+                      "\" is neither a .lcm, .bdf or .bcm file nor a folder (an existing "
+                      "directory, or a new name without an extension)");
+}
+
+[[nodiscard]] Outcome runConvert(Context& context, const ParsedOptions& options) {
+    if (options.positional.size() != 2) {
+        return usageError("convert needs IN and OUT");
+    }
+    const std::string& input = options.positional[0];
+    const std::string& output = options.positional[1];
+    const ConvertForm from = convertFormOf(input);
+    const ConvertForm to = convertFormOf(output);
+    for (const auto& [form, path] : {std::pair{from, input}, std::pair{to, output}}) {
+        if (form == ConvertForm::Unknown) {
+            return unknownConvertForm(path);
+        }
+    }
+    if (options.has("--clip") && (from != ConvertForm::Bdf || to != ConvertForm::Lcm)) {
+        return usageError("--clip goes only with a conversion from .bdf to .lcm");
+    }
+    if (from == ConvertForm::Lcm && to == ConvertForm::Bdf) {
+        return fontToBdf(context, input, output);
+    }
+    if (from == ConvertForm::Bdf && to == ConvertForm::Lcm) {
+        return bdfToFont(context, input, output,
+                         options.has("--clip") ? BdfCell::Clip : BdfCell::KeepInk);
+    }
+    if (from == ConvertForm::Bcm && to == ConvertForm::Folder) {
+        return bitmapsToFolder(context, input, output);
+    }
+    if (from == ConvertForm::Folder && to == ConvertForm::Bcm) {
+        return folderToBitmaps(context, input, output);
+    }
+    return usageError("convert turns .lcm into .bdf, .bdf into .lcm, .bcm into a folder or a "
+                      "folder into .bcm");
+}
+
+} // namespace
+
+const Command& convertCommand() {
+    static const Command kCommand{
+        "convert",
+        kConvertUsage,
+        "convert between .lcm and BDF, or .bcm and a PNG folder (--clip: cut BDF glyphs to "
+        "FONT_ASCENT + FONT_DESCENT)",
+        {},
+        {"--clip"},
+        runConvert};
+    return kCommand;
+}
+
+} // namespace korvel::cli

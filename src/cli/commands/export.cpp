@@ -1,0 +1,125 @@
+#include "cli/commands/commandlist.h"
+
+#include "cli/qtsession.h"
+#include "cli/support.h"
+#include "document/librarytext.h"
+#include "document/pictureformats.h"
+#include "formats/bcm.h"
+#include "formats/lcm.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace korvel::cli {
+
+namespace {
+
+constexpr std::string_view kExportUsage =
+    "korvel-cli export LIB.lcm CODE OUT.png|OUT.bmp | LIB.bcm NAME OUT.png|OUT.bmp";
+
+/// The picture of one glyph or entry as the modify dialog exports it: its own size, black where
+/// its picture does not reach.
+[[nodiscard]] Picture exportedPicture(int width, int height, const std::optional<Picture>& own) {
+    Picture picture(width, height);
+    if (own) {
+        picture.draw(*own);
+    }
+    return picture;
+}
+
+// export reads the table or directory and decodes the one glyph or bitmap asked for.
+
+[[nodiscard]] std::variant<Picture, Failure> glyphPicture(const std::string& path,
+                                                          const std::string& codeText) {
+    auto opened = openSource(path);
+    if (auto* failure = std::get_if<Failure>(&opened)) {
+        return *failure;
+    }
+    FileSource& source = *std::get<std::unique_ptr<FileSource>>(opened);
+    const auto records = readLcmTable(source);
+    if (!records) {
+        return refused(path, records.error().message);
+    }
+    const auto count = static_cast<int>(records.value().size());
+    const auto code = parseInteger(codeText);
+    if (!code || *code < 0 || *code >= count) {
+        return refused(path, "there is no glyph of code \"" + codeText +
+                                 "\" (it holds codes 0 to " + std::to_string(count - 1) + ")");
+    }
+    const LcmRecord& record = records.value()[static_cast<std::size_t>(*code)];
+    auto picture = readLcmPicture(source, record);
+    if (!picture) {
+        return refused(path, picture.error().message);
+    }
+    return exportedPicture(record.width, record.height, std::move(picture).value());
+}
+
+[[nodiscard]] std::variant<Picture, Failure> entryPicture(const std::string& path,
+                                                          const std::string& name) {
+    auto opened = openSource(path);
+    if (auto* failure = std::get_if<Failure>(&opened)) {
+        return *failure;
+    }
+    FileSource& source = *std::get<std::unique_ptr<FileSource>>(opened);
+    const auto blocks = readBcmDirectory(source);
+    if (!blocks) {
+        return refused(path, blocks.error().message);
+    }
+    NameIndex index;
+    for (std::size_t k = 0; k < blocks.value().size(); ++k) {
+        index.add(blocks.value()[k].name, static_cast<int>(k));
+    }
+    const auto position = index.find(toLibraryText(QString::fromStdString(name)));
+    if (!position) {
+        return refused(path, "there is no bitmap named \"" + name + "\"");
+    }
+    const BcmBlock& block = blocks.value()[static_cast<std::size_t>(*position)];
+    auto picture = readBcmPicture(source, block);
+    if (!picture) {
+        return refused(path, picture.error().message);
+    }
+    return exportedPicture(block.width, block.height, std::move(picture).value());
+}
+
+[[nodiscard]] Outcome runExport(Context& context, const ParsedOptions& options) {
+    if (options.positional.size() != 3) {
+        return usageError("export needs LIB, CODE or NAME, and OUT");
+    }
+    const std::string& libraryPath = options.positional[0];
+    const std::string& output = options.positional[2];
+    const std::string kind = extensionOf(libraryPath);
+    const PictureFormat* format = pictureFormatOfExtension(extensionOf(output));
+    if ((kind != "lcm" && kind != "bcm") || format == nullptr) {
+        return usageError("export reads a .lcm or .bcm file and writes a .png or .bmp file");
+    }
+    auto picture = kind == "lcm" ? glyphPicture(libraryPath, options.positional[1])
+                                 : entryPicture(libraryPath, options.positional[1]);
+    if (auto* failure = std::get_if<Failure>(&picture)) {
+        return *failure;
+    }
+    const Picture& exported = std::get<Picture>(picture);
+    if (exported.isEmpty() && format->extension != "bmp") {
+        // A BMP of no pixels is an empty file, as the modify dialog's export writes it.
+        return refused(libraryPath, "\"" + options.positional[1] + "\" is " +
+                                        std::to_string(exported.width()) + " x " +
+                                        std::to_string(exported.height()) +
+                                        " pixels, which a PNG file cannot hold; export it as .bmp");
+    }
+    context.qt.ensureStarted();
+    const auto encoded = format->encode(exported);
+    if (!encoded) {
+        return refused(output, encoded.error().message);
+    }
+    return writeBytes(context, output, encoded.value());
+}
+
+} // namespace
+
+const Command& exportCommand() {
+    static const Command kCommand{"export", kExportUsage, "write one glyph or bitmap as PNG or BMP",
+                                  {},       {},           runExport};
+    return kCommand;
+}
+
+} // namespace korvel::cli

@@ -1,0 +1,252 @@
+#include "cli/commands/commandlist.h"
+
+#include "cli/support.h"
+#include "firmware/cexport.h"
+
+#include <filesystem>
+#include <span>
+#include <variant>
+
+namespace korvel::cli {
+
+namespace {
+
+constexpr std::string_view kExportCUsage =
+    "korvel-cli export-c LIB.lcm -o OUT.h [--layout rows|pages] [--bit-order msb|lsb] "
+    "[--ink 1|0]\n"
+    "                    [--codes FIRST-LAST] [--name IDENT]\n"
+    "korvel-cli export-c LIB.lcm -o OUT.h --format gfx [--baseline ROW] [--codes FIRST-LAST] "
+    "[--name IDENT]\n"
+    "korvel-cli export-c LIB.bcm -o OUT.h [--pixel rgb565|rgb111|planes] [--endian big|little]\n"
+    "                    [--bit-order msb|lsb] [--ink 1|0] [--name IDENT]";
+
+/// A value of a chosen option: what it parsed to, or why not.
+template <class T> using Parsed = std::variant<T, Failure>;
+
+/// The one option of those that a kind of library or a layout cannot take, if any is given.
+[[nodiscard]] std::optional<Failure> forbidden(const ParsedOptions& options,
+                                               std::initializer_list<std::string_view> names,
+                                               const std::string& why) {
+    for (const std::string_view name : names) {
+        if (options.value(name) != nullptr) {
+            return usageError(std::string(name) + " " + why);
+        }
+    }
+    return std::nullopt;
+}
+
+/// An option's value out of its choices, or the first choice when it is not given.
+template <class T>
+[[nodiscard]] Parsed<T> choice(const ParsedOptions& options, std::string_view option,
+                               std::initializer_list<std::pair<std::string_view, T>> choices) {
+    const std::string* given = options.value(option);
+    if (given == nullptr) {
+        return choices.begin()->second;
+    }
+    std::string names;
+    for (const auto& [word, value] : choices) {
+        if (*given == word) {
+            return value;
+        }
+        names += (names.empty() ? "" : "|") + std::string(word);
+    }
+    return usageError(std::string(option) + " is " + names + ", not \"" + *given + "\"");
+}
+
+/// "FIRST-LAST" or a single code.
+[[nodiscard]] Parsed<std::optional<std::pair<int, int>>> codeRange(const ParsedOptions& options) {
+    const std::string* given = options.value("--codes");
+    if (given == nullptr) {
+        return std::optional<std::pair<int, int>>{};
+    }
+    const std::string_view text = *given;
+    const std::size_t dash = text.find('-', 1);
+    const auto first = parseInteger(text.substr(0, dash));
+    const auto last = dash == std::string_view::npos ? first : parseInteger(text.substr(dash + 1));
+    if (!first || !last || *first > *last) {
+        return usageError("--codes is FIRST-LAST with FIRST not above LAST, not \"" + *given +
+                          "\"");
+    }
+    return std::optional{std::pair{*first, *last}};
+}
+
+[[nodiscard]] std::string fileNameOf(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+/// The --name, or the library's base name made an identifier.
+[[nodiscard]] std::string arrayName(const ParsedOptions& options, const std::string& path,
+                                    std::string_view prefix) {
+    if (const std::string* name = options.value("--name")) {
+        return *name;
+    }
+    return arrayNameFromFileName(std::filesystem::path(path).stem().string(), prefix);
+}
+
+[[nodiscard]] Parsed<FontExportOptions> fontOptions(const ParsedOptions& options,
+                                                    const std::string& path) {
+    if (auto failure = forbidden(options, {"--pixel", "--endian"}, "is for bitmap libraries")) {
+        return *failure;
+    }
+    FontExportOptions font;
+    const auto gfx = choice<bool>(options, "--format", {{"plain", false}, {"gfx", true}});
+    const auto layout = choice<FontLayout>(
+        options, "--layout", {{"rows", FontLayout::Rows}, {"pages", FontLayout::Pages}});
+    const auto order = choice<BitOrder>(options, "--bit-order",
+                                        {{"msb", BitOrder::MsbFirst}, {"lsb", BitOrder::LsbFirst}});
+    const auto ink = choice<bool>(options, "--ink", {{"1", true}, {"0", false}});
+    const auto codes = codeRange(options);
+    for (const Failure* failure :
+         {std::get_if<Failure>(&gfx), std::get_if<Failure>(&layout), std::get_if<Failure>(&order),
+          std::get_if<Failure>(&ink), std::get_if<Failure>(&codes)}) {
+        if (failure != nullptr) {
+            return *failure;
+        }
+    }
+    font.layout = std::get<bool>(gfx) ? FontLayout::Gfx : std::get<FontLayout>(layout);
+    font.bitOrder = std::get<BitOrder>(order);
+    font.inkIsOne = std::get<bool>(ink);
+    font.codes = std::get<std::optional<std::pair<int, int>>>(codes);
+    if (font.layout == FontLayout::Gfx) {
+        if (auto failure = forbidden(options, {"--layout", "--bit-order", "--ink"},
+                                     "does not go with --format gfx")) {
+            return *failure;
+        }
+        if (const std::string* baseline = options.value("--baseline")) {
+            const auto row = parseInteger(*baseline);
+            if (!row || *row < 0 || *row > 255) {
+                return usageError("--baseline is a row from 0 to 255, not \"" + *baseline + "\"");
+            }
+            font.baseline = *row;
+        }
+    } else if (auto failure = forbidden(options, {"--baseline"}, "goes with --format gfx")) {
+        return *failure;
+    }
+    if (font.layout == FontLayout::Pages) {
+        if (auto failure = forbidden(options, {"--bit-order"}, "goes with --layout rows")) {
+            return *failure;
+        }
+    }
+    font.name = arrayName(options, path, "font_");
+    font.source = fileNameOf(path);
+    return font;
+}
+
+[[nodiscard]] Parsed<BitmapExportOptions> bitmapOptions(const ParsedOptions& options,
+                                                        const std::string& path) {
+    if (auto failure = forbidden(options, {"--layout", "--format", "--codes", "--baseline"},
+                                 "is for font libraries")) {
+        return *failure;
+    }
+    BitmapExportOptions bitmaps;
+    const auto pixel = choice<BitmapPixel>(options, "--pixel",
+                                           {{"rgb565", BitmapPixel::Rgb565},
+                                            {"rgb111", BitmapPixel::Rgb111},
+                                            {"planes", BitmapPixel::Planes}});
+    const auto endian = choice<ByteOrder>(options, "--endian",
+                                          {{"big", ByteOrder::Big}, {"little", ByteOrder::Little}});
+    const auto order = choice<BitOrder>(options, "--bit-order",
+                                        {{"msb", BitOrder::MsbFirst}, {"lsb", BitOrder::LsbFirst}});
+    const auto ink = choice<bool>(options, "--ink", {{"1", true}, {"0", false}});
+    for (const Failure* failure : {std::get_if<Failure>(&pixel), std::get_if<Failure>(&endian),
+                                   std::get_if<Failure>(&order), std::get_if<Failure>(&ink)}) {
+        if (failure != nullptr) {
+            return *failure;
+        }
+    }
+    bitmaps.pixel = std::get<BitmapPixel>(pixel);
+    bitmaps.byteOrder = std::get<ByteOrder>(endian);
+    bitmaps.bitOrder = std::get<BitOrder>(order);
+    bitmaps.litIsOne = std::get<bool>(ink);
+    if (bitmaps.pixel != BitmapPixel::Rgb565) {
+        if (auto failure = forbidden(options, {"--endian"}, "goes with --pixel rgb565")) {
+            return *failure;
+        }
+    }
+    if (bitmaps.pixel != BitmapPixel::Planes) {
+        if (auto failure =
+                forbidden(options, {"--bit-order", "--ink"}, "goes with --pixel planes")) {
+            return *failure;
+        }
+    }
+    bitmaps.name = arrayName(options, path, "bitmaps_");
+    bitmaps.source = fileNameOf(path);
+    return bitmaps;
+}
+
+[[nodiscard]] Parsed<std::string> fontHeader(const ParsedOptions& options,
+                                             const std::string& path) {
+    auto chosen = fontOptions(options, path);
+    if (auto* failure = std::get_if<Failure>(&chosen)) {
+        return *failure;
+    }
+    const auto loaded = loadFont(path);
+    if (const auto* failure = std::get_if<Failure>(&loaded)) {
+        return *failure;
+    }
+    auto header = exportFontC(std::get<FontLibrary>(loaded), std::get<FontExportOptions>(chosen));
+    if (!header) {
+        return refused(path, header.error().message);
+    }
+    return std::move(header).value();
+}
+
+[[nodiscard]] Parsed<std::string> bitmapHeader(const ParsedOptions& options,
+                                               const std::string& path) {
+    auto chosen = bitmapOptions(options, path);
+    if (auto* failure = std::get_if<Failure>(&chosen)) {
+        return *failure;
+    }
+    const auto loaded = loadBitmaps(path);
+    if (const auto* failure = std::get_if<Failure>(&loaded)) {
+        return *failure;
+    }
+    auto header =
+        exportBitmapsC(std::get<BitmapLibrary>(loaded), std::get<BitmapExportOptions>(chosen));
+    if (!header) {
+        return refused(path, header.error().message);
+    }
+    return std::move(header).value();
+}
+
+[[nodiscard]] const std::vector<std::string_view>& exportCValueOptions() {
+    static const std::vector<std::string_view> kOptions{
+        "-o",    "--name",  "--layout",   "--format", "--bit-order",
+        "--ink", "--codes", "--baseline", "--pixel",  "--endian"};
+    return kOptions;
+}
+
+[[nodiscard]] Outcome runExportC(Context& context, const ParsedOptions& options) {
+    const std::string* output = options.value("-o");
+    if (options.positional.size() != 1 || output == nullptr) {
+        return usageError("export-c needs one LIB and -o OUT.h");
+    }
+    const std::string& path = options.positional[0];
+    const std::string kind = extensionOf(path);
+    if (kind != "lcm" && kind != "bcm") {
+        return usageError("export-c reads a .lcm or a .bcm file, not \"" + path + "\"");
+    }
+    std::error_code error;
+    if (std::filesystem::equivalent(path, *output, error)) {
+        return refused(*output, "is the library itself; the header would overwrite it");
+    }
+    auto header = kind == "lcm" ? fontHeader(options, path) : bitmapHeader(options, path);
+    if (auto* failure = std::get_if<Failure>(&header)) {
+        return *failure;
+    }
+    return writeBytes(context, *output, bytesOf(std::get<std::string>(header)));
+}
+
+} // namespace
+
+const Command& exportCCommand() {
+    static const Command kCommand{"export-c",
+                                  kExportCUsage,
+                                  "write a library as a C header for firmware",
+                                  exportCValueOptions(),
+                                  {},
+                                  runExportC};
+    return kCommand;
+}
+
+} // namespace korvel::cli

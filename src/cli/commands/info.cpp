@@ -1,0 +1,114 @@
+#include "cli/commands/commandlist.h"
+
+#include "cli/support.h"
+#include "document/librarytext.h"
+#include "formats/bcm.h"
+#include "formats/lcm.h"
+
+#include <array>
+#include <functional>
+#include <optional>
+
+namespace korvel::cli {
+
+namespace {
+
+constexpr std::string_view kInfoUsage = "korvel-cli info [--rows] FILE.lcm|FILE.bcm";
+
+[[nodiscard]] char paletteLetter(Rgb colour) {
+    static constexpr std::array<char, 8> kLetters{'R', 'G', 'Y', 'K', 'B', 'A', 'W', 'F'};
+    return kLetters[static_cast<std::size_t>(classify(colour))];
+}
+
+void printRows(std::ostream& out, const std::optional<Picture>& picture, int width, int height,
+               const std::function<char(Rgb)>& letter) {
+    for (int y = 0; y < height; ++y) {
+        std::string row;
+        for (int x = 0; x < width; ++x) {
+            row += letter(picture ? picture->pixel(x, y) : kBlack);
+        }
+        out << row << '\n';
+    }
+}
+
+// info reads the table or directory and the heads of the records only, and with --rows one
+// record at a time, so its memory stays small whatever the library's size.
+
+[[nodiscard]] Outcome infoFont(Context& context, const std::string& path, bool rows) {
+    auto opened = openSource(path);
+    if (auto* failure = std::get_if<Failure>(&opened)) {
+        return *failure;
+    }
+    FileSource& source = *std::get<std::unique_ptr<FileSource>>(opened);
+    const auto records = readLcmTable(source);
+    if (!records) {
+        return refused(path, records.error().message);
+    }
+    context.out << records.value().size() << '\n';
+    for (std::size_t code = 0; code < records.value().size(); ++code) {
+        const LcmRecord& record = records.value()[code];
+        context.out << code << ' ' << record.width << ' ' << record.height << '\n';
+        if (rows) {
+            auto picture = readLcmPicture(source, record);
+            if (!picture) {
+                return refused(path, picture.error().message);
+            }
+            printRows(context.out, std::move(picture).value(), record.width, record.height,
+                      [](Rgb c) { return isInk(c) ? '#' : '.'; });
+        }
+    }
+    return std::nullopt;
+}
+
+[[nodiscard]] Outcome infoBitmaps(Context& context, const std::string& path, bool rows) {
+    auto opened = openSource(path);
+    if (auto* failure = std::get_if<Failure>(&opened)) {
+        return *failure;
+    }
+    FileSource& source = *std::get<std::unique_ptr<FileSource>>(opened);
+    const auto blocks = readBcmDirectory(source);
+    if (!blocks) {
+        return refused(path, blocks.error().message);
+    }
+    context.out << blocks.value().size() << '\n';
+    for (std::size_t k = 0; k < blocks.value().size(); ++k) {
+        const BcmBlock& block = blocks.value()[k];
+        context.out << k << ' ' << fromLibraryText(block.name).toStdString() << ' ' << block.width
+                    << ' ' << block.height << '\n';
+        if (rows) {
+            auto picture = readBcmPicture(source, block);
+            if (!picture) {
+                return refused(path, picture.error().message);
+            }
+            printRows(context.out, std::move(picture).value(), block.width, block.height,
+                      paletteLetter);
+        }
+    }
+    return std::nullopt;
+}
+
+[[nodiscard]] Outcome runInfo(Context& context, const ParsedOptions& options) {
+    if (options.positional.size() != 1) {
+        return usageError("info needs one FILE");
+    }
+    const std::string& path = options.positional[0];
+    const std::string extension = extensionOf(path);
+    if (extension == "lcm") {
+        return infoFont(context, path, options.has("--rows"));
+    }
+    if (extension == "bcm") {
+        return infoBitmaps(context, path, options.has("--rows"));
+    }
+    return usageError("info reads a .lcm or a .bcm file, not \"" + path + "\"");
+}
+
+} // namespace
+
+const Command& infoCommand() {
+    static const Command kCommand{
+        "info", kInfoUsage, "list the glyphs or bitmaps of a library (--rows: with pixels)",
+        {},     {"--rows"}, runInfo};
+    return kCommand;
+}
+
+} // namespace korvel::cli

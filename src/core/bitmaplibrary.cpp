@@ -1,0 +1,100 @@
+#include "core/bitmaplibrary.h"
+
+#include "core/codepage.h"
+
+#include <algorithm>
+#include <charconv>
+#include <utility>
+
+namespace korvel {
+
+namespace {
+struct Line {
+    std::string_view name;
+    int position = -1;
+};
+
+Line split(std::string_view line) {
+    const auto equals = line.rfind('=');
+    if (equals == std::string_view::npos) {
+        return {line, -1};
+    }
+    Line result{line.substr(0, equals), -1};
+    const std::string_view digits = line.substr(equals + 1);
+    int value = 0;
+    const auto [end, errc] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (errc == std::errc{} && end == digits.data() + digits.size()) {
+        result.position = value;
+    }
+    return result;
+}
+} // namespace
+
+void NameIndex::add(const std::string& name, int position) {
+    lines_.push_back(name + "=" + std::to_string(position));
+}
+
+void NameIndex::remove(int k) {
+    if (k < 0 || k >= static_cast<int>(lines_.size())) {
+        return;
+    }
+    lines_.erase(lines_.begin() + k);
+    for (std::string& line : lines_) {
+        const Line parts = split(line);
+        if (parts.position > k) {
+            line = std::string(parts.name) + "=" + std::to_string(parts.position - 1);
+        }
+    }
+}
+
+std::optional<int> NameIndex::find(const std::string& name) const {
+    for (const std::string& line : lines_) {
+        const Line parts = split(line);
+        if (equalFoldingCase1252(parts.name, name)) {
+            if (parts.position < 0) {
+                return std::nullopt;
+            }
+            return parts.position;
+        }
+    }
+    return std::nullopt;
+}
+
+void BitmapLibrary::append(bitmapInfoList entry) {
+    index.add(entry.name, count());
+    entries.push_back(std::move(entry));
+}
+
+void BitmapLibrary::remove(int k) {
+    if (k < 0 || k >= count()) {
+        return;
+    }
+    entries.erase(entries.begin() + k);
+    index.remove(k);
+}
+
+void BitmapLibrary::clear() {
+    entries.clear();
+    index.clear();
+}
+
+void BitmapLibrary::assign(std::vector<bitmapInfoList> newEntries) {
+    clear();
+    for (bitmapInfoList& entry : newEntries) {
+        append(std::move(entry));
+    }
+}
+
+bitmapInfoList* BitmapLibrary::findEntry(const std::string& name) {
+    return const_cast<bitmapInfoList*>(std::as_const(*this).findEntry(name));
+}
+
+const bitmapInfoList* BitmapLibrary::findEntry(const std::string& name) const {
+    const auto position = index.find(name);
+    if (!position || *position < 0 || *position >= count()) {
+        return nullptr;
+    }
+    return &entries[static_cast<std::size_t>(*position)];
+}
+
+} // namespace korvel

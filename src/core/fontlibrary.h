@@ -1,0 +1,39 @@
+#pragma once
+
+#include "core/picture.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace korvel {
+
+/// One glyph slot of the font library: its code, size and (owned) picture, if any.
+struct GlyphRecord {
+    std::int32_t code = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::optional<Picture> picture;
+};
+
+inline constexpr int kGlyphSlots = 256;
+
+/// The glyph table, one slot per code 0..255, and the count of codes that belong to the library.
+struct FontLibrary {
+    std::array<GlyphRecord, kGlyphSlots> glyphs;
+    std::int32_t count = 0;
+
+    /// Takes decoded records as slots 0..n-1 (n at most 256) and makes n the count; the slots
+    /// above keep what they held.
+    void replaceGlyphs(std::vector<GlyphRecord> records) {
+        const std::size_t n = std::min(records.size(), glyphs.size());
+        for (std::size_t code = 0; code < n; ++code) {
+            glyphs[code] = std::move(records[code]);
+        }
+        count = static_cast<std::int32_t>(n);
+    }
+};
+
+} // namespace korvel

@@ -1,0 +1,103 @@
+#include "fileio/readgate.h"
+
+#include "fileio/posixfile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <linux/falloc.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace korvel {
+
+using namespace detail;
+Result<std::vector<std::uint8_t>> readWholeFile(const std::string& path) {
+    return readRegularFile(path, kNoSizeCap, "a file");
+}
+
+namespace {
+
+[[nodiscard]] Error tooLarge(const std::string& path, std::uint64_t size, std::uint64_t maxBytes,
+                             std::string_view what) {
+    return Error{"Cannot read file \"" + path + "\". It has " + std::to_string(size) +
+                 " bytes, more than " + std::string(what) + " can hold (" +
+                 std::to_string(maxBytes) + " bytes)."};
+}
+
+} // namespace
+
+Result<std::vector<std::uint8_t>> readRegularFile(const std::string& path, std::uint64_t maxBytes,
+                                                  std::string_view what) {
+    // Looked at before opening, so that no device is ever opened; checked again on the open
+    // descriptor, which a FIFO cannot block because of O_NONBLOCK.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return systemError("Cannot open file", path, errno);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return notRegular(path, info.st_mode);
+    }
+    if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+        return tooLarge(path, static_cast<std::uint64_t>(info.st_size), maxBytes, what);
+    }
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.get() < 0) {
+        return systemError("Cannot open file", path, errno);
+    }
+    if (::fstat(file.get(), &info) != 0) {
+        return systemError("Cannot read file", path, errno);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return notRegular(path, info.st_mode);
+    }
+    const auto size = static_cast<std::uint64_t>(info.st_size);
+    if (size > maxBytes) {
+        return tooLarge(path, size, maxBytes, what);
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    std::size_t done = 0;
+    for (;;) {
+        if (done == bytes.size()) {
+            // The file may have grown since fstat: look for more, within the cap.
+            if (done >= maxBytes) {
+                std::uint8_t probe = 0;
+                const ssize_t more = ::read(file.get(), &probe, 1);
+                if (more > 0) {
+                    return tooLarge(path, done + 1, maxBytes, what);
+                }
+                if (more < 0 && errno == EINTR) {
+                    continue;
+                }
+                if (more < 0) {
+                    return systemError("Cannot read file", path, errno);
+                }
+                break;
+            }
+            const std::uint64_t room = std::min<std::uint64_t>(65536, maxBytes - done);
+            bytes.resize(done + static_cast<std::size_t>(room));
+        }
+        const ssize_t got = ::read(file.get(), bytes.data() + done, bytes.size() - done);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return systemError("Cannot read file", path, errno);
+        }
+        if (got == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+} // namespace korvel

@@ -1,0 +1,245 @@
+#include "formats/bcm.h"
+
+#include "core/bits.h"
+#include "formats/rowcopy.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+namespace korvel {
+
+namespace {
+constexpr std::size_t kDirectoryRecord = 12;
+constexpr std::size_t kNameField = 8;
+constexpr std::size_t kBlockHead = 6;
+
+std::string entryLabel(std::size_t k, const std::string& name) {
+    return "Bitmap " + std::to_string(k) + " (\"" + name + "\")";
+}
+
+/// Appends one row's groups of red, green and blue plane bytes; columns the picture does not
+/// cover are black, that is dark in all three planes.
+void packPlanes(std::vector<std::uint8_t>& out, const Picture* picture, int y, int rowBytes) {
+    const bool inside = picture != nullptr && y < picture->height();
+    const auto row = inside ? picture->row(y) : std::span<const Rgb>{};
+    for (int group = 0; group < rowBytes; ++group) {
+        std::uint8_t red = 0xFF;
+        std::uint8_t green = 0xFF;
+        std::uint8_t blue = 0xFF;
+        const int first = group * 8;
+        const int last = std::min(first + 8, static_cast<int>(row.size()));
+        for (int x = first; x < last; ++x) {
+            const Rgb c = row[static_cast<std::size_t>(x)];
+            const auto mask = static_cast<std::uint8_t>(0x80U >> (x - first));
+            if (c & 0x80U) {
+                red = static_cast<std::uint8_t>(red & ~mask);
+            }
+            if (c & 0x8000U) {
+                green = static_cast<std::uint8_t>(green & ~mask);
+            }
+            if (c & 0x800000U) {
+                blue = static_cast<std::uint8_t>(blue & ~mask);
+            }
+        }
+        out.push_back(red);
+        out.push_back(green);
+        out.push_back(blue);
+    }
+}
+
+} // namespace
+
+Result<std::vector<std::uint8_t>> encodeBcm(std::span<const bitmapInfoList> entries, int count,
+                                            const Progress& progress) {
+    if (count < 0 || count > kBcmMaxEntries || static_cast<std::size_t>(count) > entries.size()) {
+        return Error{"The bitmap count " + std::to_string(count) +
+                     " is more than a bitmap library file holds."};
+    }
+    const auto n = static_cast<std::size_t>(count);
+    std::size_t total = 2 + kDirectoryRecord * n;
+    for (std::size_t k = 0; k < n; ++k) {
+        const bitmapInfoList& entry = entries[k];
+        const int width = entry.width == 0 ? 8 : entry.width;
+        const int rowBytes = paddedBytes(width);
+        if (width < 0 || entry.height < 0 || rowBytes * 8 > kBcmMaxPaddedWidth ||
+            entry.height > kBcmMaxRows) {
+            return Error{entryLabel(k, entry.name) + " is " + std::to_string(entry.width) + " x " +
+                         std::to_string(entry.height) +
+                         " pixels; a bitmap library file holds bitmaps of at most 1024 x 513."};
+        }
+        total += kBlockHead +
+                 3 * static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(entry.height);
+    }
+
+    std::vector<std::uint8_t> out;
+    out.reserve(total);
+    appendBigEndian16(out, static_cast<std::uint32_t>(n));
+    out.resize(2 + kDirectoryRecord * n, 0);
+    std::uint32_t offset = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        const bitmapInfoList& entry = entries[k];
+        const int width = entry.width == 0 ? 8 : entry.width;
+        const int rowBytes = paddedBytes(width);
+        const std::size_t start = out.size();
+        appendBigEndian16(out, static_cast<std::uint32_t>(rowBytes));
+        appendBigEndian16(out, static_cast<std::uint32_t>(width));
+        appendBigEndian16(out, static_cast<std::uint32_t>(entry.height));
+        if (const EncodedRows* rows = copyableRows(entry.picture, entry.width, entry.height,
+                                                   rowBytes, RowEncoding::ColourPlanes)) {
+            appendWithDarkPadding(out, *rows, width);
+        } else {
+            const Picture* picture = entry.picture ? &*entry.picture : nullptr;
+            for (int y = 0; y < entry.height; ++y) {
+                packPlanes(out, picture, y, rowBytes);
+            }
+        }
+        const std::size_t record = 2 + kDirectoryRecord * k;
+        for (std::size_t c = 0; c < kNameField && c < entry.name.size(); ++c) {
+            out[record + c] = static_cast<std::uint8_t>(entry.name[c]);
+        }
+        putBigEndian32(out, record + kNameField, offset);
+        offset += static_cast<std::uint32_t>(out.size() - start);
+        report(progress, k + 1, n);
+    }
+    return out;
+}
+
+void AnylizeBmpProtol(Picture& target, int paddedWidth, int height, int rowLength,
+                      std::span<const std::uint8_t> pixelData) {
+    const int columns = std::min(paddedWidth, target.width());
+    const int rows = std::min(height, target.height());
+    const auto length = static_cast<std::size_t>(std::max(rowLength, 0));
+    for (int y = 0; y < rows; ++y) {
+        const std::size_t base = static_cast<std::size_t>(y) * length;
+        if (base >= pixelData.size()) {
+            break;
+        }
+        decodeColourPlaneRow(pixelData.subspan(base, std::min(length, pixelData.size() - base)),
+                             target.row(y).first(static_cast<std::size_t>(columns)));
+    }
+}
+
+std::size_t BcmBlock::rowsLength() const {
+    return 3 * static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(height);
+}
+
+Result<std::vector<BcmBlock>> readBcmDirectory(ByteSource& source) {
+    const std::uint64_t size = source.size();
+    if (size < 2) {
+        return Error{"the file is shorter than its 2-byte entry count"};
+    }
+    const auto head = source.read(0, 2);
+    if (!head) {
+        return head.error();
+    }
+    const std::size_t n = getBigEndian16(head.value(), 0);
+    const std::size_t blocks = 2 + kDirectoryRecord * n;
+    if (size < blocks) {
+        return Error{"the directory of " + std::to_string(n) + " bitmaps needs " +
+                     std::to_string(blocks) + " bytes, but the file has " + std::to_string(size)};
+    }
+    // The directory is copied out before the block heads are read, since reading may reuse its
+    // bytes; the copy is no larger than the directory. The entry list grows one checked block at
+    // a time, so a directory whose blocks are not there is refused before room for all its
+    // entries is made.
+    struct Record {
+        std::array<char, kNameField> name;
+        std::uint32_t offset;
+    };
+    std::vector<Record> records(n);
+    {
+        const auto directory = source.read(2, kDirectoryRecord * n);
+        if (!directory) {
+            return directory.error();
+        }
+        for (std::size_t k = 0; k < n; ++k) {
+            const std::size_t at = kDirectoryRecord * k;
+            std::copy_n(directory.value().begin() + static_cast<std::ptrdiff_t>(at), kNameField,
+                        records[k].name.begin());
+            records[k].offset = getBigEndian32(directory.value(), at + kNameField);
+        }
+    }
+    std::vector<BcmBlock> entries;
+    std::uint64_t pixels = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        const auto& name = records[k].name;
+        BcmBlock& entry = entries.emplace_back();
+        entry.name.assign(name.begin(), std::find(name.begin(), name.end(), '\0'));
+        entry.at = blocks + std::uint64_t{records[k].offset};
+        if (entry.at + kBlockHead > size) {
+            return Error{"the block of " + entryLabel(k, entry.name) + " lies outside the file"};
+        }
+        const auto blockHead = source.read(entry.at, kBlockHead);
+        if (!blockHead) {
+            return blockHead.error();
+        }
+        entry.rowBytes = static_cast<int>(getBigEndian16(blockHead.value(), 0));
+        entry.width = static_cast<int>(getBigEndian16(blockHead.value(), 2));
+        entry.height = static_cast<int>(getBigEndian16(blockHead.value(), 4));
+        if (entry.rowBytes * 8 > kBcmMaxPaddedWidth || entry.width > kBcmMaxPaddedWidth ||
+            entry.height > kBcmMaxRows) {
+            return Error{entryLabel(k, entry.name) + " claims " + std::to_string(entry.width) +
+                         " x " + std::to_string(entry.height) + " pixels in rows of " +
+                         std::to_string(entry.rowBytes) +
+                         " bytes, more than a bitmap library holds (1024 x 513)"};
+        }
+        if (entry.rowsAt() + entry.rowsLength() > size) {
+            return Error{"the rows of " + entryLabel(k, entry.name) +
+                         " run past the end of the file"};
+        }
+        pixels +=
+            static_cast<std::uint64_t>(entry.width) * static_cast<std::uint64_t>(entry.height);
+    }
+    // Blocks written by this program spend three bits on every pixel; blocks that share rows or
+    // claim more width than their rows carry cannot blow up memory beyond that.
+    if (pixels > 3 * size + 8 * 513) {
+        return Error{"the bitmaps claim " + std::to_string(pixels) +
+                     " pixels, more than the file's " + std::to_string(size) + " bytes can hold"};
+    }
+    return entries;
+}
+
+Result<Picture> readBcmPicture(ByteSource& source, const BcmBlock& block) {
+    const auto rows = source.read(block.rowsAt(), block.rowsLength());
+    if (!rows) {
+        return rows.error();
+    }
+    Picture picture(block.width, block.height);
+    AnylizeBmpProtol(picture, 8 * block.rowBytes, block.height, 3 * block.rowBytes, rows.value());
+    return picture;
+}
+
+namespace {
+/// The entries of a file image's directory, each with the picture make gives for its block.
+template <class MakePicture>
+Result<std::vector<bitmapInfoList>> entriesOf(MemorySource& source, MakePicture&& make) {
+    const auto blocks = readBcmDirectory(source);
+    if (!blocks) {
+        return blocks.error();
+    }
+    std::vector<bitmapInfoList> entries;
+    entries.reserve(blocks.value().size());
+    for (const BcmBlock& block : blocks.value()) {
+        entries.push_back({block.name, block.width, block.height, make(block)});
+    }
+    return entries;
+}
+} // namespace
+
+Result<std::vector<bitmapInfoList>> decodeBcm(std::span<const std::uint8_t> bytes) {
+    MemorySource source(bytes);
+    return entriesOf(source,
+                     [&](const BcmBlock& block) { return readBcmPicture(source, block).value(); });
+}
+
+Result<std::vector<bitmapInfoList>> openBcm(SharedFileImage file) {
+    MemorySource source(*file);
+    return entriesOf(source, [&](const BcmBlock& block) {
+        return Picture(block.width, block.height,
+                       EncodedRows{file, static_cast<std::size_t>(block.rowsAt()), block.rowBytes,
+                                   block.height, RowEncoding::ColourPlanes});
+    });
+}
+
+} // namespace korvel

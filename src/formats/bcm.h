@@ -1,0 +1,71 @@
+#pragma once
+
+#include "core/bitmaplibrary.h"
+#include "core/bytesource.h"
+#include "core/encodedrows.h"
+#include "core/progress.h"
+#include "core/result.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace korvel {
+
+/// The largest entry a .bcm file is written or read with: padded width and rows.
+inline constexpr int kBcmMaxPaddedWidth = 1024;
+inline constexpr int kBcmMaxRows = 513;
+inline constexpr int kBcmMaxEntries = 65535;
+
+/// The largest .bcm file the reader accepts: the count, 65535 directory records and as many
+/// blocks of the largest entry, back to back.
+inline constexpr std::uint64_t kBcmMaxFileBytes =
+    2 + 12 * std::uint64_t{kBcmMaxEntries} +
+    std::uint64_t{kBcmMaxEntries} * (6 + 3 * (kBcmMaxPaddedWidth / 8) * kBcmMaxRows);
+
+/// Encodes entries 0..count-1 as a .bcm file image. Fails, naming the entry, when one is larger
+/// than the format is written with. An entry whose picture is still its block in a file image
+/// read earlier is copied from there, not decoded. Progress counts entries. The caller owns the
+/// returned bytes.
+[[nodiscard]] Result<std::vector<std::uint8_t>> encodeBcm(std::span<const bitmapInfoList> entries,
+                                                          int count, const Progress& progress = {});
+
+/// Where one entry of a .bcm file lies and what its directory record and block head say.
+struct BcmBlock {
+    std::string name;
+    int width = 0;
+    int height = 0;
+    int rowBytes = 0;     ///< B, bytes per row in one colour plane
+    std::uint64_t at = 0; ///< file offset of the block's head
+
+    /// File offset of the first pixel row.
+    [[nodiscard]] std::uint64_t rowsAt() const { return at + 6; }
+    /// Bytes of all pixel rows: 3 x B x height.
+    [[nodiscard]] std::size_t rowsLength() const;
+};
+
+/// Reads a .bcm file's entry count, directory and block heads, without any pixel row, and checks
+/// them as decodeBcm does (same refusals, same messages): every block and its rows lie inside the
+/// file, no entry is larger than the writer stores, the pixels fit the file's size.
+[[nodiscard]] Result<std::vector<BcmBlock>> readBcmDirectory(ByteSource& source);
+
+/// One entry's picture, as decodeBcm gives it, read from the source and decoded. Fails only when
+/// the source cannot be read.
+[[nodiscard]] Result<Picture> readBcmPicture(ByteSource& source, const BcmBlock& block);
+
+/// The entries of a whole .bcm file image, checked as decodeBcm does, whose pictures stay
+/// encoded in the shared image until first used. Takes time in proportion to the directory.
+[[nodiscard]] Result<std::vector<bitmapInfoList>> openBcm(SharedFileImage file);
+
+/// Decodes a whole .bcm file image into its entries (name, size, 24-bit picture), in file order.
+/// Fails, saying what does not add up, when the directory, a block or its rows lie outside the
+/// file or an entry is larger than the writer can store; nothing is read past the data.
+[[nodiscard]] Result<std::vector<bitmapInfoList>> decodeBcm(std::span<const std::uint8_t> bytes);
+
+/// Decodes one entry's pixel data (rowLength x height bytes of red, green and blue plane bytes)
+/// into target, which keeps its size: a plane bit 0 gives 255, a 1 gives 0.
+void AnylizeBmpProtol(Picture& target, int paddedWidth, int height, int rowLength,
+                      std::span<const std::uint8_t> pixelData);
+
+} // namespace korvel

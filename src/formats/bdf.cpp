@@ -1,0 +1,763 @@
+#include "formats/bdf.h"
+
+#include "core/codepage.h"
+#include "core/glyphnames.h"
+#include "core/textcodes.h"
+#include "formats/lcm.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstddef>
+#include <optional>
+
+namespace korvel {
+
+namespace {
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+constexpr int kFirstUpperCode = 128;
+constexpr int kResolution = 72;
+
+// ---- Writing ----
+
+[[nodiscard]] bool inkAt(const GlyphRecord& glyph, int x, int y) {
+    return glyph.picture.has_value() && isInk(glyph.picture->pixel(x, y));
+}
+
+/// One bitmap row: the row's pixels in bytes of 8, leftmost pixel in the top bit, as hex digits.
+[[nodiscard]] std::string bitmapRow(const GlyphRecord& glyph, int width, int y) {
+    std::string row;
+    for (int byteStart = 0; byteStart < width; byteStart += 8) {
+        int byte = 0;
+        for (int bit = 0; bit < 8; ++bit) {
+            const int x = byteStart + bit;
+            if (x < width && inkAt(glyph, x, y)) {
+                byte |= 0x80 >> bit;
+            }
+        }
+        row += kHexDigits[byte >> 4];
+        row += kHexDigits[byte & 0x0F];
+    }
+    return row;
+}
+
+/// The font name as an XLFD family: printable ASCII without the characters XLFD reserves.
+[[nodiscard]] std::string familyName(std::string_view name) {
+    std::string family;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte >= 0x7F) {
+            family += '_';
+        } else if (c == '-' || c == '*' || c == '?' || c == ',' || c == '"') {
+            family += ' ';
+        } else {
+            family += c;
+        }
+    }
+    const auto first = family.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return "Korvel";
+    }
+    return family.substr(first, family.find_last_not_of(' ') - first + 1);
+}
+
+/// The Unicode value a code is written with, or nothing for the five codes Windows-1252 leaves
+/// undefined (they stand for C1 control characters, which no font tool expects in a font).
+[[nodiscard]] std::optional<char32_t> unicodeOfCode(int code) {
+    const char32_t character = cp1252ToUnicode(static_cast<std::uint8_t>(code));
+    if (character >= 0x80 && character <= 0x9F) {
+        return std::nullopt;
+    }
+    return character;
+}
+
+void appendGlyph(std::string& out, const GlyphRecord& glyph, int code, int pixelSize) {
+    const int width = std::max(0, glyph.width);
+    const int height = std::max(0, glyph.height);
+    const auto unicode = unicodeOfCode(code);
+    const char32_t named = unicode.value_or(cp1252ToUnicode(static_cast<std::uint8_t>(code)));
+    out += "STARTCHAR " + glyphName(named) + "\n";
+    out += "ENCODING " + (unicode ? std::to_string(*unicode) : std::string("-1")) + "\n";
+    // The scalable width in thousandths of the point size, which is the pixel size at 72 dpi.
+    out += "SWIDTH " + std::to_string((width * 1000 + pixelSize / 2) / pixelSize) + " 0\n";
+    out += "DWIDTH " + std::to_string(width) + " 0\n";
+    // A box without pixels is written 0 x 0, the one empty box every reader takes.
+    const bool hasPixels = width > 0 && height > 0;
+    out += hasPixels ? "BBX " + std::to_string(width) + " " + std::to_string(height) + " 0 0\n"
+                     : std::string("BBX 0 0 0 0\n");
+    out += "BITMAP\n";
+    if (hasPixels) {
+        for (int y = 0; y < height; ++y) {
+            out += bitmapRow(glyph, width, y) + "\n";
+        }
+    }
+    out += "ENDCHAR\n";
+}
+
+/// "P" for a proportional font, "C" when every glyph has one width and one height.
+[[nodiscard]] std::string spacing(const std::array<GlyphRecord, kGlyphSlots>& glyphs, int count) {
+    for (int code = 1; code < count; ++code) {
+        const GlyphRecord& glyph = glyphs[static_cast<std::size_t>(code)];
+        if (glyph.width != glyphs[0].width || glyph.height != glyphs[0].height) {
+            return "P";
+        }
+    }
+    return "C";
+}
+
+[[nodiscard]] std::string quoted(std::string_view value) {
+    return "\"" + std::string(value) + "\"";
+}
+
+/// The font-wide figures of an export.
+struct ExportMetrics {
+    int widest = 0;
+    int tallest = 0;
+    int pixelSize = 1;          ///< the tallest glyph, at least 1
+    long long averageWidth = 0; ///< in tenths of a pixel
+    std::string spacing;
+};
+
+[[nodiscard]] ExportMetrics exportMetrics(const std::array<GlyphRecord, kGlyphSlots>& glyphs,
+                                          int count) {
+    ExportMetrics metrics;
+    long long widthSum = 0;
+    for (int code = 0; code < count; ++code) {
+        const GlyphRecord& glyph = glyphs[static_cast<std::size_t>(code)];
+        metrics.widest = std::max(metrics.widest, glyph.width);
+        metrics.tallest = std::max(metrics.tallest, glyph.height);
+        widthSum += std::max(0, glyph.width);
+    }
+    metrics.pixelSize = std::max(1, metrics.tallest);
+    metrics.averageWidth = count > 0 ? (widthSum * 10 + count / 2) / count : 0;
+    metrics.spacing = spacing(glyphs, count);
+    return metrics;
+}
+
+/// Everything before CHARS: the XLFD name, the size at 72 dpi, the bounding box and the
+/// properties font tools look for, Unicode as the character set.
+[[nodiscard]] std::string fontHeader(const ExportMetrics& metrics, const std::string& family) {
+    const std::string pixels = std::to_string(metrics.pixelSize);
+    const std::string points = std::to_string(metrics.pixelSize * 10);
+    const std::string resolution = std::to_string(kResolution);
+    const std::string averageWidth = std::to_string(metrics.averageWidth);
+    const std::string ascent = std::to_string(metrics.tallest);
+    std::string out = "STARTFONT 2.1\n";
+    out += "FONT -Korvel-" + family + "-Medium-R-Normal--" + pixels + "-" + points + "-" +
+           resolution + "-" + resolution + "-" + metrics.spacing + "-" + averageWidth +
+           "-ISO10646-1\n";
+    out += "SIZE " + pixels + " " + resolution + " " + resolution + "\n";
+    out += "FONTBOUNDINGBOX " + std::to_string(metrics.widest) + " " + ascent + " 0 0\n";
+    out += "STARTPROPERTIES 16\n";
+    out += "FOUNDRY \"Korvel\"\n";
+    out += "FAMILY_NAME " + quoted(family) + "\n";
+    out += "WEIGHT_NAME \"Medium\"\n";
+    out += "SLANT \"R\"\n";
+    out += "SETWIDTH_NAME \"Normal\"\n";
+    out += "ADD_STYLE_NAME \"\"\n";
+    out += "PIXEL_SIZE " + pixels + "\n";
+    out += "POINT_SIZE " + points + "\n";
+    out += "RESOLUTION_X " + resolution + "\n";
+    out += "RESOLUTION_Y " + resolution + "\n";
+    out += "SPACING " + quoted(metrics.spacing) + "\n";
+    out += "AVERAGE_WIDTH " + averageWidth + "\n";
+    out += "CHARSET_REGISTRY \"ISO10646\"\n";
+    out += "CHARSET_ENCODING \"1\"\n";
+    out += "FONT_ASCENT " + ascent + "\n";
+    out += "FONT_DESCENT 0\n";
+    out += "ENDPROPERTIES\n";
+    return out;
+}
+
+// ---- Reading ----
+
+/// The next whitespace-separated word of a line, removed from it.
+[[nodiscard]] std::string_view nextWord(std::string_view& line) {
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    std::size_t start = 0;
+    while (start < line.size() && isBlank(line[start])) {
+        ++start;
+    }
+    std::size_t end = start;
+    while (end < line.size() && !isBlank(line[end])) {
+        ++end;
+    }
+    const std::string_view word = line.substr(start, end - start);
+    line.remove_prefix(end);
+    return word;
+}
+
+/// A property value without its surrounding blanks and double quotes.
+[[nodiscard]] std::string_view stringValue(std::string_view rest) {
+    const auto first = rest.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    rest = rest.substr(first, rest.find_last_not_of(" \t\r") - first + 1);
+    if (rest.size() >= 2 && rest.front() == '"' && rest.back() == '"') {
+        rest = rest.substr(1, rest.size() - 2);
+    }
+    return rest;
+}
+
+[[nodiscard]] std::optional<int> parseNumber(std::string_view word) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+    if (error != std::errc() || end != word.data() + word.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+[[nodiscard]] Error lineError(int lineNumber, const std::string& what) {
+    return Error{"line " + std::to_string(lineNumber) + ": " + what};
+}
+
+/// Reads count numbers from the rest of a line, each within the metric limit.
+[[nodiscard]] Result<std::vector<int>> metrics(std::string_view rest, int count, int lineNumber,
+                                               std::string_view keyword) {
+    std::vector<int> values;
+    for (int i = 0; i < count; ++i) {
+        const auto value = parseNumber(nextWord(rest));
+        if (!value || *value < -kBdfMaxMetric || *value > kBdfMaxMetric) {
+            return lineError(lineNumber, std::string(keyword) + " needs " + std::to_string(count) +
+                                             " numbers within -" + std::to_string(kBdfMaxMetric) +
+                                             " to " + std::to_string(kBdfMaxMetric));
+        }
+        values.push_back(*value);
+    }
+    return values;
+}
+
+/// A glyph as the text gives it; its name and rows still point into the text.
+struct RawGlyph {
+    int line = 0;
+    std::string_view name;
+    std::optional<int> encoding;
+    std::optional<int> advance;
+    int boxWidth = 0;
+    int boxHeight = 0;
+    int offsetX = 0;
+    int offsetY = 0;
+    int rowCount = 0;
+    std::vector<std::string_view> rows;
+
+    [[nodiscard]] bool hasBox() const { return boxWidth > 0 && boxHeight > 0; }
+};
+
+/// What the header and the properties of the font say.
+struct FontHeader {
+    std::optional<int> ascent;
+    std::optional<int> descent;
+    std::optional<int> boxWidth;
+    std::optional<int> boxHeight;
+    std::optional<int> boxOffsetY;
+    std::string_view fontName;
+    std::optional<std::string_view> registry;
+    std::optional<std::string_view> encoding;
+};
+
+/// Reads the text line by line into the header and the glyphs it holds.
+class BdfParser {
+public:
+    explicit BdfParser(std::string_view text) : text_(text) {}
+
+    [[nodiscard]] Status parse();
+    [[nodiscard]] const FontHeader& header() const { return header_; }
+    [[nodiscard]] const std::vector<RawGlyph>& glyphs() const { return glyphs_; }
+
+private:
+    [[nodiscard]] bool nextLine(std::string_view& line);
+    [[nodiscard]] Status headerLine(std::string_view keyword, std::string_view rest);
+    [[nodiscard]] Status propertyLine(std::string_view keyword, std::string_view rest);
+    [[nodiscard]] Status glyphLine(std::string_view keyword, std::string_view rest);
+    [[nodiscard]] Status endGlyph();
+    [[nodiscard]] Status fontMetric(std::string_view keyword, std::string_view rest);
+
+    std::string_view text_;
+    int lineNumber_ = 0;
+    bool started_ = false;
+    int propertiesLine_ = 0; ///< the STARTPROPERTIES line while inside the properties, else 0
+    bool inGlyph_ = false;
+    bool inBitmap_ = false;
+    bool ended_ = false;
+    FontHeader header_;
+    RawGlyph glyph_;
+    std::vector<RawGlyph> glyphs_;
+};
+
+bool BdfParser::nextLine(std::string_view& line) {
+    if (text_.empty()) {
+        return false;
+    }
+    const std::size_t end = text_.find('\n');
+    line = text_.substr(0, end);
+    text_.remove_prefix(end == std::string_view::npos ? text_.size() : end + 1);
+    ++lineNumber_;
+    return true;
+}
+
+Status BdfParser::parse() {
+    std::string_view line;
+    while (!ended_ && nextLine(line)) {
+        std::string_view rest = line;
+        const std::string_view keyword = nextWord(rest);
+        if (!started_) {
+            if (keyword.empty() || keyword == "COMMENT") {
+                continue;
+            }
+            if (keyword != "STARTFONT") {
+                return Error{"it does not begin with STARTFONT, so it is not a BDF font"};
+            }
+            started_ = true;
+            continue;
+        }
+        const Status status = inGlyph_              ? glyphLine(keyword, rest)
+                              : propertiesLine_ > 0 ? propertyLine(keyword, rest)
+                                                    : headerLine(keyword, rest);
+        if (!status) {
+            return status;
+        }
+    }
+    if (!started_) {
+        return Error{"it does not begin with STARTFONT, so it is not a BDF font"};
+    }
+    if (inGlyph_) {
+        return lineError(glyph_.line, "the glyph begun here has no ENDCHAR: the font is cut short");
+    }
+    if (propertiesLine_ > 0) {
+        return lineError(propertiesLine_,
+                         "the properties begun here have no ENDPROPERTIES: the font is cut short");
+    }
+    if (!ended_) {
+        return Error{"it ends before ENDFONT: the font is cut short"};
+    }
+    return {};
+}
+
+Status BdfParser::fontMetric(std::string_view keyword, std::string_view rest) {
+    auto value = metrics(rest, 1, lineNumber_, keyword);
+    if (!value) {
+        return value.error();
+    }
+    (keyword == "FONT_ASCENT" ? header_.ascent : header_.descent) = value.value()[0];
+    return {};
+}
+
+Status BdfParser::headerLine(std::string_view keyword, std::string_view rest) {
+    if (keyword == "STARTCHAR") {
+        inGlyph_ = true;
+        inBitmap_ = false;
+        glyph_ = RawGlyph{};
+        glyph_.line = lineNumber_;
+        glyph_.name = stringValue(rest);
+    } else if (keyword == "ENDFONT") {
+        ended_ = true;
+    } else if (keyword == "STARTPROPERTIES") {
+        propertiesLine_ = lineNumber_;
+    } else if (keyword == "FONT") {
+        header_.fontName = stringValue(rest);
+    } else if (keyword == "FONTBOUNDINGBOX") {
+        auto box = metrics(rest, 4, lineNumber_, keyword);
+        if (!box) {
+            return box.error();
+        }
+        header_.boxWidth = box.value()[0];
+        header_.boxHeight = box.value()[1];
+        header_.boxOffsetY = box.value()[3];
+    } else if (keyword == "FONT_ASCENT" || keyword == "FONT_DESCENT") {
+        // Not where BDF puts them, but some writers do, and the meaning is plain.
+        return fontMetric(keyword, rest);
+    }
+    // Every other header line (sizes, comments, counts) does not shape the glyphs.
+    return {};
+}
+
+Status BdfParser::propertyLine(std::string_view keyword, std::string_view rest) {
+    if (keyword == "ENDPROPERTIES") {
+        propertiesLine_ = 0;
+    } else if (keyword == "STARTCHAR" || keyword == "ENDFONT") {
+        return lineError(lineNumber_, std::string(keyword) +
+                                          " inside the properties begun at line " +
+                                          std::to_string(propertiesLine_));
+    } else if (keyword == "FONT_ASCENT" || keyword == "FONT_DESCENT") {
+        return fontMetric(keyword, rest);
+    } else if (keyword == "CHARSET_REGISTRY") {
+        header_.registry = stringValue(rest);
+    } else if (keyword == "CHARSET_ENCODING") {
+        header_.encoding = stringValue(rest);
+    }
+    // Any other property, whatever its name, is a property and nothing more.
+    return {};
+}
+
+Status BdfParser::endGlyph() {
+    inGlyph_ = false;
+    if (glyph_.rowCount != glyph_.boxHeight) {
+        return lineError(lineNumber_, "the glyph begun at line " + std::to_string(glyph_.line) +
+                                          " has " + std::to_string(glyph_.rowCount) +
+                                          " BITMAP rows, but its BBX says " +
+                                          std::to_string(glyph_.boxHeight));
+    }
+    glyphs_.push_back(std::move(glyph_));
+    return {};
+}
+
+Status BdfParser::glyphLine(std::string_view keyword, std::string_view rest) {
+    if (keyword == "ENDCHAR") {
+        return endGlyph();
+    }
+    if (inBitmap_) {
+        // Rows beyond the box are counted, not kept, so the count costs no memory.
+        if (glyph_.rowCount < glyph_.boxHeight) {
+            glyph_.rows.push_back(keyword);
+        }
+        ++glyph_.rowCount;
+        return {};
+    }
+    if (keyword == "ENCODING") {
+        // Out-of-range and unparsable encodings alike mean "no code of its own".
+        const auto code = parseNumber(nextWord(rest));
+        glyph_.encoding = code.value_or(-1);
+    } else if (keyword == "DWIDTH") {
+        auto advance = metrics(rest, 1, lineNumber_, keyword);
+        if (!advance) {
+            return advance.error();
+        }
+        glyph_.advance = advance.value()[0];
+    } else if (keyword == "BBX") {
+        auto box = metrics(rest, 4, lineNumber_, keyword);
+        if (!box) {
+            return box.error();
+        }
+        if (box.value()[0] < 0 || box.value()[1] < 0) {
+            return lineError(lineNumber_, "BBX gives a negative size");
+        }
+        glyph_.boxWidth = box.value()[0];
+        glyph_.boxHeight = box.value()[1];
+        glyph_.offsetX = box.value()[2];
+        glyph_.offsetY = box.value()[3];
+    } else if (keyword == "BITMAP") {
+        inBitmap_ = true;
+    } else if (keyword == "STARTCHAR" || keyword == "ENDFONT") {
+        return lineError(lineNumber_, std::string(keyword) + " inside the glyph begun at line " +
+                                          std::to_string(glyph_.line));
+    }
+    return {};
+}
+
+// ---- Character sets ----
+
+/// How a font's encodings turn into Windows-1252 codes.
+enum class CodeRule : std::uint8_t { Unicode, AsTheyAre };
+
+[[nodiscard]] std::string upperCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
+    return text;
+}
+
+/// The character set as REGISTRY-ENCODING in capitals: from the properties, else from the last two
+/// fields of an XLFD font name; empty when neither gives one.
+[[nodiscard]] std::string charsetOf(const FontHeader& header) {
+    if (header.registry && header.encoding) {
+        return upperCase(std::string(*header.registry) + "-" + std::string(*header.encoding));
+    }
+    const std::string_view name = header.fontName;
+    if (!name.starts_with("-") || std::count(name.begin(), name.end(), '-') != 14) {
+        return {};
+    }
+    const std::size_t lastDash = name.rfind('-');
+    const std::size_t registryDash = name.rfind('-', lastDash - 1);
+    return upperCase(std::string(name.substr(registryDash + 1)));
+}
+
+[[nodiscard]] CodeRule codeRuleOf(std::string_view charset) {
+    if (charset == "ISO10646-1" || charset == "ISO8859-1") {
+        return CodeRule::Unicode;
+    }
+    return CodeRule::AsTheyAre;
+}
+
+[[nodiscard]] bool isWindows1252(std::string_view charset) {
+    return charset == "MICROSOFT-CP1252" || charset == "WINDOWS-1252";
+}
+
+/// The Windows-1252 code a glyph lands on, or nothing.
+[[nodiscard]] std::optional<int> codeOf(const RawGlyph& glyph, CodeRule rule) {
+    const int encoding = glyph.encoding.value_or(-1);
+    if (encoding < 0) {
+        // An unencoded glyph may still say by its standard name which character it is.
+        const auto character = characterOfGlyphName(glyph.name);
+        if (!character) {
+            return std::nullopt;
+        }
+        const auto code = unicodeToCp1252(*character);
+        return code ? std::optional<int>(*code) : std::nullopt;
+    }
+    if (rule == CodeRule::Unicode) {
+        const auto code = unicodeToCp1252(static_cast<char32_t>(encoding));
+        return code ? std::optional<int>(*code) : std::nullopt;
+    }
+    return encoding < kGlyphSlots ? std::optional<int>(encoding) : std::nullopt;
+}
+
+/// Which glyph of the text each code takes (the first with that code), and how many are left.
+struct CodeChoice {
+    std::array<const RawGlyph*, kGlyphSlots> glyphOfCode{};
+    int taken = 0;
+    int skipped = 0;
+};
+
+[[nodiscard]] CodeChoice chooseGlyphs(const std::vector<RawGlyph>& glyphs, CodeRule rule) {
+    CodeChoice choice;
+    for (const RawGlyph& glyph : glyphs) {
+        const auto code = codeOf(glyph, rule);
+        if (!code || choice.glyphOfCode[static_cast<std::size_t>(*code)] != nullptr) {
+            ++choice.skipped;
+            continue;
+        }
+        choice.glyphOfCode[static_cast<std::size_t>(*code)] = &glyph;
+        ++choice.taken;
+    }
+    return choice;
+}
+
+/// What a font without any usable glyph holds, for the message that refuses it.
+[[nodiscard]] Error noUsableGlyph(const std::vector<RawGlyph>& glyphs, const std::string& charset) {
+    int lowest = 0;
+    int highest = -1;
+    for (const RawGlyph& glyph : glyphs) {
+        const int encoding = glyph.encoding.value_or(-1);
+        if (encoding >= 0) {
+            lowest = highest < 0 ? encoding : std::min(lowest, encoding);
+            highest = std::max(highest, encoding);
+        }
+    }
+    std::string what = "it has " + std::to_string(glyphs.size()) + " glyphs";
+    what += charset.empty() ? " in no named character set" : " in character set " + charset;
+    what += highest < 0
+                ? ", none with an encoding"
+                : ", encodings " + std::to_string(lowest) + " to " + std::to_string(highest);
+    return Error{what + ", and none of them is a Windows-1252 character"};
+}
+
+// ---- Cells ----
+
+/// The cell every glyph is placed in: ascent rows above the baseline, height rows in all.
+struct CellMetrics {
+    int ascent = 0;
+    int height = 0;
+    int blankWidth = 0;
+};
+
+/// Where one glyph goes: its cell's width and how far its origin lies from the cell's left.
+struct GlyphPlace {
+    int width = 0;
+    int originX = 0;
+};
+
+[[nodiscard]] int advanceOf(const RawGlyph& glyph) {
+    return glyph.advance.value_or(glyph.boxWidth);
+}
+
+[[nodiscard]] GlyphPlace placeOf(const RawGlyph& glyph, BdfCell rule) {
+    const int advance = advanceOf(glyph);
+    if (rule == BdfCell::Clip || !glyph.hasBox()) {
+        return GlyphPlace{advance, 0};
+    }
+    const int left = std::min(0, glyph.offsetX);
+    const int right = std::max(advance, glyph.offsetX + glyph.boxWidth);
+    return GlyphPlace{right - left, -left};
+}
+
+[[nodiscard]] Result<CellMetrics> cellMetrics(const FontHeader& header, const CodeChoice& choice,
+                                              BdfCell rule) {
+    std::optional<int> ascent = header.ascent;
+    std::optional<int> descent = header.descent;
+    if (header.boxHeight && header.boxOffsetY) {
+        ascent = ascent.value_or(*header.boxHeight + *header.boxOffsetY);
+        descent = descent.value_or(-*header.boxOffsetY);
+    }
+    if (rule == BdfCell::Clip && (!ascent || !descent)) {
+        return Error{"it gives neither FONT_ASCENT and FONT_DESCENT nor a FONTBOUNDINGBOX"};
+    }
+    int top = ascent.value_or(0);
+    int bottom = descent.value_or(0);
+    int widest = 0;
+    for (const RawGlyph* glyph : choice.glyphOfCode) {
+        if (glyph == nullptr) {
+            continue;
+        }
+        widest = std::max(widest, placeOf(*glyph, rule).width);
+        if (rule == BdfCell::KeepInk && glyph->hasBox()) {
+            top = std::max(top, glyph->offsetY + glyph->boxHeight);
+            bottom = std::max(bottom, -glyph->offsetY);
+        }
+    }
+    const int height = top + bottom;
+    if (height < 0 || height > kLcmMaxSide) {
+        std::string what = "its cell height " + std::to_string(height);
+        what += rule == BdfCell::Clip
+                    ? " (FONT_ASCENT + FONT_DESCENT)"
+                    : " (" + std::to_string(top) + " rows above the baseline and " +
+                          std::to_string(bottom) + " below, to keep every glyph's box)";
+        return Error{what + " is outside 0 to " + std::to_string(kLcmMaxSide)};
+    }
+    return CellMetrics{top, height, header.boxWidth.value_or(widest)};
+}
+
+/// Refuses cells of more pixels than the text may claim, before any is made.
+[[nodiscard]] Status checkPixelBudget(const CodeChoice& choice, const CellMetrics& cell,
+                                      BdfCell rule, std::size_t textSize) {
+    std::size_t pixels = 0;
+    for (const RawGlyph* glyph : choice.glyphOfCode) {
+        if (glyph != nullptr) {
+            const int width = std::clamp(placeOf(*glyph, rule).width, 0, kLcmMaxSide);
+            pixels += static_cast<std::size_t>(width) * static_cast<std::size_t>(cell.height);
+        }
+    }
+    const std::size_t allowed = kBdfBasePixels + kBdfPixelsPerByte * textSize;
+    if (pixels > allowed) {
+        return Error{"its " + std::to_string(choice.taken) + " glyph cells need " +
+                     std::to_string(pixels) + " pixels, more than the " + std::to_string(allowed) +
+                     " a BDF text of " + std::to_string(textSize) + " bytes is read with"};
+    }
+    return {};
+}
+
+/// Sets the ink of one bitmap row into the cell; true when some ink fell outside it.
+[[nodiscard]] Result<bool> placeRow(Picture& cell, const RawGlyph& glyph, int rowIndex, int x0,
+                                    int y) {
+    bool clipped = false;
+    const std::string_view row = glyph.rows[static_cast<std::size_t>(rowIndex)];
+    // Only the digits present are walked, so the work follows the length of the text.
+    const int digits = std::min(static_cast<int>(row.size()), (glyph.boxWidth + 3) / 4);
+    for (int d = 0; d < digits; ++d) {
+        const auto nibble = hexDigitValue(row[static_cast<std::size_t>(d)]);
+        if (!nibble) {
+            return lineError(glyph.line, "the glyph begun here has a bitmap row that is not hex");
+        }
+        for (int bit = 0; bit < 4; ++bit) {
+            const int column = d * 4 + bit;
+            if (column >= glyph.boxWidth || (*nibble & (0x8 >> bit)) == 0) {
+                continue;
+            }
+            const int x = x0 + column;
+            if (x < 0 || x >= cell.width() || y < 0 || y >= cell.height()) {
+                clipped = true;
+            } else {
+                cell.setPixel(x, y, kRed);
+            }
+        }
+    }
+    return clipped;
+}
+
+/// The glyph's cell with its bitmap placed on the baseline; warns when ink was clipped.
+[[nodiscard]] Result<Picture> placeGlyph(const RawGlyph& glyph, int code, const CellMetrics& cell,
+                                         BdfCell rule, std::vector<std::string>& warnings) {
+    const GlyphPlace place = placeOf(glyph, rule);
+    if (place.width < 0 || place.width > kLcmMaxSide) {
+        const std::string what = rule == BdfCell::Clip ? "DWIDTH " : "width with its box ";
+        return lineError(glyph.line, "the glyph's " + what + std::to_string(place.width) +
+                                         " is outside 0 to " + std::to_string(kLcmMaxSide));
+    }
+    Picture picture(place.width, cell.height);
+    const int top = cell.ascent - (glyph.offsetY + glyph.boxHeight);
+    bool clipped = false;
+    for (int r = 0; r < static_cast<int>(glyph.rows.size()); ++r) {
+        const auto rowClipped = placeRow(picture, glyph, r, place.originX + glyph.offsetX, top + r);
+        if (!rowClipped) {
+            return rowClipped.error();
+        }
+        clipped = clipped || rowClipped.value();
+    }
+    if (clipped) {
+        warnings.push_back("glyph " + std::to_string(code) + " (line " +
+                           std::to_string(glyph.line) + "): ink outside its " +
+                           std::to_string(place.width) + " x " + std::to_string(cell.height) +
+                           " cell was clipped");
+    }
+    return picture;
+}
+
+} // namespace
+
+std::string encodeBdf(const std::array<GlyphRecord, kGlyphSlots>& glyphs, int count,
+                      std::string_view fontName) {
+    count = std::clamp(count, 0, kGlyphSlots);
+    const ExportMetrics metrics = exportMetrics(glyphs, count);
+    std::string out = fontHeader(metrics, familyName(fontName));
+    out += "CHARS " + std::to_string(count) + "\n";
+    for (int code = 0; code < count; ++code) {
+        appendGlyph(out, glyphs[static_cast<std::size_t>(code)], code, metrics.pixelSize);
+    }
+    out += "ENDFONT\n";
+    return out;
+}
+
+Result<BdfFont> decodeBdf(std::string_view text, BdfCell cell) {
+    if (text.size() > kBdfMaxTextSize) {
+        return Error{"it is larger than " + std::to_string(kBdfMaxTextSize) + " bytes"};
+    }
+    BdfParser parser(text);
+    if (const Status parsed = parser.parse(); !parsed) {
+        return parsed.error();
+    }
+    BdfFont font;
+    font.charset = charsetOf(parser.header());
+    const CodeRule rule = codeRuleOf(font.charset);
+    font.codesTakenAsTheyAre = rule == CodeRule::AsTheyAre && !isWindows1252(font.charset);
+    const CodeChoice choice = chooseGlyphs(parser.glyphs(), rule);
+    font.skipped = choice.skipped;
+    if (parser.glyphs().empty()) {
+        return font; // an empty library
+    }
+    if (choice.taken == 0) {
+        return noUsableGlyph(parser.glyphs(), font.charset);
+    }
+    const auto metrics = cellMetrics(parser.header(), choice, cell);
+    if (!metrics) {
+        return metrics.error();
+    }
+    if (const Status budget = checkPixelBudget(choice, metrics.value(), cell, text.size());
+        !budget) {
+        return budget.error();
+    }
+    bool upperCodes = false;
+    for (int code = 0; code < kGlyphSlots; ++code) {
+        const RawGlyph* glyph = choice.glyphOfCode[static_cast<std::size_t>(code)];
+        if (glyph == nullptr) {
+            continue;
+        }
+        auto picture = placeGlyph(*glyph, code, metrics.value(), cell, font.warnings);
+        if (!picture) {
+            return picture.error();
+        }
+        upperCodes = upperCodes || code >= kFirstUpperCode;
+        Picture placed = std::move(picture).value();
+        const int width = placed.width();
+        const int height = placed.height();
+        font.library.glyphs[static_cast<std::size_t>(code)] =
+            GlyphRecord{code, width, height, std::move(placed)};
+    }
+    font.library.count = upperCodes ? kGlyphSlots : kFirstUpperCode;
+    const int blankWidth = metrics.value().blankWidth;
+    for (int code = 0; code < font.library.count; ++code) {
+        if (choice.glyphOfCode[static_cast<std::size_t>(code)] != nullptr) {
+            continue;
+        }
+        if (blankWidth < 0 || blankWidth > kLcmMaxSide) {
+            return Error{"its FONTBOUNDINGBOX width " + std::to_string(blankWidth) +
+                         ", the width of the codes it lacks, is outside 0 to " +
+                         std::to_string(kLcmMaxSide)};
+        }
+        // A code the font lacks is blank; with no picture it costs no memory.
+        font.library.glyphs[static_cast<std::size_t>(code)] =
+            GlyphRecord{code, blankWidth, metrics.value().height, std::nullopt};
+    }
+    return font;
+}
+
+} // namespace korvel

@@ -1,5 +1,0 @@
-#include "startup.h"
-
-int main(int argc, char** argv) {
-    return korvel::runEditor(argc, argv);
-}
