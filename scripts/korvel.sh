@@ -18,6 +18,9 @@ packages=(cmake g++ gcc make qt6-base-dev libgl-dev libgtest-dev libbenchmark-de
 # The windows' 8-point type falls back to Liberation Sans (Arial's widths) where Microsoft Sans
 # Serif is missing, so the labels laid out for it show their texts whole.
 packages+=(fonts-liberation)
+# The image import reads JPEG, GIF, WebP, TIFF and more through Qt's image plugins, and SVG
+# through Qt's SVG library (its image plugin comes with it).
+packages+=(qt6-image-formats-plugins libqt6svg6)
 
 install_missing() {
     local missing=()

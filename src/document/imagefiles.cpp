@@ -29,7 +29,10 @@ static_assert(sizeof(SourcePixel) == 4, "a source pixel is laid out as Qt's RGBA
                             std::size_t within) {
     const std::size_t from = bytes.size() > within ? bytes.size() - within : 0;
     const auto tail = bytes.subspan(from);
-    return std::search(tail.begin(), tail.end(), text.begin(), text.end()) != tail.end();
+    return std::search(tail.begin(), tail.end(), text.begin(), text.end(),
+                       [](std::uint8_t byte, char wanted) {
+                           return byte == static_cast<std::uint8_t>(wanted);
+                       }) != tail.end();
 }
 
 /// Whether a file of a format Korvel knows the end of stops before that end. libjpeg and Qt's
