@@ -59,7 +59,7 @@ ImageImportDialog::~ImageImportDialog() = default;
 
 void ImageImportDialog::buildControls() {
     previewArea = new QScrollArea(this);
-    previewArea->setMinimumSize(360, 360);
+    previewArea->setMinimumSize(520, 440);
     previewArea->setWidgetResizable(false);
     preview = new CellCanvas();
     previewArea->setWidget(preview);
