@@ -66,8 +66,7 @@ void importJpeg(benchmark::State& state, Scaling scaling) {
             state.SkipWithError("the JPEG was refused");
             return;
         }
-        benchmark::DoNotOptimize(
-            convertImage(std::get<ImageFrames>(read).frames.front(), options));
+        benchmark::DoNotOptimize(convertImage(std::get<ImageFrames>(read).frames.front(), options));
     }
 }
 

@@ -185,23 +185,29 @@ QSize ImageImportDialog::entrySize() const {
 }
 
 void ImageImportDialog::resetOptions() {
-    const QSignalBlocker blockers[] = {
-        QSignalBlocker(frameBox),       QSignalBlocker(allFramesBox),
-        QSignalBlocker(keepSize),       QSignalBlocker(pictureSize),
-        QSignalBlocker(typedSize),      QSignalBlocker(widthBox),
-        QSignalBlocker(heightBox),      QSignalBlocker(fitBox),
-        QSignalBlocker(scalingBox),     QSignalBlocker(redThreshold),
-        QSignalBlocker(greenThreshold), QSignalBlocker(blueThreshold),
-        QSignalBlocker(brightnessThreshold), QSignalBlocker(ditherBox),
-        QSignalBlocker(invertBox),      QSignalBlocker(alphaThreshold)};
+    const QSignalBlocker blockers[] = {QSignalBlocker(frameBox),
+                                       QSignalBlocker(allFramesBox),
+                                       QSignalBlocker(keepSize),
+                                       QSignalBlocker(pictureSize),
+                                       QSignalBlocker(typedSize),
+                                       QSignalBlocker(widthBox),
+                                       QSignalBlocker(heightBox),
+                                       QSignalBlocker(fitBox),
+                                       QSignalBlocker(scalingBox),
+                                       QSignalBlocker(redThreshold),
+                                       QSignalBlocker(greenThreshold),
+                                       QSignalBlocker(blueThreshold),
+                                       QSignalBlocker(brightnessThreshold),
+                                       QSignalBlocker(ditherBox),
+                                       QSignalBlocker(invertBox),
+                                       QSignalBlocker(alphaThreshold)};
     static_cast<void>(blockers);
     frameBox->setRange(1, 1);
     allFramesBox->setChecked(false);
     keepSize->setChecked(true);
     const QSize size = entrySize();
-    keepSize->setText(QStringLiteral("Keep the entry's size (%1 x %2)")
-                          .arg(size.width())
-                          .arg(size.height()));
+    keepSize->setText(
+        QStringLiteral("Keep the entry's size (%1 x %2)").arg(size.width()).arg(size.height()));
     widthBox->setValue(std::clamp(size.width(), 1, kMaxSide));
     heightBox->setValue(std::clamp(size.height(), 1, kMaxSide));
     widthBox->setEnabled(false);
@@ -230,12 +236,13 @@ void ImageImportDialog::prepare(int index) {
     pictureInfo->clear();
     result_ = Picture();
     resetOptions();
-    setWindowTitle(kTitle + (fontMode() ? QStringLiteral(" - Glyph %1").arg(index)
-                                        : QStringLiteral(" - Bitmap \"%1\"")
-                                              .arg(fromLibraryText(
-                                                  main_.bitmapLibrary()
-                                                      .entries[static_cast<std::size_t>(index)]
-                                                      .name))));
+    setWindowTitle(
+        kTitle +
+        (fontMode()
+             ? QStringLiteral(" - Glyph %1").arg(index)
+             : QStringLiteral(" - Bitmap \"%1\"")
+                   .arg(fromLibraryText(
+                       main_.bitmapLibrary().entries[static_cast<std::size_t>(index)].name))));
     refresh();
 }
 
@@ -268,10 +275,11 @@ bool ImageImportDialog::loadFile(const QString& name) {
     placedFor_.reset();
     fileName->setText(name);
     const int count = frameCount();
-    pictureInfo->setText(QStringLiteral("%1 x %2 pixels%3")
-                             .arg(frames_->fullSize.width())
-                             .arg(frames_->fullSize.height())
-                             .arg(count > 1 ? QStringLiteral(", %1 frames").arg(count) : QString()));
+    pictureInfo->setText(
+        QStringLiteral("%1 x %2 pixels%3")
+            .arg(frames_->fullSize.width())
+            .arg(frames_->fullSize.height())
+            .arg(count > 1 ? QStringLiteral(", %1 frames").arg(count) : QString()));
     {
         const QSignalBlocker blocker(frameBox);
         frameBox->setRange(1, count);
@@ -325,11 +333,10 @@ void ImageImportDialog::refresh() {
     }
     const int frame = std::clamp(frameBox->value() - 1, 0, frameCount() - 1);
     // Placing is the costly stage; thresholds, dithering and inversion only redo the reduction.
-    const bool samePlacement = placedFor_ && placedFrame_ == frame &&
-                               placedFor_->width == options.width &&
-                               placedFor_->height == options.height &&
-                               placedFor_->fit == options.fit &&
-                               placedFor_->scaling == options.scaling;
+    const bool samePlacement =
+        placedFor_ && placedFrame_ == frame && placedFor_->width == options.width &&
+        placedFor_->height == options.height && placedFor_->fit == options.fit &&
+        placedFor_->scaling == options.scaling;
     if (!samePlacement) {
         placed_ = placeImage(frames_->frames[static_cast<std::size_t>(frame)], options);
         placedFor_ = options;
@@ -346,8 +353,8 @@ void ImageImportDialog::refresh() {
 }
 
 bool ImageImportDialog::appendFrames() {
-    const QString base = fromLibraryText(
-        main_.bitmapLibrary().entries[static_cast<std::size_t>(index_)].name);
+    const QString base =
+        fromLibraryText(main_.bitmapLibrary().entries[static_cast<std::size_t>(index_)].name);
     const std::vector<QString> names = frameNames(base, frameCount());
     for (const QString& name : names) {
         const BitmapNameFault fault = checkBitmapName(name, main_.bitmapLibrary().index);

@@ -12,7 +12,7 @@ namespace korvel::cli {
 
 std::span<const Command* const> allCommands() {
     static const std::array<const Command*, 8> kCommands{
-        &infoCommand(),   &newFontCommand(), &convertCommand(),  &addCommand(),
+        &infoCommand(),   &newFontCommand(), &convertCommand(), &addCommand(),
         &importCommand(), &exportCommand(),  &exportCCommand(), &listFontsCommand()};
     return kCommands;
 }

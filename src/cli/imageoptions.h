@@ -32,8 +32,7 @@ inline constexpr std::string_view kImageOptionsUsage =
 /// The conversion the options ask for, into width x height for target (size and target are the
 /// caller's). Fails with the usage message of the first option whose value is wrong.
 [[nodiscard]] Result<ConversionOptions> conversionFrom(const ParsedOptions& options,
-                                                       ColourTarget target, int width,
-                                                       int height);
+                                                       ColourTarget target, int width, int height);
 
 /// The size a picture goes into: one given, or the picture's own, shrunk keeping its shape
 /// where it is larger than maxWidth x maxHeight.

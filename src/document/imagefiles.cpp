@@ -110,8 +110,8 @@ static_assert(sizeof(SourcePixel) == 4, "a source pixel is laid out as Qt's RGBA
         return fullSize;
     }
     const ConversionOptions& options = *request.conversion;
-    const Placement p = placementOf(options.fit, fullSize.width(), fullSize.height(),
-                                    options.width, options.height);
+    const Placement p = placementOf(options.fit, fullSize.width(), fullSize.height(), options.width,
+                                    options.height);
     if (p.sw <= 0 || p.sh <= 0) {
         return fullSize;
     }
@@ -200,8 +200,7 @@ static_assert(sizeof(SourcePixel) == 4, "a source pixel is laid out as Qt's RGBA
 
 } // namespace
 
-Result<ImageFrames> decodeImage(std::span<const std::uint8_t> bytes,
-                                const ImageRequest& request) {
+Result<ImageFrames> decodeImage(std::span<const std::uint8_t> bytes, const ImageRequest& request) {
     if (bytes.empty()) {
         return Error{"the file is empty"};
     }

@@ -15,7 +15,7 @@ constexpr std::size_t kInfoHeaderSize = 40;
 constexpr std::size_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
 constexpr std::size_t kMasksOffset = kHeadersSize; // right after a 40-byte header, or inside V4/V5
 
-constexpr std::size_t kCoreHeaderSize = 12;    // OS/2 1.x: 16-bit sides, 3-byte colour entries
+constexpr std::size_t kCoreHeaderSize = 12;   // OS/2 1.x: 16-bit sides, 3-byte colour entries
 constexpr std::size_t kShortestV2Header = 16; // OS/2 2.x may stop after the bit count
 
 constexpr std::uint32_t kCompressionNone = 0;
@@ -252,9 +252,8 @@ using Palette = std::vector<Rgb>;
     }
     const std::uint64_t tableEnd =
         std::min<std::uint64_t>(std::uint64_t{layout.dataOffset}, bytes.size());
-    const std::uint64_t room = tableEnd > layout.tableOffset
-                                   ? (tableEnd - layout.tableOffset) / layout.tableEntrySize
-                                   : 0;
+    const std::uint64_t room =
+        tableEnd > layout.tableOffset ? (tableEnd - layout.tableOffset) / layout.tableEntrySize : 0;
     const auto stored = static_cast<std::size_t>(std::min<std::uint64_t>(declared, room));
     if (stored == 0) {
         return fallbackPalette(layout.bitCount);

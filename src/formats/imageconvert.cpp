@@ -124,8 +124,8 @@ struct Sums {
     const auto channel = [](double value) {
         return static_cast<std::uint8_t>(std::clamp(std::lround(value), 0L, 255L));
     };
-    return SourcePixel{channel(sums.r / sums.a), channel(sums.g / sums.a),
-                       channel(sums.b / sums.a), channel(sums.a / total)};
+    return SourcePixel{channel(sums.r / sums.a), channel(sums.g / sums.a), channel(sums.b / sums.a),
+                       channel(sums.a / total)};
 }
 
 /// Scales the placement's source part into its target part, columns first, then rows.
@@ -150,8 +150,8 @@ void scaleInto(const SourceImage& source, const Placement& p, Scaling scaling,
         if (slot < 0) {
             continue;
         }
-        const SourcePixel* line = &source.pixels[static_cast<std::size_t>(y) *
-                                                 static_cast<std::size_t>(source.width)];
+        const SourcePixel* line =
+            &source.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(source.width)];
         Sums* out = &reduced[static_cast<std::size_t>(slot) * width];
         for (std::size_t x = 0; x < width; ++x) {
             std::uint64_t r = 0, g = 0, b = 0, a = 0;
@@ -163,8 +163,8 @@ void scaleInto(const SourceImage& source, const Placement& p, Scaling scaling,
                 b += weight * px.b;
                 a += weight;
             }
-            out[x] = Sums{static_cast<double>(r), static_cast<double>(g),
-                          static_cast<double>(b), static_cast<double>(a)};
+            out[x] = Sums{static_cast<double>(r), static_cast<double>(g), static_cast<double>(b),
+                          static_cast<double>(a)};
         }
     }
     const double total = double(p.sw) * double(p.sh);
@@ -216,7 +216,8 @@ template <std::size_t N>
 [[nodiscard]] std::vector<bool> diffuse(const Plane& plane, int threshold,
                                         const std::array<std::array<int, 3>, N>& kernel,
                                         double divisor) {
-    const auto size = static_cast<std::size_t>(plane.width) * static_cast<std::size_t>(plane.height);
+    const auto size =
+        static_cast<std::size_t>(plane.width) * static_cast<std::size_t>(plane.height);
     std::vector<double> error(size, 0.0);
     std::vector<bool> lit(size, false);
     for (int y = 0; y < plane.height; ++y) {
@@ -278,7 +279,7 @@ constexpr std::array<std::array<int, 3>, 6> kAtkinson{{
                 static_cast<std::size_t>(x);
             const int bias = dither == Dither::Bayer
                                  ? 16 * kBayer4[static_cast<std::size_t>(y % 4)]
-                                                     [static_cast<std::size_t>(x % 4)] -
+                                               [static_cast<std::size_t>(x % 4)] -
                                        120
                                  : 0;
             lit[at] = !plane.transparent[at] && plane.values[at] + bias >= threshold;

@@ -40,10 +40,11 @@ QImage photo(int width, int height) {
             const double dx = x - width * 0.6;
             const double dy = y - height * 0.4;
             const double disc = std::exp(-(dx * dx + dy * dy) / (width * height * 0.02));
-            image.setPixel(x, y,
-                           qRgb(std::clamp(static_cast<int>(255.0 * x / width + 60 * disc), 0, 255),
-                                std::clamp(static_cast<int>(200.0 * y / height + 50 * disc), 0, 255),
-                                std::clamp(static_cast<int>(120 + 100 * std::sin(x * 0.3)), 0, 255)));
+            image.setPixel(
+                x, y,
+                qRgb(std::clamp(static_cast<int>(255.0 * x / width + 60 * disc), 0, 255),
+                     std::clamp(static_cast<int>(200.0 * y / height + 50 * disc), 0, 255),
+                     std::clamp(static_cast<int>(120 + 100 * std::sin(x * 0.3)), 0, 255)));
         }
     }
     return image;
@@ -233,7 +234,8 @@ TEST_F(ImportTest, VectorAndWebPPictures) {
     const std::string svg =
         "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10' viewBox='0 0 10 10'>"
         "<rect x='0' y='0' width='5' height='10' fill='#ff0000'/></svg>";
-    const std::string svgFile = write("logo.svg", std::vector<std::uint8_t>(svg.begin(), svg.end()));
+    const std::string svgFile =
+        write("logo.svg", std::vector<std::uint8_t>(svg.begin(), svg.end()));
     const std::string lib = library(40, 40);
     const CliRun drawn = run({"import", lib, "BASE", svgFile, "--alpha", "1"});
     ASSERT_EQ(drawn.status, kExitOk) << drawn.err;
@@ -267,9 +269,12 @@ TEST_F(ImportTest, BadPicturesAreRefusedAndChangeNothing) {
     EXPECT_EQ(entries(lib).size(), before.size());
     EXPECT_EQ(*entries(lib)[0].picture, *before[0].picture);
 
-    for (const std::vector<std::string>& wrong :
-         {std::vector<std::string>{"--fit", "cover"}, {"--dither", "floyd"}, {"--threshold", "256"},
-          {"--threshold", "1,2"}, {"--alpha", "-1"}, {"--scaling", "cubic"}}) {
+    for (const std::vector<std::string>& wrong : {std::vector<std::string>{"--fit", "cover"},
+                                                  {"--dither", "floyd"},
+                                                  {"--threshold", "256"},
+                                                  {"--threshold", "1,2"},
+                                                  {"--alpha", "-1"},
+                                                  {"--scaling", "cubic"}}) {
         std::vector<std::string> arguments{"import", lib, "BASE", cut};
         arguments.insert(arguments.end(), wrong.begin(), wrong.end());
         EXPECT_EQ(run(arguments).status, kExitUsage) << wrong[0] << " " << wrong[1];

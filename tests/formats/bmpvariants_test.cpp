@@ -48,7 +48,8 @@ Indexed standardPicture(int colours, bool holes) {
             seed = seed * 1664525U + 1013904223U;
             int index = 1 + (x / 9 + y / 5) % (colours - 1);
             if (x > 90 && y < 20) {
-                index = 1 + static_cast<int>((seed >> 20) % static_cast<std::uint32_t>(colours - 1));
+                index =
+                    1 + static_cast<int>((seed >> 20) % static_cast<std::uint32_t>(colours - 1));
             }
             if (holes && (x + 2 * y) % 23 < 4) {
                 index = 0; // a hole the encoder skips with a delta
@@ -65,7 +66,8 @@ Indexed standardPicture(int colours, bool holes) {
 std::vector<Rgb> paletteOf(int count) {
     std::vector<Rgb> palette{makeRgb(255, 0, 255)};
     for (int i = 1; i < count; ++i) {
-        palette.push_back(makeRgb(static_cast<std::uint8_t>(i * 37), static_cast<std::uint8_t>(i * 11),
+        palette.push_back(makeRgb(static_cast<std::uint8_t>(i * 37),
+                                  static_cast<std::uint8_t>(i * 11),
                                   static_cast<std::uint8_t>(255 - i)));
     }
     return palette;
@@ -147,8 +149,8 @@ Bytes storedRows(const Indexed& picture, int bits) {
 
 /// How the run-length encoder treats the picture.
 struct RleStyle {
-    bool skipZero = false;  ///< index 0 is skipped with delta codes, as q/pal8rletrns does
-    bool cutShort = false;  ///< every fourth row ends early and the last 5 rows are left out
+    bool skipZero = false; ///< index 0 is skipped with delta codes, as q/pal8rletrns does
+    bool cutShort = false; ///< every fourth row ends early and the last 5 rows are left out
 };
 
 /// Encodes by the documented rules: runs of 3 or more equal pixels (RLE4: of one alternating
@@ -329,9 +331,8 @@ TEST(BmpRle, CodesWorkedByHand) {
     // Bottom line: a run of 2 of index 5, a delta of (1, 1) to the line above, a literal run
     // of 3 (padded) of which two fall past the width of 4, end of line, a delta of (2, 0), a run
     // of 4 past the width, end of picture; the codes after it are not read.
-    const Picture picture = decodedOrEmpty(rleFile(4, 3, 8,
-                                                   {2, 5, 0, 2, 1, 1, 0, 3, 10, 20, 30, 0, 0, 0,
-                                                    0, 2, 2, 0, 4, 9, 0, 1, 7, 7}));
+    const Picture picture = decodedOrEmpty(rleFile(
+        4, 3, 8, {2, 5, 0, 2, 1, 1, 0, 3, 10, 20, 30, 0, 0, 0, 0, 2, 2, 0, 4, 9, 0, 1, 7, 7}));
     const std::vector<std::vector<int>> expected{{-1, -1, 9, 9}, {-1, -1, -1, 10}, {5, 5, -1, -1}};
     for (int y = 0; y < 3; ++y) {
         for (int x = 0; x < 4; ++x) {
@@ -340,8 +341,7 @@ TEST(BmpRle, CodesWorkedByHand) {
         }
     }
     // RLE4: a run of 5 alternates the two nibbles; a literal run of 3 nibbles is 2 bytes.
-    const Picture nibbles =
-        decodedOrEmpty(rleFile(8, 1, 4, {5, 0x1F, 0, 3, 0x23, 0x40, 0, 1}));
+    const Picture nibbles = decodedOrEmpty(rleFile(8, 1, 4, {5, 0x1F, 0, 3, 0x23, 0x40, 0, 1}));
     const std::vector<int> pairs{1, 15, 1, 15, 1, 2, 3, 4};
     for (int x = 0; x < 8; ++x) {
         EXPECT_EQ(nibbles.pixel(x, 0), grey(pairs[static_cast<std::size_t>(x)] * 17)) << x;
@@ -362,12 +362,12 @@ TEST(BmpRle, HostileCodesEndQuietly) {
     // Deltas far past the edges, runs past the width, a literal run past the file's end, a file
     // ending inside a code: each leaves the rest black and reads nothing outside the bytes.
     const std::vector<Bytes> codes{
-        {0, 2, 255, 255, 3, 7},      // delta past the last line: nothing more is drawn
+        {0, 2, 255, 255, 3, 7},       // delta past the last line: nothing more is drawn
         {255, 7, 255, 7, 0, 0, 1, 8}, // runs beyond the width, then the next line
-        {0, 200, 1, 2, 3},           // literal run of 200 with 3 bytes left
-        {0, 2, 1},                   // delta cut short
-        {3},                         // half a code
-        {0, 3},                      // literal run of nothing
+        {0, 200, 1, 2, 3},            // literal run of 200 with 3 bytes left
+        {0, 2, 1},                    // delta cut short
+        {3},                          // half a code
+        {0, 3},                       // literal run of nothing
         {},
     };
     for (const Bytes& code : codes) {
@@ -418,8 +418,7 @@ TEST(BmpOs2, CoreHeaderFilesDecodeAsTheirWindowsTwins) {
         const Picture expected = reference(used, bits, palette);
         // A full table (g/pal8os2), a short one (q/pal8os2sp), and OS/2 2.x headers of 16 and
         // 64 bytes (q/pal8os2v2-16, q/pal8os2v2).
-        for (const Header header :
-             {Header::Os2Core12, Header::Os2Short16, Header::Os2Full64}) {
+        for (const Header header : {Header::Os2Core12, Header::Os2Short16, Header::Os2Full64}) {
             for (const bool fullTable : {true, false}) {
                 FileParts os2;
                 os2.header = header;

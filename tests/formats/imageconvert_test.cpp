@@ -31,7 +31,8 @@ SourceImage photoLike(int width, int height) {
         const double grain = static_cast<double>((seed >> 16) % 41) - 20.0;
         const double dx = x - width * 0.6;
         const double dy = y - height * 0.4;
-        const double light = 40.0 + 150.0 * x / width + 60.0 * std::exp(-(dx * dx + dy * dy) / 60.0);
+        const double light =
+            40.0 + 150.0 * x / width + 60.0 * std::exp(-(dx * dx + dy * dy) / 60.0);
         return static_cast<int>(std::clamp(light + grain, 0.0, 255.0));
     });
 }
@@ -67,8 +68,9 @@ struct KernelTap {
 
 std::vector<bool> diffusedByHand(const SourceImage& image, const std::vector<KernelTap>& kernel,
                                  double divisor) {
-    std::vector<std::vector<double>> value(static_cast<std::size_t>(image.height),
-                                           std::vector<double>(static_cast<std::size_t>(image.width)));
+    std::vector<std::vector<double>> value(
+        static_cast<std::size_t>(image.height),
+        std::vector<double>(static_cast<std::size_t>(image.width)));
     for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {
             value[y][x] = image.at(x, y).r;
@@ -340,7 +342,8 @@ TEST(Scaling, AreaAverageWeighsTheCoveredParts) {
 
     // Columns and rows together: a 4 x 4 checkerboard of 2 x 2 blocks into 2 x 2 is exact, and
     // into 1 x 1 is the mean grey.
-    const SourceImage board = greyImage(4, 4, [](int x, int y) { return (x / 2 + y / 2) % 2 * 255; });
+    const SourceImage board =
+        greyImage(4, 4, [](int x, int y) { return (x / 2 + y / 2) % 2 * 255; });
     options.width = 2;
     options.height = 2;
     EXPECT_EQ(placeImage(board, options).at(1, 0), (SourcePixel{255, 255, 255, 255}));

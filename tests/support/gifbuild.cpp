@@ -69,8 +69,8 @@ Bytes gifFile(int width, int height, const Bytes& palette, const std::vector<Fra
     table.resize(256 * 3, 0);
     out.insert(out.end(), table.begin(), table.end());
     // Loop forever (the NETSCAPE2.0 extension), so readers treat it as an animation.
-    const Bytes loop{0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0',
-                     0x03, 0x01, 0x00, 0x00, 0x00};
+    const Bytes loop{0x21, 0xFF, 0x0B, 'N', 'E',  'T',  'S',  'C',  'A', 'P',
+                     'E',  '2',  '.',  '0', 0x03, 0x01, 0x00, 0x00, 0x00};
     out.insert(out.end(), loop.begin(), loop.end());
     for (const Frame& frame : frames) {
         // Graphic control: a delay of 10 ms, no transparency, nothing disposed.

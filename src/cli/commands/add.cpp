@@ -116,8 +116,8 @@ readImage(Context& context, const std::string& path,
                 checkBitmapName(candidate, document.bitmapLibrary().index);
             fault != BitmapNameFault::None) {
             const std::string message = bitmapNameMessage(fault).toStdString();
-            return refused(libraryPath, frames ? "\"" + candidate.toStdString() + "\": " + message
-                                               : message);
+            return refused(libraryPath,
+                           frames ? "\"" + candidate.toStdString() + "\": " + message : message);
         }
         return std::nullopt;
     };
@@ -126,9 +126,9 @@ readImage(Context& context, const std::string& path,
             return failure;
         }
     }
-    auto converted = convertImageFile(context, options.positional[2], options,
-                                      ColourTarget::Channels,
-                                      ImageSize{size, kMaxEntryWidth, kMaxEntryHeight});
+    auto converted =
+        convertImageFile(context, options.positional[2], options, ColourTarget::Channels,
+                         ImageSize{size, kMaxEntryWidth, kMaxEntryHeight});
     if (auto* failure = std::get_if<Failure>(&converted)) {
         return *failure;
     }

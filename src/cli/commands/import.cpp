@@ -23,9 +23,9 @@ constexpr std::string_view kImportUsage =
 constexpr int kMaxGlyphSide = 255;
 
 /// The size the picture goes into: the entry's own unless --size gives one or "picture".
-[[nodiscard]] std::variant<ImageSize, Failure> sizeFor(const ParsedOptions& options,
-                                                       int entryWidth, int entryHeight,
-                                                       int maxWidth, int maxHeight) {
+[[nodiscard]] std::variant<ImageSize, Failure> sizeFor(const ParsedOptions& options, int entryWidth,
+                                                       int entryHeight, int maxWidth,
+                                                       int maxHeight) {
     const std::string* text = options.value("--size");
     if (text != nullptr && *text == "picture") {
         return ImageSize{std::nullopt, maxWidth, maxHeight};
@@ -132,8 +132,8 @@ constexpr int kMaxGlyphSide = 255;
     }
     const std::string kind = extensionOf(options.positional[0]);
     if (kind != "lcm" && kind != "bcm") {
-        return usageError("import writes into a .lcm or .bcm file, not \"" +
-                          options.positional[0] + "\"");
+        return usageError("import writes into a .lcm or .bcm file, not \"" + options.positional[0] +
+                          "\"");
     }
     // Held from reading the library to writing it, so that concurrent runs take turns.
     const auto lock = FolderLock::acquire(options.positional[0]);
