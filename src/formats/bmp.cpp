@@ -155,7 +155,10 @@ struct InfoFields {
         return Error{"the file is shorter than the BMP headers"};
     }
     const std::uint32_t headerSize = readU32(bytes, 14);
-    if (bytes.size() < kFileHeaderSize + std::min<std::size_t>(headerSize, kInfoHeaderSize)) {
+    // The OS/2 headers are shorter than the Windows one; any other size needs the 40 bytes.
+    const bool os2 = headerSize == kCoreHeaderSize ||
+                     (headerSize >= kShortestV2Header && headerSize < kInfoHeaderSize);
+    if (bytes.size() < kFileHeaderSize + (os2 ? headerSize : kInfoHeaderSize)) {
         return Error{"the file is shorter than the BMP headers"};
     }
     const Result<InfoFields> fields = readInfoFields(bytes, headerSize);
