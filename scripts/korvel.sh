@@ -22,6 +22,8 @@ packages+=(fonts-liberation)
 # The image import reads JPEG, GIF, WebP, TIFF and more through Qt's image plugins, and SVG
 # through Qt's SVG library (its image plugin comes with it).
 packages+=(qt6-image-formats-plugins libqt6svg6)
+# bench/whole-process.sh times korvel-cli beside ImageMagick, bdftopcf and a FreeType program.
+packages+=(hyperfine imagemagick python3)
 # The firmware font tests compare Korvel's baseline with FreeType's and read its BDF through it.
 packages+=(libfreetype-dev)
 

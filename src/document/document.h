@@ -71,8 +71,10 @@ public:
     /// (slots above keep what they held) and enters font mode. Nothing changes on failure.
     [[nodiscard]] std::optional<FileFault> openFontFile(const std::string& path);
     /// Reads and checks a .bcm file and, only when it is sound, makes it the bitmap library and
-    /// enters bitmap mode. Nothing changes on failure.
-    [[nodiscard]] std::optional<FileFault> openBitmapFile(const std::string& path);
+    /// enters bitmap mode. Nothing changes on failure. Mapped reading suits a command that holds
+    /// the file for a short run.
+    [[nodiscard]] std::optional<FileFault>
+    openBitmapFile(const std::string& path, LibraryReading reading = LibraryReading::Whole);
     /// Writes font slots 0..count-1 to path.
     [[nodiscard]] std::optional<FileFault> saveFontFile(const std::string& path, int count,
                                                         SaveMethod* method = nullptr) const;
@@ -102,6 +104,12 @@ public:
     void appendBitmap(bitmapInfoList entry);
     /// Appends several entries in one undoable step ("Add Bitmaps").
     void appendBitmaps(std::vector<bitmapInfoList> entries);
+    /// Whether the bitmap library could still be saved with entry position made width x height,
+    /// or with a new entry of that size and name appended when position is the entry count:
+    /// fails with the reason when a bitmap library file could not hold it (its blocks beyond
+    /// what 32-bit offsets address).
+    [[nodiscard]] Status bitmapLibraryFits(int position, int width, int height,
+                                           const std::string& newName = {}) const;
     /// Removes bitmap entry position; later entries move up.
     void removeBitmap(int position);
     /// Applies transform to every listed entry of kind (a glyph code or bitmap position each),
