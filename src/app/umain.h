@@ -27,6 +27,8 @@ class QToolButton;
 
 namespace korvel {
 
+class LedPreview;
+class LibraryExchange;
 class TForm2;
 class TForm3;
 class TForm4;
@@ -78,6 +80,12 @@ public:
     [[nodiscard]] TForm2* form2() const { return form2_; }
     [[nodiscard]] TForm3* form3() const { return form3_; }
     [[nodiscard]] TForm4* form4() const { return form4_; }
+    /// The "Import" and "Export" menus' commands.
+    [[nodiscard]] LibraryExchange& exchange() { return *exchange_; }
+    /// The LED preview window; none until "LED Preview" first opens it.
+    [[nodiscard]] LedPreview* ledPreview() const { return ledPreview_; }
+    /// "View" > "LED Preview": shows the LED preview window, non-modal.
+    void LedPreview1Click();
 
     /// The text of status bar panel 0..5 ("x:", "y:", "mode:", "R:", "G:", "B:").
     [[nodiscard]] QString statusPanelText(int panel) const;
@@ -158,6 +166,10 @@ public:
     QMenu* Edit1 = nullptr;
     QAction* Undo1 = nullptr;
     QAction* Redo1 = nullptr;
+    QMenu* Import1 = nullptr;
+    QMenu* Export1 = nullptr;
+    QMenu* View1 = nullptr;
+    QAction* LedPreview1 = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -173,6 +185,8 @@ private:
     void showSetupDialog(const QString& caption, bool fontFace);
     void showPreview(const QString& caption, bool allFont);
     void buildEditMenu();
+    /// "Import", "Export" and "View", after the specified menus.
+    void buildExchangeMenus();
     void showFileError(const QString& text);
     void reportOpenFault(const QString& fileName, const QString& kind, const FileFault& fault);
     /// Reports a failed save, or a save that had to overwrite the file in place; returns whether
@@ -225,6 +239,8 @@ private:
     TForm2* form2_ = nullptr;
     TForm3* form3_ = nullptr;
     TForm4* form4_ = nullptr;
+    LibraryExchange* exchange_ = nullptr;
+    LedPreview* ledPreview_ = nullptr;
 };
 
 } // namespace korvel
