@@ -173,6 +173,7 @@ ExportCDialog::ExportCDialog(TForm1& main) : QDialog(&main), main_(main) {
     decodedScroll_->setWidgetResizable(false);
     views->addWidget(TextView);
     views->addWidget(decodedScroll_);
+    views->setSizes({300, 340});
     layout->addWidget(views, 1);
 
     connect(NameEdit, &QLineEdit::textChanged, this, &ExportCDialog::refresh);

@@ -189,9 +189,6 @@ public:
 protected:
     void paintEvent(QPaintEvent* /*event*/) override {
         const QImage& image = preview_.frame();
-        if (size() != image.size()) {
-            setFixedSize(image.size());
-        }
         QPainter painter(this);
         painter.drawImage(0, 0, image);
     }
@@ -480,6 +477,8 @@ void LedPreview::contentChanged() {
 
 void LedPreview::frameChanged() {
     imageStale_ = true;
+    const int pitch = std::clamp(Pitch->value(), kLedMinPitch, kLedMaxPitch);
+    view_->setFixedSize(PanelWidth->value() * pitch, PanelHeight->value() * pitch);
     // The view asks for the frame when it paints: several changes before a repaint draw one
     // frame, so a timer faster than the screen never piles frames up.
     view_->update();
