@@ -4,6 +4,7 @@
 
 #include "app/exportcdialog.h"
 #include "app/ledpreview.h"
+#include "app/libraryexchange.h"
 #include "app/umain.h"
 
 #include <QAction>

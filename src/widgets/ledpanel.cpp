@@ -123,8 +123,10 @@ void fillTile(std::vector<QRgb>& pixels, int side, const DotShape& dot, QRgb col
     }
 }
 
-/// Each byte of dest raised to the larger of it and the same byte of source.
-void brighterOf(std::uint8_t* dest, const std::uint8_t* source, std::size_t bytes) {
+/// Each byte of dest raised to the larger of it and the same byte of source. The two never
+/// overlap, which lets the compiler take many bytes a step.
+void brighterOf(std::uint8_t* __restrict dest, const std::uint8_t* __restrict source,
+                std::size_t bytes) {
     for (std::size_t k = 0; k < bytes; ++k) {
         dest[k] = std::max(dest[k], source[k]);
     }
