@@ -310,8 +310,17 @@ FontExportOptions ExportCDialog::fontOptions() const {
         options.inkIsOne = true;
     }
     options.name = NameEdit->text().toStdString();
-    options.source = std::filesystem::path(libraryPath()).filename().string();
+    options.source = sourceName();
     return options;
+}
+
+std::string ExportCDialog::sourceName() const {
+    const std::string path = libraryPath();
+    // A library never saved has no file to name; the comment still reads as a sentence.
+    if (path.empty()) {
+        return fontShown_ ? "untitled.lcm" : "untitled.bcm";
+    }
+    return std::filesystem::path(path).filename().string();
 }
 
 BitmapExportOptions ExportCDialog::bitmapOptions() const {
@@ -325,7 +334,7 @@ BitmapExportOptions ExportCDialog::bitmapOptions() const {
         options.litIsOne = PlaneInkBox->currentIndex() == 0;
     }
     options.name = NameEdit->text().toStdString();
-    options.source = std::filesystem::path(libraryPath()).filename().string();
+    options.source = sourceName();
     return options;
 }
 

@@ -91,6 +91,8 @@ private:
     void showRefusal(const QString& text);
     [[nodiscard]] std::string libraryPath() const;
     [[nodiscard]] std::string defaultName() const;
+    /// The library's file name for the header's first line.
+    [[nodiscard]] std::string sourceName() const;
 
     TForm1& main_;
     QStackedWidget* pages_ = nullptr;

@@ -6,6 +6,7 @@
 #include "app/libraryexchange.h"
 
 #include "cli/commands.h"
+#include "document/libraryfactory.h"
 #include "document/libraryfiles.h"
 #include "support/windowfixture.h"
 
@@ -400,6 +401,19 @@ TEST_F(ExchangeTest, PngFolderExportAndImportEqualConvert) {
     exchange().ImportPngFolder1->trigger();
     EXPECT_EQ(prompter->ofKind(Prompt::Kind::Error).size(), 1U);
     EXPECT_EQ(window->bitmapLibrary().entries.size(), want.size());
+}
+
+TEST_F(ExchangeTest, AHeaderOfALibraryNeverSavedNamesItUntitled) {
+    window->document().makeFontLibrary([](FontLibrary& font) { makeBlankFont(font, 3, 4, 128); });
+    window->setEditingMode(EditingMode::Font);
+    prompter->modals.push_back([this](QDialog&) {
+        EXPECT_EQ(dialog().NameEdit->text(), QStringLiteral("font"));
+        EXPECT_TRUE(dialog().TextView->toPlainText().startsWith(
+            QStringLiteral("/* untitled.lcm as C source, made by korvel-cli export-c")));
+        EXPECT_EQ(dialog().decodedGlyphs().size(), 128U);
+    });
+    exchange().ExportCHeader1->trigger();
+    EXPECT_EQ(prompter->ofKind(Prompt::Kind::Modal).size(), 1U);
 }
 
 } // namespace
