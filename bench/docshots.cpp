@@ -80,9 +80,7 @@ int main(int argc, char** argv) {
 
     korvel::ExportCDialog& dialog = window.exchange().exportDialog();
     dialog.FormatBox->setCurrentIndex(2);
-    dialog.AllCodes->setChecked(false);
-    dialog.FirstCode->setValue(32);
-    dialog.LastCode->setValue(126);
+    dialog.CodesEdit->setText(QStringLiteral("32-126"));
     dialog.show();
     ok = save(dialog, folder, QStringLiteral("export-c-header.png")) && ok;
     return ok ? 0 : 1;

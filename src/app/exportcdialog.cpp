@@ -1,10 +1,10 @@
 #include "app/exportcdialog.h"
 
 #include "app/umain.h"
-#include "document/librarytext.h"
+#include "core/codeselection.h"
+#include "core/fontmetrics.h"
 #include "fileio/fileio.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -33,16 +33,20 @@ namespace {
 const QString kHeaderFilter = QStringLiteral("C Header File|*.h");
 const QString kHeaderSuffix = QStringLiteral("*.h");
 
-/// A font layout or format of the format list, by export-c's word for it.
-struct FontFormatChoice {
-    const char* word;
-    FontLayout layout;
-};
-constexpr std::array<FontFormatChoice, 3> kFontFormats{{
-    {"rows", FontLayout::Rows},
-    {"pages", FontLayout::Pages},
-    {"gfx", FontLayout::Gfx},
-}};
+/// The layouts of the format list: rows and pages (export-c's "plain" format), then every other
+/// font format export-c writes, by its word.
+[[nodiscard]] std::vector<std::pair<QString, FontLayout>> formatChoices() {
+    std::vector<std::pair<QString, FontLayout>> choices{
+        {QStringLiteral("rows"), FontLayout::Rows}, {QStringLiteral("pages"), FontLayout::Pages}};
+    for (const FontFormat& format : fontFormats()) {
+        if (format.layout != FontLayout::Rows) {
+            choices.emplace_back(
+                QString::fromLatin1(format.word.data(), static_cast<qsizetype>(format.word.size())),
+                format.layout);
+        }
+    }
+    return choices;
+}
 
 struct PixelChoice {
     const char* word;
@@ -78,14 +82,6 @@ const QColor kSheetGround(64, 64, 64);
 
 [[nodiscard]] BitOrder bitOrderOf(const QComboBox* box) {
     return box->currentIndex() == 1 ? BitOrder::LsbFirst : BitOrder::MsbFirst;
-}
-
-/// The code and its character, as the code boxes show them: "65 'A'".
-[[nodiscard]] QString codeText(int code) {
-    if (code <= 0x20 || code == 0x7F) {
-        return QString::number(code);
-    }
-    return QStringLiteral("%1 '%2'").arg(code).arg(characterOfCode(code));
 }
 
 } // namespace
@@ -188,53 +184,41 @@ QWidget* ExportCDialog::buildFontOptions() {
     auto* group = new QGroupBox(QStringLiteral("Font"), this);
     auto* form = new QFormLayout(group);
     QStringList formats;
-    for (const FontFormatChoice& choice : kFontFormats) {
-        formats << QString::fromLatin1(choice.word);
+    for (const auto& choice : formatChoices()) {
+        formats << choice.first;
     }
     FormatBox = comboBox("FormatBox", formats, group);
     BitOrderBox = comboBox("BitOrderBox", {QStringLiteral("msb"), QStringLiteral("lsb")}, group);
     InkBox = comboBox("InkBox", {QStringLiteral("1"), QStringLiteral("0")}, group);
-    AllCodes = new QCheckBox(QStringLiteral("Every code of the library"), group);
-    AllCodes->setObjectName(QStringLiteral("AllCodes"));
-    AllCodes->setChecked(true);
-    FirstCode = spinBox("FirstCode", 0, kGlyphSlots - 1, 32, group);
-    LastCode = spinBox("LastCode", 0, kGlyphSlots - 1, 126, group);
-    auto* firstLabel = new QLabel(group);
-    auto* lastLabel = new QLabel(group);
-    BaselineGiven = new QCheckBox(QStringLiteral("Baseline row"), group);
-    BaselineGiven->setObjectName(QStringLiteral("BaselineGiven"));
-    Baseline = spinBox("Baseline", 0, 255, 0, group);
+    CodesEdit = new QLineEdit(group);
+    CodesEdit->setObjectName(QStringLiteral("CodesEdit"));
+    CodesEdit->setPlaceholderText(QStringLiteral("every code, or 32-126,176"));
+    CharsEdit = new QLineEdit(group);
+    CharsEdit->setObjectName(QStringLiteral("CharsEdit"));
+    CharsEdit->setPlaceholderText(QStringLiteral("the characters of a text"));
+    BaselineBox =
+        comboBox("BaselineBox",
+                 {QStringLiteral("auto"), QStringLiteral("bottom"), QStringLiteral("row")}, group);
+    BaselineRow = spinBox("BaselineRow", 0, 255, 0, group);
+    EncodingBox =
+        comboBox("EncodingBox", {QStringLiteral("code"), QStringLiteral("unicode")}, group);
     form->addRow(QStringLiteral("Layout or format"), FormatBox);
     form->addRow(QStringLiteral("Bit order"), BitOrderBox);
     form->addRow(QStringLiteral("Ink bit"), InkBox);
-    form->addRow(AllCodes);
-    auto* first = new QHBoxLayout;
-    first->addWidget(FirstCode);
-    first->addWidget(firstLabel, 1);
-    auto* last = new QHBoxLayout;
-    last->addWidget(LastCode);
-    last->addWidget(lastLabel, 1);
-    form->addRow(QStringLiteral("First code"), first);
-    form->addRow(QStringLiteral("Last code"), last);
+    form->addRow(QStringLiteral("Codes"), CodesEdit);
+    form->addRow(QStringLiteral("Characters"), CharsEdit);
     auto* baseline = new QHBoxLayout;
-    baseline->addWidget(BaselineGiven);
-    baseline->addWidget(Baseline);
-    form->addRow(QStringLiteral("Gfx"), baseline);
-    const auto showCharacters = [this, firstLabel, lastLabel] {
-        firstLabel->setText(codeText(FirstCode->value()));
-        lastLabel->setText(codeText(LastCode->value()));
-    };
-    showCharacters();
-    for (QComboBox* box : {FormatBox, BitOrderBox, InkBox}) {
+    baseline->addWidget(BaselineBox);
+    baseline->addWidget(BaselineRow);
+    form->addRow(QStringLiteral("Baseline"), baseline);
+    form->addRow(QStringLiteral("u8g2 encoding"), EncodingBox);
+    for (QComboBox* box : {FormatBox, BitOrderBox, InkBox, BaselineBox, EncodingBox}) {
         connect(box, &QComboBox::currentIndexChanged, this, &ExportCDialog::refresh);
     }
-    for (QCheckBox* box : {AllCodes, BaselineGiven}) {
-        connect(box, &QCheckBox::toggled, this, &ExportCDialog::refresh);
+    for (QLineEdit* edit : {CodesEdit, CharsEdit}) {
+        connect(edit, &QLineEdit::textChanged, this, &ExportCDialog::refresh);
     }
-    for (QSpinBox* box : {FirstCode, LastCode, Baseline}) {
-        connect(box, &QSpinBox::valueChanged, this, &ExportCDialog::refresh);
-        connect(box, &QSpinBox::valueChanged, this, showCharacters);
-    }
+    connect(BaselineRow, &QSpinBox::valueChanged, this, &ExportCDialog::refresh);
     return group;
 }
 
@@ -290,24 +274,56 @@ void ExportCDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
+FontLayout ExportCDialog::chosenLayout() const {
+    const auto choices = formatChoices();
+    const auto index = static_cast<std::size_t>(std::max(0, FormatBox->currentIndex()));
+    return index < choices.size() ? choices[index].second : FontLayout::Rows;
+}
+
+Result<std::optional<CodeList>> ExportCDialog::chosenCodes() const {
+    const std::string list = CodesEdit->text().trimmed().toStdString();
+    const std::string text = CharsEdit->text().toStdString();
+    if (list.empty() && text.empty()) {
+        return std::optional<CodeList>{};
+    }
+    CodeList codes;
+    if (!list.empty()) {
+        auto parsed = parseCodeList(list);
+        if (!parsed) {
+            return parsed.error();
+        }
+        codes = mergedCodes(codes, parsed.value());
+    }
+    if (!text.empty()) {
+        auto parsed = codesOfCharacters(text, FontExportOptions{}.codePage);
+        if (!parsed) {
+            return parsed.error();
+        }
+        codes = mergedCodes(codes, parsed.value());
+    }
+    return std::optional<CodeList>{std::move(codes)};
+}
+
 FontExportOptions ExportCDialog::fontOptions() const {
     FontExportOptions options;
-    options.layout =
-        kFontFormats[static_cast<std::size_t>(std::max(0, FormatBox->currentIndex()))].layout;
-    options.bitOrder = bitOrderOf(BitOrderBox);
-    options.inkIsOne = InkBox->currentIndex() == 0;
-    if (!AllCodes->isChecked()) {
-        options.codes = std::pair{FirstCode->value(), LastCode->value()};
+    options.layout = chosenLayout();
+    const bool plain = options.layout == FontLayout::Rows || options.layout == FontLayout::Pages;
+    // export-c takes no bit options for the formats that have none; their defaults stand.
+    if (options.layout == FontLayout::Rows) {
+        options.bitOrder = bitOrderOf(BitOrderBox);
     }
-    if (options.layout == FontLayout::Gfx && BaselineGiven->isChecked()) {
-        options.baseline = Baseline->value();
+    if (plain) {
+        options.inkIsOne = InkBox->currentIndex() == 0;
+    } else if (BaselineBox->currentIndex() == 1) {
+        options.baseline = BaselineChoice::bottom();
+    } else if (BaselineBox->currentIndex() == 2) {
+        options.baseline = BaselineChoice::at(BaselineRow->value());
     }
-    // export-c takes no bit options for the layouts that have none; their defaults stand.
-    if (options.layout != FontLayout::Rows) {
-        options.bitOrder = BitOrder::MsbFirst;
+    if (options.layout == FontLayout::U8g2 && EncodingBox->currentIndex() == 1) {
+        options.encoding = U8g2Encoding::Unicode;
     }
-    if (options.layout == FontLayout::Gfx) {
-        options.inkIsOne = true;
+    if (auto codes = chosenCodes()) {
+        options.codes = std::move(codes).value();
     }
     options.name = NameEdit->text().toStdString();
     options.source = sourceName();
@@ -339,14 +355,13 @@ BitmapExportOptions ExportCDialog::bitmapOptions() const {
 }
 
 void ExportCDialog::enableFittingOptions() {
-    const FontLayout layout =
-        kFontFormats[static_cast<std::size_t>(std::max(0, FormatBox->currentIndex()))].layout;
+    const FontLayout layout = chosenLayout();
+    const bool plain = layout == FontLayout::Rows || layout == FontLayout::Pages;
     BitOrderBox->setEnabled(layout == FontLayout::Rows);
-    InkBox->setEnabled(layout != FontLayout::Gfx);
-    BaselineGiven->setEnabled(layout == FontLayout::Gfx);
-    Baseline->setEnabled(layout == FontLayout::Gfx && BaselineGiven->isChecked());
-    FirstCode->setEnabled(!AllCodes->isChecked());
-    LastCode->setEnabled(!AllCodes->isChecked());
+    InkBox->setEnabled(plain);
+    BaselineBox->setEnabled(!plain);
+    BaselineRow->setEnabled(!plain && BaselineBox->currentIndex() == 2);
+    EncodingBox->setEnabled(layout == FontLayout::U8g2);
     const BitmapPixel pixel =
         kPixels[static_cast<std::size_t>(std::max(0, PixelBox->currentIndex()))].pixel;
     ByteOrderBox->setEnabled(pixel == BitmapPixel::Rgb565);
@@ -359,6 +374,13 @@ void ExportCDialog::refresh() {
     header_.reset();
     glyphs_.clear();
     bitmaps_.clear();
+    if (fontShown_) {
+        // export-c refuses a code list or text that gives no codes before it reads the library.
+        if (const auto codes = chosenCodes(); !codes) {
+            showRefusal(QString::fromStdString(codes.error().message));
+            return;
+        }
+    }
     Result<std::string> made = fontShown_ ? exportFontC(main_.fontLibrary(), fontOptions())
                                           : exportBitmapsC(main_.bitmapLibrary(), bitmapOptions());
     if (!made) {
@@ -396,7 +418,9 @@ void ExportCDialog::showHeader() {
     int largest = 1;
     QString status;
     if (fontShown_) {
-        auto decoded = decodeFontHeader(text, fontOptions());
+        const FontExportOptions options = fontOptions();
+        auto decoded =
+            decodeFontHeader(text, options, resolveBaseline(main_.fontLibrary(), options.baseline));
         if (decoded) {
             glyphs_ = std::move(decoded).value();
         } else {

@@ -43,9 +43,13 @@ public:
     [[nodiscard]] bool fontShown() const { return fontShown_; }
     /// The options as chosen, as export-c's would be for the same command line.
     [[nodiscard]] FontExportOptions fontOptions() const;
+    /// The codes the code boxes give, none for every code, or export-c's refusal of them.
+    [[nodiscard]] Result<std::optional<CodeList>> chosenCodes() const;
     [[nodiscard]] BitmapExportOptions bitmapOptions() const;
     /// The header the options make, or the encoder's refusal.
     [[nodiscard]] const std::optional<std::string>& header() const { return header_; }
+    /// The layout the format list shows.
+    [[nodiscard]] FontLayout chosenLayout() const;
     [[nodiscard]] const QString& refusal() const { return refusal_; }
     /// The glyphs or bitmaps decoded from the header's text.
     [[nodiscard]] const std::vector<DecodedGlyph>& decodedGlyphs() const { return glyphs_; }
@@ -62,11 +66,13 @@ public:
     QComboBox* FormatBox = nullptr;
     QComboBox* BitOrderBox = nullptr;
     QComboBox* InkBox = nullptr;
-    QCheckBox* AllCodes = nullptr;
-    QSpinBox* FirstCode = nullptr;
-    QSpinBox* LastCode = nullptr;
-    QCheckBox* BaselineGiven = nullptr;
-    QSpinBox* Baseline = nullptr;
+    /// export-c's --codes ("32-126,176") and --chars (a text); both empty: every code.
+    QLineEdit* CodesEdit = nullptr;
+    QLineEdit* CharsEdit = nullptr;
+    /// "auto", "bottom" or "row" (the row in BaselineRow), for gfx, u8g2 and LVGL.
+    QComboBox* BaselineBox = nullptr;
+    QSpinBox* BaselineRow = nullptr;
+    QComboBox* EncodingBox = nullptr; ///< u8g2: "code" or "unicode"
     // Bitmap options.
     QComboBox* PixelBox = nullptr;
     QComboBox* ByteOrderBox = nullptr;

@@ -3,6 +3,7 @@
 #include "app/exportcdialog.h"
 #include "app/umain.h"
 #include "cli/bitmapfolder.h"
+#include "core/fontmetrics.h"
 #include "fileio/fileio.h"
 #include "formats/bdf.h"
 
@@ -102,7 +103,18 @@ void LibraryExchange::exportBdf() {
         std::filesystem::path(library.empty() ? output : library).stem().string();
     runWithinMemory(main_.prompter(), &main_, quotedFile(*chosen), [&] {
         const FontLibrary& font = main_.fontLibrary();
-        const auto saved = saveFile(output, bytesOf(encodeBdf(font.glyphs, font.count, family)));
+        // The baseline export-c and convert find by themselves (auto).
+        const FontMetrics metrics = measureFont(font, BaselineChoice{});
+        if (metrics.descent < 0) {
+            main_.prompter().showError(
+                &main_, refusal(library, "the baseline row " + std::to_string(metrics.ascent) +
+                                             " lies below its tallest glyph, " +
+                                             std::to_string(metrics.ascent + metrics.descent) +
+                                             " rows high"));
+            return;
+        }
+        const auto saved =
+            saveFile(output, bytesOf(encodeBdf(font.glyphs, font.count, family, metrics.baseline)));
         if (!saved) {
             main_.prompter().showError(&main_, QString::fromStdString(saved.error().message));
         } else if (saved.value() == SaveMethod::InPlace) {

@@ -246,14 +246,28 @@ constexpr Rgb kInk = makeRgb(255, 255, 255);
             return *error;
         }
     }
-    const long long count = last.value() - first.value() + 1;
-    if (count < 0 || static_cast<std::size_t>(count) * 3 != table.value().size()) {
+    // A header of codes with gaps finds each code's glyph through an index; one of a single run
+    // has a glyph for every code from the first to the last.
+    std::vector<int> codes;
+    if (const auto index = arrayNumbers(tokens, n + "_index")) {
+        const auto none = enumValue(tokens, n + "_none");
+        for (std::size_t k = 0; k < index.value().size(); ++k) {
+            if (!none || index.value()[k] != none.value()) {
+                codes.push_back(static_cast<int>(first.value() + static_cast<long long>(k)));
+            }
+        }
+    } else {
+        for (long long code = first.value(); code <= last.value(); ++code) {
+            codes.push_back(static_cast<int>(code));
+        }
+    }
+    if (codes.size() * 3 != table.value().size()) {
         return Error{"The glyph table of " + n + " does not hold one row per code."};
     }
     std::vector<DecodedGlyph> glyphs;
-    for (long long k = 0; k < count; ++k) {
-        const auto row = table.value().begin() + k * 3;
-        const int code = static_cast<int>(first.value() + k);
+    for (std::size_t k = 0; k < codes.size(); ++k) {
+        const auto row = table.value().begin() + static_cast<std::ptrdiff_t>(k * 3);
+        const int code = codes[k];
         const ByteReader reader(bytes.value(), "Glyph " + std::to_string(code));
         auto picture = plainGlyph(reader, static_cast<std::size_t>(std::max(0LL, row[0])),
                                   static_cast<int>(row[1]), static_cast<int>(row[2]), options);
@@ -265,8 +279,8 @@ constexpr Rgb kInk = makeRgb(255, 255, 255);
     return glyphs;
 }
 
-[[nodiscard]] Result<std::vector<DecodedGlyph>> decodeGfx(const Tokens& tokens,
-                                                          const FontExportOptions& options) {
+[[nodiscard]] Result<std::vector<DecodedGlyph>>
+decodeGfx(const Tokens& tokens, const FontExportOptions& options, const Baseline& baselineRow) {
     const std::string& n = options.name;
     const auto bytes = arrayNumbers(tokens, n + "_bitmaps");
     const auto table = arrayNumbers(tokens, n + "_glyphs");
@@ -287,7 +301,7 @@ constexpr Rgb kInk = makeRgb(255, 255, 255);
     if (count < 0 || static_cast<std::size_t>(count) * 6 != table.value().size()) {
         return Error{"The GFXglyph table of " + n + " does not hold one row per code."};
     }
-    const int baseline = options.baseline.value_or(lineHeight);
+    const int baseline = baselineRow.row.value_or(lineHeight);
     std::vector<DecodedGlyph> glyphs;
     for (long long k = 0; k < count; ++k) {
         const auto row = table.value().begin() + k * 6;
@@ -370,13 +384,23 @@ constexpr Rgb kInk = makeRgb(255, 255, 255);
 } // namespace
 
 Result<std::vector<DecodedGlyph>> decodeFontHeader(std::string_view text,
-                                                   const FontExportOptions& options) {
+                                                   const FontExportOptions& options,
+                                                   const Baseline& baseline) {
     const auto tokens = tokenize(text);
     if (!tokens) {
         return tokens.error();
     }
-    return options.layout == FontLayout::Gfx ? decodeGfx(tokens.value(), options)
-                                             : decodePlain(tokens.value(), options);
+    switch (options.layout) {
+    case FontLayout::Rows:
+    case FontLayout::Pages:
+        return decodePlain(tokens.value(), options);
+    case FontLayout::Gfx:
+        return decodeGfx(tokens.value(), options, baseline);
+    case FontLayout::U8g2:
+    case FontLayout::Lvgl:
+        break;
+    }
+    return Error{"Only the rows, pages and gfx layouts are decoded back here."};
 }
 
 Result<std::vector<DecodedBitmap>> decodeBitmapHeader(std::string_view text,

@@ -133,9 +133,7 @@ TEST_F(ExchangeTest, FontHeaderIsExportCsByteForByteInEveryFormat) {
          [](ExportCDialog& d) {
              d.BitOrderBox->setCurrentIndex(1);
              d.InkBox->setCurrentIndex(1);
-             d.AllCodes->setChecked(false);
-             d.FirstCode->setValue(60);
-             d.LastCode->setValue(110);
+             d.CodesEdit->setText(QStringLiteral("60-110"));
          }},
         {{"--layout", "pages", "--ink", "0", "--name", "page_font"},
          [](ExportCDialog& d) {
@@ -147,18 +145,28 @@ TEST_F(ExchangeTest, FontHeaderIsExportCsByteForByteInEveryFormat) {
         {{"--format", "gfx", "--codes", "32-127"},
          [](ExportCDialog& d) {
              d.FormatBox->setCurrentIndex(2);
-             d.InkBox->setCurrentIndex(0);
-             d.AllCodes->setChecked(false);
-             d.FirstCode->setValue(32);
-             d.LastCode->setValue(127);
+             d.InkBox->setCurrentIndex(1); // disabled for gfx: no effect
+             d.CodesEdit->setText(QStringLiteral("32-127"));
          },
          true},
         {{"--format", "gfx", "--baseline", "4"},
          [](ExportCDialog& d) {
              d.FormatBox->setCurrentIndex(2);
-             d.AllCodes->setChecked(true);
-             d.BaselineGiven->setChecked(true);
-             d.Baseline->setValue(4);
+             d.BaselineBox->setCurrentIndex(2);
+             d.BaselineRow->setValue(4);
+         }},
+        {{"--format", "u8g2", "--encoding", "unicode", "--codes", "32-90,103", "--baseline",
+          "bottom"},
+         [](ExportCDialog& d) {
+             d.FormatBox->setCurrentIndex(3);
+             d.EncodingBox->setCurrentIndex(1);
+             d.CodesEdit->setText(QStringLiteral("32-90,103"));
+             d.BaselineBox->setCurrentIndex(1);
+         }},
+        {{"--format", "lvgl", "--chars", "Ag!"},
+         [](ExportCDialog& d) {
+             d.FormatBox->setCurrentIndex(4);
+             d.CharsEdit->setText(QStringLiteral("Ag!"));
          }},
     };
     for (std::size_t k = 0; k < cases.size(); ++k) {
@@ -175,18 +183,22 @@ TEST_F(ExchangeTest, FontHeaderIsExportCsByteForByteInEveryFormat) {
                 d.FormatBox->setCurrentIndex(0);
                 d.BitOrderBox->setCurrentIndex(0);
                 d.InkBox->setCurrentIndex(0);
-                d.AllCodes->setChecked(true);
-                d.BaselineGiven->setChecked(false);
+                d.CodesEdit->clear();
+                d.CharsEdit->clear();
+                d.BaselineBox->setCurrentIndex(0);
+                d.EncodingBox->setCurrentIndex(0);
                 d.NameEdit->setText(QStringLiteral("my_font"));
                 c.choose(d);
             },
             fromDialog);
         EXPECT_EQ(firstDifference(textOf(fromDialog), textOf(fromCli)), "");
-        if (k != 4) { // a baseline above the glyphs' bottom moves their ink
+        // A baseline above the glyphs' bottom moves their ink; u8g2 and LVGL files are shown
+        // as text only.
+        if (k < 4) {
             expectDecodedEqualsLibrary(c.gfx);
+            EXPECT_TRUE(dialog().TextView->toPlainText().startsWith(
+                QStringLiteral("/* my font.lcm as C source, made by korvel-cli export-c")));
         }
-        EXPECT_TRUE(dialog().TextView->toPlainText().startsWith(
-            QStringLiteral("/* my font.lcm as C source, made by korvel-cli export-c")));
     }
     EXPECT_TRUE(prompter->ofKind(Prompt::Kind::Error).empty());
 }

@@ -4,6 +4,7 @@
 #include "cli/qtsession.h"
 #include "cli/support.h"
 #include "cli/terminalprogress.h"
+#include "core/fontmetrics.h"
 #include "formats/bdf.h"
 
 #include <filesystem>
@@ -13,22 +14,46 @@ namespace korvel::cli {
 namespace {
 
 constexpr std::string_view kConvertUsage =
-    "korvel-cli convert IN.lcm OUT.bdf | IN.bdf OUT.lcm [--clip] | IN.bcm OUTFOLDER | INFOLDER "
-    "OUT.bcm";
+    "korvel-cli convert IN.lcm OUT.bdf [--baseline auto|bottom|ROW] | IN.bdf OUT.lcm [--clip] |\n"
+    "                   IN.bcm OUTFOLDER | INFOLDER OUT.bcm";
 
 [[nodiscard]] std::string textOf(const std::vector<std::uint8_t>& bytes) {
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
+/// --baseline auto (the default), bottom or a row from 0 to 255.
+[[nodiscard]] std::variant<BaselineChoice, Failure> baselineOption(const ParsedOptions& options) {
+    const std::string* given = options.value("--baseline");
+    if (given == nullptr || *given == "auto") {
+        return BaselineChoice{};
+    }
+    if (*given == "bottom") {
+        return BaselineChoice::bottom();
+    }
+    const auto row = parseInteger(*given);
+    if (!row || *row < 0 || *row > 255) {
+        return usageError("--baseline is auto, bottom or a row from 0 to 255, not \"" + *given +
+                          "\"");
+    }
+    return BaselineChoice::at(*row);
+}
+
 [[nodiscard]] Outcome fontToBdf(Context& context, const std::string& input,
-                                const std::string& output) {
+                                const std::string& output, const BaselineChoice& choice) {
     auto loaded = loadFont(input);
     if (auto* failure = std::get_if<Failure>(&loaded)) {
         return *failure;
     }
     const FontLibrary& library = std::get<FontLibrary>(loaded);
+    const FontMetrics metrics = measureFont(library, choice);
+    if (metrics.descent < 0) {
+        return refused(input, "the baseline row " + std::to_string(metrics.ascent) +
+                                  " lies below its tallest glyph, " +
+                                  std::to_string(metrics.ascent + metrics.descent) + " rows high");
+    }
     const std::string name = std::filesystem::path(input).stem().string();
-    return writeBytes(context, output, bytesOf(encodeBdf(library.glyphs, library.count, name)));
+    return writeBytes(context, output,
+                      bytesOf(encodeBdf(library.glyphs, library.count, name, metrics.baseline)));
 }
 
 [[nodiscard]] Outcome bdfToFont(Context& context, const std::string& input,
@@ -53,7 +78,6 @@ constexpr std::string_view kConvertUsage =
     if (auto* failure = std::get_if<Failure>(&loaded)) {
         return *failure;
     }
-    context.qt.ensureStarted();
     TerminalProgress progress(context.err, context.errIsTerminal,
                               "writing " + output + ": PNG files");
     if (const Status written =
@@ -68,7 +92,6 @@ constexpr std::string_view kConvertUsage =
 
 [[nodiscard]] Outcome folderToBitmaps(Context& context, const std::string& input,
                                       const std::string& output) {
-    context.qt.ensureStarted();
     const auto entries = readBitmapFolder(input);
     if (!entries) {
         return refused("", entries.error().message);
@@ -121,8 +144,16 @@ enum class ConvertForm { Lcm, Bdf, Bcm, Folder, Unknown };
     if (options.has("--clip") && (from != ConvertForm::Bdf || to != ConvertForm::Lcm)) {
         return usageError("--clip goes only with a conversion from .bdf to .lcm");
     }
+    if (options.value("--baseline") != nullptr &&
+        (from != ConvertForm::Lcm || to != ConvertForm::Bdf)) {
+        return usageError("--baseline goes only with a conversion from .lcm to .bdf");
+    }
     if (from == ConvertForm::Lcm && to == ConvertForm::Bdf) {
-        return fontToBdf(context, input, output);
+        const auto baseline = baselineOption(options);
+        if (const auto* failure = std::get_if<Failure>(&baseline)) {
+            return *failure;
+        }
+        return fontToBdf(context, input, output, std::get<BaselineChoice>(baseline));
     }
     if (from == ConvertForm::Bdf && to == ConvertForm::Lcm) {
         return bdfToFont(context, input, output,
@@ -145,8 +176,8 @@ const Command& convertCommand() {
         "convert",
         kConvertUsage,
         "convert between .lcm and BDF, or .bcm and a PNG folder (--clip: cut BDF glyphs to "
-        "FONT_ASCENT + FONT_DESCENT)",
-        {},
+        "FONT_ASCENT + FONT_DESCENT; --baseline: where BDF glyphs stand)",
+        {"--baseline"},
         {"--clip"},
         runConvert};
     return kCommand;
