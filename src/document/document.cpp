@@ -1,6 +1,7 @@
 #include "document/document.h"
 
 #include "document/editcommands.h"
+#include "formats/bcm.h"
 
 #include <algorithm>
 #include <iterator>
@@ -72,8 +73,8 @@ void Document::openFontLibrary(FontLibrary library, const std::string& path) {
     takeFontGlyphs(std::move(glyphs), path);
 }
 
-std::optional<FileFault> Document::openBitmapFile(const std::string& path) {
-    auto loaded = readBitmapLibraryFile(path);
+std::optional<FileFault> Document::openBitmapFile(const std::string& path, LibraryReading reading) {
+    auto loaded = readBitmapLibraryFile(path, reading);
     if (auto* fault = std::get_if<FileFault>(&loaded)) {
         return *fault;
     }
@@ -105,6 +106,24 @@ std::optional<FileFault> Document::saveBitmapFile(const std::string& path, int c
         bitmapPath_ = path;
     }
     return fault;
+}
+
+Status Document::bitmapLibraryFits(int position, int width, int height,
+                                   const std::string& newName) const {
+    std::vector<BcmShape> shapes;
+    shapes.reserve(bitmaps_.entries.size() + 1);
+    for (const bitmapInfoList& entry : bitmaps_.entries) {
+        shapes.push_back({entry.name, entry.width, entry.height});
+    }
+    if (position < 0 || static_cast<std::size_t>(position) > shapes.size()) {
+        return {};
+    }
+    if (static_cast<std::size_t>(position) == shapes.size()) {
+        shapes.push_back({newName, width, height});
+    }
+    shapes[static_cast<std::size_t>(position)].width = width;
+    shapes[static_cast<std::size_t>(position)].height = height;
+    return checkBcmShapes(shapes);
 }
 
 void Document::makeFontLibrary(const std::function<void(FontLibrary&)>& make) {

@@ -71,8 +71,10 @@ public:
     /// (slots above keep what they held) and enters font mode. Nothing changes on failure.
     [[nodiscard]] std::optional<FileFault> openFontFile(const std::string& path);
     /// Reads and checks a .bcm file and, only when it is sound, makes it the bitmap library and
-    /// enters bitmap mode. Nothing changes on failure.
-    [[nodiscard]] std::optional<FileFault> openBitmapFile(const std::string& path);
+    /// enters bitmap mode. Nothing changes on failure. Mapped reading suits a command that holds
+    /// the file for a short run.
+    [[nodiscard]] std::optional<FileFault>
+    openBitmapFile(const std::string& path, LibraryReading reading = LibraryReading::Whole);
     /// Makes the glyphs of a library read from another format (BDF) slots 0..count-1 exactly as
     /// openFontFile makes a file's, and enters font mode; path is the file they came from.
     void openFontLibrary(FontLibrary library, const std::string& path);
@@ -109,6 +111,12 @@ public:
     void modifyBitmap(int position, EntryShape shape);
     /// Appends a bitmap entry and its name line.
     void appendBitmap(bitmapInfoList entry);
+    /// Whether the bitmap library could still be saved with entry position made width x height,
+    /// or with a new entry of that size and name appended when position is the entry count:
+    /// fails with the reason when a bitmap library file could not hold it (its blocks beyond
+    /// what 32-bit offsets address).
+    [[nodiscard]] Status bitmapLibraryFits(int position, int width, int height,
+                                           const std::string& newName = {}) const;
     /// Removes bitmap entry position; later entries move up.
     void removeBitmap(int position);
     /// Applies transform to every listed entry of kind (a glyph code or bitmap position each),
