@@ -147,7 +147,9 @@ private:
     /// the entry once.
     void setPixels(EditingMode kind, int index, const std::vector<PixelChange>& changes,
                    bool after);
-    /// What an entry's size and picture become under transform.
+    /// What an entry's size and picture become under transform. Reads that entry alone (a
+    /// picture still encoded decodes only itself), so several threads may make the shapes of
+    /// different entries at once while the library stays unchanged.
     [[nodiscard]] EntryShape transformedShape(EditingMode kind, int index,
                                               PictureTransform transform) const;
     /// Swaps an entry's size and picture with shape.
