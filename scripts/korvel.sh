@@ -22,6 +22,10 @@ packages+=(fonts-liberation)
 # The image import reads JPEG, GIF, WebP, TIFF and more through Qt's image plugins, and SVG
 # through Qt's SVG library (its image plugin comes with it).
 packages+=(qt6-image-formats-plugins libqt6svg6)
+# The icons are rendered from their SVG at build time; the desktop tests install the build, make
+# the Debian package and check both with the distribution's own tools.
+packages+=(librsvg2-bin desktop-file-utils appstream libxml2-utils man-db shared-mime-info
+    xdg-utils libfile-mimeinfo-perl dpkg-dev lintian)
 # bench/whole-process.sh times korvel-cli beside ImageMagick, bdftopcf and a FreeType program.
 packages+=(hyperfine imagemagick python3)
 # The firmware font tests compare Korvel's baseline with FreeType's and read its BDF through it.

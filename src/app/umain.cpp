@@ -1,5 +1,8 @@
 #include "app/umain.h"
 
+#include "app/ledpreview.h"
+#include "app/libraryexchange.h"
+#include "app/libraryopening.h"
 #include "app/uallpreview.h"
 #include "app/uimageimport.h"
 #include "app/umodify.h"
@@ -8,6 +11,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
@@ -112,6 +117,7 @@ TForm1::TForm1(std::unique_ptr<Prompter> prompter, QWidget* parent)
     setWindowTitle(kTitle);
     setFont(windowFont());
     setGeometry(457, 163, 889, 529);
+    setAcceptDrops(true);
     buildToolBar();
     buildMenus();
     buildCentralArea();
@@ -230,7 +236,33 @@ void TForm1::buildMenus() {
     mark.setBold(true);
     N10pixels2->setFont(mark);
     buildEditMenu();
+    buildExchangeMenus();
     buildImportMenu();
+}
+
+void TForm1::buildExchangeMenus() {
+    exchange_ = new LibraryExchange(*this);
+    Import1 = menuBar()->addMenu(QStringLiteral("Import"));
+    Import1->setObjectName(QStringLiteral("Import1"));
+    exchange_->fillImportMenu(*Import1);
+    Export1 = menuBar()->addMenu(QStringLiteral("Export"));
+    Export1->setObjectName(QStringLiteral("Export1"));
+    exchange_->fillExportMenu(*Export1);
+    View1 = menuBar()->addMenu(QStringLiteral("View"));
+    View1->setObjectName(QStringLiteral("View1"));
+    LedPreview1 = View1->addAction(QStringLiteral("LED Preview"));
+    LedPreview1->setObjectName(QStringLiteral("LedPreview1"));
+    LedPreview1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    connect(LedPreview1, &QAction::triggered, this, &TForm1::LedPreview1Click);
+}
+
+void TForm1::LedPreview1Click() {
+    if (ledPreview_ == nullptr) {
+        ledPreview_ = new LedPreview(*this);
+    }
+    ledPreview_->show();
+    ledPreview_->raise();
+    ledPreview_->activateWindow();
 }
 
 QMenu* TForm1::importMenu() {
@@ -806,8 +838,12 @@ bool TForm1::OpenProtolFile(const QString& fileName) {
 
 void TForm1::N2Click() {
     if (const auto path = prompter_->askOpenFile(this, kFontOpenFilter)) {
-        runWithinMemory(*prompter_, this, quotedFile(*path), [&] { OpenProtolFile(*path); });
+        openFontLibrary(*path);
     }
+}
+
+void TForm1::openFontLibrary(const QString& fileName) {
+    runWithinMemory(*prompter_, this, quotedFile(fileName), [&] { OpenProtolFile(fileName); });
 }
 
 void TForm1::showSetupDialog(const QString& caption, bool fontFace) {
@@ -908,12 +944,14 @@ void TForm1::BitmapLibrary1Click() {
 }
 
 void TForm1::OpenBitmapFile1Click() {
-    const auto path = prompter_->askOpenFile(this, kBitmapFilter);
-    if (!path) {
-        return;
+    if (const auto path = prompter_->askOpenFile(this, kBitmapFilter)) {
+        openBitmapLibrary(*path);
     }
-    runWithinMemory(*prompter_, this, quotedFile(*path), [&] {
-        if (OpenBmpProtolFile(*path)) {
+}
+
+void TForm1::openBitmapLibrary(const QString& fileName) {
+    runWithinMemory(*prompter_, this, quotedFile(fileName), [&] {
+        if (OpenBmpProtolFile(fileName)) {
             enableColourButtons(EditingMode::Bitmap);
         }
     });
@@ -962,6 +1000,42 @@ void TForm1::RemoveBitmap1Click() {
         // The list loses the row and the canvas shows its successor, from bitmapRemoved.
         document_->removeBitmap(*position);
     }
+}
+
+// ---- Library files named at start or dropped on the window ----
+
+void TForm1::openLibraryFiles(const QStringList& fileNames) {
+    const OpeningPlan plan = planOpenings(fileNames);
+    for (const QString& other : plan.others) {
+        showFileError(QStringLiteral("\"%1\" is neither a font library (.lcm) nor a bitmap "
+                                     "library (.bcm).")
+                          .arg(other));
+    }
+    for (const LibraryOpening& opening : plan.openings) {
+        if (opening.kind == LibraryKind::Font) {
+            openFontLibrary(opening.path);
+        } else {
+            openBitmapLibrary(opening.path);
+        }
+    }
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (draggedLibraryFiles(*event->mimeData())) {
+        event->acceptProposedAction();
+    }
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const auto files = draggedLibraryFiles(*event->mimeData());
+    if (!files) {
+        return;
+    }
+    event->acceptProposedAction();
+    // The files open once the drop has ended, so the program that dragged them is not kept
+    // waiting while an error box is shown.
+    QMetaObject::invokeMethod(
+        this, [this, fileNames = *files] { openLibraryFiles(fileNames); }, Qt::QueuedConnection);
 }
 
 } // namespace korvel

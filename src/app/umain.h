@@ -13,6 +13,7 @@
 #include "widgets/stringgrid.h"
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -32,6 +33,8 @@ class QToolButton;
 
 namespace korvel {
 
+class LedPreview;
+class LibraryExchange;
 class TForm2;
 class TForm3;
 class TForm4;
@@ -88,6 +91,12 @@ public:
     [[nodiscard]] TForm2* form2() const { return form2_; }
     [[nodiscard]] TForm3* form3() const { return form3_; }
     [[nodiscard]] TForm4* form4() const { return form4_; }
+    /// The "Import" and "Export" menus' commands.
+    [[nodiscard]] LibraryExchange& exchange() { return *exchange_; }
+    /// The LED preview window; none until "LED Preview" first opens it.
+    [[nodiscard]] LedPreview* ledPreview() const { return ledPreview_; }
+    /// "View" > "LED Preview": shows the LED preview window, non-modal.
+    void LedPreview1Click();
 
     /// The text of status bar panel 0..5 ("x:", "y:", "mode:", "R:", "G:", "B:").
     [[nodiscard]] QString statusPanelText(int panel) const;
@@ -152,6 +161,8 @@ public:
     /// Replaces the font library by the file's; on failure reports it and changes nothing.
     bool OpenProtolFile(const QString& fileName);
     void N2Click();
+    /// What "Open Library" does with the file the user picked.
+    void openFontLibrary(const QString& fileName);
     void NewFontFile1Click();
     void N3Click();
     void AllFont1Click();
@@ -167,6 +178,8 @@ public:
     bool OpenBmpProtolFile(const QString& fileName);
     void BitmapLibrary1Click();
     void OpenBitmapFile1Click();
+    /// What "Open Library" of the bitmap menu does with the file the user picked.
+    void openBitmapLibrary(const QString& fileName);
     void NewBitampFile1Click();
     void SaveBitmapFile1Click();
     void AddBitmapFile1Click();
@@ -180,6 +193,10 @@ public:
     [[nodiscard]] ImageImportDialog& imageImportDialog();
     /// The "Import" menu, made on first call, in its place among the menus.
     [[nodiscard]] QMenu* importMenu();
+    /// Opens library files named at start or dropped on the window, each as "Open Library" of
+    /// its kind: the last of each kind, the last file's kind last. A file of any other kind is
+    /// reported in the error box.
+    void openLibraryFiles(const QStringList& fileNames);
 
     // Controls that the dialogs and tests reach by their designer names.
     StringGrid* AdvStringGrid2 = nullptr;
@@ -204,6 +221,10 @@ public:
     QAction* Undo1 = nullptr;
     QAction* Redo1 = nullptr;
     QAction* ImageIntoEntry1 = nullptr;
+    QMenu* Import1 = nullptr;
+    QMenu* Export1 = nullptr;
+    QMenu* View1 = nullptr;
+    QAction* LedPreview1 = nullptr;
     QAction* Cut1 = nullptr;
     QAction* Copy1 = nullptr;
     QAction* Paste1 = nullptr;
@@ -216,6 +237,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -230,6 +253,8 @@ private:
     void showPreview(const QString& caption, bool allFont);
     void buildEditMenu();
     void buildImportMenu();
+    /// "Import", "Export" and "View", after the specified menus.
+    void buildExchangeMenus();
     void buildEditGroups();
     void buildToolsMenu();
     void buildZoomSteps(QMenu* zoomMenu);
@@ -335,6 +360,8 @@ private:
     TForm3* form3_ = nullptr;
     TForm4* form4_ = nullptr;
     ImageImportDialog* imageImport_ = nullptr;
+    LibraryExchange* exchange_ = nullptr;
+    LedPreview* ledPreview_ = nullptr;
 };
 
 } // namespace korvel

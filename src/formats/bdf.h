@@ -69,4 +69,9 @@ struct BdfFont {
 /// pictures are 24-bit, ink pure red on black.
 [[nodiscard]] Result<BdfFont> decodeBdf(std::string_view text, BdfCell cell = BdfCell::KeepInk);
 
+/// What a reader of the font is told about it, one sentence each: how its codes were taken when
+/// its character set is none of the three, a warning per clipped glyph, and how many glyphs
+/// were skipped. korvel-cli prints them, the editor shows them in one message.
+[[nodiscard]] std::vector<std::string> bdfReadNotes(const BdfFont& font);
+
 } // namespace korvel
