@@ -60,14 +60,6 @@ constexpr int kMaxEmptySide = 1024;
     return std::pair{*width, *height};
 }
 
-/// The name with every letter folded to lower case, as Windows-1252 letters pair up.
-[[nodiscard]] std::string foldedName(std::string name) {
-    for (char& c : name) {
-        c = static_cast<char>(foldCase1252(static_cast<std::uint8_t>(c)));
-    }
-    return name;
-}
-
 /// The second word of an index line, the escaped name as the user wrote it.
 [[nodiscard]] std::string escapedNameOf(std::string_view line) {
     const std::vector<std::string_view> words = splitWords(line);
@@ -195,7 +187,7 @@ std::string indexText(std::span<const bitmapInfoList> entries) {
     return text;
 }
 
-Result<std::vector<IndexLine>> parseIndex(std::string_view text) {
+Result<std::vector<IndexLine>> parseIndex(std::string_view text, const CodePage& page) {
     std::vector<IndexLine> lines;
     // Each name folded to lower case, with the line that gave it.
     std::unordered_map<std::string, int> nameLines;
@@ -219,7 +211,8 @@ Result<std::vector<IndexLine>> parseIndex(std::string_view text) {
         if (!entry) {
             return entry.error();
         }
-        const auto [earlier, isNew] = nameLines.emplace(foldedName(entry.value().name), lineNumber);
+        const auto [earlier, isNew] =
+            nameLines.emplace(page.foldedCase(entry.value().name), lineNumber);
         if (!isNew) {
             return lineError(lineNumber, "the name \"" + escapedNameOf(line) +
                                              "\" is the name of line " +
@@ -272,7 +265,8 @@ Status writeBitmapFolder(std::span<const bitmapInfoList> entries, const std::str
     return staged.value().commit();
 }
 
-Result<std::vector<bitmapInfoList>> readBitmapFolder(const std::string& folder) {
+Result<std::vector<bitmapInfoList>> readBitmapFolder(const std::string& folder,
+                                                     const CodePage& page) {
     const std::filesystem::path base(folder);
     const std::string indexPath = (base / kIndexFileName).string();
     const auto bytes = readRegularFile(indexPath, kIndexMaxFileBytes, "an index of 65535 bitmaps");
@@ -281,7 +275,7 @@ Result<std::vector<bitmapInfoList>> readBitmapFolder(const std::string& folder) 
     }
     const std::string_view text(reinterpret_cast<const char*>(bytes.value().data()),
                                 bytes.value().size());
-    const auto lines = parseIndex(text);
+    const auto lines = parseIndex(text, page);
     if (!lines) {
         return Error{folder + ": " + lines.error().message};
     }

@@ -6,6 +6,7 @@
 // an entry without pixels has "-" for its file and its size as a fourth word, "WIDTHxHEIGHT".
 
 #include "core/bitmaplibrary.h"
+#include "core/codepage.h"
 #include "core/progress.h"
 #include "core/result.h"
 
@@ -44,8 +45,10 @@ struct IndexLine {
 [[nodiscard]] std::string indexText(std::span<const bitmapInfoList> entries);
 
 /// Reads index.txt text. Fails, naming the line, when a line is malformed, lists its position
-/// out of order, names a file outside the folder or gives a name longer than 8 bytes.
-[[nodiscard]] Result<std::vector<IndexLine>> parseIndex(std::string_view text);
+/// out of order, names a file outside the folder or gives a name longer than 8 bytes, or gives a
+/// name an earlier line gave in another letter case of page.
+[[nodiscard]] Result<std::vector<IndexLine>> parseIndex(std::string_view text,
+                                                        const CodePage& page = windows1252());
 
 /// Whether a file of that name is one writeBitmapFolder writes (index.txt or a PNG), so that a
 /// folder holding only such files may be replaced by a new export.
@@ -60,6 +63,8 @@ struct IndexLine {
 
 /// Reads the entries a folder lists; each PNG is read as decodePng reads it (alpha below 128 is
 /// black). Fails, naming the file and the reason, on the first entry that cannot be read.
-[[nodiscard]] Result<std::vector<bitmapInfoList>> readBitmapFolder(const std::string& folder);
+/// Two names that are the same in page's letter case are refused.
+[[nodiscard]] Result<std::vector<bitmapInfoList>>
+readBitmapFolder(const std::string& folder, const CodePage& page = windows1252());
 
 } // namespace korvel::cli

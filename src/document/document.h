@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/bitmaplibrary.h"
+#include "core/codepage.h"
 #include "core/colour.h"
 #include "core/fontlibrary.h"
 #include "document/libraryfiles.h"
@@ -56,6 +57,12 @@ public:
 
     void setMode(EditingMode mode);
 
+    /// The code page the libraries' codes and bitmap names are in (Windows-1252 to begin with).
+    [[nodiscard]] const CodePage& codePage() const { return codePage_; }
+    /// Changes the code page: the name index compares names in the new one from now on. The
+    /// libraries' bytes stay as they are. Announces codePageChanged with the page before.
+    void setCodePage(const CodePage& page);
+
     // ---- Whole libraries: not undoable, each clears its own library's history ----
 
     /// Reads and checks a .lcm file and, only when it is sound, makes its glyphs slots 0..n-1
@@ -96,6 +103,7 @@ public:
 
 signals:
     void modeChanged();
+    void codePageChanged(const korvel::CodePage& previous);
     void fontLibraryReset(LibraryReset why);
     void glyphChanged(int code);
     void bitmapLibraryReset(LibraryReset why);
@@ -127,6 +135,7 @@ private:
     FontLibrary font_;
     BitmapLibrary bitmaps_;
     EditingMode mode_ = EditingMode::None;
+    CodePage codePage_;
     bool historyReachable_ = true;
     QUndoGroup group_;
     QUndoStack fontStack_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/bitmaplibrary.h"
+#include "core/codepage.h"
 #include "core/fontlibrary.h"
 #include "core/result.h"
 
@@ -35,6 +36,8 @@ struct FontExportOptions {
     std::optional<int> baseline;
     std::string name;   ///< the C identifier the arrays are named from
     std::string source; ///< the library's file name, for the comment at the top
+    /// The library's code page: the characters the comments name and NAME_code maps UTF-8 to.
+    CodePage codePage;
 };
 
 /// How a bitmap library's pixels are laid out as bytes in the C source.
@@ -72,7 +75,8 @@ struct BitmapExportOptions {
 
 /// A self-contained C99/C++ header with the glyphs of a font library in the chosen layout. Fails
 /// with a sentence for an empty library, codes outside it, a name that is no identifier, and a
-/// glyph the layout cannot describe.
+/// glyph the layout cannot describe. Every font header ends with NAME_code, which turns UTF-8
+/// text into codes of the font (see utf8CodeFunction).
 [[nodiscard]] Result<std::string> exportFontC(const FontLibrary& library,
                                               const FontExportOptions& options);
 

@@ -2,8 +2,12 @@
 #include "firmware/cexport.h"
 #include "firmware/csource.h"
 
+#include "firmware/utf8code.h"
+
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <vector>
 
@@ -26,11 +30,20 @@ constexpr int kMaxSide = 255;
     return std::max(0, glyph.height);
 }
 
-/// The code and, for printable ASCII, its character: "65 'A'".
-[[nodiscard]] std::string codeLabel(int code) {
+/// The code and its character: printable ASCII as itself ("65 'A'"), a character above ASCII
+/// by its Unicode value ("192 U+0410"), so the header stays plain ASCII.
+[[nodiscard]] std::string codeLabel(int code, const CodePage& page) {
     std::string label = std::to_string(code);
     if (code > 0x20 && code < 0x7F && code != '\'' && code != '\\') {
         label += std::string(" '") + static_cast<char>(code) + "'";
+    }
+    const auto byte = static_cast<std::uint8_t>(code);
+    const auto character = page.toUnicode(byte);
+    const bool control = character && *character >= 0x80 && *character <= 0x9F;
+    if (code >= 0x80 && character && page.defines(byte) && !control) {
+        std::array<char, 16> text{};
+        std::snprintf(text.data(), text.size(), " U+%04X", static_cast<unsigned>(*character));
+        label += text.data();
     }
     return label;
 }
@@ -218,6 +231,13 @@ struct InkBox {
     return std::pair{first, last};
 }
 
+/// The function that turns UTF-8 text into the font's codes.
+void appendUtf8Code(CSourceWriter& source, const FontExportOptions& options) {
+    for (const std::string& line : utf8CodeFunction(options.name, options.codePage)) {
+        source.line(line);
+    }
+}
+
 /// The byte array when no glyph has any: C allows no empty array.
 void placeholderByte(CSourceWriter& source) {
     source.line("    0x00, /* no glyph has bytes: one unused byte, as C allows no empty array */");
@@ -267,8 +287,9 @@ void declareGlyphTable(CSourceWriter& source, const std::string& n, int first, i
         const GlyphRecord& glyph = library.glyphs[static_cast<std::size_t>(code)];
         const std::string size =
             std::to_string(widthOf(glyph)) + ", " + std::to_string(heightOf(glyph));
-        source.comment(drawing(glyph, codeLabel(code) + ": " + std::to_string(widthOf(glyph)) +
-                                          " x " + std::to_string(heightOf(glyph)) + ", offset " +
+        source.comment(drawing(glyph, codeLabel(code, options.codePage) + ": " +
+                                          std::to_string(widthOf(glyph)) + " x " +
+                                          std::to_string(heightOf(glyph)) + ", offset " +
                                           std::to_string(offset)),
                        4);
         // A line starts with a row (rows) or a page (pages).
@@ -277,7 +298,7 @@ void declareGlyphTable(CSourceWriter& source, const std::string& n, int first, i
         const auto& bytes = glyphBytes[static_cast<std::size_t>(code - first)];
         source.bytes(bytes, static_cast<std::size_t>(rowLength));
         tableRows.push_back("    {" + std::to_string(offset) + ", " + size + "}, /* " +
-                            codeLabel(code) + " */");
+                            codeLabel(code, options.codePage) + " */");
         offset += bytes.size();
     }
     if (total == 0) {
@@ -292,6 +313,7 @@ void declareGlyphTable(CSourceWriter& source, const std::string& n, int first, i
     }
     source.line("};");
     source.line("");
+    appendUtf8Code(source, options);
     return source.finish();
 }
 
@@ -328,15 +350,16 @@ struct GfxEntry {
 }
 
 /// The GFXglyph table of the entries for codes first to last, and the GFXfont over it.
-void declareGfxTables(CSourceWriter& source, const std::string& n,
+void declareGfxTables(CSourceWriter& source, const FontExportOptions& options,
                       const std::vector<GfxEntry>& entries, int first, int last, int lineHeight) {
+    const std::string& n = options.name;
     source.line("static const GFXglyph " + n + "_glyphs[] KORVEL_FLASH = {");
     for (int code = first; code <= last; ++code) {
         const GfxEntry& e = entries[static_cast<std::size_t>(code - first)];
         source.line("    {" + std::to_string(e.offset) + ", " + std::to_string(e.box.width) + ", " +
                     std::to_string(e.box.height) + ", " + std::to_string(e.advance) + ", " +
                     std::to_string(e.box.left) + ", " + std::to_string(e.yOffset) + "}, /* " +
-                    codeLabel(code) + " */");
+                    codeLabel(code, options.codePage) + " */");
     }
     source.line("};");
     source.line("");
@@ -368,7 +391,8 @@ void declareGfxTables(CSourceWriter& source, const std::string& n,
         }
         const auto bits = inkBoxBits(glyph, box);
         source.comment(
-            drawing(glyph, codeLabel(code) + ": cell " + std::to_string(widthOf(glyph)) + " x " +
+            drawing(glyph, codeLabel(code, options.codePage) + ": cell " +
+                               std::to_string(widthOf(glyph)) + " x " +
                                std::to_string(heightOf(glyph)) + ", ink " +
                                std::to_string(box.width) + " x " + std::to_string(box.height) +
                                " at (" + std::to_string(box.left) + ", " + std::to_string(box.top) +
@@ -384,7 +408,8 @@ void declareGfxTables(CSourceWriter& source, const std::string& n,
     }
     source.line("};");
     source.line("");
-    declareGfxTables(source, n, entries, first, last, lineHeight);
+    declareGfxTables(source, options, entries, first, last, lineHeight);
+    appendUtf8Code(source, options);
     return source.finish();
 }
 

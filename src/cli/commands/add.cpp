@@ -18,7 +18,7 @@ namespace korvel::cli {
 namespace {
 
 constexpr std::string_view kAddUsage =
-    "korvel-cli add LIB.bcm NAME IMAGE.png|IMAGE.bmp [--size WIDTHxHEIGHT]";
+    "korvel-cli add LIB.bcm NAME IMAGE.png|IMAGE.bmp [--size WIDTHxHEIGHT] [--codepage NAME]";
 
 /// Refuses, from the headers alone, a BMP picture larger than a bitmap entry holds.
 [[nodiscard]] std::optional<Failure> checkEntrySize(const std::string& path,
@@ -113,6 +113,11 @@ readImage(Context& context, const std::string& path,
                 "\"");
         }
     }
+    const auto choice = codePageOption(context, options);
+    if (const auto* failure = std::get_if<Failure>(&choice)) {
+        return *failure;
+    }
+    const CodePage& page = std::get<PageChoice>(choice).page;
     // Held from reading the library to writing it, so that concurrent runs take turns.
     const auto lock = FolderLock::acquire(libraryPath);
     if (!lock) {
@@ -121,13 +126,14 @@ readImage(Context& context, const std::string& path,
     // The same read-check-open and append the editor uses; entries that stay as they were are
     // copied into the new file, not decoded.
     Document document;
+    document.setCodePage(page);
     if (Outcome failure = openOrStartBitmaps(document, libraryPath)) {
         return failure;
     }
     const QString typed = QString::fromStdString(name);
     if (const BitmapNameFault fault = checkBitmapName(typed, document.bitmapLibrary().index);
         fault != BitmapNameFault::None) {
-        return refused(libraryPath, bitmapNameMessage(fault).toStdString());
+        return refused(libraryPath, bitmapNameMessage(fault, page).toStdString());
     }
     auto image = readImage(context, options.positional[2], size);
     if (auto* failure = std::get_if<Failure>(&image)) {
@@ -136,7 +142,7 @@ readImage(Context& context, const std::string& path,
     Picture picture = std::move(std::get<Picture>(image));
     const int width = picture.width();
     const int height = picture.height();
-    document.appendBitmap({toLibraryText(typed), width, height, std::move(picture)});
+    document.appendBitmap({toLibraryText(typed, page), width, height, std::move(picture)});
     return saveBitmaps(context, libraryPath, document.bitmapLibrary().entries);
 }
 
@@ -144,8 +150,13 @@ readImage(Context& context, const std::string& path,
 
 const Command& addCommand() {
     static const Command kCommand{
-        "add",      kAddUsage, "append a PNG or BMP picture to a bitmap library",
-        {"--size"}, {},        runAdd};
+        "add",
+        kAddUsage,
+        "append a PNG or BMP picture to a bitmap library (--codepage: the code page the name is "
+        "written and compared in)",
+        {"--size", kCodePageOption},
+        {},
+        runAdd};
     return kCommand;
 }
 

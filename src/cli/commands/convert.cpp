@@ -14,30 +14,32 @@ namespace {
 
 constexpr std::string_view kConvertUsage =
     "korvel-cli convert IN.lcm OUT.bdf | IN.bdf OUT.lcm [--clip] | IN.bcm OUTFOLDER | INFOLDER "
-    "OUT.bcm";
+    "OUT.bcm [--codepage NAME]";
 
 [[nodiscard]] std::string textOf(const std::vector<std::uint8_t>& bytes) {
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
 [[nodiscard]] Outcome fontToBdf(Context& context, const std::string& input,
-                                const std::string& output) {
+                                const std::string& output, const CodePage& page) {
     auto loaded = loadFont(input);
     if (auto* failure = std::get_if<Failure>(&loaded)) {
         return *failure;
     }
     const FontLibrary& library = std::get<FontLibrary>(loaded);
     const std::string name = std::filesystem::path(input).stem().string();
-    return writeBytes(context, output, bytesOf(encodeBdf(library.glyphs, library.count, name)));
+    return writeBytes(context, output,
+                      bytesOf(encodeBdf(library.glyphs, library.count, name, page)));
 }
 
 [[nodiscard]] Outcome bdfToFont(Context& context, const std::string& input,
-                                const std::string& output, BdfCell cell) {
+                                const std::string& output, BdfCell cell, const PageChoice& choice) {
+    const std::string caption(choice.page.caption());
     const auto bytes = readRegularFile(input, kBdfMaxTextSize, "a BDF font");
     if (!bytes) {
         return refused("", bytes.error().message);
     }
-    const auto font = decodeBdf(textOf(bytes.value()), cell);
+    const auto font = decodeBdf(textOf(bytes.value()), cell, BdfCodes{choice.page, choice.chosen});
     if (!font) {
         return refused(input, font.error().message);
     }
@@ -47,14 +49,14 @@ constexpr std::string_view kConvertUsage =
                     << (charset.empty()
                             ? "it names no character set"
                             : "its character set " + charset + " is neither Unicode nor ISO 8859-1")
-                    << ", so its codes 0 to 255 are taken as Windows-1252 codes as they are\n";
+                    << ", so its codes 0 to 255 are taken as " << caption << " codes as they are\n";
     }
     for (const std::string& warning : font.value().warnings) {
         context.err << "korvel-cli: " << input << ": warning: " << warning << '\n';
     }
     if (font.value().skipped > 0) {
         context.err << "korvel-cli: " << input << ": " << font.value().skipped
-                    << " glyphs skipped (no Windows-1252 code, or one taken already)\n";
+                    << " glyphs skipped (no " << caption << " code, or one taken already)\n";
     }
     return saveFont(context, output, font.value().library);
 }
@@ -79,9 +81,9 @@ constexpr std::string_view kConvertUsage =
 }
 
 [[nodiscard]] Outcome folderToBitmaps(Context& context, const std::string& input,
-                                      const std::string& output) {
+                                      const std::string& output, const CodePage& page) {
     context.qt.ensureStarted();
-    const auto entries = readBitmapFolder(input);
+    const auto entries = readBitmapFolder(input, page);
     if (!entries) {
         return refused("", entries.error().message);
     }
@@ -133,18 +135,23 @@ enum class ConvertForm { Lcm, Bdf, Bcm, Folder, Unknown };
     if (options.has("--clip") && (from != ConvertForm::Bdf || to != ConvertForm::Lcm)) {
         return usageError("--clip goes only with a conversion from .bdf to .lcm");
     }
+    const auto choice = codePageOption(context, options);
+    if (const auto* failure = std::get_if<Failure>(&choice)) {
+        return *failure;
+    }
+    const PageChoice& page = std::get<PageChoice>(choice);
     if (from == ConvertForm::Lcm && to == ConvertForm::Bdf) {
-        return fontToBdf(context, input, output);
+        return fontToBdf(context, input, output, page.page);
     }
     if (from == ConvertForm::Bdf && to == ConvertForm::Lcm) {
         return bdfToFont(context, input, output,
-                         options.has("--clip") ? BdfCell::Clip : BdfCell::KeepInk);
+                         options.has("--clip") ? BdfCell::Clip : BdfCell::KeepInk, page);
     }
     if (from == ConvertForm::Bcm && to == ConvertForm::Folder) {
         return bitmapsToFolder(context, input, output);
     }
     if (from == ConvertForm::Folder && to == ConvertForm::Bcm) {
-        return folderToBitmaps(context, input, output);
+        return folderToBitmaps(context, input, output, page.page);
     }
     return usageError("convert turns .lcm into .bdf, .bdf into .lcm, .bcm into a folder or a "
                       "folder into .bcm");
@@ -157,8 +164,10 @@ const Command& convertCommand() {
         "convert",
         kConvertUsage,
         "convert between .lcm and BDF, or .bcm and a PNG folder (--clip: cut BDF glyphs to "
-        "FONT_ASCENT + FONT_DESCENT)",
-        {},
+        "FONT_ASCENT + FONT_DESCENT; --codepage: the code page of the library's codes, which BDF "
+        "glyphs go to and are written from by their Unicode values, and in which folder names "
+        "are compared)",
+        {kCodePageOption},
         {"--clip"},
         runConvert};
     return kCommand;

@@ -14,9 +14,10 @@ namespace {
 constexpr std::string_view kExportCUsage =
     "korvel-cli export-c LIB.lcm -o OUT.h [--layout rows|pages] [--bit-order msb|lsb] "
     "[--ink 1|0]\n"
-    "                    [--codes FIRST-LAST] [--name IDENT]\n"
+    "                    [--codes FIRST-LAST] [--name IDENT] [--codepage NAME]\n"
     "korvel-cli export-c LIB.lcm -o OUT.h --format gfx [--baseline ROW] [--codes FIRST-LAST] "
     "[--name IDENT]\n"
+    "                    [--codepage NAME]\n"
     "korvel-cli export-c LIB.bcm -o OUT.h [--pixel rgb565|rgb111|planes] [--endian big|little]\n"
     "                    [--bit-order msb|lsb] [--ink 1|0] [--name IDENT]";
 
@@ -174,12 +175,17 @@ template <class T>
     return bitmaps;
 }
 
-[[nodiscard]] Parsed<std::string> fontHeader(const ParsedOptions& options,
+[[nodiscard]] Parsed<std::string> fontHeader(const Context& context, const ParsedOptions& options,
                                              const std::string& path) {
     auto chosen = fontOptions(options, path);
     if (auto* failure = std::get_if<Failure>(&chosen)) {
         return *failure;
     }
+    const auto page = codePageOption(context, options);
+    if (const auto* failure = std::get_if<Failure>(&page)) {
+        return *failure;
+    }
+    std::get<FontExportOptions>(chosen).codePage = std::get<PageChoice>(page).page;
     const auto loaded = loadFont(path);
     if (const auto* failure = std::get_if<Failure>(&loaded)) {
         return *failure;
@@ -211,8 +217,8 @@ template <class T>
 
 [[nodiscard]] const std::vector<std::string_view>& exportCValueOptions() {
     static const std::vector<std::string_view> kOptions{
-        "-o",    "--name",  "--layout",   "--format", "--bit-order",
-        "--ink", "--codes", "--baseline", "--pixel",  "--endian"};
+        "-o",      "--name",     "--layout", "--format", "--bit-order",  "--ink",
+        "--codes", "--baseline", "--pixel",  "--endian", kCodePageOption};
     return kOptions;
 }
 
@@ -230,7 +236,7 @@ template <class T>
     if (std::filesystem::equivalent(path, *output, error)) {
         return refused(*output, "is the library itself; the header would overwrite it");
     }
-    auto header = kind == "lcm" ? fontHeader(options, path) : bitmapHeader(options, path);
+    auto header = kind == "lcm" ? fontHeader(context, options, path) : bitmapHeader(options, path);
     if (auto* failure = std::get_if<Failure>(&header)) {
         return *failure;
     }
@@ -242,7 +248,9 @@ template <class T>
 const Command& exportCCommand() {
     static const Command kCommand{"export-c",
                                   kExportCUsage,
-                                  "write a library as a C header for firmware",
+                                  "write a library as a C header for firmware (--codepage: the "
+                                  "code page the comments name the characters in and the "
+                                  "header's NAME_code maps UTF-8 text to)",
                                   exportCValueOptions(),
                                   {},
                                   runExportC};
