@@ -63,6 +63,10 @@ public:
     [[nodiscard]] const BitmapLibrary& bitmapLibrary() const { return document_->bitmapLibrary(); }
     [[nodiscard]] EditingMode editingMode() const { return document_->mode(); }
     void setEditingMode(EditingMode mode) { document_->setMode(mode); }
+    /// Makes page the current code page, as its item of "Options", "Code Page" does.
+    void setCodePage(const CodePage& page);
+    /// The item of "Options", "Code Page" that chooses page.
+    [[nodiscard]] QAction* codePageItem(const CodePage& page) const;
     /// Appends a bitmap made in the setup dialog; its row is written, the canvas stays.
     void appendBitmap(bitmapInfoList entry);
     [[nodiscard]] int zoomSize() const { return zoom_; }
@@ -158,6 +162,8 @@ public:
     QMenu* Edit1 = nullptr;
     QAction* Undo1 = nullptr;
     QAction* Redo1 = nullptr;
+    QMenu* Options1 = nullptr;
+    QMenu* CodePage1 = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -173,6 +179,13 @@ private:
     void showSetupDialog(const QString& caption, bool fontFace);
     void showPreview(const QString& caption, bool allFont);
     void buildEditMenu();
+    void buildOptionsMenu();
+    /// Rewrites what the list shows through the code page: column 0 of the codes from 128 on,
+    /// and the names of the bitmap rows that showed their entry's name in the page before.
+    void codePageChanged(const CodePage& previous);
+    /// Column 0 of an upper code's row: its character in a code page other than Windows-1252,
+    /// empty in Windows-1252, where those rows show no character.
+    [[nodiscard]] QString upperCodeCharacter(int code) const;
     void showFileError(const QString& text);
     void reportOpenFault(const QString& fileName, const QString& kind, const FileFault& fault);
     /// Reports a failed save, or a save that had to overwrite the file in place; returns whether
