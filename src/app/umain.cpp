@@ -271,7 +271,14 @@ void TForm1::setCodePage(const CodePage& page) {
 
 QString TForm1::upperCodeCharacter(int code) const {
     const CodePage& page = document_->codePage();
-    return page == windows1252() ? QString() : characterOfCode(code, page);
+    const auto byte = static_cast<std::uint8_t>(code);
+    const auto character = page.toUnicode(byte);
+    // Control characters (C1) and undefined codes have no visible form: their cells stay empty.
+    if (page == windows1252() || !page.defines(byte) || !character ||
+        (*character >= 0x80 && *character <= 0x9F)) {
+        return QString();
+    }
+    return characterOfCode(code, page);
 }
 
 void TForm1::codePageChanged(const CodePage& previous) {

@@ -74,7 +74,7 @@ protected:
 
 TEST_F(EditMenuTest, EditMenuFollowsItsFirstThreeNeighboursWithUndoAndRedo) {
     const QList<QAction*> menus = window->menuBar()->actions();
-    ASSERT_EQ(menus.size(), 4);
+    ASSERT_GE(menus.size(), 4); // later menus follow, "Options" last
     EXPECT_EQ(menus[3]->menu(), window->Edit1);
     EXPECT_EQ(window->Edit1->actions(), (QList<QAction*>{window->Undo1, window->Redo1}));
     EXPECT_EQ(window->Undo1->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));

@@ -59,8 +59,9 @@ TEST_F(WindowTest, MenusCarryTheirExactCaptions) {
     for (QAction* menu : window->menuBar()->actions()) {
         titles << menu->text();
     }
-    EXPECT_EQ(titles,
+    EXPECT_EQ(titles.mid(0, 4),
               QStringList({"Font Library      ", "Bitmap Library     ", "Zoom    ", "Edit"}));
+    EXPECT_EQ(titles.back(), "Options"); // the menus of later work stand between
     EXPECT_EQ(window->N2->text(), "Open Library");
     EXPECT_EQ(window->NewFontFile1->text(), "New Library");
     EXPECT_EQ(window->N3->text(), "Save Library");
