@@ -17,6 +17,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -578,6 +579,51 @@ void BM_EditorRowClick_256x255x255(benchmark::State& state) {
     editorRowClick(state, bigFontPath(), true, 200);
 }
 
+/// A transform of every entry of a freshly opened library, from the menu command to the
+/// repainted window. The library is opened again, untimed, before each run, so the pictures are
+/// decoded as part of the command, the costliest case.
+void editorTransform(benchmark::State& state, const std::string& path, bool font) {
+    const auto transform = static_cast<PictureTransform>(state.range(0));
+    TForm1 window(std::make_unique<SilentPrompter>());
+    window.createDialogs();
+    window.show();
+    const QString file = QString::fromStdString(path);
+    for (auto _ : state) {
+        state.PauseTiming();
+        const bool opened = font ? window.OpenProtolFile(file) : window.OpenBmpProtolFile(file);
+        window.AdvStringGrid2->setCurrentGridRow(1);
+        window.AdvStringGrid2Click();
+        window.SelectAll1->trigger();
+        QApplication::processEvents();
+        state.ResumeTiming();
+        if (!opened) {
+            state.SkipWithError("the library could not be opened");
+            return;
+        }
+        window.transformAction(transform)->trigger();
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(window.Image1->isVisible());
+    }
+    state.SetLabel(std::string(
+        std::find_if(kTransformNames.begin(), kTransformNames.end(),
+                     [transform](const TransformName& name) { return name.transform == transform; })
+            ->caption));
+}
+
+void BM_EditorTransformAll_256x255x255(benchmark::State& state) {
+    editorTransform(state, bigFontPath(), true);
+}
+void BM_EditorTransformAll_64x1024x512(benchmark::State& state) {
+    editorTransform(state, largePath(64), false);
+}
+
+/// Every transform of the Edit menu's Transform group, by its number.
+void allTransforms(benchmark::internal::Benchmark* bench) {
+    for (const TransformName& name : kTransformNames) {
+        bench->Arg(static_cast<int>(name.transform));
+    }
+}
+
 BENCHMARK(BM_BaselineCopy_FontPixels)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LcmWrite_256x255x255)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LcmRead_256x255x255)->Unit(benchmark::kMillisecond);
@@ -616,6 +662,14 @@ BENCHMARK(BM_EditorOpen_256x255x255)->Unit(benchmark::kMillisecond)->MeasureProc
 BENCHMARK(BM_EditorRowClick_65535x32x16)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_EditorRowClick_64x1024x512)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_EditorRowClick_256x255x255)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_EditorTransformAll_256x255x255)
+    ->Apply(allTransforms)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
+BENCHMARK(BM_EditorTransformAll_64x1024x512)
+    ->Apply(allTransforms)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
 
 } // namespace
 } // namespace korvel

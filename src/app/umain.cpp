@@ -225,6 +225,7 @@ void TForm1::buildMenus() {
                       &TForm1::N10pixels2Click);
     N14pixels1 = item(zoomMenu, "N14pixels1", QStringLiteral("12 pixels"), QIcon(),
                       &TForm1::N14pixels1Click);
+    buildZoomSteps(zoomMenu);
     QFont mark = N10pixels2->font();
     mark.setBold(true);
     N10pixels2->setFont(mark);
@@ -319,6 +320,8 @@ void TForm1::buildEditMenu() {
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     Edit1->addAction(Undo1);
     Edit1->addAction(Redo1);
+    buildEditGroups();
+    buildToolsMenu();
 }
 
 void TForm1::buildCentralArea() {
@@ -353,9 +356,11 @@ void TForm1::buildCentralArea() {
     canvasHolder_->resize(98, 98);
     ScrollBox1->setWidget(canvasHolder_);
     Image1->hide();
-    connect(Image1, &CellCanvas::pointerMoved, this, &TForm1::Image1MouseMove);
-    connect(Image1, &CellCanvas::buttonReleased, this,
-            [this](int x, int y, Qt::MouseButton) { Image1MouseUp(x, y); });
+    connect(Image1, &CellCanvas::pointerMoved, this, &TForm1::canvasMoved);
+    connect(Image1, &CellCanvas::buttonPressed, this, &TForm1::canvasPressed);
+    connect(Image1, &CellCanvas::buttonReleased, this, &TForm1::canvasReleased);
+    // Ctrl+wheel zooms anywhere over the canvas's area; the canvas passes wheels on to it.
+    ScrollBox1->viewport()->installEventFilter(this);
     layout->addWidget(ScrollBox1, 1);
     setCentralWidget(central);
 }
@@ -699,7 +704,10 @@ void TForm1::Image1MouseMove(int x, int y) {
         Image1->drawOutline(highlight_.left, highlight_.top, restoreColour_);
     }
     pointer_ = {cell->column * cellWidth_, cell->row * cellHeight_};
-    sampledColour_ = Image1->pixelAt(pointer_.left + 1, pointer_.top + 1);
+    // Below three screen pixels a cell has no grid line, and the pixel one to the right and
+    // below its corner lies in the next cell: the cell's own colour is read instead.
+    sampledColour_ = Image1->showsGrid() ? Image1->pixelAt(pointer_.left + 1, pointer_.top + 1)
+                                         : Image1->cellColour(cell->column, cell->row);
     Image1->drawOutline(pointer_.left, pointer_.top, kWhite);
     highlight_ = pointer_;
     restoreColour_ = sampledColour_;

@@ -2,6 +2,7 @@
 
 #include "document/editcommands.h"
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -181,6 +182,82 @@ void Document::removeBitmap(int position) {
     if (holdsEntry(EditingMode::Bitmap, position)) {
         bitmapStack_.push(new DeleteBitmap(*this, position));
     }
+}
+
+void Document::transformEntries(EditingMode kind, const std::vector<int>& indices,
+                                PictureTransform transform, const QString& text) {
+    std::vector<int> held;
+    for (const int index : indices) {
+        if (holdsEntry(kind, index) && std::find(held.begin(), held.end(), index) == held.end()) {
+            held.push_back(index);
+        }
+    }
+    if (held.empty()) {
+        return;
+    }
+    QUndoStack& stack = kind == EditingMode::Font ? fontStack_ : bitmapStack_;
+    stack.push(new TransformEntries(*this, kind, std::move(held), transform, text));
+}
+
+EntryShape Document::transformedShape(EditingMode kind, int index,
+                                      PictureTransform transform) const {
+    const auto shapeOf = [transform](const auto& entry, PictureKind pictureKind) {
+        const bool swap = swapsSides(transform);
+        EntryShape shape{swap ? entry.height : entry.width, swap ? entry.width : entry.height,
+                         std::nullopt};
+        if (entry.picture) {
+            shape.picture = transformed(*entry.picture, transform, pictureKind);
+        }
+        return shape;
+    };
+    if (kind == EditingMode::Font) {
+        return shapeOf(font_.glyphs[static_cast<std::size_t>(index)], PictureKind::Glyph);
+    }
+    return shapeOf(bitmaps_.entries[static_cast<std::size_t>(index)], PictureKind::Bitmap);
+}
+
+void Document::pasteIntoEntry(EditingMode kind, int index, Picture picture) {
+    if (!holdsEntry(kind, index)) {
+        return;
+    }
+    EntryShape shape{picture.width(), picture.height(), std::move(picture)};
+    QUndoStack& stack = kind == EditingMode::Font ? fontStack_ : bitmapStack_;
+    stack.push(new PasteEntry(*this, kind, index, std::move(shape)));
+}
+
+void Document::paintCells(EditingMode kind, int index, const std::vector<CellPoint>& cells,
+                          Rgb colour, int gesture) {
+    Picture* picture = pictureOf(kind, index);
+    if (picture == nullptr) {
+        return;
+    }
+    std::vector<PixelChange> changes;
+    for (const CellPoint at : cells) {
+        if (at.x < 0 || at.y < 0 || at.x >= picture->width() || at.y >= picture->height()) {
+            continue;
+        }
+        const Rgb before = picture->pixel(at.x, at.y);
+        if (before != colour) {
+            changes.push_back({at, before, colour});
+        }
+    }
+    if (changes.empty()) {
+        return;
+    }
+    QUndoStack& stack = kind == EditingMode::Font ? fontStack_ : bitmapStack_;
+    stack.push(new PaintCells(*this, kind, index, std::move(changes), gesture));
+}
+
+void Document::setPixels(EditingMode kind, int index, const std::vector<PixelChange>& changes,
+                         bool after) {
+    Picture* picture = pictureOf(kind, index);
+    if (picture == nullptr) {
+        return;
+    }
+    for (const PixelChange& change : changes) {
+        picture->setPixel(change.at.x, change.at.y, after ? change.after : change.before);
+    }
+    announce(kind, index);
 }
 
 void Document::appendEntry(bitmapInfoList entry) {

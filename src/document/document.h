@@ -1,9 +1,11 @@
 #pragma once
 
 #include "core/bitmaplibrary.h"
+#include "core/cellshapes.h"
 #include "core/codepage.h"
 #include "core/colour.h"
 #include "core/fontlibrary.h"
+#include "core/picturetransform.h"
 #include "document/libraryfiles.h"
 
 #include <QObject>
@@ -32,6 +34,13 @@ struct EntryShape {
     std::int32_t height = 0;
     std::optional<Picture> picture;
     friend bool operator==(const EntryShape&, const EntryShape&) = default;
+};
+
+/// One painted pixel: where, and its colour before and after.
+struct PixelChange {
+    CellPoint at;
+    Rgb before = 0;
+    Rgb after = 0;
 };
 
 /// The editor core: owns the font library, the bitmap library and the editing mode, is the only
@@ -100,6 +109,17 @@ public:
     void appendBitmap(bitmapInfoList entry);
     /// Removes bitmap entry position; later entries move up.
     void removeBitmap(int position);
+    /// Applies transform to every listed entry of kind (a glyph code or bitmap position each),
+    /// all as one undo step named text; indices that hold no entry are passed over.
+    void transformEntries(EditingMode kind, const std::vector<int>& indices,
+                          PictureTransform transform, const QString& text);
+    /// Gives an entry of kind the size and pixels of a pasted picture; its name stays.
+    void pasteIntoEntry(EditingMode kind, int index, Picture picture);
+    /// Paints cells of one entry of kind in colour, passing over cells outside its picture and
+    /// cells that have the colour already. Paints that carry the same gesture number and follow
+    /// one another are one undo step; nothing happens to an entry without a picture.
+    void paintCells(EditingMode kind, int index, const std::vector<CellPoint>& cells, Rgb colour,
+                    int gesture);
 
 signals:
     void modeChanged();
@@ -116,11 +136,20 @@ private:
     friend class ModifyEntry;
     friend class AddBitmap;
     friend class DeleteBitmap;
+    friend class TransformEntries;
+    friend class PaintCells;
 
     /// The picture a paint goes into, or nullptr.
     [[nodiscard]] Picture* pictureOf(EditingMode kind, int index);
     [[nodiscard]] bool holdsEntry(EditingMode kind, int index) const;
     void setPixel(EditingMode kind, int index, int x, int y, Rgb colour);
+    /// Sets many pixels of one entry, each to its colour before or after a paint, and announces
+    /// the entry once.
+    void setPixels(EditingMode kind, int index, const std::vector<PixelChange>& changes,
+                   bool after);
+    /// What an entry's size and picture become under transform.
+    [[nodiscard]] EntryShape transformedShape(EditingMode kind, int index,
+                                              PictureTransform transform) const;
     /// Swaps an entry's size and picture with shape.
     void swapShape(EditingMode kind, int index, EntryShape& shape);
     void appendEntry(bitmapInfoList entry);

@@ -20,10 +20,6 @@ constexpr int kResolution = 72;
 
 // ---- Writing ----
 
-[[nodiscard]] bool inkAt(const GlyphRecord& glyph, int x, int y) {
-    return glyph.picture.has_value() && isInk(glyph.picture->pixel(x, y));
-}
-
 /// One bitmap row: the row's pixels in bytes of 8, leftmost pixel in the top bit, as hex digits.
 [[nodiscard]] std::string bitmapRow(const GlyphRecord& glyph, int width, int y) {
     std::string row;
@@ -80,7 +76,7 @@ constexpr int kResolution = 72;
 }
 
 void appendGlyph(std::string& out, const GlyphRecord& glyph, int code, int pixelSize,
-                 const CodePage& page) {
+                 const Baseline& baseline, const CodePage& page) {
     const int width = std::max(0, glyph.width);
     const int height = std::max(0, glyph.height);
     const auto unicode = unicodeOfCode(code, page);
@@ -91,7 +87,9 @@ void appendGlyph(std::string& out, const GlyphRecord& glyph, int code, int pixel
     out += "DWIDTH " + std::to_string(width) + " 0\n";
     // A box without pixels is written 0 x 0, the one empty box every reader takes.
     const bool hasPixels = width > 0 && height > 0;
-    out += hasPixels ? "BBX " + std::to_string(width) + " " + std::to_string(height) + " 0 0\n"
+    const int bottom = baseline.rowIn(glyph) - height;
+    out += hasPixels ? "BBX " + std::to_string(width) + " " + std::to_string(height) + " 0 " +
+                           std::to_string(bottom) + "\n"
                      : std::string("BBX 0 0 0 0\n");
     out += "BITMAP\n";
     if (hasPixels) {
@@ -122,12 +120,14 @@ struct ExportMetrics {
     int widest = 0;
     int tallest = 0;
     int pixelSize = 1;          ///< the tallest glyph, at least 1
+    int ascent = 0;             ///< rows above the baseline
+    int descent = 0;            ///< rows below it
     long long averageWidth = 0; ///< in tenths of a pixel
     std::string spacing;
 };
 
 [[nodiscard]] ExportMetrics exportMetrics(const std::array<GlyphRecord, kGlyphSlots>& glyphs,
-                                          int count) {
+                                          int count, const Baseline& baseline) {
     ExportMetrics metrics;
     long long widthSum = 0;
     for (int code = 0; code < count; ++code) {
@@ -137,6 +137,8 @@ struct ExportMetrics {
         widthSum += std::max(0, glyph.width);
     }
     metrics.pixelSize = std::max(1, metrics.tallest);
+    metrics.ascent = baseline.row.value_or(metrics.tallest);
+    metrics.descent = std::max(0, metrics.tallest - metrics.ascent);
     metrics.averageWidth = count > 0 ? (widthSum * 10 + count / 2) / count : 0;
     metrics.spacing = spacing(glyphs, count);
     return metrics;
@@ -149,13 +151,15 @@ struct ExportMetrics {
     const std::string points = std::to_string(metrics.pixelSize * 10);
     const std::string resolution = std::to_string(kResolution);
     const std::string averageWidth = std::to_string(metrics.averageWidth);
-    const std::string ascent = std::to_string(metrics.tallest);
+    const std::string ascent = std::to_string(metrics.ascent);
+    const std::string descent = std::to_string(metrics.descent);
     std::string out = "STARTFONT 2.1\n";
     out += "FONT -Korvel-" + family + "-Medium-R-Normal--" + pixels + "-" + points + "-" +
            resolution + "-" + resolution + "-" + metrics.spacing + "-" + averageWidth +
            "-ISO10646-1\n";
     out += "SIZE " + pixels + " " + resolution + " " + resolution + "\n";
-    out += "FONTBOUNDINGBOX " + std::to_string(metrics.widest) + " " + ascent + " 0 0\n";
+    out += "FONTBOUNDINGBOX " + std::to_string(metrics.widest) + " " +
+           std::to_string(metrics.tallest) + " 0 " + std::to_string(-metrics.descent) + "\n";
     out += "STARTPROPERTIES 16\n";
     out += "FOUNDRY \"Korvel\"\n";
     out += "FAMILY_NAME " + quoted(family) + "\n";
@@ -172,7 +176,7 @@ struct ExportMetrics {
     out += "CHARSET_REGISTRY \"ISO10646\"\n";
     out += "CHARSET_ENCODING \"1\"\n";
     out += "FONT_ASCENT " + ascent + "\n";
-    out += "FONT_DESCENT 0\n";
+    out += "FONT_DESCENT " + descent + "\n";
     out += "ENDPROPERTIES\n";
     return out;
 }
@@ -722,13 +726,14 @@ struct GlyphPlace {
 } // namespace
 
 std::string encodeBdf(const std::array<GlyphRecord, kGlyphSlots>& glyphs, int count,
-                      std::string_view fontName, const CodePage& page) {
+                      std::string_view fontName, const Baseline& baseline, const CodePage& page) {
     count = std::clamp(count, 0, kGlyphSlots);
-    const ExportMetrics metrics = exportMetrics(glyphs, count);
+    const ExportMetrics metrics = exportMetrics(glyphs, count, baseline);
     std::string out = fontHeader(metrics, familyName(fontName));
     out += "CHARS " + std::to_string(count) + "\n";
     for (int code = 0; code < count; ++code) {
-        appendGlyph(out, glyphs[static_cast<std::size_t>(code)], code, metrics.pixelSize, page);
+        appendGlyph(out, glyphs[static_cast<std::size_t>(code)], code, metrics.pixelSize, baseline,
+                    page);
     }
     out += "ENDFONT\n";
     return out;

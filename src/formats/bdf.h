@@ -5,6 +5,7 @@
 
 #include "core/codepage.h"
 #include "core/fontlibrary.h"
+#include "core/fontmetrics.h"
 #include "core/result.h"
 
 #include <string>
@@ -26,11 +27,14 @@ inline constexpr std::size_t kBdfPixelsPerByte = 64;
 /// one glyph per code, ENCODING the Unicode value of the code's character in page (-1 for a code
 /// the page leaves undefined and for C1 control characters; an undefined code below 0xA0 keeps a
 /// "uniXXXX" name, one above is named "code" and its number), STARTCHAR its standard glyph name,
-/// DWIDTH the glyph's width, BBX its size (0 0 0 0 for a glyph without pixels). Every glyph
-/// stands on the baseline: FONT_DESCENT 0, FONT_ASCENT the tallest glyph. A pixel is ink when
-/// its red component is lit; a slot without a picture is blank.
+/// DWIDTH the glyph's width, BBX its size (0 0 0 0 for a glyph without pixels) and its bottom row
+/// measured from the baseline. With a baseline row, every glyph has that many rows above it:
+/// FONT_ASCENT the row, FONT_DESCENT the rest of the tallest glyph, so descenders hang below the
+/// baseline. Without one (the default), every glyph stands on the baseline with its bottom edge:
+/// FONT_DESCENT 0, FONT_ASCENT the tallest glyph. A pixel is ink when its red component is lit; a
+/// slot without a picture is blank.
 [[nodiscard]] std::string encodeBdf(const std::array<GlyphRecord, kGlyphSlots>& glyphs, int count,
-                                    std::string_view fontName,
+                                    std::string_view fontName, const Baseline& baseline = {},
                                     const CodePage& page = windows1252());
 
 /// How the reader sizes each glyph's cell.

@@ -410,7 +410,7 @@ TEST(BdfCodePages, ExportWritesTheUnicodeValuesOfTheCodePage) {
         library.glyphs[static_cast<std::size_t>(code)] = GlyphRecord{code, 3, 2, Picture(3, 2)};
     }
     const std::string greek =
-        encodeBdf(library.glyphs, library.count, "greek", *codePageByName("windows-1253"));
+        encodeBdf(library.glyphs, library.count, "greek", {}, *codePageByName("windows-1253"));
     for (const char* expected :
          {"STARTCHAR uni0391\nENCODING 913\n", // 0xC1 "Α"
           "STARTCHAR Euro\nENCODING 8364\n",   // 0x80
@@ -421,7 +421,7 @@ TEST(BdfCodePages, ExportWritesTheUnicodeValuesOfTheCodePage) {
     }
     // ISO 8859 pages define C1 controls at 0x80-0x9F; no font tool expects them in a font.
     const std::string iso =
-        encodeBdf(library.glyphs, library.count, "iso", *codePageByName("iso-8859-5"));
+        encodeBdf(library.glyphs, library.count, "iso", {}, *codePageByName("iso-8859-5"));
     EXPECT_NE(iso.find("STARTCHAR uni0080\nENCODING -1\n"), std::string::npos);
     EXPECT_NE(iso.find("STARTCHAR uni0430\nENCODING 1072\n"), std::string::npos); // 0xD0 "а"
     // Read back in the same code page, every glyph comes to its code again.

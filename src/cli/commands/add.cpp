@@ -40,8 +40,7 @@ constexpr std::string_view kAddUsage =
 /// where the scaled picture samples it; without a size its header is checked before any pixel
 /// is decoded.
 [[nodiscard]] std::variant<Picture, Failure>
-readImage(Context& context, const std::string& path,
-          const std::optional<std::pair<int, int>>& size) {
+readImage(const std::string& path, const std::optional<std::pair<int, int>>& size) {
     const std::string extension = extensionOf(path);
     if (extension != "png" && extension != "bmp") {
         return usageError("add takes a .png or a .bmp picture, not \"" + path + "\"");
@@ -70,7 +69,6 @@ readImage(Context& context, const std::string& path,
         }
         picture = decodeBmp(bytes.value());
     } else {
-        context.qt.ensureStarted();
         picture = decodePng(bytes.value());
     }
     if (!picture) {
@@ -135,7 +133,7 @@ readImage(Context& context, const std::string& path,
         fault != BitmapNameFault::None) {
         return refused(libraryPath, bitmapNameMessage(fault, page).toStdString());
     }
-    auto image = readImage(context, options.positional[2], size);
+    auto image = readImage(options.positional[2], size);
     if (auto* failure = std::get_if<Failure>(&image)) {
         return *failure;
     }

@@ -4,6 +4,7 @@
 #include "cli/qtsession.h"
 #include "cli/support.h"
 #include "cli/terminalprogress.h"
+#include "core/fontmetrics.h"
 #include "formats/bdf.h"
 
 #include <filesystem>
@@ -13,23 +14,48 @@ namespace korvel::cli {
 namespace {
 
 constexpr std::string_view kConvertUsage =
-    "korvel-cli convert IN.lcm OUT.bdf | IN.bdf OUT.lcm [--clip] | IN.bcm OUTFOLDER | INFOLDER "
-    "OUT.bcm [--codepage NAME]";
+    "korvel-cli convert IN.lcm OUT.bdf [--baseline auto|bottom|ROW] | IN.bdf OUT.lcm [--clip] |\n"
+    "                   IN.bcm OUTFOLDER | INFOLDER OUT.bcm [--codepage NAME]";
 
 [[nodiscard]] std::string textOf(const std::vector<std::uint8_t>& bytes) {
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
+/// --baseline auto (the default), bottom or a row from 0 to 255.
+[[nodiscard]] std::variant<BaselineChoice, Failure> baselineOption(const ParsedOptions& options) {
+    const std::string* given = options.value("--baseline");
+    if (given == nullptr || *given == "auto") {
+        return BaselineChoice{};
+    }
+    if (*given == "bottom") {
+        return BaselineChoice::bottom();
+    }
+    const auto row = parseInteger(*given);
+    if (!row || *row < 0 || *row > 255) {
+        return usageError("--baseline is auto, bottom or a row from 0 to 255, not \"" + *given +
+                          "\"");
+    }
+    return BaselineChoice::at(*row);
+}
+
 [[nodiscard]] Outcome fontToBdf(Context& context, const std::string& input,
-                                const std::string& output, const CodePage& page) {
+                                const std::string& output, const BaselineChoice& choice,
+                                const CodePage& page) {
     auto loaded = loadFont(input);
     if (auto* failure = std::get_if<Failure>(&loaded)) {
         return *failure;
     }
     const FontLibrary& library = std::get<FontLibrary>(loaded);
+    const FontMetrics metrics = measureFont(library, choice);
+    if (metrics.descent < 0) {
+        return refused(input, "the baseline row " + std::to_string(metrics.ascent) +
+                                  " lies below its tallest glyph, " +
+                                  std::to_string(metrics.ascent + metrics.descent) + " rows high");
+    }
     const std::string name = std::filesystem::path(input).stem().string();
-    return writeBytes(context, output,
-                      bytesOf(encodeBdf(library.glyphs, library.count, name, page)));
+    return writeBytes(
+        context, output,
+        bytesOf(encodeBdf(library.glyphs, library.count, name, metrics.baseline, page)));
 }
 
 [[nodiscard]] Outcome bdfToFont(Context& context, const std::string& input,
@@ -67,7 +93,6 @@ constexpr std::string_view kConvertUsage =
     if (auto* failure = std::get_if<Failure>(&loaded)) {
         return *failure;
     }
-    context.qt.ensureStarted();
     TerminalProgress progress(context.err, context.errIsTerminal,
                               "writing " + output + ": PNG files");
     if (const Status written =
@@ -82,7 +107,6 @@ constexpr std::string_view kConvertUsage =
 
 [[nodiscard]] Outcome folderToBitmaps(Context& context, const std::string& input,
                                       const std::string& output, const CodePage& page) {
-    context.qt.ensureStarted();
     const auto entries = readBitmapFolder(input, page);
     if (!entries) {
         return refused("", entries.error().message);
@@ -135,13 +159,21 @@ enum class ConvertForm { Lcm, Bdf, Bcm, Folder, Unknown };
     if (options.has("--clip") && (from != ConvertForm::Bdf || to != ConvertForm::Lcm)) {
         return usageError("--clip goes only with a conversion from .bdf to .lcm");
     }
+    if (options.value("--baseline") != nullptr &&
+        (from != ConvertForm::Lcm || to != ConvertForm::Bdf)) {
+        return usageError("--baseline goes only with a conversion from .lcm to .bdf");
+    }
     const auto choice = codePageOption(context, options);
     if (const auto* failure = std::get_if<Failure>(&choice)) {
         return *failure;
     }
     const PageChoice& page = std::get<PageChoice>(choice);
     if (from == ConvertForm::Lcm && to == ConvertForm::Bdf) {
-        return fontToBdf(context, input, output, page.page);
+        const auto baseline = baselineOption(options);
+        if (const auto* failure = std::get_if<Failure>(&baseline)) {
+            return *failure;
+        }
+        return fontToBdf(context, input, output, std::get<BaselineChoice>(baseline), page.page);
     }
     if (from == ConvertForm::Bdf && to == ConvertForm::Lcm) {
         return bdfToFont(context, input, output,
@@ -164,10 +196,10 @@ const Command& convertCommand() {
         "convert",
         kConvertUsage,
         "convert between .lcm and BDF, or .bcm and a PNG folder (--clip: cut BDF glyphs to "
-        "FONT_ASCENT + FONT_DESCENT; --codepage: the code page of the library's codes, which BDF "
-        "glyphs go to and are written from by their Unicode values, and in which folder names "
-        "are compared)",
-        {kCodePageOption},
+        "FONT_ASCENT + FONT_DESCENT; --baseline: where BDF glyphs stand; --codepage: the code "
+        "page of the library's codes, which BDF glyphs go to and are written from by their "
+        "Unicode values, and in which folder names are compared)",
+        {"--baseline", kCodePageOption},
         {"--clip"},
         runConvert};
     return kCommand;

@@ -14,9 +14,9 @@ namespace {
 constexpr std::string_view kExportCUsage =
     "korvel-cli export-c LIB.lcm -o OUT.h [--layout rows|pages] [--bit-order msb|lsb] "
     "[--ink 1|0]\n"
-    "                    [--codes FIRST-LAST] [--name IDENT] [--codepage NAME]\n"
-    "korvel-cli export-c LIB.lcm -o OUT.h --format gfx [--baseline ROW] [--codes FIRST-LAST] "
-    "[--name IDENT]\n"
+    "                    [--codes LIST] [--chars TEXT] [--name IDENT] [--codepage NAME]\n"
+    "korvel-cli export-c LIB.lcm -o OUT.h --format gfx|u8g2|lvgl [--baseline auto|bottom|ROW]\n"
+    "                    [--encoding code|unicode] [--codes LIST] [--chars TEXT] [--name IDENT]\n"
     "                    [--codepage NAME]\n"
     "korvel-cli export-c LIB.bcm -o OUT.h [--pixel rgb565|rgb111|planes] [--endian big|little]\n"
     "                    [--bit-order msb|lsb] [--ink 1|0] [--name IDENT]";
@@ -54,21 +54,75 @@ template <class T>
     return usageError(std::string(option) + " is " + names + ", not \"" + *given + "\"");
 }
 
-/// "FIRST-LAST" or a single code.
-[[nodiscard]] Parsed<std::optional<std::pair<int, int>>> codeRange(const ParsedOptions& options) {
-    const std::string* given = options.value("--codes");
-    if (given == nullptr) {
-        return std::optional<std::pair<int, int>>{};
+/// The codes of --codes (a list of codes and ranges) and --chars (the characters of a text and
+/// the space), together; none when neither is given. A list or text that gives no codes is
+/// refused, naming what is wrong.
+[[nodiscard]] Parsed<std::optional<CodeList>> chosenCodes(const ParsedOptions& options,
+                                                          const CodePage& codePage) {
+    const std::string* list = options.value("--codes");
+    const std::string* text = options.value("--chars");
+    if (list == nullptr && text == nullptr) {
+        return std::optional<CodeList>{};
     }
-    const std::string_view text = *given;
-    const std::size_t dash = text.find('-', 1);
-    const auto first = parseInteger(text.substr(0, dash));
-    const auto last = dash == std::string_view::npos ? first : parseInteger(text.substr(dash + 1));
-    if (!first || !last || *first > *last) {
-        return usageError("--codes is FIRST-LAST with FIRST not above LAST, not \"" + *given +
+    CodeList codes;
+    if (list != nullptr) {
+        auto parsed = parseCodeList(*list);
+        if (!parsed) {
+            return refused("", parsed.error().message);
+        }
+        codes = mergedCodes(codes, parsed.value());
+    }
+    if (text != nullptr) {
+        auto parsed = codesOfCharacters(*text, codePage);
+        if (!parsed) {
+            return refused("", parsed.error().message);
+        }
+        codes = mergedCodes(codes, parsed.value());
+    }
+    return std::optional<CodeList>{std::move(codes)};
+}
+
+/// --baseline auto, bottom or a row from 0 to 255; auto when it is not given.
+[[nodiscard]] Parsed<BaselineChoice> baselineChoice(const ParsedOptions& options) {
+    const std::string* given = options.value("--baseline");
+    if (given == nullptr || *given == "auto") {
+        return BaselineChoice{};
+    }
+    if (*given == "bottom") {
+        return BaselineChoice::bottom();
+    }
+    const auto row = parseInteger(*given);
+    if (!row || *row < 0 || *row > 255) {
+        return usageError("--baseline is auto, bottom or a row from 0 to 255, not \"" + *given +
                           "\"");
     }
-    return std::optional{std::pair{*first, *last}};
+    return BaselineChoice::at(*row);
+}
+
+/// The layout --format names (the first row for "plain": --layout chooses rows or pages).
+[[nodiscard]] Parsed<FontLayout> formatLayout(const ParsedOptions& options) {
+    const std::string* given = options.value("--format");
+    const auto formats = fontFormats();
+    if (given == nullptr) {
+        return formats.front().layout;
+    }
+    std::string names;
+    for (const FontFormat& format : formats) {
+        if (*given == format.word) {
+            return format.layout;
+        }
+        names += (names.empty() ? "" : "|") + std::string(format.word);
+    }
+    return usageError("--format is " + names + ", not \"" + *given + "\"");
+}
+
+[[nodiscard]] std::string formatWord(FontLayout layout) {
+    for (const FontFormat& format : fontFormats()) {
+        if (format.layout == layout) {
+            return std::string(format.word);
+        }
+    }
+    return "plain";
 }
 
 [[nodiscard]] std::string fileNameOf(const std::string& path) {
@@ -85,49 +139,61 @@ template <class T>
 }
 
 [[nodiscard]] Parsed<FontExportOptions> fontOptions(const ParsedOptions& options,
-                                                    const std::string& path) {
+                                                    const std::string& path, const CodePage& page) {
     if (auto failure = forbidden(options, {"--pixel", "--endian"}, "is for bitmap libraries")) {
         return *failure;
     }
     FontExportOptions font;
-    const auto gfx = choice<bool>(options, "--format", {{"plain", false}, {"gfx", true}});
+    font.codePage = page;
+    const auto format = formatLayout(options);
     const auto layout = choice<FontLayout>(
         options, "--layout", {{"rows", FontLayout::Rows}, {"pages", FontLayout::Pages}});
     const auto order = choice<BitOrder>(options, "--bit-order",
                                         {{"msb", BitOrder::MsbFirst}, {"lsb", BitOrder::LsbFirst}});
     const auto ink = choice<bool>(options, "--ink", {{"1", true}, {"0", false}});
-    const auto codes = codeRange(options);
+    const auto encoding = choice<U8g2Encoding>(
+        options, "--encoding", {{"code", U8g2Encoding::Code}, {"unicode", U8g2Encoding::Unicode}});
+    const auto baseline = baselineChoice(options);
     for (const Failure* failure :
-         {std::get_if<Failure>(&gfx), std::get_if<Failure>(&layout), std::get_if<Failure>(&order),
-          std::get_if<Failure>(&ink), std::get_if<Failure>(&codes)}) {
+         {std::get_if<Failure>(&format), std::get_if<Failure>(&layout),
+          std::get_if<Failure>(&order), std::get_if<Failure>(&ink), std::get_if<Failure>(&encoding),
+          std::get_if<Failure>(&baseline)}) {
         if (failure != nullptr) {
             return *failure;
         }
     }
-    font.layout = std::get<bool>(gfx) ? FontLayout::Gfx : std::get<FontLayout>(layout);
+    const FontLayout formatted = std::get<FontLayout>(format);
+    const bool plain = formatted == FontLayout::Rows;
+    font.layout = plain ? std::get<FontLayout>(layout) : formatted;
     font.bitOrder = std::get<BitOrder>(order);
     font.inkIsOne = std::get<bool>(ink);
-    font.codes = std::get<std::optional<std::pair<int, int>>>(codes);
-    if (font.layout == FontLayout::Gfx) {
+    font.encoding = std::get<U8g2Encoding>(encoding);
+    font.baseline = std::get<BaselineChoice>(baseline);
+    if (!plain) {
+        const std::string word = formatWord(font.layout);
         if (auto failure = forbidden(options, {"--layout", "--bit-order", "--ink"},
-                                     "does not go with --format gfx")) {
+                                     "does not go with --format " + word)) {
             return *failure;
         }
-        if (const std::string* baseline = options.value("--baseline")) {
-            const auto row = parseInteger(*baseline);
-            if (!row || *row < 0 || *row > 255) {
-                return usageError("--baseline is a row from 0 to 255, not \"" + *baseline + "\"");
-            }
-            font.baseline = *row;
-        }
-    } else if (auto failure = forbidden(options, {"--baseline"}, "goes with --format gfx")) {
+    } else if (auto failure =
+                   forbidden(options, {"--baseline"}, "goes with --format gfx, u8g2 or lvgl")) {
         return *failure;
+    }
+    if (font.layout != FontLayout::U8g2) {
+        if (auto failure = forbidden(options, {"--encoding"}, "goes with --format u8g2")) {
+            return *failure;
+        }
     }
     if (font.layout == FontLayout::Pages) {
         if (auto failure = forbidden(options, {"--bit-order"}, "goes with --layout rows")) {
             return *failure;
         }
     }
+    auto codes = chosenCodes(options, font.codePage);
+    if (auto* failure = std::get_if<Failure>(&codes)) {
+        return *failure;
+    }
+    font.codes = std::get<std::optional<CodeList>>(std::move(codes));
     font.name = arrayName(options, path, "font_");
     font.source = fileNameOf(path);
     return font;
@@ -135,8 +201,9 @@ template <class T>
 
 [[nodiscard]] Parsed<BitmapExportOptions> bitmapOptions(const ParsedOptions& options,
                                                         const std::string& path) {
-    if (auto failure = forbidden(options, {"--layout", "--format", "--codes", "--baseline"},
-                                 "is for font libraries")) {
+    if (auto failure = forbidden(
+            options, {"--layout", "--format", "--codes", "--chars", "--baseline", "--encoding"},
+            "is for font libraries")) {
         return *failure;
     }
     BitmapExportOptions bitmaps;
@@ -177,15 +244,14 @@ template <class T>
 
 [[nodiscard]] Parsed<std::string> fontHeader(const Context& context, const ParsedOptions& options,
                                              const std::string& path) {
-    auto chosen = fontOptions(options, path);
-    if (auto* failure = std::get_if<Failure>(&chosen)) {
-        return *failure;
-    }
     const auto page = codePageOption(context, options);
     if (const auto* failure = std::get_if<Failure>(&page)) {
         return *failure;
     }
-    std::get<FontExportOptions>(chosen).codePage = std::get<PageChoice>(page).page;
+    auto chosen = fontOptions(options, path, std::get<PageChoice>(page).page);
+    if (auto* failure = std::get_if<Failure>(&chosen)) {
+        return *failure;
+    }
     const auto loaded = loadFont(path);
     if (const auto* failure = std::get_if<Failure>(&loaded)) {
         return *failure;
@@ -217,8 +283,8 @@ template <class T>
 
 [[nodiscard]] const std::vector<std::string_view>& exportCValueOptions() {
     static const std::vector<std::string_view> kOptions{
-        "-o",      "--name",     "--layout", "--format", "--bit-order",  "--ink",
-        "--codes", "--baseline", "--pixel",  "--endian", kCodePageOption};
+        "-o",      "--name",     "--layout",   "--format", "--bit-order", "--ink",        "--codes",
+        "--chars", "--baseline", "--encoding", "--pixel",  "--endian",    kCodePageOption};
     return kOptions;
 }
 

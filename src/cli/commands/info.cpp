@@ -1,7 +1,9 @@
 #include "cli/commands/commandlist.h"
 
 #include "cli/support.h"
+#include "core/fontmetrics.h"
 #include "document/librarytext.h"
+#include "firmware/glyphlabel.h"
 #include "formats/bcm.h"
 #include "formats/lcm.h"
 
@@ -15,7 +17,8 @@ namespace korvel::cli {
 namespace {
 
 constexpr std::string_view kInfoUsage =
-    "korvel-cli info [--rows] [--codepage NAME] FILE.lcm|FILE.bcm";
+    "korvel-cli info [--rows] [--codepage NAME] FILE.lcm|FILE.bcm\n"
+    "korvel-cli info --metrics FILE.lcm";
 
 /// The character of a code as info lists it with a chosen code page: "U+0410 А" (the character
 /// itself only when it is visible), "U+0001", or "-" for a code the page leaves undefined.
@@ -85,6 +88,32 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
     return std::nullopt;
 }
 
+/// The baseline the exports find and what stands above and below it, for the user to check
+/// before exporting.
+[[nodiscard]] Outcome infoMetrics(Context& context, const std::string& path) {
+    const auto loaded = loadFont(path);
+    if (const auto* failure = std::get_if<Failure>(&loaded)) {
+        return *failure;
+    }
+    const FontMetrics metrics = measureFont(std::get<FontLibrary>(loaded));
+    std::ostream& out = context.out;
+    if (metrics.baseline.row) {
+        out << "baseline: " << *metrics.baseline.row << " (the row under the ink of "
+            << glyphLabel(metrics.baseline.fromCode.value_or(0)) << ")\n";
+    } else {
+        out << "baseline: each glyph's bottom edge (no ink in 'H', 'E', 'I', '1' or 'x')\n";
+    }
+    out << "ascent: " << metrics.ascent << '\n';
+    out << "descent: " << metrics.descent << '\n';
+    if (metrics.hasInk) {
+        out << "ink box: columns " << metrics.inkLeft << " to " << metrics.inkRight - 1 << ", "
+            << metrics.inkAbove << " rows above the baseline to " << metrics.inkBelow << " below\n";
+    } else {
+        out << "ink box: none (no glyph has ink)\n";
+    }
+    return std::nullopt;
+}
+
 [[nodiscard]] Outcome infoBitmaps(Context& context, const std::string& path, bool rows,
                                   const CodePage& page) {
     auto opened = openSource(path);
@@ -119,6 +148,12 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
     }
     const std::string& path = options.positional[0];
     const std::string extension = extensionOf(path);
+    if (options.has("--metrics")) {
+        if (extension != "lcm" || options.has("--rows")) {
+            return usageError("info --metrics reads one .lcm file, without --rows");
+        }
+        return infoMetrics(context, path);
+    }
     const auto choice = codePageOption(context, options);
     if (const auto* failure = std::get_if<Failure>(&choice)) {
         return *failure;
@@ -138,10 +173,10 @@ const Command& infoCommand() {
     static const Command kCommand{
         "info",
         kInfoUsage,
-        "list the glyphs or bitmaps of a library (--rows: with pixels; --codepage: with each "
-        "code's character, and bitmap names shown in that code page)",
+        "list the glyphs or bitmaps of a library (--rows: with pixels; --metrics: the baseline; "
+        "--codepage: with each code's character, and bitmap names shown in that code page)",
         {kCodePageOption},
-        {"--rows"},
+        {"--rows", "--metrics"},
         runInfo};
     return kCommand;
 }
