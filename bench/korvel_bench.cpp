@@ -312,7 +312,7 @@ void BM_BmpImportSampled_4096x4096_To250(benchmark::State& state) {
 /// and its copies stay encoded, so a library of 197 MB is made without 2 GB of pixels.
 std::vector<std::uint8_t> repeatedBitmaps(int n, int width, int height, const std::string& prefix) {
     const std::vector<bitmapInfoList> one{{"X", width, height, patterned(width, height, false)}};
-    const auto image = std::make_shared<const std::vector<std::uint8_t>>(encodeBcm(one, 1).value());
+    const auto image = korvel::shareFileImage(encodeBcm(one, 1).value());
     const bitmapInfoList encoded = openBcm(image).value().front();
     std::vector<bitmapInfoList> entries;
     for (int k = 0; k < n; ++k) {
@@ -354,8 +354,7 @@ void openLibrary(benchmark::State& state, const std::string& path, Open open) {
     for (auto _ : state) {
         const std::size_t before = heapInUse();
         auto bytes = readWholeFile(path);
-        auto opened =
-            open(std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes).value()));
+        auto opened = open(korvel::shareFileImage(std::move(bytes).value()));
         benchmark::DoNotOptimize(opened.value().data());
         held = static_cast<double>(heapInUse() - std::min(before, heapInUse())) / 1e6;
     }
@@ -364,10 +363,10 @@ void openLibrary(benchmark::State& state, const std::string& path, Open open) {
 }
 
 void BM_Open_65535x32x16(benchmark::State& state) {
-    openLibrary(state, manySmallPath(), openBcm);
+    openLibrary(state, manySmallPath(), [](SharedFileImage file) { return openBcm(file); });
 }
 void BM_Open_64x1024x512(benchmark::State& state) {
-    openLibrary(state, largePath(64), openBcm);
+    openLibrary(state, largePath(64), [](SharedFileImage file) { return openBcm(file); });
 }
 void BM_Open_256x255x255(benchmark::State& state) {
     openLibrary(state, bigFontPath(), openLcm);
@@ -375,8 +374,7 @@ void BM_Open_256x255x255(benchmark::State& state) {
 
 /// A row click's share of the model: the first use of one entry of an opened library decodes it.
 void BM_FirstUseOfOneEntry_1024x512(benchmark::State& state) {
-    const auto file =
-        std::make_shared<const std::vector<std::uint8_t>>(readWholeFile(largePath(64)).value());
+    const auto file = korvel::shareFileImage(readWholeFile(largePath(64)).value());
     const auto entries = openBcm(file).value();
     for (auto _ : state) {
         Picture picture = *entries[37].picture; // a copy still encoded
@@ -386,8 +384,7 @@ void BM_FirstUseOfOneEntry_1024x512(benchmark::State& state) {
 
 /// Saving an opened library whose entries were never decoded: blocks copied.
 void BM_SaveUndecoded_1000x1024x512(benchmark::State& state) {
-    const auto file =
-        std::make_shared<const std::vector<std::uint8_t>>(readWholeFile(largePath(1000)).value());
+    const auto file = korvel::shareFileImage(readWholeFile(largePath(1000)).value());
     const auto entries = openBcm(file).value();
     for (auto _ : state) {
         auto bytes = encodeBcm(entries, static_cast<int>(entries.size()));

@@ -19,6 +19,10 @@ packages=(cmake g++ gcc make qt6-base-dev libgl-dev libgtest-dev libbenchmark-de
 # The windows' 8-point type falls back to Liberation Sans (Arial's widths) where Microsoft Sans
 # Serif is missing, so the labels laid out for it show their texts whole.
 packages+=(fonts-liberation)
+# The icons are rendered from their SVG at build time; the desktop tests install the build, make
+# the Debian package and check both with the distribution's own tools.
+packages+=(librsvg2-bin desktop-file-utils appstream libxml2-utils man-db shared-mime-info
+    xdg-utils libfile-mimeinfo-perl dpkg-dev lintian)
 # bench/whole-process.sh times korvel-cli beside ImageMagick, bdftopcf and a FreeType program.
 packages+=(hyperfine imagemagick python3)
 # The firmware font tests compare Korvel's baseline with FreeType's and read its BDF through it.

@@ -1,5 +1,6 @@
 #include "app/umain.h"
 
+#include "app/libraryopening.h"
 #include "app/uallpreview.h"
 #include "app/umodify.h"
 #include "app/usetup.h"
@@ -8,6 +9,8 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
@@ -112,6 +115,7 @@ TForm1::TForm1(std::unique_ptr<Prompter> prompter, QWidget* parent)
     setWindowTitle(kTitle);
     setFont(windowFont());
     setGeometry(457, 163, 889, 529);
+    setAcceptDrops(true);
     buildToolBar();
     buildMenus();
     buildCentralArea();
@@ -834,8 +838,12 @@ bool TForm1::OpenProtolFile(const QString& fileName) {
 
 void TForm1::N2Click() {
     if (const auto path = prompter_->askOpenFile(this, kFontOpenFilter)) {
-        runWithinMemory(*prompter_, this, quotedFile(*path), [&] { OpenProtolFile(*path); });
+        openFontLibrary(*path);
     }
+}
+
+void TForm1::openFontLibrary(const QString& fileName) {
+    runWithinMemory(*prompter_, this, quotedFile(fileName), [&] { OpenProtolFile(fileName); });
 }
 
 void TForm1::showSetupDialog(const QString& caption, bool fontFace) {
@@ -936,12 +944,14 @@ void TForm1::BitmapLibrary1Click() {
 }
 
 void TForm1::OpenBitmapFile1Click() {
-    const auto path = prompter_->askOpenFile(this, kBitmapFilter);
-    if (!path) {
-        return;
+    if (const auto path = prompter_->askOpenFile(this, kBitmapFilter)) {
+        openBitmapLibrary(*path);
     }
-    runWithinMemory(*prompter_, this, quotedFile(*path), [&] {
-        if (OpenBmpProtolFile(*path)) {
+}
+
+void TForm1::openBitmapLibrary(const QString& fileName) {
+    runWithinMemory(*prompter_, this, quotedFile(fileName), [&] {
+        if (OpenBmpProtolFile(fileName)) {
             enableColourButtons(EditingMode::Bitmap);
         }
     });
@@ -990,6 +1000,42 @@ void TForm1::RemoveBitmap1Click() {
         // The list loses the row and the canvas shows its successor, from bitmapRemoved.
         document_->removeBitmap(*position);
     }
+}
+
+// ---- Library files named at start or dropped on the window ----
+
+void TForm1::openLibraryFiles(const QStringList& fileNames) {
+    const OpeningPlan plan = planOpenings(fileNames);
+    for (const QString& other : plan.others) {
+        showFileError(QStringLiteral("\"%1\" is neither a font library (.lcm) nor a bitmap "
+                                     "library (.bcm).")
+                          .arg(other));
+    }
+    for (const LibraryOpening& opening : plan.openings) {
+        if (opening.kind == LibraryKind::Font) {
+            openFontLibrary(opening.path);
+        } else {
+            openBitmapLibrary(opening.path);
+        }
+    }
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (draggedLibraryFiles(*event->mimeData())) {
+        event->acceptProposedAction();
+    }
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const auto files = draggedLibraryFiles(*event->mimeData());
+    if (!files) {
+        return;
+    }
+    event->acceptProposedAction();
+    // The files open once the drop has ended, so the program that dragged them is not kept
+    // waiting while an error box is shown.
+    QMetaObject::invokeMethod(
+        this, [this, fileNames = *files] { openLibraryFiles(fileNames); }, Qt::QueuedConnection);
 }
 
 } // namespace korvel

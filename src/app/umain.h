@@ -13,6 +13,7 @@
 #include "widgets/stringgrid.h"
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -155,6 +156,8 @@ public:
     /// Replaces the font library by the file's; on failure reports it and changes nothing.
     bool OpenProtolFile(const QString& fileName);
     void N2Click();
+    /// What "Open Library" does with the file the user picked.
+    void openFontLibrary(const QString& fileName);
     void NewFontFile1Click();
     void N3Click();
     void AllFont1Click();
@@ -170,10 +173,17 @@ public:
     bool OpenBmpProtolFile(const QString& fileName);
     void BitmapLibrary1Click();
     void OpenBitmapFile1Click();
+    /// What "Open Library" of the bitmap menu does with the file the user picked.
+    void openBitmapLibrary(const QString& fileName);
     void NewBitampFile1Click();
     void SaveBitmapFile1Click();
     void AddBitmapFile1Click();
     void RemoveBitmap1Click();
+
+    /// Opens library files named at start or dropped on the window, each as "Open Library" of
+    /// its kind: the last of each kind, the last file's kind last. A file of any other kind is
+    /// reported in the error box.
+    void openLibraryFiles(const QStringList& fileNames);
 
     // Controls that the dialogs and tests reach by their designer names.
     StringGrid* AdvStringGrid2 = nullptr;
@@ -211,6 +221,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

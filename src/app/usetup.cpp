@@ -366,9 +366,17 @@ void TForm2::addBitmap() {
         return;
     }
     const std::string bytes = toLibraryText(name, main_.document().codePage());
-    main_.beginEditing(EditingMode::Bitmap);
     const int width = SpinEdit3->value();
     const int height = SpinEdit4->value();
+    // A bitmap that would leave the library too large for its file is not added.
+    if (const Status fits =
+            main_.document().bitmapLibraryFits(main_.bitmapLibrary().count(), width, height, bytes);
+        !fits) {
+        main_.prompter().showMessage(this, QStringLiteral("The bitmap was not added. ") +
+                                               QString::fromStdString(fits.error().message));
+        return;
+    }
+    main_.beginEditing(EditingMode::Bitmap);
     main_.appendBitmap({bytes, width, height, Picture(width, height, PixelFormat::Indexed4)});
     accept();
 }

@@ -3,6 +3,7 @@
 #include "cli/commands/commandlist.h"
 #include "cli/qtsession.h"
 #include "cli/support.h"
+#include "core/version.h"
 
 #include <algorithm>
 #include <array>
@@ -34,6 +35,7 @@ void printUsage(std::ostream& stream) {
         printIndented(stream, command->usage);
     }
     printIndented(stream, "korvel-cli COMMAND --help");
+    printIndented(stream, "korvel-cli --version");
 }
 
 void printCommandHelp(std::ostream& stream, const Command& command) {
@@ -77,6 +79,10 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     }
     if (arguments[0] == "--help" || arguments[0] == "-h" || arguments[0] == "help") {
         printUsage(out);
+        return kExitOk;
+    }
+    if (arguments[0] == "--version") {
+        out << "korvel-cli " << kVersion << '\n';
         return kExitOk;
     }
     const auto known = allCommands();

@@ -105,15 +105,12 @@ Outcome saveFont(Context& context, const std::string& path, const FontLibrary& l
 Outcome saveBitmaps(Context& context, const std::string& path,
                     std::span<const bitmapInfoList> entries) {
     TerminalProgress progress(context.err, context.errIsTerminal, "saving " + path + ": bitmaps");
-    const std::size_t steps = entries.size() + 1;
-    const auto bytes =
-        encodeBcm(entries, static_cast<int>(entries.size()),
-                  [&](std::size_t done, std::size_t) { progress.update(done, steps); });
     SaveMethod method = SaveMethod::Replaced;
-    if (const auto fault = writeEncodedFile(path, bytes, &method)) {
+    if (const auto fault = writeBitmapLibraryFile(
+            path, entries, static_cast<int>(entries.size()), &method,
+            [&](std::size_t done, std::size_t steps) { progress.update(done, steps); })) {
         return refusedFile(path, *fault);
     }
-    progress.update(steps, steps);
     warnIfWrittenInPlace(context, path, method);
     return std::nullopt;
 }

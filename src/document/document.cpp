@@ -1,6 +1,7 @@
 #include "document/document.h"
 
 #include "document/editcommands.h"
+#include "formats/bcm.h"
 
 #include <algorithm>
 #include <memory>
@@ -58,8 +59,8 @@ std::optional<FileFault> Document::openFontFile(const std::string& path) {
     return std::nullopt;
 }
 
-std::optional<FileFault> Document::openBitmapFile(const std::string& path) {
-    auto loaded = readBitmapLibraryFile(path);
+std::optional<FileFault> Document::openBitmapFile(const std::string& path, LibraryReading reading) {
+    auto loaded = readBitmapLibraryFile(path, reading);
     if (auto* fault = std::get_if<FileFault>(&loaded)) {
         return *fault;
     }
@@ -79,6 +80,24 @@ std::optional<FileFault> Document::saveBitmapFile(const std::string& path, int c
                                                   SaveMethod* method,
                                                   const Progress& progress) const {
     return writeBitmapLibraryFile(path, bitmaps_.entries, count, method, progress);
+}
+
+Status Document::bitmapLibraryFits(int position, int width, int height,
+                                   const std::string& newName) const {
+    std::vector<BcmShape> shapes;
+    shapes.reserve(bitmaps_.entries.size() + 1);
+    for (const bitmapInfoList& entry : bitmaps_.entries) {
+        shapes.push_back({entry.name, entry.width, entry.height});
+    }
+    if (position < 0 || static_cast<std::size_t>(position) > shapes.size()) {
+        return {};
+    }
+    if (static_cast<std::size_t>(position) == shapes.size()) {
+        shapes.push_back({newName, width, height});
+    }
+    shapes[static_cast<std::size_t>(position)].width = width;
+    shapes[static_cast<std::size_t>(position)].height = height;
+    return checkBcmShapes(shapes);
 }
 
 void Document::makeFontLibrary(const std::function<void(FontLibrary&)>& make) {

@@ -78,8 +78,10 @@ public:
     /// (slots above keep what they held) and enters font mode. Nothing changes on failure.
     [[nodiscard]] std::optional<FileFault> openFontFile(const std::string& path);
     /// Reads and checks a .bcm file and, only when it is sound, makes it the bitmap library and
-    /// enters bitmap mode. Nothing changes on failure.
-    [[nodiscard]] std::optional<FileFault> openBitmapFile(const std::string& path);
+    /// enters bitmap mode. Nothing changes on failure. Mapped reading suits a command that holds
+    /// the file for a short run.
+    [[nodiscard]] std::optional<FileFault>
+    openBitmapFile(const std::string& path, LibraryReading reading = LibraryReading::Whole);
     /// Writes font slots 0..count-1 to path.
     [[nodiscard]] std::optional<FileFault> saveFontFile(const std::string& path, int count,
                                                         SaveMethod* method = nullptr) const;
@@ -107,6 +109,12 @@ public:
     void modifyBitmap(int position, EntryShape shape);
     /// Appends a bitmap entry and its name line.
     void appendBitmap(bitmapInfoList entry);
+    /// Whether the bitmap library could still be saved with entry position made width x height,
+    /// or with a new entry of that size and name appended when position is the entry count:
+    /// fails with the reason when a bitmap library file could not hold it (its blocks beyond
+    /// what 32-bit offsets address).
+    [[nodiscard]] Status bitmapLibraryFits(int position, int width, int height,
+                                           const std::string& newName = {}) const;
     /// Removes bitmap entry position; later entries move up.
     void removeBitmap(int position);
     /// Applies transform to every listed entry of kind (a glyph code or bitmap position each),
@@ -147,7 +155,9 @@ private:
     /// the entry once.
     void setPixels(EditingMode kind, int index, const std::vector<PixelChange>& changes,
                    bool after);
-    /// What an entry's size and picture become under transform.
+    /// What an entry's size and picture become under transform. Reads that entry alone (a
+    /// picture still encoded decodes only itself), so several threads may make the shapes of
+    /// different entries at once while the library stays unchanged.
     [[nodiscard]] EntryShape transformedShape(EditingMode kind, int index,
                                               PictureTransform transform) const;
     /// Swaps an entry's size and picture with shape.

@@ -20,7 +20,7 @@ template <class T, class Open>
     if (!bytes) {
         return FileFault{FileFaultKind::Access, bytes.error()};
     }
-    auto opened = open(std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes).value()));
+    auto opened = open(korvel::shareFileImage(std::move(bytes).value()));
     if (!opened) {
         return FileFault{FileFaultKind::Content, opened.error()};
     }
@@ -35,10 +35,34 @@ Loaded<std::vector<GlyphRecord>> readFontLibraryFile(const std::string& path) {
         [](SharedFileImage file) { return openLcm(file); });
 }
 
-Loaded<std::vector<bitmapInfoList>> readBitmapLibraryFile(const std::string& path) {
-    return readAndOpen<std::vector<bitmapInfoList>>(
-        path, kBcmMaxFileBytes, "a bitmap library file",
-        [](SharedFileImage file) { return openBcm(file); });
+Loaded<std::vector<bitmapInfoList>> readBitmapLibraryFile(const std::string& path,
+                                                          LibraryReading reading) {
+    constexpr std::string_view kWhat = "a bitmap library file";
+    if (reading == LibraryReading::Whole) {
+        return readAndOpen<std::vector<bitmapInfoList>>(
+            path, kBcmMaxFileBytes, kWhat, [](SharedFileImage file) { return openBcm(file); });
+    }
+    auto image = mapRegularFile(path, kBcmMaxFileBytes, kWhat);
+    if (!image) {
+        return FileFault{FileFaultKind::Access, image.error()};
+    }
+    const SharedFileImage& file = image.value();
+    // The directory and block heads are read with pread, so no page of the mapping is touched
+    // until a picture is decoded. An empty file has no mapping and nothing to touch.
+    auto opened = Result<std::vector<bitmapInfoList>>(Error{});
+    if (file->descriptor() < 0) {
+        opened = openBcm(file);
+    } else {
+        auto source = FileSource::openDescriptor(file->descriptor(), path);
+        if (!source) {
+            return FileFault{FileFaultKind::Access, source.error()};
+        }
+        opened = openBcm(file, *source.value());
+    }
+    if (!opened) {
+        return FileFault{FileFaultKind::Content, opened.error()};
+    }
+    return std::move(opened).value();
 }
 
 Loaded<FontLibrary> loadFontLibrary(const std::string& path) {
@@ -86,12 +110,33 @@ std::optional<FileFault> writeFontLibraryFile(const std::string& path,
 std::optional<FileFault> writeBitmapLibraryFile(const std::string& path,
                                                 std::span<const bitmapInfoList> entries, int count,
                                                 SaveMethod* method, const Progress& progress) {
-    const std::size_t steps = static_cast<std::size_t>(std::max(count, 0)) + 1;
-    const auto encoded = encodeBcm(
-        entries, count, [&](std::size_t done, std::size_t) { report(progress, done, steps); });
-    auto fault = writeEncodedFile(path, encoded, method);
+    if (count < 0 || static_cast<std::size_t>(count) > entries.size()) {
+        return FileFault{FileFaultKind::Content,
+                         Error{"The bitmap count " + std::to_string(count) +
+                               " is more than a bitmap library file holds."}};
+    }
+    std::vector<BcmShape> shapes;
+    shapes.reserve(static_cast<std::size_t>(count));
+    for (const bitmapInfoList& entry : entries.first(static_cast<std::size_t>(count))) {
+        shapes.push_back({entry.name, entry.width, entry.height});
+    }
+    if (const Status fits = checkBcmShapes(shapes); !fits) {
+        return FileFault{FileFaultKind::Content, fits.error()};
+    }
+    shapes = {};
+    const std::size_t steps = static_cast<std::size_t>(count) + 1;
+    const auto saved = saveFileStreamed(path, [&](ByteSink& sink) {
+        return writeBcm(entries, count, sink,
+                        [&](std::size_t done, std::size_t) { report(progress, done, steps); });
+    });
+    if (!saved) {
+        return FileFault{FileFaultKind::Access, saved.error()};
+    }
+    if (method != nullptr) {
+        *method = saved.value();
+    }
     report(progress, steps, steps);
-    return fault;
+    return std::nullopt;
 }
 
 } // namespace korvel

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstddef>
 #include <optional>
+#include <utility>
 
 namespace korvel {
 
@@ -289,7 +290,10 @@ private:
     std::string_view text_;
     int lineNumber_ = 0;
     bool started_ = false;
-    int propertiesLine_ = 0; ///< the STARTPROPERTIES line while inside the properties, else 0
+    int propertiesLine_ = 0;     ///< the STARTPROPERTIES line while inside the properties, else 0
+    int propertiesDeclared_ = 0; ///< the count STARTPROPERTIES gives
+    int propertiesRead_ = 0;     ///< property lines read so far, COMMENT lines included
+    int propertyComments_ = 0;   ///< COMMENT lines among them
     bool inGlyph_ = false;
     bool inBitmap_ = false;
     bool ended_ = false;
@@ -366,7 +370,14 @@ Status BdfParser::headerLine(std::string_view keyword, std::string_view rest) {
     } else if (keyword == "ENDFONT") {
         ended_ = true;
     } else if (keyword == "STARTPROPERTIES") {
+        auto count = metrics(rest, 1, lineNumber_, keyword);
+        if (!count) {
+            return count.error();
+        }
         propertiesLine_ = lineNumber_;
+        propertiesDeclared_ = count.value()[0];
+        propertiesRead_ = 0;
+        propertyComments_ = 0;
     } else if (keyword == "FONT") {
         header_.fontName = stringValue(rest);
     } else if (keyword == "FONTBOUNDINGBOX") {
@@ -386,12 +397,23 @@ Status BdfParser::headerLine(std::string_view keyword, std::string_view rest) {
 }
 
 Status BdfParser::propertyLine(std::string_view keyword, std::string_view rest) {
+    // Every line up to ENDPROPERTIES is a property, whatever its name (STARTCHAR and ENDFONT
+    // included); the count STARTPROPERTIES gives tells whether the block is whole.
     if (keyword == "ENDPROPERTIES") {
-        propertiesLine_ = 0;
-    } else if (keyword == "STARTCHAR" || keyword == "ENDFONT") {
-        return lineError(lineNumber_, std::string(keyword) +
-                                          " inside the properties begun at line " +
-                                          std::to_string(propertiesLine_));
+        const int begun = std::exchange(propertiesLine_, 0);
+        // Writers differ on whether COMMENT lines among the properties count.
+        if (propertiesRead_ != propertiesDeclared_ &&
+            propertiesRead_ - propertyComments_ != propertiesDeclared_) {
+            return lineError(lineNumber_, "the properties begun at line " + std::to_string(begun) +
+                                              " are " + std::to_string(propertiesRead_) +
+                                              " lines, but STARTPROPERTIES says " +
+                                              std::to_string(propertiesDeclared_));
+        }
+        return {};
+    }
+    ++propertiesRead_;
+    if (keyword == "COMMENT") {
+        ++propertyComments_;
     } else if (keyword == "FONT_ASCENT" || keyword == "FONT_DESCENT") {
         return fontMetric(keyword, rest);
     } else if (keyword == "CHARSET_REGISTRY") {
@@ -399,7 +421,7 @@ Status BdfParser::propertyLine(std::string_view keyword, std::string_view rest) 
     } else if (keyword == "CHARSET_ENCODING") {
         header_.encoding = stringValue(rest);
     }
-    // Any other property, whatever its name, is a property and nothing more.
+    // Any other property is a property and nothing more.
     return {};
 }
 
@@ -525,7 +547,13 @@ struct CharsetCodes {
     const int encoding = glyph.encoding.value_or(-1);
     std::optional<char32_t> character;
     if (encoding < 0) {
-        // An unencoded glyph may still say by its standard name which character it is.
+        // An unencoded glyph of a Unicode or Latin-1 font may still say by its standard name
+        // which character it is. In a font whose codes are taken as they are or read through
+        // its own table, a standard name tells no code of that font's own: such a glyph is
+        // skipped.
+        if (charset.rule != CodeRule::Unicode) {
+            return std::nullopt;
+        }
         character = characterOfGlyphName(glyph.name);
     } else if (charset.rule == CodeRule::AsTheyAre) {
         return encoding < kGlyphSlots ? std::optional<int>(encoding) : std::nullopt;

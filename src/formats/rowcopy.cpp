@@ -15,10 +15,7 @@ const EncodedRows* copyableRows(const std::optional<Picture>& picture, int width
     return rows;
 }
 
-void appendWithDarkPadding(std::vector<std::uint8_t>& out, const EncodedRows& rows, int width) {
-    const std::size_t start = out.size();
-    const auto bytes = rows.bytes();
-    out.insert(out.end(), bytes.begin(), bytes.end());
+void darkenPadding(std::span<std::uint8_t> copied, const EncodedRows& rows, int width) {
     const int padding = rows.rowBytes * 8 - width;
     if (padding <= 0) {
         return;
@@ -28,11 +25,18 @@ void appendWithDarkPadding(std::vector<std::uint8_t>& out, const EncodedRows& ro
     // The padding lies in a row's last group: its last byte for ink bits, its last three (red,
     // green and blue plane bytes of the last eight pixels) for colour planes.
     const std::size_t lastGroup = length / static_cast<std::size_t>(rows.rowBytes);
-    for (std::size_t rowEnd = start + length; rowEnd <= out.size(); rowEnd += length) {
+    for (std::size_t rowEnd = length; rowEnd <= copied.size(); rowEnd += length) {
         for (std::size_t at = rowEnd - lastGroup; at < rowEnd; ++at) {
-            out[at] |= mask;
+            copied[at] |= mask;
         }
     }
+}
+
+void appendWithDarkPadding(std::vector<std::uint8_t>& out, const EncodedRows& rows, int width) {
+    const std::size_t start = out.size();
+    const auto bytes = rows.bytes();
+    out.insert(out.end(), bytes.begin(), bytes.end());
+    darkenPadding(std::span<std::uint8_t>(out).subspan(start), rows, width);
 }
 
 } // namespace korvel

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace korvel {
@@ -13,6 +14,10 @@ namespace korvel {
 /// a width x height entry. Otherwise nullptr.
 [[nodiscard]] const EncodedRows* copyableRows(const std::optional<Picture>& picture, int width,
                                               int height, int rowBytes, RowEncoding encoding);
+
+/// Sets the bits right of width to 1 (dark) in every plane of copied, which holds whole rows of
+/// the encoding of rows.
+void darkenPadding(std::span<std::uint8_t> copied, const EncodedRows& rows, int width);
 
 /// Appends the rows with the bits right of width set to 1 (dark) in every plane, as the writers
 /// pack what a picture does not cover.

@@ -1,5 +1,7 @@
 #include "widgets/stringgrid.h"
 
+#include "widgets/gridaccessible.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -187,6 +189,8 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), texts_(new GridTex
             });
     connectClicks(*this);
     buildFrozenView();
+    // Assistive technology reads the cells where they are shown, the frozen ones included.
+    GridAccessible::installFactory();
 }
 
 StringGrid::~StringGrid() = default;

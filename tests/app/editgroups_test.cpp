@@ -1,5 +1,6 @@
 #include "support/windowfixture.h"
 
+#include "document/pictureclipboard.h"
 #include "formats/lcm.h"
 
 #include <QApplication>
@@ -185,6 +186,27 @@ TEST_F(EditGroupsTest, PasteRefusesWhatIsNoPictureOrTooLargeAndChangesNothing) {
     EXPECT_EQ(history().count(), 0);
     QApplication::clipboard()->clear();
     EXPECT_FALSE(window->Paste1->isEnabled());
+}
+
+TEST_F(EditGroupsTest, TheShortcutsReachTheWindowWhileTheListHasTheFocus) {
+    openNamed({{"A", {"RG"}}, {"B", {"W"}}});
+    clickRow(1);
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    StringGrid* grid = window->AdvStringGrid2;
+    grid->setFocus();
+    QApplication::clipboard()->clear();
+    QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_TRUE(data->hasFormat(kPictureMimeType)) << "the picture, not the cell's text";
+    QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(grid->selectedGridRows(), (std::vector<int>{1, 2}));
+    QTest::keyClick(grid, Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_EQ(window->zoomSize(), 10);
+    QTest::keyClick(grid, Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_EQ(window->zoomSize(), 8);
 }
 
 TEST_F(EditGroupsTest, ZoomStepsRunFromOneToThirtyTwoAndMarkOnlyTheirOwnSizes) {

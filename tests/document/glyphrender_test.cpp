@@ -183,15 +183,43 @@ TEST(FamilyList, EachFamilyOnceByItsPlainName) {
     EXPECT_TRUE(families.contains(QStringLiteral("Nimbus Sans")));
 }
 
+/// The family names of one line of "fc-list : family": a font with names in several languages
+/// lists them separated by commas, and a backslash escapes the character after it ("Unifont\-JP"
+/// is Unifont-JP, "a\,b" one name with a comma).
+[[nodiscard]] QStringList fcListNames(const QString& line) {
+    QStringList names;
+    QString name;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i] == u'\\' && i + 1 < line.size()) {
+            name += line[++i];
+        } else if (line[i] == u',') {
+            names.append(std::exchange(name, QString()));
+        } else {
+            name += line[i];
+        }
+    }
+    names.append(name);
+    names.removeAll(QString());
+    return names;
+}
+
+TEST(FamilyList, FcListLinesAreUnescaped) {
+    EXPECT_EQ(fcListNames(QStringLiteral("Unifont\\-JP")),
+              QStringList{QStringLiteral("Unifont-JP")});
+    EXPECT_EQ(
+        fcListNames(QStringLiteral("Noto Sans\\,Extra,Noto Sans Ünicode")),
+        (QStringList{QStringLiteral("Noto Sans,Extra"), QStringLiteral("Noto Sans Ünicode")}));
+    EXPECT_EQ(fcListNames(QStringLiteral("a\\\\b,")), QStringList{QStringLiteral("a\\b")});
+}
+
 TEST(FamilyList, OnlyFamiliesOfInstalledFontFiles) {
-    // fc-list reads the same font configuration; a font with names in several languages lists
-    // them separated by commas.
+    // fc-list reads the same font configuration.
     QProcess fcList;
     fcList.start(QStringLiteral("fc-list"), {QStringLiteral(":"), QStringLiteral("family")});
     ASSERT_TRUE(fcList.waitForFinished(30000));
     QSet<QString> installed;
     for (const QString& line : QString::fromUtf8(fcList.readAllStandardOutput()).split(u'\n')) {
-        for (const QString& name : line.split(u',', Qt::SkipEmptyParts)) {
+        for (const QString& name : fcListNames(line)) {
             installed.insert(name);
         }
     }

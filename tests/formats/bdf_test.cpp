@@ -203,9 +203,60 @@ TEST(BdfImport, PropertiesAreReadAsPropertiesWhateverTheirNames) {
     // The property named FONTBOUNDINGBOX does not replace the real one, whose width 6 the codes
     // the font lacks take.
     EXPECT_EQ(font.library.glyphs[65].width, 6);
+    // Properties named like the keywords that begin a glyph or end the font are properties
+    // too: they neither begin a glyph nor end the font.
     std::string text = kHandFont;
-    text.replace(text.find("STARTPROPERTIES 2"), 17, "STARTPROPERTIES 3\nSTARTCHAR \"x\"");
-    EXPECT_FALSE(decodeBdf(text).ok()); // a glyph may not begin inside the properties
+    text.replace(text.find("STARTPROPERTIES 2"), 17,
+                 "STARTPROPERTIES 4\nSTARTCHAR \"x\"\nENDFONT \"y\"");
+    const BdfFont named = decodedOk(text);
+    EXPECT_EQ(inkRows(named.library.glyphs[65])[0], ".#..");
+    EXPECT_EQ(named.library.glyphs[65].height, decodedOk(kHandFont).library.glyphs[65].height);
+
+    // The count says whether the block is whole: a property too many or too few is refused at
+    // ENDPROPERTIES; COMMENT lines may be counted or not.
+    std::string tooMany = kHandFont;
+    tooMany.replace(tooMany.find("STARTPROPERTIES 2"), 17, "STARTPROPERTIES 2\nSTARTCHAR x");
+    const auto refused = decodeBdf(tooMany);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error().message,
+              "line 10: the properties begun at line 6 are 3 lines, but STARTPROPERTIES says 2");
+    std::string tooFew = kHandFont;
+    tooFew.replace(tooFew.find("STARTPROPERTIES 2"), 17, "STARTPROPERTIES 3");
+    EXPECT_FALSE(decodeBdf(tooFew).ok());
+    for (const char* declared : {"STARTPROPERTIES 2", "STARTPROPERTIES 3"}) {
+        std::string commented = kHandFont;
+        commented.replace(commented.find("STARTPROPERTIES 2"), 17,
+                          std::string(declared) + "\nCOMMENT a note among the properties");
+        EXPECT_TRUE(decodeBdf(commented).ok()) << declared;
+    }
+}
+
+TEST(BdfImport, UnencodedGlyphsOfFontsTakenAsTheyAreAreSkipped) {
+    // In a KOI8-R font code 201 is its own letter; an unencoded glyph named Eacute does not
+    // take it, wherever it stands.
+    std::string koi = dataFile("bdf/koi8-r.bdf");
+    const std::string own = "STARTCHAR afii10026\nENCODING 201\nDWIDTH 4 0\nBBX 1 1 0 0\n"
+                            "BITMAP\n80\nENDCHAR\n";
+    const std::string unencoded = "STARTCHAR Eacute\nENCODING -1\nDWIDTH 4 0\nBBX 4 1 0 0\n"
+                                  "BITMAP\nF0\nENDCHAR\n";
+    koi.replace(koi.find("CHARS 2\n"), 8, "CHARS 4\n" + unencoded + own);
+    const BdfFont font = decodedOk(koi);
+    EXPECT_TRUE(font.codesTakenAsTheyAre);
+    EXPECT_EQ(font.skipped, 1);
+    EXPECT_EQ(inkRows(font.library.glyphs[201])[3], "#...");
+    EXPECT_EQ(inkRows(font.library.glyphs[225])[0], ".#..");
+
+    // A font of no character set whose only glyphs are one beyond its codes and an unencoded
+    // "z" has nothing to import.
+    const auto nothing = decodeBdf("STARTFONT 2.1\nFONT_ASCENT 1\nFONT_DESCENT 0\nCHARS 2\n"
+                                   "STARTCHAR big\nENCODING 300\nDWIDTH 1 0\nBBX 1 1 0 0\n"
+                                   "BITMAP\n80\nENDCHAR\nSTARTCHAR z\nENCODING -1\nDWIDTH 1 0\n"
+                                   "BBX 1 1 0 0\nBITMAP\n80\nENDCHAR\nENDFONT\n");
+    ASSERT_FALSE(nothing.ok());
+    EXPECT_NE(nothing.error().message.find("2 glyphs in no named character set, encodings 300 "
+                                           "to 300"),
+              std::string::npos)
+        << nothing.error().message;
 }
 
 TEST(BdfImport, AFontWithoutUsableGlyphsIsRefusedNamingWhatItHas) {

@@ -87,7 +87,9 @@ readImage(const std::string& path, const std::optional<std::pair<int, int>>& siz
     if (!std::filesystem::exists(path, error) && !error) {
         return std::nullopt;
     }
-    if (const auto fault = document.openBitmapFile(path)) {
+    // Mapped, not read: the blocks add keeps are copied file to file, so a library of any size
+    // costs its directory in memory.
+    if (const auto fault = document.openBitmapFile(path, LibraryReading::Mapped)) {
         return refusedFile(path, *fault);
     }
     return std::nullopt;

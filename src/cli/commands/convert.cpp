@@ -5,6 +5,8 @@
 #include "cli/support.h"
 #include "cli/terminalprogress.h"
 #include "core/fontmetrics.h"
+#include "fileio/filesource.h"
+#include "formats/bcm.h"
 #include "formats/bdf.h"
 
 #include <filesystem>
@@ -89,29 +91,56 @@ constexpr std::string_view kConvertUsage =
 
 [[nodiscard]] Outcome bitmapsToFolder(Context& context, const std::string& input,
                                       const std::string& output) {
-    auto loaded = loadBitmaps(input);
-    if (auto* failure = std::get_if<Failure>(&loaded)) {
+    // The directory and block heads first; then one entry at a time is read, decoded and
+    // written, so memory holds one picture whatever the library's size.
+    auto opened = openSource(input);
+    if (auto* failure = std::get_if<Failure>(&opened)) {
         return *failure;
+    }
+    FileSource& source = *std::get<std::unique_ptr<FileSource>>(opened);
+    if (source.size() > kBcmMaxFileBytes) {
+        return refused("", "Cannot read file \"" + input + "\". It has " +
+                               std::to_string(source.size()) +
+                               " bytes, more than a bitmap library file can hold (" +
+                               std::to_string(kBcmMaxFileBytes) + " bytes).");
+    }
+    const auto blocks = readBcmDirectory(source);
+    if (!blocks) {
+        return refused(input, blocks.error().message);
     }
     TerminalProgress progress(context.err, context.errIsTerminal,
                               "writing " + output + ": PNG files");
     if (const Status written =
-            writeBitmapFolder(std::get<BitmapLibrary>(loaded).entries, output, progress.callback());
+            writeBitmapFolder(source, blocks.value(), output, progress.callback());
         !written) {
         return refused("", written.error().message);
     }
-    const std::size_t count = std::get<BitmapLibrary>(loaded).entries.size();
+    const std::size_t count = blocks.value().size();
     progress.update(count, count);
     return std::nullopt;
 }
 
 [[nodiscard]] Outcome folderToBitmaps(Context& context, const std::string& input,
-                                      const std::string& output, const CodePage& page) {
-    const auto entries = readBitmapFolder(input, page);
-    if (!entries) {
-        return refused("", entries.error().message);
+                                      const std::string& output) {
+    // Every header is read and checked before any pixel is decoded; then one picture at a time
+    // goes straight into its block of the new file.
+    const auto plan = planBitmapFolder(input);
+    if (!plan) {
+        return refused("", plan.error().message);
     }
-    return saveBitmaps(context, output, entries.value());
+    if (const std::string warning = repeatedNamesWarning(plan.value().lines); !warning.empty()) {
+        context.err << "korvel-cli: " << (std::filesystem::path(input) / kIndexFileName).string()
+                    << ": warning: " << warning << "\n";
+    }
+    TerminalProgress progress(context.err, context.errIsTerminal, "saving " + output + ": bitmaps");
+    const auto saved = saveFolderAsLibrary(plan.value(), output, progress.callback());
+    if (!saved) {
+        return refused("", saved.error().message);
+    }
+    const std::size_t steps = plan.value().lines.size() + 1;
+    progress.update(steps, steps);
+    warnIfWrittenInPlace(context, output, saved.value());
+    return std::nullopt;
 }
 
 /// What a convert argument names.
@@ -183,7 +212,7 @@ enum class ConvertForm { Lcm, Bdf, Bcm, Folder, Unknown };
         return bitmapsToFolder(context, input, output);
     }
     if (from == ConvertForm::Folder && to == ConvertForm::Bcm) {
-        return folderToBitmaps(context, input, output, page.page);
+        return folderToBitmaps(context, input, output);
     }
     return usageError("convert turns .lcm into .bdf, .bdf into .lcm, .bcm into a folder or a "
                       "folder into .bcm");
