@@ -1,5 +1,7 @@
 #include "app/umain.h"
 
+#include "app/ledpreview.h"
+#include "app/libraryexchange.h"
 #include "app/libraryopening.h"
 #include "app/uallpreview.h"
 #include "app/umodify.h"
@@ -234,6 +236,7 @@ void TForm1::buildMenus() {
     mark.setBold(true);
     N10pixels2->setFont(mark);
     buildEditMenu();
+    buildExchangeMenus();
     buildOptionsMenu();
 }
 
@@ -309,6 +312,31 @@ void TForm1::codePageChanged(const CodePage& previous) {
             grid.setCell(2, row, fromLibraryText(name, page));
         }
     }
+}
+
+void TForm1::buildExchangeMenus() {
+    exchange_ = new LibraryExchange(*this);
+    Import1 = menuBar()->addMenu(QStringLiteral("Import"));
+    Import1->setObjectName(QStringLiteral("Import1"));
+    exchange_->fillImportMenu(*Import1);
+    Export1 = menuBar()->addMenu(QStringLiteral("Export"));
+    Export1->setObjectName(QStringLiteral("Export1"));
+    exchange_->fillExportMenu(*Export1);
+    View1 = menuBar()->addMenu(QStringLiteral("View"));
+    View1->setObjectName(QStringLiteral("View1"));
+    LedPreview1 = View1->addAction(QStringLiteral("LED Preview"));
+    LedPreview1->setObjectName(QStringLiteral("LedPreview1"));
+    LedPreview1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    connect(LedPreview1, &QAction::triggered, this, &TForm1::LedPreview1Click);
+}
+
+void TForm1::LedPreview1Click() {
+    if (ledPreview_ == nullptr) {
+        ledPreview_ = new LedPreview(*this);
+    }
+    ledPreview_->show();
+    ledPreview_->raise();
+    ledPreview_->activateWindow();
 }
 
 void TForm1::buildEditMenu() {

@@ -33,6 +33,8 @@ class QToolButton;
 
 namespace korvel {
 
+class LedPreview;
+class LibraryExchange;
 class TForm2;
 class TForm3;
 class TForm4;
@@ -92,6 +94,12 @@ public:
     [[nodiscard]] TForm2* form2() const { return form2_; }
     [[nodiscard]] TForm3* form3() const { return form3_; }
     [[nodiscard]] TForm4* form4() const { return form4_; }
+    /// The "Import" and "Export" menus' commands.
+    [[nodiscard]] LibraryExchange& exchange() { return *exchange_; }
+    /// The LED preview window; none until "LED Preview" first opens it.
+    [[nodiscard]] LedPreview* ledPreview() const { return ledPreview_; }
+    /// "View" > "LED Preview": shows the LED preview window, non-modal.
+    void LedPreview1Click();
 
     /// The text of status bar panel 0..5 ("x:", "y:", "mode:", "R:", "G:", "B:").
     [[nodiscard]] QString statusPanelText(int panel) const;
@@ -209,6 +217,10 @@ public:
     QAction* Redo1 = nullptr;
     QMenu* Options1 = nullptr;
     QMenu* CodePage1 = nullptr;
+    QMenu* Import1 = nullptr;
+    QMenu* Export1 = nullptr;
+    QMenu* View1 = nullptr;
+    QAction* LedPreview1 = nullptr;
     QAction* Cut1 = nullptr;
     QAction* Copy1 = nullptr;
     QAction* Paste1 = nullptr;
@@ -243,6 +255,8 @@ private:
     /// Column 0 of an upper code's row: its character in a code page other than Windows-1252,
     /// empty in Windows-1252, where those rows show no character.
     [[nodiscard]] QString upperCodeCharacter(int code) const;
+    /// "Import", "Export" and "View", after the specified menus.
+    void buildExchangeMenus();
     void buildEditGroups();
     void buildToolsMenu();
     void buildZoomSteps(QMenu* zoomMenu);
@@ -347,6 +361,8 @@ private:
     TForm2* form2_ = nullptr;
     TForm3* form3_ = nullptr;
     TForm4* form4_ = nullptr;
+    LibraryExchange* exchange_ = nullptr;
+    LedPreview* ledPreview_ = nullptr;
 };
 
 } // namespace korvel

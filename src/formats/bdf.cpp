@@ -832,4 +832,23 @@ Result<BdfFont> decodeBdf(std::string_view text, BdfCell cell, const BdfCodes& c
     return font;
 }
 
+std::vector<std::string> bdfReadNotes(const BdfFont& font, std::string_view pageCaption) {
+    std::vector<std::string> notes;
+    if (font.codesTakenAsTheyAre) {
+        notes.push_back((font.charset.empty() ? std::string("it names no character set")
+                                              : "its character set " + font.charset +
+                                                    " is neither Unicode nor ISO 8859-1") +
+                        ", so its codes 0 to 255 are taken as " + std::string(pageCaption) +
+                        " codes as they are");
+    }
+    for (const std::string& warning : font.warnings) {
+        notes.push_back("warning: " + warning);
+    }
+    if (font.skipped > 0) {
+        notes.push_back(std::to_string(font.skipped) + " glyphs skipped (no " +
+                        std::string(pageCaption) + " code, or one taken already)");
+    }
+    return notes;
+}
+
 } // namespace korvel

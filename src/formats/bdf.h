@@ -87,4 +87,10 @@ struct BdfFont {
 [[nodiscard]] Result<BdfFont> decodeBdf(std::string_view text, BdfCell cell = BdfCell::KeepInk,
                                         const BdfCodes& codes = {});
 
+/// What a reader of the font is told about it, one sentence each: how its codes were taken when
+/// its character set is none of the three, a warning per clipped glyph, and how many glyphs
+/// were skipped. korvel-cli prints them, the editor shows them in one message.
+[[nodiscard]] std::vector<std::string> bdfReadNotes(const BdfFont& font,
+                                                    std::string_view pageCaption = "Windows-1252");
+
 } // namespace korvel

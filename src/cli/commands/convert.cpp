@@ -71,20 +71,8 @@ constexpr std::string_view kConvertUsage =
     if (!font) {
         return refused(input, font.error().message);
     }
-    if (font.value().codesTakenAsTheyAre) {
-        const std::string& charset = font.value().charset;
-        context.err << "korvel-cli: " << input << ": "
-                    << (charset.empty()
-                            ? "it names no character set"
-                            : "its character set " + charset + " is neither Unicode nor ISO 8859-1")
-                    << ", so its codes 0 to 255 are taken as " << caption << " codes as they are\n";
-    }
-    for (const std::string& warning : font.value().warnings) {
-        context.err << "korvel-cli: " << input << ": warning: " << warning << '\n';
-    }
-    if (font.value().skipped > 0) {
-        context.err << "korvel-cli: " << input << ": " << font.value().skipped
-                    << " glyphs skipped (no " << caption << " code, or one taken already)\n";
+    for (const std::string& note : bdfReadNotes(font.value(), caption)) {
+        context.err << "korvel-cli: " << input << ": " << note << '\n';
     }
     return saveFont(context, output, font.value().library);
 }
