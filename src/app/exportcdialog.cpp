@@ -295,7 +295,7 @@ Result<std::optional<CodeList>> ExportCDialog::chosenCodes() const {
         codes = mergedCodes(codes, parsed.value());
     }
     if (!text.empty()) {
-        auto parsed = codesOfCharacters(text, FontExportOptions{}.codePage);
+        auto parsed = codesOfCharacters(text, main_.document().codePage());
         if (!parsed) {
             return parsed.error();
         }
@@ -306,6 +306,8 @@ Result<std::optional<CodeList>> ExportCDialog::chosenCodes() const {
 
 FontExportOptions ExportCDialog::fontOptions() const {
     FontExportOptions options;
+    // The editor's code page, as korvel-cli's --codepage gives it.
+    options.codePage = main_.document().codePage();
     options.layout = chosenLayout();
     const bool plain = options.layout == FontLayout::Rows || options.layout == FontLayout::Pages;
     // export-c takes no bit options for the formats that have none; their defaults stand.

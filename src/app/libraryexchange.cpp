@@ -114,7 +114,8 @@ void LibraryExchange::exportBdf() {
             return;
         }
         const auto saved =
-            saveFile(output, bytesOf(encodeBdf(font.glyphs, font.count, family, metrics.baseline)));
+            saveFile(output, bytesOf(encodeBdf(font.glyphs, font.count, family, metrics.baseline,
+                                               main_.document().codePage())));
         if (!saved) {
             main_.prompter().showError(&main_, QString::fromStdString(saved.error().message));
         } else if (saved.value() == SaveMethod::InPlace) {
@@ -160,12 +161,15 @@ void LibraryExchange::importBdf() {
             main_.prompter().showError(&main_, refusal("", bytes.error().message));
             return;
         }
-        auto font = decodeBdf(textOf(bytes.value()), cell);
+        // The editor's code page decides where the glyphs go, as korvel-cli's --codepage does.
+        const CodePage& page = main_.document().codePage();
+        auto font = decodeBdf(textOf(bytes.value()), cell, BdfCodes{page, page != windows1252()});
         if (!font) {
             main_.prompter().showError(&main_, refusal(input, font.error().message));
             return;
         }
-        const std::vector<std::string> notes = bdfReadNotes(font.value());
+        const std::vector<std::string> notes =
+            bdfReadNotes(font.value(), std::string(page.caption()));
         main_.document().openFontLibrary(std::move(font.value().library), input);
         main_.enableColourButtons(EditingMode::Font);
         if (!notes.empty()) {

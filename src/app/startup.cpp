@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/umain.h"
+#include "core/codepage.h"
 #include "core/version.h"
 
 #include <QApplication>
@@ -148,6 +149,8 @@ int runEditor(int argc, char** argv) {
     }
     TForm1 mainWindow(std::make_unique<QtPrompter>());
     mainWindow.createDialogs();
+    // The code page of the user's language, as Windows would choose it for its 8-bit texts.
+    mainWindow.setCodePage(defaultCodePageForLocale(localeNameOfEnvironment()));
     mainWindow.showMaximized();
     if (!commandLine.libraryFiles.isEmpty()) {
         // Opened from the message loop, so that any error box shows over the window.

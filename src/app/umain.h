@@ -76,6 +76,10 @@ public:
     [[nodiscard]] const BitmapLibrary& bitmapLibrary() const { return document_->bitmapLibrary(); }
     [[nodiscard]] EditingMode editingMode() const { return document_->mode(); }
     void setEditingMode(EditingMode mode) { document_->setMode(mode); }
+    /// Makes page the current code page, as its item of "Options", "Code Page" does.
+    void setCodePage(const CodePage& page);
+    /// The item of "Options", "Code Page" that chooses page.
+    [[nodiscard]] QAction* codePageItem(const CodePage& page) const;
     /// Appends a bitmap made in the setup dialog; its row is written, the canvas stays.
     void appendBitmap(bitmapInfoList entry);
     [[nodiscard]] int zoomSize() const { return zoom_; }
@@ -221,6 +225,8 @@ public:
     QAction* Undo1 = nullptr;
     QAction* Redo1 = nullptr;
     QAction* ImageIntoEntry1 = nullptr;
+    QMenu* Options1 = nullptr;
+    QMenu* CodePage1 = nullptr;
     QMenu* Import1 = nullptr;
     QMenu* Export1 = nullptr;
     QMenu* View1 = nullptr;
@@ -253,6 +259,13 @@ private:
     void showPreview(const QString& caption, bool allFont);
     void buildEditMenu();
     void buildImportMenu();
+    void buildOptionsMenu();
+    /// Rewrites what the list shows through the code page: column 0 of the codes from 128 on,
+    /// and the names of the bitmap rows that showed their entry's name in the page before.
+    void codePageChanged(const CodePage& previous);
+    /// Column 0 of an upper code's row: its character in a code page other than Windows-1252,
+    /// empty in Windows-1252, where those rows show no character.
+    [[nodiscard]] QString upperCodeCharacter(int code) const;
     /// "Import", "Export" and "View", after the specified menus.
     void buildExchangeMenus();
     void buildEditGroups();

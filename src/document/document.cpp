@@ -337,9 +337,20 @@ bitmapInfoList Document::removeEntry(int position) {
     return entry;
 }
 
+void Document::setCodePage(const CodePage& page) {
+    if (page == codePage_) {
+        return;
+    }
+    const CodePage previous = codePage_;
+    codePage_ = page;
+    bitmaps_.index.setCodePage(page);
+    emit codePageChanged(previous);
+}
+
 void Document::restoreEntry(int position, bitmapInfoList entry, NameIndex index) {
     bitmaps_.entries.insert(bitmaps_.entries.begin() + position, std::move(entry));
     bitmaps_.index = std::move(index);
+    bitmaps_.index.setCodePage(codePage_);
     emit bitmapInserted(position);
 }
 

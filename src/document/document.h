@@ -2,6 +2,7 @@
 
 #include "core/bitmaplibrary.h"
 #include "core/cellshapes.h"
+#include "core/codepage.h"
 #include "core/colour.h"
 #include "core/fontlibrary.h"
 #include "core/picturetransform.h"
@@ -64,6 +65,12 @@ public:
     void setHistoryReachable(bool reachable);
 
     void setMode(EditingMode mode);
+
+    /// The code page the libraries' codes and bitmap names are in (Windows-1252 to begin with).
+    [[nodiscard]] const CodePage& codePage() const { return codePage_; }
+    /// Changes the code page: the name index compares names in the new one from now on. The
+    /// libraries' bytes stay as they are. Announces codePageChanged with the page before.
+    void setCodePage(const CodePage& page);
 
     // ---- Whole libraries: not undoable, each clears its own library's history ----
 
@@ -135,6 +142,7 @@ public:
 
 signals:
     void modeChanged();
+    void codePageChanged(const korvel::CodePage& previous);
     void fontLibraryReset(LibraryReset why);
     void glyphChanged(int code);
     void bitmapLibraryReset(LibraryReset why);
@@ -178,6 +186,7 @@ private:
     FontLibrary font_;
     BitmapLibrary bitmaps_;
     EditingMode mode_ = EditingMode::None;
+    CodePage codePage_;
     std::string fontPath_;
     std::string bitmapPath_;
     bool historyReachable_ = true;

@@ -69,6 +69,7 @@ TEST_F(WindowTest, MenusCarryTheirExactCaptions) {
     EXPECT_EQ(added, titles.mid(4)) << "no other menu";
     EXPECT_LT(titles.indexOf("Import"), titles.indexOf("Export"));
     EXPECT_LT(titles.indexOf("Export"), titles.indexOf("View"));
+    EXPECT_EQ(titles.back(), "Options"); // the menus of later work stand between
     EXPECT_EQ(window->N2->text(), "Open Library");
     EXPECT_EQ(window->NewFontFile1->text(), "New Library");
     EXPECT_EQ(window->N3->text(), "Save Library");

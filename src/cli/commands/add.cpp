@@ -19,10 +19,10 @@ namespace korvel::cli {
 namespace {
 
 constexpr std::string_view kAddUsage =
-    "korvel-cli add LIB.bcm NAME IMAGE.png|IMAGE.bmp [--size WIDTHxHEIGHT]\n"
+    "korvel-cli add LIB.bcm NAME IMAGE.png|IMAGE.bmp [--size WIDTHxHEIGHT] [--codepage NAME]\n"
     "korvel-cli add LIB.bcm NAME IMAGE [--size WIDTHxHEIGHT] [--fit stretch|inside|crop|centre]\n"
     "    [--scaling nearest|area] [--threshold N|R,G,B] [--dither none|fs|atkinson|bayer]\n"
-    "    [--invert] [--alpha N] [--frames]";
+    "    [--invert] [--alpha N] [--frames] [--codepage NAME]";
 
 /// Refuses, from the headers alone, a BMP picture larger than a bitmap entry holds.
 [[nodiscard]] std::optional<Failure> checkEntrySize(const std::string& path,
@@ -168,6 +168,11 @@ readImage(const std::string& path, const std::optional<std::pair<int, int>>& siz
                 "\"");
         }
     }
+    const auto choice = codePageOption(context, options);
+    if (const auto* failure = std::get_if<Failure>(&choice)) {
+        return *failure;
+    }
+    const CodePage& page = std::get<PageChoice>(choice).page;
     // Held from reading the library to writing it, so that concurrent runs take turns.
     const auto lock = FolderLock::acquire(libraryPath);
     if (!lock) {
@@ -176,6 +181,7 @@ readImage(const std::string& path, const std::optional<std::pair<int, int>>& siz
     // The same read-check-open and append the editor uses; entries that stay as they were are
     // copied into the new file, not decoded.
     Document document;
+    document.setCodePage(page);
     if (Outcome failure = openOrStartBitmaps(document, libraryPath)) {
         return failure;
     }
@@ -185,7 +191,7 @@ readImage(const std::string& path, const std::optional<std::pair<int, int>>& siz
     }
     if (const BitmapNameFault fault = checkBitmapName(typed, document.bitmapLibrary().index);
         fault != BitmapNameFault::None) {
-        return refused(libraryPath, bitmapNameMessage(fault).toStdString());
+        return refused(libraryPath, bitmapNameMessage(fault, page).toStdString());
     }
     auto image = readImage(options.positional[2], size);
     if (auto* failure = std::get_if<Failure>(&image)) {
@@ -194,13 +200,14 @@ readImage(const std::string& path, const std::optional<std::pair<int, int>>& siz
     Picture picture = std::move(std::get<Picture>(image));
     const int width = picture.width();
     const int height = picture.height();
-    document.appendBitmap({toLibraryText(typed), width, height, std::move(picture)});
+    document.appendBitmap({toLibraryText(typed, page), width, height, std::move(picture)});
     return saveBitmaps(context, libraryPath, document.bitmapLibrary().entries);
 }
 
 [[nodiscard]] std::vector<std::string_view> addValueOptions() {
     std::vector<std::string_view> options = imageValueOptions();
     options.push_back("--size");
+    options.push_back(kCodePageOption);
     return options;
 }
 

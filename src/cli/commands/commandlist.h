@@ -17,6 +17,7 @@ namespace korvel::cli {
 [[nodiscard]] const Command& exportCommand();
 [[nodiscard]] const Command& exportCCommand();
 [[nodiscard]] const Command& listFontsCommand();
+[[nodiscard]] const Command& listCodePagesCommand();
 
 /// Every command, in the order the usage lists them.
 [[nodiscard]] std::span<const Command* const> allCommands();
