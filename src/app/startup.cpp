@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/umain.h"
+#include "core/codepage.h"
 #include "core/version.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 #include <QIcon>
 #include <QTextStream>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 
@@ -60,10 +62,14 @@ EditorCommandLine readEditorCommandLine(const QStringList& arguments, QTextStrea
     return commandLine;
 }
 
-void setApplicationIdentity() {
+void setApplicationNames() {
     QCoreApplication::setApplicationName(QStringLiteral("korvel"));
     QCoreApplication::setOrganizationName(QStringLiteral("Korvel"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersion));
+}
+
+void setApplicationIdentity() {
+    setApplicationNames();
     QGuiApplication::setDesktopFileName(QStringLiteral("korvel"));
     QIcon icon;
     for (const int size : kIconSizes) {
@@ -72,7 +78,66 @@ void setApplicationIdentity() {
     QApplication::setWindowIcon(icon);
 }
 
+namespace {
+
+/// Whether the command line asks only for text: help, the version, or an option the editor
+/// does not know. Such a command line is answered without a display.
+[[nodiscard]] bool answersWithoutWindow(int argc, char** argv) {
+    for (int k = 1; k < argc; ++k) {
+        const QByteArray argument(argv[k]);
+        if (argument == "--") {
+            return false;
+        }
+        if (argument.startsWith('-') && argument != "-") {
+            return true;
+        }
+    }
+    return false;
+}
+
+/// Whether an argument is one of the options Qt's GUI application takes for itself.
+[[nodiscard]] bool hasQtOption(int argc, char** argv) {
+    static const std::array<QByteArray, 17> kQtOptions{"platform",        "platformpluginpath",
+                                                       "platformtheme",   "plugin",
+                                                       "qwindowgeometry", "geometry",
+                                                       "qwindowtitle",    "title",
+                                                       "qwindowicon",     "icon",
+                                                       "display",         "name",
+                                                       "style",           "stylesheet",
+                                                       "reverse",         "session",
+                                                       "qmljsdebugger"};
+    for (int k = 1; k < argc; ++k) {
+        QByteArray argument(argv[k]);
+        while (argument.startsWith('-')) {
+            argument.remove(0, 1);
+        }
+        argument = argument.left(argument.indexOf('='));
+        if (std::find(kQtOptions.begin(), kQtOptions.end(), argument) != kQtOptions.end()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+/// Answers a command line of options through a core application, which needs no display.
+[[nodiscard]] int answerWithoutWindow(int argc, char** argv) {
+    const QCoreApplication application(argc, argv);
+    setApplicationNames();
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const EditorCommandLine commandLine =
+        readEditorCommandLine(QCoreApplication::arguments(), out, err);
+    return commandLine.exitCode.value_or(0);
+}
+
+} // namespace
+
 int runEditor(int argc, char** argv) {
+    // Qt's own options (-platform, -style, ...) are for the window, which the core application
+    // does not know: they go to the usual start.
+    if (answersWithoutWindow(argc, argv) && !hasQtOption(argc, argv)) {
+        return answerWithoutWindow(argc, argv);
+    }
     QApplication application(argc, argv);
     setApplicationIdentity();
     QTextStream out(stdout);
@@ -84,6 +149,8 @@ int runEditor(int argc, char** argv) {
     }
     TForm1 mainWindow(std::make_unique<QtPrompter>());
     mainWindow.createDialogs();
+    // The code page of the user's language, as Windows would choose it for its 8-bit texts.
+    mainWindow.setCodePage(defaultCodePageForLocale(localeNameOfEnvironment()));
     mainWindow.showMaximized();
     if (!commandLine.libraryFiles.isEmpty()) {
         // Opened from the message loop, so that any error box shows over the window.

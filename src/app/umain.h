@@ -33,9 +33,12 @@ class QToolButton;
 
 namespace korvel {
 
+class LedPreview;
+class LibraryExchange;
 class TForm2;
 class TForm3;
 class TForm4;
+class ImageImportDialog;
 
 /// A canvas position (left, top) in screen pixels.
 struct CanvasPoint {
@@ -73,6 +76,10 @@ public:
     [[nodiscard]] const BitmapLibrary& bitmapLibrary() const { return document_->bitmapLibrary(); }
     [[nodiscard]] EditingMode editingMode() const { return document_->mode(); }
     void setEditingMode(EditingMode mode) { document_->setMode(mode); }
+    /// Makes page the current code page, as its item of "Options", "Code Page" does.
+    void setCodePage(const CodePage& page);
+    /// The item of "Options", "Code Page" that chooses page.
+    [[nodiscard]] QAction* codePageItem(const CodePage& page) const;
     /// Appends a bitmap made in the setup dialog; its row is written, the canvas stays.
     void appendBitmap(bitmapInfoList entry);
     [[nodiscard]] int zoomSize() const { return zoom_; }
@@ -88,6 +95,12 @@ public:
     [[nodiscard]] TForm2* form2() const { return form2_; }
     [[nodiscard]] TForm3* form3() const { return form3_; }
     [[nodiscard]] TForm4* form4() const { return form4_; }
+    /// The "Import" and "Export" menus' commands.
+    [[nodiscard]] LibraryExchange& exchange() { return *exchange_; }
+    /// The LED preview window; none until "LED Preview" first opens it.
+    [[nodiscard]] LedPreview* ledPreview() const { return ledPreview_; }
+    /// "View" > "LED Preview": shows the LED preview window, non-modal.
+    void LedPreview1Click();
 
     /// The text of status bar panel 0..5 ("x:", "y:", "mode:", "R:", "G:", "B:").
     [[nodiscard]] QString statusPanelText(int panel) const;
@@ -176,6 +189,14 @@ public:
     void AddBitmapFile1Click();
     void RemoveBitmap1Click();
 
+    // Import.
+    /// "Image into Entry...": asks for a picture file and opens the image import on the
+    /// selected entry; nothing happens without one.
+    void ImageIntoEntry1Click();
+    /// The image import dialog, made on first use.
+    [[nodiscard]] ImageImportDialog& imageImportDialog();
+    /// The "Import" menu, made on first call, in its place among the menus.
+    [[nodiscard]] QMenu* importMenu();
     /// Opens library files named at start or dropped on the window, each as "Open Library" of
     /// its kind: the last of each kind, the last file's kind last. A file of any other kind is
     /// reported in the error box.
@@ -203,6 +224,13 @@ public:
     QMenu* Edit1 = nullptr;
     QAction* Undo1 = nullptr;
     QAction* Redo1 = nullptr;
+    QAction* ImageIntoEntry1 = nullptr;
+    QMenu* Options1 = nullptr;
+    QMenu* CodePage1 = nullptr;
+    QMenu* Import1 = nullptr;
+    QMenu* Export1 = nullptr;
+    QMenu* View1 = nullptr;
+    QAction* LedPreview1 = nullptr;
     QAction* Cut1 = nullptr;
     QAction* Copy1 = nullptr;
     QAction* Paste1 = nullptr;
@@ -230,6 +258,16 @@ private:
     void showSetupDialog(const QString& caption, bool fontFace);
     void showPreview(const QString& caption, bool allFont);
     void buildEditMenu();
+    void buildImportMenu();
+    void buildOptionsMenu();
+    /// Rewrites what the list shows through the code page: column 0 of the codes from 128 on,
+    /// and the names of the bitmap rows that showed their entry's name in the page before.
+    void codePageChanged(const CodePage& previous);
+    /// Column 0 of an upper code's row: its character in a code page other than Windows-1252,
+    /// empty in Windows-1252, where those rows show no character.
+    [[nodiscard]] QString upperCodeCharacter(int code) const;
+    /// "Import", "Export" and "View", after the specified menus.
+    void buildExchangeMenus();
     void buildEditGroups();
     void buildToolsMenu();
     void buildZoomSteps(QMenu* zoomMenu);
@@ -334,6 +372,9 @@ private:
     TForm2* form2_ = nullptr;
     TForm3* form3_ = nullptr;
     TForm4* form4_ = nullptr;
+    ImageImportDialog* imageImport_ = nullptr;
+    LibraryExchange* exchange_ = nullptr;
+    LedPreview* ledPreview_ = nullptr;
 };
 
 } // namespace korvel

@@ -12,9 +12,10 @@
 namespace korvel::cli {
 
 std::span<const Command* const> allCommands() {
-    static const std::array<const Command*, 7> kCommands{
-        &infoCommand(),   &newFontCommand(), &convertCommand(),  &addCommand(),
-        &exportCommand(), &exportCCommand(), &listFontsCommand()};
+    static const std::array<const Command*, 9> kCommands{
+        &infoCommand(),    &newFontCommand(),   &convertCommand(),
+        &addCommand(),     &importCommand(),    &exportCommand(),
+        &exportCCommand(), &listFontsCommand(), &listCodePagesCommand()};
     return kCommands;
 }
 
@@ -71,9 +72,9 @@ void printCommandHelp(std::ostream& stream, const Command& command) {
 } // namespace
 
 int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-           bool errIsTerminal) {
+           bool errIsTerminal, const CodePage& defaultPage) {
     QtSession qt;
-    Context context{out, err, qt, errIsTerminal};
+    Context context{out, err, qt, errIsTerminal, defaultPage};
     if (arguments.empty()) {
         return report(context, usageError("no command given"), nullptr);
     }

@@ -17,6 +17,23 @@ Failure usageError(std::string message) {
     return Failure{kExitUsage, std::move(message)};
 }
 
+std::variant<PageChoice, Failure> codePageOption(const Context& context,
+                                                 const ParsedOptions& options) {
+    const std::string* name = options.value(kCodePageOption);
+    if (name == nullptr) {
+        return PageChoice{context.defaultPage, context.defaultPage != windows1252()};
+    }
+    if (const auto page = codePageByName(*name)) {
+        return PageChoice{*page, true};
+    }
+    std::string known;
+    for (const CodePage& page : allCodePages()) {
+        known += (known.empty() ? "" : ", ") + std::string(page.name());
+    }
+    return refused("", "\"" + *name + "\" is no code page korvel-cli knows; it knows " + known +
+                           " (korvel-cli list-codepages lists every name of each)");
+}
+
 std::string extensionOf(const std::string& path) {
     std::string extension = std::filesystem::path(path).extension().string();
     if (!extension.empty()) {

@@ -3,7 +3,10 @@
 #include "document/editcommands.h"
 #include "formats/bcm.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <utility>
 
@@ -52,11 +55,24 @@ std::optional<FileFault> Document::openFontFile(const std::string& path) {
     if (auto* fault = std::get_if<FileFault>(&loaded)) {
         return *fault;
     }
+    takeFontGlyphs(std::get<std::vector<GlyphRecord>>(std::move(loaded)), path);
+    return std::nullopt;
+}
+
+void Document::takeFontGlyphs(std::vector<GlyphRecord> glyphs, const std::string& path) {
     setMode(EditingMode::Font);
-    font_.replaceGlyphs(std::get<std::vector<GlyphRecord>>(std::move(loaded)));
+    font_.replaceGlyphs(std::move(glyphs));
+    fontPath_ = path;
     fontStack_.clear();
     emit fontLibraryReset(LibraryReset::Opened);
-    return std::nullopt;
+}
+
+void Document::openFontLibrary(FontLibrary library, const std::string& path) {
+    const auto count = static_cast<std::size_t>(std::clamp(library.count, 0, kGlyphSlots));
+    std::vector<GlyphRecord> glyphs(
+        std::make_move_iterator(library.glyphs.begin()),
+        std::make_move_iterator(library.glyphs.begin() + static_cast<std::ptrdiff_t>(count)));
+    takeFontGlyphs(std::move(glyphs), path);
 }
 
 std::optional<FileFault> Document::openBitmapFile(const std::string& path, LibraryReading reading) {
@@ -64,22 +80,34 @@ std::optional<FileFault> Document::openBitmapFile(const std::string& path, Libra
     if (auto* fault = std::get_if<FileFault>(&loaded)) {
         return *fault;
     }
-    setMode(EditingMode::Bitmap);
-    bitmaps_.assign(std::get<std::vector<bitmapInfoList>>(std::move(loaded)));
-    bitmapStack_.clear();
-    emit bitmapLibraryReset(LibraryReset::Opened);
+    openBitmapEntries(std::get<std::vector<bitmapInfoList>>(std::move(loaded)), path);
     return std::nullopt;
 }
 
+void Document::openBitmapEntries(std::vector<bitmapInfoList> entries, const std::string& path) {
+    setMode(EditingMode::Bitmap);
+    bitmaps_.assign(std::move(entries));
+    bitmapPath_ = path;
+    bitmapStack_.clear();
+    emit bitmapLibraryReset(LibraryReset::Opened);
+}
+
 std::optional<FileFault> Document::saveFontFile(const std::string& path, int count,
-                                                SaveMethod* method) const {
-    return writeFontLibraryFile(path, font_.glyphs, count, method);
+                                                SaveMethod* method) {
+    auto fault = writeFontLibraryFile(path, font_.glyphs, count, method);
+    if (!fault) {
+        fontPath_ = path;
+    }
+    return fault;
 }
 
 std::optional<FileFault> Document::saveBitmapFile(const std::string& path, int count,
-                                                  SaveMethod* method,
-                                                  const Progress& progress) const {
-    return writeBitmapLibraryFile(path, bitmaps_.entries, count, method, progress);
+                                                  SaveMethod* method, const Progress& progress) {
+    auto fault = writeBitmapLibraryFile(path, bitmaps_.entries, count, method, progress);
+    if (!fault) {
+        bitmapPath_ = path;
+    }
+    return fault;
 }
 
 Status Document::bitmapLibraryFits(int position, int width, int height,
@@ -102,12 +130,14 @@ Status Document::bitmapLibraryFits(int position, int width, int height,
 
 void Document::makeFontLibrary(const std::function<void(FontLibrary&)>& make) {
     make(font_);
+    fontPath_.clear();
     fontStack_.clear();
     emit fontLibraryReset(LibraryReset::Made);
 }
 
 void Document::clearBitmapLibrary() {
     bitmaps_.clear();
+    bitmapPath_.clear();
     bitmapStack_.clear();
     emit bitmapLibraryReset(LibraryReset::Made);
 }
@@ -195,6 +225,14 @@ void Document::swapShape(EditingMode kind, int index, EntryShape& shape) {
 
 void Document::appendBitmap(bitmapInfoList entry) {
     bitmapStack_.push(new AddBitmap(*this, std::move(entry)));
+}
+
+void Document::appendBitmaps(std::vector<bitmapInfoList> entries) {
+    bitmapStack_.beginMacro(QCoreApplication::translate("Document", "Add Bitmaps"));
+    for (bitmapInfoList& entry : entries) {
+        bitmapStack_.push(new AddBitmap(*this, std::move(entry)));
+    }
+    bitmapStack_.endMacro();
 }
 
 void Document::removeBitmap(int position) {
@@ -299,9 +337,20 @@ bitmapInfoList Document::removeEntry(int position) {
     return entry;
 }
 
+void Document::setCodePage(const CodePage& page) {
+    if (page == codePage_) {
+        return;
+    }
+    const CodePage previous = codePage_;
+    codePage_ = page;
+    bitmaps_.index.setCodePage(page);
+    emit codePageChanged(previous);
+}
+
 void Document::restoreEntry(int position, bitmapInfoList entry, NameIndex index) {
     bitmaps_.entries.insert(bitmaps_.entries.begin() + position, std::move(entry));
     bitmaps_.index = std::move(index);
+    bitmaps_.index.setCodePage(codePage_);
     emit bitmapInserted(position);
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/bitmaplibrary.h"
 #include "core/cellshapes.h"
+#include "core/codepage.h"
 #include "core/colour.h"
 #include "core/fontlibrary.h"
 #include "core/picturetransform.h"
@@ -65,6 +66,12 @@ public:
 
     void setMode(EditingMode mode);
 
+    /// The code page the libraries' codes and bitmap names are in (Windows-1252 to begin with).
+    [[nodiscard]] const CodePage& codePage() const { return codePage_; }
+    /// Changes the code page: the name index compares names in the new one from now on. The
+    /// libraries' bytes stay as they are. Announces codePageChanged with the page before.
+    void setCodePage(const CodePage& page);
+
     // ---- Whole libraries: not undoable, each clears its own library's history ----
 
     /// Reads and checks a .lcm file and, only when it is sound, makes its glyphs slots 0..n-1
@@ -75,13 +82,22 @@ public:
     /// the file for a short run.
     [[nodiscard]] std::optional<FileFault>
     openBitmapFile(const std::string& path, LibraryReading reading = LibraryReading::Whole);
-    /// Writes font slots 0..count-1 to path.
+    /// Makes the glyphs of a library read from another format (BDF) slots 0..count-1 exactly as
+    /// openFontFile makes a file's, and enters font mode; path is the file they came from.
+    void openFontLibrary(FontLibrary library, const std::string& path);
+    /// Makes entries read from another format (a PNG folder) the bitmap library, as
+    /// openBitmapFile does, and enters bitmap mode.
+    void openBitmapEntries(std::vector<bitmapInfoList> entries, const std::string& path);
+    /// The file each library was last opened from or saved to; empty for one made anew.
+    [[nodiscard]] const std::string& fontFilePath() const { return fontPath_; }
+    [[nodiscard]] const std::string& bitmapFilePath() const { return bitmapPath_; }
+    /// Writes font slots 0..count-1 to path, which becomes the library's file.
     [[nodiscard]] std::optional<FileFault> saveFontFile(const std::string& path, int count,
-                                                        SaveMethod* method = nullptr) const;
-    /// Writes bitmap entries 0..count-1 to path.
+                                                        SaveMethod* method = nullptr);
+    /// Writes bitmap entries 0..count-1 to path, which becomes the library's file.
     [[nodiscard]] std::optional<FileFault> saveBitmapFile(const std::string& path, int count,
                                                           SaveMethod* method = nullptr,
-                                                          const Progress& progress = {}) const;
+                                                          const Progress& progress = {});
     /// Makes a new font library in place: make fills the slots it makes and sets the count
     /// (system font or blank glyphs), slots it leaves keep what they held.
     void makeFontLibrary(const std::function<void(FontLibrary&)>& make);
@@ -102,6 +118,8 @@ public:
     void modifyBitmap(int position, EntryShape shape);
     /// Appends a bitmap entry and its name line.
     void appendBitmap(bitmapInfoList entry);
+    /// Appends several entries in one undoable step ("Add Bitmaps").
+    void appendBitmaps(std::vector<bitmapInfoList> entries);
     /// Whether the bitmap library could still be saved with entry position made width x height,
     /// or with a new entry of that size and name appended when position is the entry count:
     /// fails with the reason when a bitmap library file could not hold it (its blocks beyond
@@ -124,6 +142,7 @@ public:
 
 signals:
     void modeChanged();
+    void codePageChanged(const korvel::CodePage& previous);
     void fontLibraryReset(LibraryReset why);
     void glyphChanged(int code);
     void bitmapLibraryReset(LibraryReset why);
@@ -161,11 +180,15 @@ private:
     /// Puts an entry back at position with the name index it had before it was removed.
     void restoreEntry(int position, bitmapInfoList entry, NameIndex index);
     void announce(EditingMode kind, int index);
+    void takeFontGlyphs(std::vector<GlyphRecord> glyphs, const std::string& path);
     void activateHistory();
 
     FontLibrary font_;
     BitmapLibrary bitmaps_;
     EditingMode mode_ = EditingMode::None;
+    CodePage codePage_;
+    std::string fontPath_;
+    std::string bitmapPath_;
     bool historyReachable_ = true;
     QUndoGroup group_;
     QUndoStack fontStack_;

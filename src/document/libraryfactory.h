@@ -4,10 +4,13 @@
 // a new font library (rendered in a system font or blank) and the check of a new bitmap name.
 
 #include "core/bitmaplibrary.h"
+#include "core/codepage.h"
 #include "core/fontlibrary.h"
 #include "document/glyphrender.h"
 
 #include <QString>
+
+#include <vector>
 
 namespace korvel {
 
@@ -26,7 +29,7 @@ struct SystemFontReport {
 /// all in one cell that holds every glyph's ink from top to bottom, and sets the glyph count;
 /// slots from count up keep what they held. Needs a QGuiApplication.
 SystemFontReport renderSystemFont(FontLibrary& library, const QString& family, int points,
-                                  int count);
+                                  int count, const CodePage& page = windows1252());
 
 /// Fills slots 0..count-1 with blank 16-colour glyphs of width x height (the "User-Defined Font"
 /// face) and sets the glyph count; slots from count up keep what they held.
@@ -37,16 +40,20 @@ enum class BitmapNameFault {
     None,      ///< the name can be used
     Empty,     ///< nothing but spaces and control characters
     Duplicate, ///< an entry already has it, in any letter case
-    Unfit,     ///< longer than 8 Windows-1252 characters, or a character that code page lacks
+    Unfit,     ///< longer than 8 characters, or a character the index's code page lacks
 };
 
-/// Checks a new bitmap name as typed against the library's name index.
+/// Checks a new bitmap name as typed against the library's name index, in the index's code page.
 [[nodiscard]] BitmapNameFault checkBitmapName(const QString& name, const NameIndex& index);
 
 /// The message shown for a refused name (empty for BitmapNameFault::None).
-[[nodiscard]] QString bitmapNameMessage(BitmapNameFault fault);
+[[nodiscard]] QString bitmapNameMessage(BitmapNameFault fault,
+                                        const CodePage& page = windows1252());
 
-/// The longest bitmap name, in Windows-1252 characters.
+/// The names the frames of an animation take as new bitmaps: base1, base2, ... up to count.
+[[nodiscard]] std::vector<QString> frameNames(const QString& base, int count);
+
+/// The longest bitmap name, in single-byte characters of its code page.
 inline constexpr int kBitmapNameLength = 8;
 
 } // namespace korvel

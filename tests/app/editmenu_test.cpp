@@ -74,6 +74,7 @@ protected:
 
 TEST_F(EditMenuTest, EditMenuFollowsItsFirstThreeNeighboursWithUndoAndRedo) {
     const QList<QAction*> menus = window->menuBar()->actions();
+    // The menus added after the specified ones follow Edit.
     ASSERT_GE(menus.size(), 4);
     EXPECT_EQ(menus[3]->menu(), window->Edit1);
     EXPECT_EQ(window->Edit1->actions().mid(0, 2), (QList<QAction*>{window->Undo1, window->Redo1}));

@@ -473,7 +473,7 @@ TEST_F(CliTest, UsageErrorsExitTwoWithTheUsage) {
         {"new-font", "--blank", "5x9"},
         {"new-font", "--size", "7", "-o", "a.lcm"},
         {"convert", "a.lcm", "b.bcm"},
-        {"add", "a.bcm", "A", "b.gif"},
+        {"add", "a.bcm", "A", "b.gif", "--fit", "sideways"},
         {"add", "a.bcm", "A", "b.png", "--size", "4"},
         {"export", "a.lcm", "1", "b.jpg"},
         {"new-font", "-o"},

@@ -50,7 +50,7 @@ korvel-cli add logos.bcm ARROW arrow.png --size 4x4 >/dev/null 2>&1 ||
 expect "export export-c" korvel-cli ex
 expect "OLD.LCM font.lcm logos.bcm pictures" korvel-cli info ""
 expect "OLD.LCM font.lcm logos.bcm pictures" korvel-cli info --rows ""
-expect "--help --metrics --rows" korvel-cli info --
+expect "--codepage --help --metrics --rows" korvel-cli info --
 expect "font.bdf pictures" korvel-cli convert font.lcm ""
 expect "OLD.LCM font.lcm pictures" korvel-cli convert font.bdf ""
 expect "pictures" korvel-cli convert logos.bcm ""

@@ -6,8 +6,11 @@ set -euo pipefail
 korvel="$1"
 korvel_cli="$2"
 version="$3"
-export QT_QPA_PLATFORM=offscreen
 status=0
+# Answered without a display: no X server and no platform chosen.
+[ "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$korvel" --version)" = "korvel $version" ] ||
+    { echo "FAIL: korvel --version without a display" >&2; status=1; }
+export QT_QPA_PLATFORM=offscreen
 [ "$("$korvel" --version)" = "korvel $version" ] || { echo "FAIL: korvel --version" >&2; status=1; }
 [ "$("$korvel_cli" --version)" = "korvel-cli $version" ] ||
     { echo "FAIL: korvel-cli --version" >&2; status=1; }

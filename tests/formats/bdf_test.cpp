@@ -450,3 +450,77 @@ TEST(GlyphNames, EveryWindows1252CharacterHasOneNameThatLeadsBack) {
 
 } // namespace
 } // namespace korvel
+
+namespace korvel {
+namespace {
+
+TEST(BdfCodePages, ExportWritesTheUnicodeValuesOfTheCodePage) {
+    FontLibrary library;
+    library.count = 256;
+    for (int code = 0; code < library.count; ++code) {
+        library.glyphs[static_cast<std::size_t>(code)] = GlyphRecord{code, 3, 2, Picture(3, 2)};
+    }
+    const std::string greek =
+        encodeBdf(library.glyphs, library.count, "greek", {}, *codePageByName("windows-1253"));
+    for (const char* expected :
+         {"STARTCHAR uni0391\nENCODING 913\n", // 0xC1 "Α"
+          "STARTCHAR Euro\nENCODING 8364\n",   // 0x80
+          "STARTCHAR uni0081\nENCODING -1\n",  // undefined below 0xA0: as Windows-1252's 0x81
+          "STARTCHAR code170\nENCODING -1\n",  // undefined above: no character at all
+          "STARTCHAR A\nENCODING 65\n"}) {
+        EXPECT_NE(greek.find(expected), std::string::npos) << expected;
+    }
+    // ISO 8859 pages define C1 controls at 0x80-0x9F; no font tool expects them in a font.
+    const std::string iso =
+        encodeBdf(library.glyphs, library.count, "iso", {}, *codePageByName("iso-8859-5"));
+    EXPECT_NE(iso.find("STARTCHAR uni0080\nENCODING -1\n"), std::string::npos);
+    EXPECT_NE(iso.find("STARTCHAR uni0430\nENCODING 1072\n"), std::string::npos); // 0xD0 "а"
+    // Read back in the same code page, every glyph comes to its code again.
+    const auto back = decodeBdf(greek, BdfCell::KeepInk, BdfCodes{*codePageByName("cp1253"), true});
+    ASSERT_TRUE(back.ok()) << back.error().message;
+    EXPECT_EQ(back.value().skipped, 3) << "code170, code210 and code255 name no character";
+    EXPECT_TRUE(back.value().library.glyphs[0xC1].picture.has_value());
+}
+
+TEST(BdfCodePages, EightBitFontsAreReadThroughTheirOwnTableWhenAsked) {
+    const std::string text = dataFile("bdf/koi8-r.bdf");
+    const CodePage cp1251 = *codePageByName("cp1251");
+    // KOI8-R 225 is "А", which Windows-1251 keeps at 192.
+    const auto through = decodeBdf(text, BdfCell::KeepInk, BdfCodes{cp1251, true});
+    ASSERT_TRUE(through.ok());
+    EXPECT_FALSE(through.value().codesTakenAsTheyAre);
+    EXPECT_TRUE(through.value().readThroughCharset);
+    EXPECT_EQ(inkRows(through.value().library.glyphs[192])[0], ".#..");
+    EXPECT_FALSE(through.value().library.glyphs[225].picture.has_value());
+    // Not asked, the codes are taken as they are, and said to be so, in any code page.
+    const auto asTheyAre = decodeBdf(text, BdfCell::KeepInk, BdfCodes{cp1251, false});
+    ASSERT_TRUE(asTheyAre.ok());
+    EXPECT_TRUE(asTheyAre.value().codesTakenAsTheyAre);
+    EXPECT_EQ(inkRows(asTheyAre.value().library.glyphs[225])[0], ".#..");
+    // A font in the library's own code page needs no table and no note.
+    const auto own = decodeBdf(text, BdfCell::KeepInk, BdfCodes{*codePageByName("koi8-r"), true});
+    ASSERT_TRUE(own.ok());
+    EXPECT_FALSE(own.value().codesTakenAsTheyAre);
+    EXPECT_FALSE(own.value().readThroughCharset);
+    EXPECT_EQ(inkRows(own.value().library.glyphs[225])[0], ".#..");
+    // Registries name code pages in several ways.
+    for (const auto& [registry, encoding] : std::vector<std::pair<std::string, std::string>>{
+             {"microsoft", "cp1251"}, {"WINDOWS", "1251"}, {"IBM", "cp866"}, {"ISO8859", "5"}}) {
+        std::string named = text;
+        named.replace(named.find("\"KOI8\""), 6, "\"" + registry + "\"");
+        named.replace(named.find("\"R\""), 3, "\"" + encoding + "\"");
+        const auto read = decodeBdf(named, BdfCell::KeepInk, BdfCodes{windows1252(), true});
+        ASSERT_TRUE(read.ok()) << registry;
+        EXPECT_TRUE(read.value().readThroughCharset) << registry << "-" << encoding;
+    }
+    // Nothing of the font in the code page: the refusal names the code page.
+    const auto none =
+        decodeBdf(dataFile("bdf/cjk-only.bdf"), BdfCell::KeepInk, BdfCodes{cp1251, true});
+    ASSERT_FALSE(none.ok());
+    EXPECT_NE(none.error().message.find("none of them is a Windows-1251 character"),
+              std::string::npos)
+        << none.error().message;
+}
+
+} // namespace
+} // namespace korvel

@@ -1,5 +1,6 @@
 #include "cli/commands/commandlist.h"
 
+#include "cli/imageoptions.h"
 #include "cli/qtsession.h"
 #include "cli/support.h"
 #include "document/document.h"
@@ -18,7 +19,10 @@ namespace korvel::cli {
 namespace {
 
 constexpr std::string_view kAddUsage =
-    "korvel-cli add LIB.bcm NAME IMAGE.png|IMAGE.bmp [--size WIDTHxHEIGHT]";
+    "korvel-cli add LIB.bcm NAME IMAGE.png|IMAGE.bmp [--size WIDTHxHEIGHT] [--codepage NAME]\n"
+    "korvel-cli add LIB.bcm NAME IMAGE [--size WIDTHxHEIGHT] [--fit stretch|inside|crop|centre]\n"
+    "    [--scaling nearest|area] [--threshold N|R,G,B] [--dither none|fs|atkinson|bayer]\n"
+    "    [--invert] [--alpha N] [--frames] [--codepage NAME]";
 
 /// Refuses, from the headers alone, a BMP picture larger than a bitmap entry holds.
 [[nodiscard]] std::optional<Failure> checkEntrySize(const std::string& path,
@@ -42,9 +46,6 @@ constexpr std::string_view kAddUsage =
 [[nodiscard]] std::variant<Picture, Failure>
 readImage(const std::string& path, const std::optional<std::pair<int, int>>& size) {
     const std::string extension = extensionOf(path);
-    if (extension != "png" && extension != "bmp") {
-        return usageError("add takes a .png or a .bmp picture, not \"" + path + "\"");
-    }
     if (extension == "bmp" && size) {
         auto opened = openSource(path);
         if (auto* failure = std::get_if<Failure>(&opened)) {
@@ -95,6 +96,60 @@ readImage(const std::string& path, const std::optional<std::pair<int, int>>& siz
     return std::nullopt;
 }
 
+/// Whether the picture goes through the image conversion: any of its options is given, or the
+/// file is neither PNG nor BMP. A PNG or BMP without them is added as it always was, its
+/// colours whole.
+[[nodiscard]] bool converts(const ParsedOptions& options) {
+    const std::string extension = extensionOf(options.positional[2]);
+    return hasImageOptions(options) || (extension != "png" && extension != "bmp");
+}
+
+/// Appends the converted picture as NAME, or with --frames every frame as NAME1, NAME2, ...
+[[nodiscard]] Outcome addConverted(Context& context, const ParsedOptions& options,
+                                   Document& document,
+                                   const std::optional<std::pair<int, int>>& size) {
+    const std::string& libraryPath = options.positional[0];
+    const QString name = QString::fromStdString(options.positional[1]);
+    const bool frames = options.has("--frames");
+    const auto checkName = [&](const QString& candidate) -> Outcome {
+        if (const BitmapNameFault fault =
+                checkBitmapName(candidate, document.bitmapLibrary().index);
+            fault != BitmapNameFault::None) {
+            const std::string message = bitmapNameMessage(fault).toStdString();
+            return refused(libraryPath,
+                           frames ? "\"" + candidate.toStdString() + "\": " + message : message);
+        }
+        return std::nullopt;
+    };
+    if (!frames) {
+        if (Outcome failure = checkName(name)) {
+            return failure;
+        }
+    }
+    auto converted =
+        convertImageFile(context, options.positional[2], options, ColourTarget::Channels,
+                         ImageSize{size, kMaxEntryWidth, kMaxEntryHeight});
+    if (auto* failure = std::get_if<Failure>(&converted)) {
+        return *failure;
+    }
+    auto& pictures = std::get<std::vector<Picture>>(converted);
+    const std::vector<QString> names =
+        frames ? frameNames(name, static_cast<int>(pictures.size())) : std::vector<QString>{name};
+    std::vector<bitmapInfoList> entries;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        if (frames) {
+            if (Outcome failure = checkName(names[k])) {
+                return failure;
+            }
+        }
+        const int width = pictures[k].width();
+        const int height = pictures[k].height();
+        entries.push_back({toLibraryText(names[k]), width, height, std::move(pictures[k])});
+    }
+    document.appendBitmaps(std::move(entries));
+    return saveBitmaps(context, libraryPath, document.bitmapLibrary().entries);
+}
+
 [[nodiscard]] Outcome runAdd(Context& context, const ParsedOptions& options) {
     if (options.positional.size() != 3) {
         return usageError("add needs LIB.bcm, NAME and IMAGE");
@@ -113,6 +168,11 @@ readImage(const std::string& path, const std::optional<std::pair<int, int>>& siz
                 "\"");
         }
     }
+    const auto choice = codePageOption(context, options);
+    if (const auto* failure = std::get_if<Failure>(&choice)) {
+        return *failure;
+    }
+    const CodePage& page = std::get<PageChoice>(choice).page;
     // Held from reading the library to writing it, so that concurrent runs take turns.
     const auto lock = FolderLock::acquire(libraryPath);
     if (!lock) {
@@ -121,13 +181,17 @@ readImage(const std::string& path, const std::optional<std::pair<int, int>>& siz
     // The same read-check-open and append the editor uses; entries that stay as they were are
     // copied into the new file, not decoded.
     Document document;
+    document.setCodePage(page);
     if (Outcome failure = openOrStartBitmaps(document, libraryPath)) {
         return failure;
     }
     const QString typed = QString::fromStdString(name);
+    if (converts(options)) {
+        return addConverted(context, options, document, size);
+    }
     if (const BitmapNameFault fault = checkBitmapName(typed, document.bitmapLibrary().index);
         fault != BitmapNameFault::None) {
-        return refused(libraryPath, bitmapNameMessage(fault).toStdString());
+        return refused(libraryPath, bitmapNameMessage(fault, page).toStdString());
     }
     auto image = readImage(options.positional[2], size);
     if (auto* failure = std::get_if<Failure>(&image)) {
@@ -136,16 +200,27 @@ readImage(const std::string& path, const std::optional<std::pair<int, int>>& siz
     Picture picture = std::move(std::get<Picture>(image));
     const int width = picture.width();
     const int height = picture.height();
-    document.appendBitmap({toLibraryText(typed), width, height, std::move(picture)});
+    document.appendBitmap({toLibraryText(typed, page), width, height, std::move(picture)});
     return saveBitmaps(context, libraryPath, document.bitmapLibrary().entries);
+}
+
+[[nodiscard]] std::vector<std::string_view> addValueOptions() {
+    std::vector<std::string_view> options = imageValueOptions();
+    options.push_back("--size");
+    options.push_back(kCodePageOption);
+    return options;
 }
 
 } // namespace
 
 const Command& addCommand() {
-    static const Command kCommand{
-        "add",      kAddUsage, "append a PNG or BMP picture to a bitmap library",
-        {"--size"}, {},        runAdd};
+    static const Command kCommand{"add",
+                                  kAddUsage,
+                                  "append a picture to a bitmap library: a PNG or BMP as it is, "
+                                  "or any picture file fitted, thresholded and dithered",
+                                  addValueOptions(),
+                                  imageFlagOptions(),
+                                  runAdd};
     return kCommand;
 }
 

@@ -17,7 +17,7 @@ namespace {
 
 constexpr std::string_view kConvertUsage =
     "korvel-cli convert IN.lcm OUT.bdf [--baseline auto|bottom|ROW] | IN.bdf OUT.lcm [--clip] |\n"
-    "                   IN.bcm OUTFOLDER | INFOLDER OUT.bcm";
+    "                   IN.bcm OUTFOLDER | INFOLDER OUT.bcm [--codepage NAME]";
 
 [[nodiscard]] std::string textOf(const std::vector<std::uint8_t>& bytes) {
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
@@ -41,7 +41,8 @@ constexpr std::string_view kConvertUsage =
 }
 
 [[nodiscard]] Outcome fontToBdf(Context& context, const std::string& input,
-                                const std::string& output, const BaselineChoice& choice) {
+                                const std::string& output, const BaselineChoice& choice,
+                                const CodePage& page) {
     auto loaded = loadFont(input);
     if (auto* failure = std::get_if<Failure>(&loaded)) {
         return *failure;
@@ -54,34 +55,24 @@ constexpr std::string_view kConvertUsage =
                                   std::to_string(metrics.ascent + metrics.descent) + " rows high");
     }
     const std::string name = std::filesystem::path(input).stem().string();
-    return writeBytes(context, output,
-                      bytesOf(encodeBdf(library.glyphs, library.count, name, metrics.baseline)));
+    return writeBytes(
+        context, output,
+        bytesOf(encodeBdf(library.glyphs, library.count, name, metrics.baseline, page)));
 }
 
 [[nodiscard]] Outcome bdfToFont(Context& context, const std::string& input,
-                                const std::string& output, BdfCell cell) {
+                                const std::string& output, BdfCell cell, const PageChoice& choice) {
+    const std::string caption(choice.page.caption());
     const auto bytes = readRegularFile(input, kBdfMaxTextSize, "a BDF font");
     if (!bytes) {
         return refused("", bytes.error().message);
     }
-    const auto font = decodeBdf(textOf(bytes.value()), cell);
+    const auto font = decodeBdf(textOf(bytes.value()), cell, BdfCodes{choice.page, choice.chosen});
     if (!font) {
         return refused(input, font.error().message);
     }
-    if (font.value().codesTakenAsTheyAre) {
-        const std::string& charset = font.value().charset;
-        context.err << "korvel-cli: " << input << ": "
-                    << (charset.empty()
-                            ? "it names no character set"
-                            : "its character set " + charset + " is neither Unicode nor ISO 8859-1")
-                    << ", so its codes 0 to 255 are taken as Windows-1252 codes as they are\n";
-    }
-    for (const std::string& warning : font.value().warnings) {
-        context.err << "korvel-cli: " << input << ": warning: " << warning << '\n';
-    }
-    if (font.value().skipped > 0) {
-        context.err << "korvel-cli: " << input << ": " << font.value().skipped
-                    << " glyphs skipped (no Windows-1252 code, or one taken already)\n";
+    for (const std::string& note : bdfReadNotes(font.value(), caption)) {
+        context.err << "korvel-cli: " << input << ": " << note << '\n';
     }
     return saveFont(context, output, font.value().library);
 }
@@ -189,16 +180,21 @@ enum class ConvertForm { Lcm, Bdf, Bcm, Folder, Unknown };
         (from != ConvertForm::Lcm || to != ConvertForm::Bdf)) {
         return usageError("--baseline goes only with a conversion from .lcm to .bdf");
     }
+    const auto choice = codePageOption(context, options);
+    if (const auto* failure = std::get_if<Failure>(&choice)) {
+        return *failure;
+    }
+    const PageChoice& page = std::get<PageChoice>(choice);
     if (from == ConvertForm::Lcm && to == ConvertForm::Bdf) {
         const auto baseline = baselineOption(options);
         if (const auto* failure = std::get_if<Failure>(&baseline)) {
             return *failure;
         }
-        return fontToBdf(context, input, output, std::get<BaselineChoice>(baseline));
+        return fontToBdf(context, input, output, std::get<BaselineChoice>(baseline), page.page);
     }
     if (from == ConvertForm::Bdf && to == ConvertForm::Lcm) {
         return bdfToFont(context, input, output,
-                         options.has("--clip") ? BdfCell::Clip : BdfCell::KeepInk);
+                         options.has("--clip") ? BdfCell::Clip : BdfCell::KeepInk, page);
     }
     if (from == ConvertForm::Bcm && to == ConvertForm::Folder) {
         return bitmapsToFolder(context, input, output);
@@ -217,8 +213,10 @@ const Command& convertCommand() {
         "convert",
         kConvertUsage,
         "convert between .lcm and BDF, or .bcm and a PNG folder (--clip: cut BDF glyphs to "
-        "FONT_ASCENT + FONT_DESCENT; --baseline: where BDF glyphs stand)",
-        {"--baseline"},
+        "FONT_ASCENT + FONT_DESCENT; --baseline: where BDF glyphs stand; --codepage: the code "
+        "page of the library's codes, which BDF glyphs go to and are written from by their "
+        "Unicode values, and in which folder names are compared)",
+        {"--baseline", kCodePageOption},
         {"--clip"},
         runConvert};
     return kCommand;

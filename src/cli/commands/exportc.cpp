@@ -14,9 +14,10 @@ namespace {
 constexpr std::string_view kExportCUsage =
     "korvel-cli export-c LIB.lcm -o OUT.h [--layout rows|pages] [--bit-order msb|lsb] "
     "[--ink 1|0]\n"
-    "                    [--codes LIST] [--chars TEXT] [--name IDENT]\n"
+    "                    [--codes LIST] [--chars TEXT] [--name IDENT] [--codepage NAME]\n"
     "korvel-cli export-c LIB.lcm -o OUT.h --format gfx|u8g2|lvgl [--baseline auto|bottom|ROW]\n"
     "                    [--encoding code|unicode] [--codes LIST] [--chars TEXT] [--name IDENT]\n"
+    "                    [--codepage NAME]\n"
     "korvel-cli export-c LIB.bcm -o OUT.h [--pixel rgb565|rgb111|planes] [--endian big|little]\n"
     "                    [--bit-order msb|lsb] [--ink 1|0] [--name IDENT]";
 
@@ -138,11 +139,12 @@ template <class T>
 }
 
 [[nodiscard]] Parsed<FontExportOptions> fontOptions(const ParsedOptions& options,
-                                                    const std::string& path) {
+                                                    const std::string& path, const CodePage& page) {
     if (auto failure = forbidden(options, {"--pixel", "--endian"}, "is for bitmap libraries")) {
         return *failure;
     }
     FontExportOptions font;
+    font.codePage = page;
     const auto format = formatLayout(options);
     const auto layout = choice<FontLayout>(
         options, "--layout", {{"rows", FontLayout::Rows}, {"pages", FontLayout::Pages}});
@@ -240,9 +242,13 @@ template <class T>
     return bitmaps;
 }
 
-[[nodiscard]] Parsed<std::string> fontHeader(const ParsedOptions& options,
+[[nodiscard]] Parsed<std::string> fontHeader(const Context& context, const ParsedOptions& options,
                                              const std::string& path) {
-    auto chosen = fontOptions(options, path);
+    const auto page = codePageOption(context, options);
+    if (const auto* failure = std::get_if<Failure>(&page)) {
+        return *failure;
+    }
+    auto chosen = fontOptions(options, path, std::get<PageChoice>(page).page);
     if (auto* failure = std::get_if<Failure>(&chosen)) {
         return *failure;
     }
@@ -277,8 +283,8 @@ template <class T>
 
 [[nodiscard]] const std::vector<std::string_view>& exportCValueOptions() {
     static const std::vector<std::string_view> kOptions{
-        "-o",      "--name",  "--layout",   "--format",   "--bit-order", "--ink",
-        "--codes", "--chars", "--baseline", "--encoding", "--pixel",     "--endian"};
+        "-o",      "--name",     "--layout",   "--format", "--bit-order", "--ink",        "--codes",
+        "--chars", "--baseline", "--encoding", "--pixel",  "--endian",    kCodePageOption};
     return kOptions;
 }
 
@@ -296,7 +302,7 @@ template <class T>
     if (std::filesystem::equivalent(path, *output, error)) {
         return refused(*output, "is the library itself; the header would overwrite it");
     }
-    auto header = kind == "lcm" ? fontHeader(options, path) : bitmapHeader(options, path);
+    auto header = kind == "lcm" ? fontHeader(context, options, path) : bitmapHeader(options, path);
     if (auto* failure = std::get_if<Failure>(&header)) {
         return *failure;
     }
@@ -308,7 +314,9 @@ template <class T>
 const Command& exportCCommand() {
     static const Command kCommand{"export-c",
                                   kExportCUsage,
-                                  "write a library as a C header for firmware",
+                                  "write a library as a C header for firmware (--codepage: the "
+                                  "code page the comments name the characters in and the "
+                                  "header's NAME_code maps UTF-8 text to)",
                                   exportCValueOptions(),
                                   {},
                                   runExportC};

@@ -12,7 +12,8 @@ namespace korvel::cli {
 namespace {
 
 constexpr std::string_view kNewFontUsage =
-    "korvel-cli new-font --family NAME --size POINTS [--codes 128|256] -o OUT.lcm\n"
+    "korvel-cli new-font --family NAME --size POINTS [--codes 128|256] [--codepage NAME] -o "
+    "OUT.lcm\n"
     "korvel-cli new-font --blank WIDTHxHEIGHT [--codes 128|256] -o OUT.lcm";
 
 [[nodiscard]] std::variant<int, Failure> codeCountOption(const ParsedOptions& options) {
@@ -52,7 +53,7 @@ void reportRendering(std::ostream& err, const std::string& family, const SystemF
 }
 
 [[nodiscard]] std::variant<FontLibrary, Failure>
-systemFont(Context& context, const ParsedOptions& options, int count) {
+systemFont(Context& context, const ParsedOptions& options, int count, const CodePage& page) {
     const std::string* family = options.value("--family");
     const std::string* size = options.value("--size");
     if (family == nullptr || size == nullptr) {
@@ -69,7 +70,7 @@ systemFont(Context& context, const ParsedOptions& options, int count) {
     }
     FontLibrary library;
     reportRendering(context.err, installed->toStdString(),
-                    renderSystemFont(library, *installed, *points, count));
+                    renderSystemFont(library, *installed, *points, count, page));
     return library;
 }
 
@@ -96,12 +97,17 @@ systemFont(Context& context, const ParsedOptions& options, int count) {
     if (const auto* failure = std::get_if<Failure>(&count)) {
         return *failure;
     }
+    const auto choice = codePageOption(context, options);
+    if (const auto* failure = std::get_if<Failure>(&choice)) {
+        return *failure;
+    }
     const std::string* blank = options.value("--blank");
     if (blank != nullptr && (options.value("--family") != nullptr || options.value("--size"))) {
         return usageError("--blank goes without --family and --size");
     }
     auto made = blank != nullptr ? blankFont(*blank, std::get<int>(count))
-                                 : systemFont(context, options, std::get<int>(count));
+                                 : systemFont(context, options, std::get<int>(count),
+                                              std::get<PageChoice>(choice).page);
     if (const auto* failure = std::get_if<Failure>(&made)) {
         return *failure;
     }
@@ -111,12 +117,14 @@ systemFont(Context& context, const ParsedOptions& options, int count) {
 } // namespace
 
 const Command& newFontCommand() {
-    static const Command kCommand{"new-font",
-                                  kNewFontUsage,
-                                  "make a font library from a system font or of blank glyphs",
-                                  {"--family", "--size", "--blank", "--codes", "-o"},
-                                  {},
-                                  runNewFont};
+    static const Command kCommand{
+        "new-font",
+        kNewFontUsage,
+        "make a font library from a system font or of blank glyphs "
+        "(--codepage: the character each code renders)",
+        {"--family", "--size", "--blank", "--codes", "-o", kCodePageOption},
+        {},
+        runNewFont};
     return kCommand;
 }
 
