@@ -1,5 +1,7 @@
 #include "core/picturetransform.h"
 
+#include "core/encodedtransform.h"
+
 #include <algorithm>
 #include <cstddef>
 
@@ -111,6 +113,16 @@ std::optional<PictureTransform> inverseOf(PictureTransform transform) {
 }
 
 Picture transformed(const Picture& picture, PictureTransform transform, PictureKind kind) {
+    // A picture still held as the rows of its library file is transformed in those rows, a bit
+    // a pixel and plane, and the result stays encoded: neither picture's pixels are decoded.
+    if (const EncodedRows* rows = picture.encodedRows();
+        rows != nullptr && !picture.isEmpty() &&
+        transformsEncoded(transform, kind, rows->encoding)) {
+        const bool swap = swapsSides(transform);
+        return Picture(swap ? picture.height() : picture.width(),
+                       swap ? picture.width() : picture.height(),
+                       transformedRows(*rows, picture.width(), picture.height(), transform));
+    }
     switch (transform) {
     case PictureTransform::FlipHorizontally:
         return flippedHorizontally(picture);
