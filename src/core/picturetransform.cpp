@@ -79,8 +79,8 @@ Picture quarterTurned(const Picture& source, bool clockwise) {
 }
 
 Picture shifted(const Picture& source, int dx, int dy) {
+    // A new picture is background (black) already; the source is drawn one place off.
     Picture result = blankLike(source, source.width(), source.height());
-    result.fill(kBlack);
     result.draw(source, dx, dy);
     return result;
 }
