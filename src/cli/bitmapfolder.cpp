@@ -16,7 +16,6 @@ namespace korvel::cli {
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr std::size_t kMaxNameBytes = 8;
 constexpr int kMaxEmptySide = 1024;
 
@@ -121,7 +120,8 @@ constexpr int kMaxEmptySide = 1024;
         return bitmapInfoList{line.name, line.width, line.height, Picture(line.width, line.height)};
     }
     const std::string path = (folder / line.file).string();
-    const auto bytes = readRegularFile(path, kPngMaxFileBytes, "a PNG file");
+    const auto bytes = readRegularFile(path, fileFormat(FormatId::Png).maxFileBytes,
+                                       fileFormat(FormatId::Png).fileWhat);
     if (!bytes) {
         return bytes.error();
     }
@@ -143,9 +143,7 @@ std::string escapeName(std::string_view name) {
         if (keptAsIs(byte)) {
             escaped += c;
         } else {
-            escaped += '%';
-            escaped += kHexDigits[byte >> 4];
-            escaped += kHexDigits[byte & 0x0F];
+            escaped += '%' + hexDigits(byte);
         }
     }
     return escaped;
@@ -236,8 +234,8 @@ bool isBitmapFolderFile(std::string_view name) {
     return name == kIndexFileName || (name.size() > 4 && name.ends_with(".png"));
 }
 
-Status writeBitmapFolder(std::span<const bitmapInfoList> entries, const std::string& folder,
-                         const Progress& progress) {
+Result<void> writeBitmapFolder(std::span<const bitmapInfoList> entries, const std::string& folder,
+                               const Progress& progress) {
     auto staged = StagedFolder::begin(folder, isBitmapFolderFile);
     if (!staged) {
         return staged.error();
@@ -258,12 +256,12 @@ Status writeBitmapFolder(std::span<const bitmapInfoList> entries, const std::str
             return Error{(std::filesystem::path(folder) / file).string() + ": " +
                          png.error().message};
         }
-        if (const Status written = staged.value().add(file, png.value()); !written) {
+        if (const Result<void> written = staged.value().add(file, png.value()); !written) {
             return written;
         }
     }
     const std::string index = indexText(entries);
-    if (const Status written =
+    if (const Result<void> written =
             staged.value().add(std::string(kIndexFileName),
                                {reinterpret_cast<const std::uint8_t*>(index.data()), index.size()});
         !written) {
@@ -275,7 +273,8 @@ Status writeBitmapFolder(std::span<const bitmapInfoList> entries, const std::str
 Result<std::vector<bitmapInfoList>> readBitmapFolder(const std::string& folder) {
     const std::filesystem::path base(folder);
     const std::string indexPath = (base / kIndexFileName).string();
-    const auto bytes = readRegularFile(indexPath, kIndexMaxFileBytes, "an index of 65535 bitmaps");
+    const auto bytes = readRegularFile(indexPath, fileFormat(FormatId::PngFolder).maxFileBytes,
+                                       fileFormat(FormatId::PngFolder).fileWhat);
     if (!bytes) {
         return bytes.error();
     }

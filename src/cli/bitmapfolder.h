@@ -8,6 +8,7 @@
 #include "core/bitmaplibrary.h"
 #include "core/progress.h"
 #include "core/result.h"
+#include "formats/formattable.h"
 
 #include <cstdint>
 #include <optional>
@@ -19,9 +20,8 @@
 namespace korvel::cli {
 
 inline constexpr std::string_view kIndexFileName = "index.txt";
-/// The largest index.txt read: 65535 lines of at most 128 bytes (the longest line an export
-/// writes is 67 bytes, so blank lines and CRLF endings fit too).
-inline constexpr std::uint64_t kIndexMaxFileBytes = 65535 * 128;
+/// The largest index.txt read.
+inline constexpr std::uint64_t kIndexMaxFileBytes = kPngFolderIndexMaxBytes;
 
 /// The name with every byte other than A-Z, a-z, 0-9, "-" and "_" written as %XX.
 [[nodiscard]] std::string escapeName(std::string_view name);
@@ -55,8 +55,9 @@ struct IndexLine {
 /// swaps it in for folder only when all is written and synced: a failure leaves an old folder
 /// whole. An old folder holding anything else than such files is refused. Needs a running
 /// QtSession. Progress counts the entries written.
-[[nodiscard]] Status writeBitmapFolder(std::span<const bitmapInfoList> entries,
-                                       const std::string& folder, const Progress& progress = {});
+[[nodiscard]] Result<void> writeBitmapFolder(std::span<const bitmapInfoList> entries,
+                                             const std::string& folder,
+                                             const Progress& progress = {});
 
 /// Reads the entries a folder lists; each PNG is read as decodePng reads it (alpha below 128 is
 /// black). Fails, naming the file and the reason, on the first entry that cannot be read.

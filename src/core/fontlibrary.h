@@ -18,6 +18,11 @@ struct GlyphRecord {
     std::optional<Picture> picture;
 };
 
+/// Whether the glyph's pixel at (x, y) is ink; a glyph without a picture has none.
+[[nodiscard]] inline bool inkAt(const GlyphRecord& glyph, int x, int y) {
+    return glyph.picture.has_value() && isInk(glyph.picture->pixel(x, y));
+}
+
 inline constexpr int kGlyphSlots = 256;
 
 /// The glyph table, one slot per code 0..255, and the count of codes that belong to the library.
@@ -33,6 +38,13 @@ struct FontLibrary {
             glyphs[code] = std::move(records[code]);
         }
         count = static_cast<std::int32_t>(n);
+    }
+
+    /// A library of its own holding the decoded records as slots 0..n-1.
+    [[nodiscard]] static FontLibrary of(std::vector<GlyphRecord> records) {
+        FontLibrary library;
+        library.replaceGlyphs(std::move(records));
+        return library;
     }
 };
 

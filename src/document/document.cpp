@@ -45,39 +45,37 @@ void Document::setMode(EditingMode mode) {
 
 // ---- Whole libraries ----
 
-std::optional<FileFault> Document::openFontFile(const std::string& path) {
+Result<void> Document::openFontFile(const std::string& path) {
     auto loaded = readFontLibraryFile(path);
-    if (auto* fault = std::get_if<FileFault>(&loaded)) {
-        return *fault;
+    if (!loaded) {
+        return loaded.error();
     }
     setMode(EditingMode::Font);
-    font_.replaceGlyphs(std::get<std::vector<GlyphRecord>>(std::move(loaded)));
+    font_.replaceGlyphs(std::move(loaded).value());
     fontStack_.clear();
     emit fontLibraryReset(LibraryReset::Opened);
-    return std::nullopt;
+    return {};
 }
 
-std::optional<FileFault> Document::openBitmapFile(const std::string& path) {
+Result<void> Document::openBitmapFile(const std::string& path) {
     auto loaded = readBitmapLibraryFile(path);
-    if (auto* fault = std::get_if<FileFault>(&loaded)) {
-        return *fault;
+    if (!loaded) {
+        return loaded.error();
     }
     setMode(EditingMode::Bitmap);
-    bitmaps_.assign(std::get<std::vector<bitmapInfoList>>(std::move(loaded)));
+    bitmaps_.assign(std::move(loaded).value());
     bitmapStack_.clear();
     emit bitmapLibraryReset(LibraryReset::Opened);
-    return std::nullopt;
+    return {};
 }
 
-std::optional<FileFault> Document::saveFontFile(const std::string& path, int count,
-                                                SaveMethod* method) const {
-    return writeFontLibraryFile(path, font_.glyphs, count, method);
+Result<SaveMethod> Document::saveFontFile(const std::string& path, int count) const {
+    return writeFontLibraryFile(path, font_.glyphs, count);
 }
 
-std::optional<FileFault> Document::saveBitmapFile(const std::string& path, int count,
-                                                  SaveMethod* method,
-                                                  const Progress& progress) const {
-    return writeBitmapLibraryFile(path, bitmaps_.entries, count, method, progress);
+Result<SaveMethod> Document::saveBitmapFile(const std::string& path, int count,
+                                            const Progress& progress) const {
+    return writeBitmapLibraryFile(path, bitmaps_.entries, count, progress);
 }
 
 void Document::makeFontLibrary(const std::function<void(FontLibrary&)>& make) {

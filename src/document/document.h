@@ -60,17 +60,15 @@ public:
 
     /// Reads and checks a .lcm file and, only when it is sound, makes its glyphs slots 0..n-1
     /// (slots above keep what they held) and enters font mode. Nothing changes on failure.
-    [[nodiscard]] std::optional<FileFault> openFontFile(const std::string& path);
+    [[nodiscard]] Result<void> openFontFile(const std::string& path);
     /// Reads and checks a .bcm file and, only when it is sound, makes it the bitmap library and
     /// enters bitmap mode. Nothing changes on failure.
-    [[nodiscard]] std::optional<FileFault> openBitmapFile(const std::string& path);
-    /// Writes font slots 0..count-1 to path.
-    [[nodiscard]] std::optional<FileFault> saveFontFile(const std::string& path, int count,
-                                                        SaveMethod* method = nullptr) const;
-    /// Writes bitmap entries 0..count-1 to path.
-    [[nodiscard]] std::optional<FileFault> saveBitmapFile(const std::string& path, int count,
-                                                          SaveMethod* method = nullptr,
-                                                          const Progress& progress = {}) const;
+    [[nodiscard]] Result<void> openBitmapFile(const std::string& path);
+    /// Writes font slots 0..count-1 to path; gives how the file was saved.
+    [[nodiscard]] Result<SaveMethod> saveFontFile(const std::string& path, int count) const;
+    /// Writes bitmap entries 0..count-1 to path; gives how the file was saved.
+    [[nodiscard]] Result<SaveMethod> saveBitmapFile(const std::string& path, int count,
+                                                    const Progress& progress = {}) const;
     /// Makes a new font library in place: make fills the slots it makes and sets the count
     /// (system font or blank glyphs), slots it leaves keep what they held.
     void makeFontLibrary(const std::function<void(FontLibrary&)>& make);

@@ -61,29 +61,15 @@ void makeBlankFont(FontLibrary& library, int width, int height, int count) {
     }
 }
 
-BitmapNameFault checkBitmapName(const QString& name, const NameIndex& index) {
+Result<void> checkBitmapName(const QString& name, const NameIndex& index) {
     if (withoutSurroundingBlanks(name).isEmpty()) {
-        return BitmapNameFault::Empty;
+        return refusal("Please input your bitmap name!");
     }
     if (!index.empty() && index.find(toLibraryText(name)).has_value()) {
-        return BitmapNameFault::Duplicate;
+        return Error{"Please input exclusive bitmap name!", ErrorKind::Duplicate};
     }
     if (!fitsLibraryName(name)) {
-        return BitmapNameFault::Unfit;
-    }
-    return BitmapNameFault::None;
-}
-
-QString bitmapNameMessage(BitmapNameFault fault) {
-    switch (fault) {
-    case BitmapNameFault::Empty:
-        return QStringLiteral("Please input your bitmap name!");
-    case BitmapNameFault::Duplicate:
-        return QStringLiteral("Please input exclusive bitmap name!");
-    case BitmapNameFault::Unfit:
-        return QStringLiteral("A bitmap name is at most 8 Windows-1252 characters.");
-    case BitmapNameFault::None:
-        break;
+        return refusal("A bitmap name is at most 8 Windows-1252 characters.");
     }
     return {};
 }

@@ -20,7 +20,7 @@
 namespace korvel {
 
 using namespace detail;
-Status writeFileAtomic(const std::string& path, std::span<const std::uint8_t> bytes) {
+Result<void> writeFileAtomic(const std::string& path, std::span<const std::uint8_t> bytes) {
     const auto saved = saveFile(path, bytes);
     if (!saved) {
         return saved.error();
@@ -70,7 +70,8 @@ constexpr std::size_t kMaxNameInPrefix = 200;
     }
     if (!S_ISREG(info.st_mode)) {
         return Error{"Cannot write file \"" + path + "\". It is " + kindOf(info.st_mode) +
-                     ", not a regular file."};
+                         ", not a regular file.",
+                     ErrorKind::Access};
     }
     if (!bytes.empty()) {
         const int reserved =
@@ -154,7 +155,8 @@ Result<SaveMethod> saveFile(const std::string& path, std::span<const std::uint8_
     }
     if (old.exists && !S_ISREG(info.st_mode)) {
         return Error{"Cannot create file \"" + path + "\". It is " + kindOf(info.st_mode) +
-                     ", not a regular file."};
+                         ", not a regular file.",
+                     ErrorKind::Access};
     }
     // Renaming over a file needs only the folder's permission; a file the user may not write
     // must stay protected as it would be against an ordinary overwrite.
@@ -195,7 +197,7 @@ Result<SaveMethod> saveFile(const std::string& path, std::span<const std::uint8_
         }
         return systemError("Cannot create file", path, error);
     }
-    if (const Status synced = syncFolder(folder, path); !synced) {
+    if (const Result<void> synced = syncFolder(folder, path); !synced) {
         return synced.error();
     }
     return SaveMethod::Replaced;

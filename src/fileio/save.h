@@ -43,6 +43,7 @@ void sweepStaleTemporaries(const std::string& folder, const std::string& prefix)
 /// permissions the user's umask allows; an existing one keeps its own. This is saveFile below,
 /// for callers that need not know how the bytes went to the disk. Fails with the system's error
 /// text and the file name.
-[[nodiscard]] Status writeFileAtomic(const std::string& path, std::span<const std::uint8_t> bytes);
+[[nodiscard]] Result<void> writeFileAtomic(const std::string& path,
+                                           std::span<const std::uint8_t> bytes);
 
 } // namespace korvel

@@ -14,10 +14,6 @@ namespace {
 /// A glyph side the one-byte fields of the glyph tables can hold.
 constexpr int kMaxSide = 255;
 
-[[nodiscard]] bool inkAt(const GlyphRecord& glyph, int x, int y) {
-    return glyph.picture && isInk(glyph.picture->pixel(x, y));
-}
-
 [[nodiscard]] int widthOf(const GlyphRecord& glyph) {
     return std::max(0, glyph.width);
 }
@@ -198,7 +194,7 @@ struct InkBox {
     if (library.count <= 0) {
         return Error{"The font library holds no glyphs."};
     }
-    if (const Status named = checkArrayName(options.name); !named) {
+    if (const Result<void> named = checkArrayName(options.name); !named) {
         return named.error();
     }
     const auto [first, last] = options.codes.value_or(std::pair{0, library.count - 1});

@@ -1,7 +1,7 @@
 #include "formats/bcm.h"
 
 #include "core/bits.h"
-#include "formats/rowcopy.h"
+#include "formats/rows.h"
 
 #include <algorithm>
 #include <array>
@@ -18,36 +18,6 @@ std::string entryLabel(std::size_t k, const std::string& name) {
     return "Bitmap " + std::to_string(k) + " (\"" + name + "\")";
 }
 
-/// Appends one row's groups of red, green and blue plane bytes; columns the picture does not
-/// cover are black, that is dark in all three planes.
-void packPlanes(std::vector<std::uint8_t>& out, const Picture* picture, int y, int rowBytes) {
-    const bool inside = picture != nullptr && y < picture->height();
-    const auto row = inside ? picture->row(y) : std::span<const Rgb>{};
-    for (int group = 0; group < rowBytes; ++group) {
-        std::uint8_t red = 0xFF;
-        std::uint8_t green = 0xFF;
-        std::uint8_t blue = 0xFF;
-        const int first = group * 8;
-        const int last = std::min(first + 8, static_cast<int>(row.size()));
-        for (int x = first; x < last; ++x) {
-            const Rgb c = row[static_cast<std::size_t>(x)];
-            const auto mask = static_cast<std::uint8_t>(0x80U >> (x - first));
-            if (c & 0x80U) {
-                red = static_cast<std::uint8_t>(red & ~mask);
-            }
-            if (c & 0x8000U) {
-                green = static_cast<std::uint8_t>(green & ~mask);
-            }
-            if (c & 0x800000U) {
-                blue = static_cast<std::uint8_t>(blue & ~mask);
-            }
-        }
-        out.push_back(red);
-        out.push_back(green);
-        out.push_back(blue);
-    }
-}
-
 } // namespace
 
 Result<std::vector<std::uint8_t>> encodeBcm(std::span<const bitmapInfoList> entries, int count,
@@ -60,7 +30,7 @@ Result<std::vector<std::uint8_t>> encodeBcm(std::span<const bitmapInfoList> entr
     std::size_t total = 2 + kDirectoryRecord * n;
     for (std::size_t k = 0; k < n; ++k) {
         const bitmapInfoList& entry = entries[k];
-        const int width = entry.width == 0 ? 8 : entry.width;
+        const int width = storedWidth(entry.width);
         const int rowBytes = paddedBytes(width);
         if (width < 0 || entry.height < 0 || rowBytes * 8 > kBcmMaxPaddedWidth ||
             entry.height > kBcmMaxRows) {
@@ -79,19 +49,20 @@ Result<std::vector<std::uint8_t>> encodeBcm(std::span<const bitmapInfoList> entr
     std::uint32_t offset = 0;
     for (std::size_t k = 0; k < n; ++k) {
         const bitmapInfoList& entry = entries[k];
-        const int width = entry.width == 0 ? 8 : entry.width;
+        const int width = storedWidth(entry.width);
         const int rowBytes = paddedBytes(width);
         const std::size_t start = out.size();
         appendBigEndian16(out, static_cast<std::uint32_t>(rowBytes));
         appendBigEndian16(out, static_cast<std::uint32_t>(width));
         appendBigEndian16(out, static_cast<std::uint32_t>(entry.height));
-        if (const EncodedRows* rows = copyableRows(entry.picture, entry.width, entry.height,
-                                                   rowBytes, RowEncoding::ColourPlanes)) {
-            appendWithDarkPadding(out, *rows, width);
+        const PlaneRows& layout = colourPlaneRows();
+        if (const EncodedRows* rows =
+                layout.copyableRows(entry.picture, entry.width, entry.height, rowBytes)) {
+            layout.appendWithDarkPadding(out, *rows, width);
         } else {
-            const Picture* picture = entry.picture ? &*entry.picture : nullptr;
+            // Columns the picture does not cover are black, that is dark in all three planes.
             for (int y = 0; y < entry.height; ++y) {
-                packPlanes(out, picture, y, rowBytes);
+                layout.packRow(out, rowOf(entry.picture, y), rowBytes);
             }
         }
         const std::size_t record = 2 + kDirectoryRecord * k;
@@ -107,17 +78,7 @@ Result<std::vector<std::uint8_t>> encodeBcm(std::span<const bitmapInfoList> entr
 
 void AnylizeBmpProtol(Picture& target, int paddedWidth, int height, int rowLength,
                       std::span<const std::uint8_t> pixelData) {
-    const int columns = std::min(paddedWidth, target.width());
-    const int rows = std::min(height, target.height());
-    const auto length = static_cast<std::size_t>(std::max(rowLength, 0));
-    for (int y = 0; y < rows; ++y) {
-        const std::size_t base = static_cast<std::size_t>(y) * length;
-        if (base >= pixelData.size()) {
-            break;
-        }
-        decodeColourPlaneRow(pixelData.subspan(base, std::min(length, pixelData.size() - base)),
-                             target.row(y).first(static_cast<std::size_t>(columns)));
-    }
+    colourPlaneRows().decodeInto(target, paddedWidth, height, rowLength, pixelData);
 }
 
 std::size_t BcmBlock::rowsLength() const {
@@ -238,7 +199,7 @@ Result<std::vector<bitmapInfoList>> openBcm(SharedFileImage file) {
     return entriesOf(source, [&](const BcmBlock& block) {
         return Picture(block.width, block.height,
                        EncodedRows{file, static_cast<std::size_t>(block.rowsAt()), block.rowBytes,
-                                   block.height, RowEncoding::ColourPlanes});
+                                   block.height, &colourPlaneRows()});
     });
 }
 

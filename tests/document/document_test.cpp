@@ -51,7 +51,7 @@ protected:
         const auto bytes = encodeBcm(entries, static_cast<int>(entries.size()));
         const std::string file = folder.filePath("names.bcm").toStdString();
         EXPECT_FALSE(failsToWrite(file, bytes.value()));
-        EXPECT_FALSE(document.openBitmapFile(file).has_value());
+        EXPECT_TRUE(document.openBitmapFile(file).ok());
         document.makeFontLibrary([](FontLibrary& font) {
             font.count = 2;
             font.glyphs[0] = {0, 2, 2, pictureFromText({"#.", ".#"})};
@@ -60,7 +60,7 @@ protected:
     }
 
     static bool failsToWrite(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-        return writeEncodedFile(path, bytes).has_value();
+        return !writeEncodedFile(path, bytes).ok();
     }
 
     QTemporaryDir folder;
@@ -72,11 +72,11 @@ TEST_F(DocumentTest, OpeningReplacesTheLibraryEntersItsModeAndClearsItsHistoryOn
     document.removeBitmap(0);
     ASSERT_EQ(document.bitmapHistory().count(), 1);
     const std::string file = folder.filePath("font.lcm").toStdString();
-    ASSERT_FALSE(document.saveFontFile(file, 2).has_value());
+    ASSERT_TRUE(document.saveFontFile(file, 2).ok());
 
     QSignalSpy reset(&document, &Document::fontLibraryReset);
     QSignalSpy mode(&document, &Document::modeChanged);
-    ASSERT_FALSE(document.openFontFile(file).has_value());
+    ASSERT_TRUE(document.openFontFile(file).ok());
     ASSERT_EQ(reset.count(), 1);
     EXPECT_EQ(reset[0][0].value<LibraryReset>(), LibraryReset::Opened);
     EXPECT_EQ(mode.count(), 1);
@@ -93,14 +93,14 @@ TEST_F(DocumentTest, AFailedOpenChangesNothingAndSaysWhereItFailed) {
     QSignalSpy bitmapReset(&document, &Document::bitmapLibraryReset);
 
     const auto missing = document.openBitmapFile(folder.filePath("none.bcm").toStdString());
-    ASSERT_TRUE(missing.has_value());
-    EXPECT_EQ(missing->kind, FileFaultKind::Access);
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error().kind, ErrorKind::Access);
 
     const std::string cut = folder.filePath("cut.lcm").toStdString();
     ASSERT_FALSE(failsToWrite(cut, {3, 0, 0}));
     const auto malformed = document.openFontFile(cut);
-    ASSERT_TRUE(malformed.has_value());
-    EXPECT_EQ(malformed->kind, FileFaultKind::Content);
+    ASSERT_FALSE(malformed.ok());
+    EXPECT_EQ(malformed.error().kind, ErrorKind::Content);
 
     EXPECT_EQ(fontReset.count() + bitmapReset.count(), 0);
     EXPECT_EQ(stateOf(document), before);
@@ -112,8 +112,8 @@ TEST_F(DocumentTest, ASaveThatCannotBeEncodedWritesNothing) {
     document.modifyGlyph(1, {300, 1, Picture(300, 1)});
     const std::string file = folder.filePath("wide.lcm").toStdString();
     const auto fault = document.saveFontFile(file, 2);
-    ASSERT_TRUE(fault.has_value());
-    EXPECT_EQ(fault->kind, FileFaultKind::Content);
+    ASSERT_FALSE(fault.ok());
+    EXPECT_EQ(fault.error().kind, ErrorKind::Content);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(file)));
 }
 

@@ -6,6 +6,7 @@
 #include "document/libraryfactory.h"
 #include "document/librarytext.h"
 #include "formats/bmp.h"
+#include "formats/formattable.h"
 #include "png/pngread.h"
 
 #include <QString>
@@ -21,11 +22,11 @@ constexpr std::string_view kAddUsage =
     "korvel-cli add LIB.bcm NAME IMAGE.png|IMAGE.bmp [--size WIDTHxHEIGHT]";
 
 /// Refuses, from the headers alone, a BMP picture larger than a bitmap entry holds.
-[[nodiscard]] std::optional<Failure> checkEntrySize(const std::string& path,
-                                                    std::span<const std::uint8_t> bytes) {
+[[nodiscard]] Result<void> checkEntrySize(const std::string& path,
+                                          std::span<const std::uint8_t> bytes) {
     const auto size = bmpSize(bytes);
     if (!size) {
-        return refused(path, size.error().message);
+        return size.error().about(path);
     }
     if (size.value().width > kMaxEntryWidth || size.value().height > kMaxEntryHeight) {
         return refused(path, "its picture of " + std::to_string(size.value().width) + " x " +
@@ -33,40 +34,38 @@ constexpr std::string_view kAddUsage =
                                  " is larger than a bitmap holds (1024 x 512); give --size to "
                                  "scale it");
     }
-    return std::nullopt;
+    return {};
 }
 
 /// The picture of an image file, scaled to size when one is given. A BMP file is read only
 /// where the scaled picture samples it; without a size its header is checked before any pixel
 /// is decoded.
-[[nodiscard]] std::variant<Picture, Failure>
-readImage(Context& context, const std::string& path,
-          const std::optional<std::pair<int, int>>& size) {
+[[nodiscard]] Result<Picture> readImage(Context& context, const std::string& path,
+                                        const std::optional<std::pair<int, int>>& size) {
     const std::string extension = extensionOf(path);
     if (extension != "png" && extension != "bmp") {
         return usageError("add takes a .png or a .bmp picture, not \"" + path + "\"");
     }
     if (extension == "bmp" && size) {
         auto opened = openSource(path);
-        if (auto* failure = std::get_if<Failure>(&opened)) {
-            return *failure;
+        if (!opened) {
+            return opened.error();
         }
-        auto picture = decodeBmpScaled(*std::get<std::unique_ptr<FileSource>>(opened), size->first,
-                                       size->second);
+        auto picture = decodeBmpScaled(*opened.value(), size->first, size->second);
         if (!picture) {
-            return refused(path, picture.error().message);
+            return picture.error().about(path);
         }
         return std::move(picture).value();
     }
-    const auto bytes = extension == "bmp" ? readRegularFile(path, kBmpMaxFileBytes, "a BMP file")
-                                          : readRegularFile(path, kPngMaxFileBytes, "a PNG file");
+    const FileFormat& format = fileFormat(extension == "bmp" ? FormatId::Bmp : FormatId::Png);
+    const auto bytes = readRegularFile(path, format.maxFileBytes, format.fileWhat);
     if (!bytes) {
-        return refused("", bytes.error().message);
+        return bytes.error();
     }
     Result<Picture> picture = Error{};
     if (extension == "bmp") {
-        if (auto failure = checkEntrySize(path, bytes.value())) {
-            return *failure;
+        if (auto fits = checkEntrySize(path, bytes.value()); !fits) {
+            return fits.error();
         }
         picture = decodeBmp(bytes.value());
     } else {
@@ -74,7 +73,7 @@ readImage(Context& context, const std::string& path,
         picture = decodePng(bytes.value());
     }
     if (!picture) {
-        return refused(path, picture.error().message);
+        return picture.error().about(path);
     }
     if (size) {
         return picture.value().scaled(size->first, size->second);
@@ -84,18 +83,15 @@ readImage(Context& context, const std::string& path,
 
 /// Opens the library at path into document, or leaves the document's empty library when no
 /// file is there yet (add then makes it).
-[[nodiscard]] Outcome openOrStartBitmaps(Document& document, const std::string& path) {
+[[nodiscard]] Result<void> openOrStartBitmaps(Document& document, const std::string& path) {
     std::error_code error;
     if (!std::filesystem::exists(path, error) && !error) {
-        return std::nullopt;
+        return {};
     }
-    if (const auto fault = document.openBitmapFile(path)) {
-        return refusedFile(path, *fault);
-    }
-    return std::nullopt;
+    return document.openBitmapFile(path);
 }
 
-[[nodiscard]] Outcome runAdd(Context& context, const ParsedOptions& options) {
+[[nodiscard]] Result<void> runAdd(Context& context, const ParsedOptions& options) {
     if (options.positional.size() != 3) {
         return usageError("add needs LIB.bcm, NAME and IMAGE");
     }
@@ -116,24 +112,23 @@ readImage(Context& context, const std::string& path,
     // Held from reading the library to writing it, so that concurrent runs take turns.
     const auto lock = FolderLock::acquire(libraryPath);
     if (!lock) {
-        return refused("", lock.error().message);
+        return lock.error();
     }
     // The same read-check-open and append the editor uses; entries that stay as they were are
     // copied into the new file, not decoded.
     Document document;
-    if (Outcome failure = openOrStartBitmaps(document, libraryPath)) {
-        return failure;
+    if (Result<void> opened = openOrStartBitmaps(document, libraryPath); !opened) {
+        return opened;
     }
     const QString typed = QString::fromStdString(name);
-    if (const BitmapNameFault fault = checkBitmapName(typed, document.bitmapLibrary().index);
-        fault != BitmapNameFault::None) {
-        return refused(libraryPath, bitmapNameMessage(fault).toStdString());
+    if (const auto checked = checkBitmapName(typed, document.bitmapLibrary().index); !checked) {
+        return checked.error().about(libraryPath);
     }
     auto image = readImage(context, options.positional[2], size);
-    if (auto* failure = std::get_if<Failure>(&image)) {
-        return *failure;
+    if (!image) {
+        return image.error();
     }
-    Picture picture = std::move(std::get<Picture>(image));
+    Picture picture = std::move(image).value();
     const int width = picture.width();
     const int height = picture.height();
     document.appendBitmap({toLibraryText(typed), width, height, std::move(picture)});

@@ -5,8 +5,10 @@
 #include "cli/support.h"
 #include "cli/terminalprogress.h"
 #include "formats/bdf.h"
+#include "formats/formattable.h"
 
 #include <filesystem>
+#include <optional>
 
 namespace korvel::cli {
 
@@ -20,26 +22,27 @@ constexpr std::string_view kConvertUsage =
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
-[[nodiscard]] Outcome fontToBdf(Context& context, const std::string& input,
-                                const std::string& output) {
+[[nodiscard]] Result<void> fontToBdf(Context& context, const std::string& input,
+                                     const std::string& output) {
     auto loaded = loadFont(input);
-    if (auto* failure = std::get_if<Failure>(&loaded)) {
-        return *failure;
+    if (!loaded) {
+        return loaded.error();
     }
-    const FontLibrary& library = std::get<FontLibrary>(loaded);
+    const FontLibrary& library = loaded.value();
     const std::string name = std::filesystem::path(input).stem().string();
     return writeBytes(context, output, bytesOf(encodeBdf(library.glyphs, library.count, name)));
 }
 
-[[nodiscard]] Outcome bdfToFont(Context& context, const std::string& input,
-                                const std::string& output, BdfCell cell) {
-    const auto bytes = readRegularFile(input, kBdfMaxTextSize, "a BDF font");
+[[nodiscard]] Result<void> bdfToFont(Context& context, const std::string& input,
+                                     const std::string& output, BdfCell cell) {
+    const FileFormat& bdf = fileFormat(FormatId::Bdf);
+    const auto bytes = readRegularFile(input, bdf.maxFileBytes, bdf.fileWhat);
     if (!bytes) {
-        return refused("", bytes.error().message);
+        return bytes.error();
     }
     const auto font = decodeBdf(textOf(bytes.value()), cell);
     if (!font) {
-        return refused(input, font.error().message);
+        return font.error().about(input);
     }
     if (font.value().codesTakenAsTheyAre) {
         const std::string& charset = font.value().charset;
@@ -59,108 +62,107 @@ constexpr std::string_view kConvertUsage =
     return saveFont(context, output, font.value().library);
 }
 
-[[nodiscard]] Outcome bitmapsToFolder(Context& context, const std::string& input,
-                                      const std::string& output) {
+[[nodiscard]] Result<void> bitmapsToFolder(Context& context, const std::string& input,
+                                           const std::string& output) {
     auto loaded = loadBitmaps(input);
-    if (auto* failure = std::get_if<Failure>(&loaded)) {
-        return *failure;
+    if (!loaded) {
+        return loaded.error();
     }
     context.qt.ensureStarted();
     TerminalProgress progress(context.err, context.errIsTerminal,
                               "writing " + output + ": PNG files");
-    if (const Status written =
-            writeBitmapFolder(std::get<BitmapLibrary>(loaded).entries, output, progress.callback());
+    if (const Result<void> written =
+            writeBitmapFolder(loaded.value().entries, output, progress.callback());
         !written) {
-        return refused("", written.error().message);
+        return written.error();
     }
-    const std::size_t count = std::get<BitmapLibrary>(loaded).entries.size();
+    const std::size_t count = loaded.value().entries.size();
     progress.update(count, count);
-    return std::nullopt;
+    return {};
 }
 
-[[nodiscard]] Outcome folderToBitmaps(Context& context, const std::string& input,
-                                      const std::string& output) {
+[[nodiscard]] Result<void> folderToBitmaps(Context& context, const std::string& input,
+                                           const std::string& output) {
     context.qt.ensureStarted();
     const auto entries = readBitmapFolder(input);
     if (!entries) {
-        return refused("", entries.error().message);
+        return entries.error();
     }
     return saveBitmaps(context, output, entries.value());
 }
 
-/// What a convert argument names.
-enum class ConvertForm { Lcm, Bdf, Bcm, Folder, Unknown };
-
-/// An existing directory is a folder whatever its name; any other path is told by its
-/// extension, and a path without one names a folder.
-[[nodiscard]] ConvertForm convertFormOf(const std::string& path) {
+/// The library format a convert argument names, or nothing. An existing directory is a folder
+/// whatever its name; any other path is told by its extension, and a path without one names a
+/// folder.
+[[nodiscard]] std::optional<FormatId> convertFormOf(const std::string& path) {
     std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-        return ConvertForm::Folder;
-    }
     const std::string extension = extensionOf(path);
-    if (extension == "lcm") {
-        return ConvertForm::Lcm;
+    if (std::filesystem::is_directory(path, error) || extension.empty()) {
+        return FormatId::PngFolder;
     }
-    if (extension == "bdf") {
-        return ConvertForm::Bdf;
+    const FileFormat* format = formatOfExtension(extension);
+    if (format == nullptr || format->holds == FormatHolds::Picture) {
+        return std::nullopt;
     }
-    if (extension == "bcm") {
-        return ConvertForm::Bcm;
-    }
-    return extension.empty() ? ConvertForm::Folder : ConvertForm::Unknown;
+    return format->id;
 }
 
-[[nodiscard]] Failure unknownConvertForm(const std::string& path) {
+[[nodiscard]] Error unknownConvertForm(const std::string& path) {
     return usageError("\"" + path +
                       "\" is neither a .lcm, .bdf or .bcm file nor a folder (an existing "
                       "directory, or a new name without an extension)");
 }
 
-[[nodiscard]] Outcome runConvert(Context& context, const ParsedOptions& options) {
+[[nodiscard]] Result<void> runConvert(Context& context, const ParsedOptions& options) {
     if (options.positional.size() != 2) {
         return usageError("convert needs IN and OUT");
     }
     const std::string& input = options.positional[0];
     const std::string& output = options.positional[1];
-    const ConvertForm from = convertFormOf(input);
-    const ConvertForm to = convertFormOf(output);
-    for (const auto& [form, path] : {std::pair{from, input}, std::pair{to, output}}) {
-        if (form == ConvertForm::Unknown) {
+    const auto fromForm = convertFormOf(input);
+    const auto toForm = convertFormOf(output);
+    for (const auto& [form, path] : {std::pair{fromForm, input}, std::pair{toForm, output}}) {
+        if (!form) {
             return unknownConvertForm(path);
         }
     }
-    if (options.has("--clip") && (from != ConvertForm::Bdf || to != ConvertForm::Lcm)) {
+    const FormatId from = *fromForm;
+    const FormatId to = *toForm;
+    if (options.has("--clip") && (from != FormatId::Bdf || to != FormatId::Lcm)) {
         return usageError("--clip goes only with a conversion from .bdf to .lcm");
     }
-    if (from == ConvertForm::Lcm && to == ConvertForm::Bdf) {
+    if (from == FormatId::Lcm && to == FormatId::Bdf) {
         return fontToBdf(context, input, output);
     }
-    if (from == ConvertForm::Bdf && to == ConvertForm::Lcm) {
+    if (from == FormatId::Bdf && to == FormatId::Lcm) {
         return bdfToFont(context, input, output,
                          options.has("--clip") ? BdfCell::Clip : BdfCell::KeepInk);
     }
-    if (from == ConvertForm::Bcm && to == ConvertForm::Folder) {
+    if (from == FormatId::Bcm && to == FormatId::PngFolder) {
         return bitmapsToFolder(context, input, output);
     }
-    if (from == ConvertForm::Folder && to == ConvertForm::Bcm) {
+    if (from == FormatId::PngFolder && to == FormatId::Bcm) {
         return folderToBitmaps(context, input, output);
     }
     return usageError("convert turns .lcm into .bdf, .bdf into .lcm, .bcm into a folder or a "
                       "folder into .bcm");
 }
 
+/// What --help says convert does, naming the formats as the format table does.
+[[nodiscard]] std::string_view convertSummary() {
+    const auto name = [](FormatId id) { return std::string(fileFormat(id).name); };
+    static const std::string kSummary = "convert between " + name(FormatId::Lcm) + " and " +
+                                        name(FormatId::Bdf) + ", or " + name(FormatId::Bcm) +
+                                        " and a " + name(FormatId::PngFolder) +
+                                        " (--clip: cut BDF glyphs to FONT_ASCENT + FONT_DESCENT)";
+    return kSummary;
+}
+
 } // namespace
 
 const Command& convertCommand() {
-    static const Command kCommand{
-        "convert",
-        kConvertUsage,
-        "convert between .lcm and BDF, or .bcm and a PNG folder (--clip: cut BDF glyphs to "
-        "FONT_ASCENT + FONT_DESCENT)",
-        {},
-        {"--clip"},
-        runConvert};
+    static const Command kCommand{"convert", kConvertUsage, convertSummary(),
+                                  {},        {"--clip"},    runConvert};
     return kCommand;
 }
 
