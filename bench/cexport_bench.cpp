@@ -1,7 +1,9 @@
 // Figures for export-c: the largest font a .lcm holds and large bitmaps, each header built in
 // memory (the command adds one file write). Bytes processed are the header's characters.
 
+#include "fileio/fileio.h"
 #include "firmware/cexport.h"
+#include "formats/lcm.h"
 
 #include <benchmark/benchmark.h>
 
@@ -43,8 +45,8 @@ void exportFont(benchmark::State& state, FontLayout layout) {
     options.source = "big.lcm";
     if (layout == FontLayout::Gfx) {
         // A GFX font addresses 64 KiB of bits: 8 such glyphs; the baseline keeps offsets in range.
-        options.codes = std::pair{0, 7};
-        options.baseline = 128;
+        options.codes = CodeList{0, 1, 2, 3, 4, 5, 6, 7};
+        options.baseline = BaselineChoice::at(128);
     }
     std::size_t characters = 0;
     for (auto _ : state) {
@@ -69,6 +71,34 @@ void BM_ExportC_FontGfx_8x255x255(benchmark::State& state) {
     exportFont(state, FontLayout::Gfx);
 }
 
+/// Every font layout over a real font: the 256 glyphs of DejaVu Sans 12 (16 pixels high).
+void BM_ExportC_DejaVuSans12_256(benchmark::State& state) {
+    const auto bytes = readWholeFile(KORVEL_BENCH_FONT);
+    auto glyphs =
+        bytes.ok() ? decodeLcm(bytes.value()) : Result<std::vector<GlyphRecord>>(bytes.error());
+    if (!glyphs) {
+        state.SkipWithError(glyphs.error().message.c_str());
+        return;
+    }
+    auto library = std::make_unique<FontLibrary>();
+    library->replaceGlyphs(std::move(glyphs).value());
+    FontExportOptions options;
+    options.layout = static_cast<FontLayout>(state.range(0));
+    options.name = "sans12";
+    options.source = "dejavu-sans-12.lcm";
+    std::size_t characters = 0;
+    for (auto _ : state) {
+        auto header = exportFontC(*library, options);
+        if (!header) {
+            state.SkipWithError(header.error().message.c_str());
+            return;
+        }
+        characters = header.value().size();
+        benchmark::DoNotOptimize(header.value().data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * characters));
+}
+
 void BM_ExportC_Bitmaps_4x1024x512(benchmark::State& state) {
     BitmapLibrary library;
     for (int k = 0; k < 4; ++k) {
@@ -90,6 +120,13 @@ void BM_ExportC_Bitmaps_4x1024x512(benchmark::State& state) {
 BENCHMARK(BM_ExportC_FontRows_256x255x255)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportC_FontPages_256x255x255)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportC_FontGfx_8x255x255)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportC_DejaVuSans12_256)
+    ->Arg(static_cast<int>(FontLayout::Rows))
+    ->Arg(static_cast<int>(FontLayout::Pages))
+    ->Arg(static_cast<int>(FontLayout::Gfx))
+    ->Arg(static_cast<int>(FontLayout::U8g2))
+    ->Arg(static_cast<int>(FontLayout::Lvgl))
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportC_Bitmaps_4x1024x512)
     ->Arg(static_cast<int>(BitmapPixel::Rgb565))
     ->Arg(static_cast<int>(BitmapPixel::Rgb111))

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks, builds Korvel, and runs it or its tests.
 #   scripts/korvel.sh run    build and start the editor
-#   scripts/korvel.sh test   build and run every test headless, then again built with
+#   scripts/korvel.sh test   check the formatting, build and run every test headless, then again built with
 #                            AddressSanitizer and UndefinedBehaviorSanitizer, then fuzz each
 #                            reader for KORVEL_FUZZ_SECONDS seconds (default 60; 0 skips it)
 set -euo pipefail
@@ -14,10 +14,13 @@ jobs="$(nproc 2>/dev/null || echo 2)"
 
 packages=(cmake g++ gcc make qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev fonts-dejavu-core
     clang libclang-rt-14-dev libpng-dev zlib1g-dev xfonts-utils pcf2bdf fontconfig
-    adwaita-icon-theme libfontconfig-dev fonts-freefont-ttf fonts-urw-base35 fonts-terminus-otb)
+    adwaita-icon-theme libfontconfig-dev fonts-freefont-ttf fonts-urw-base35 fonts-terminus-otb
+    clang-format)
 # The windows' 8-point type falls back to Liberation Sans (Arial's widths) where Microsoft Sans
 # Serif is missing, so the labels laid out for it show their texts whole.
 packages+=(fonts-liberation)
+# The firmware font tests compare Korvel's baseline with FreeType's and read its BDF through it.
+packages+=(libfreetype-dev)
 
 install_missing() {
     local missing=()
@@ -38,6 +41,12 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# Every C++ file follows the checked-in .clang-format (the golden C headers of tests/data aside).
+check_format() {
+    find "$here/src" "$here/tests" "$here/bench" "$here/fuzz" \( -name '*.cpp' -o -name '*.h' \) \
+        -not -path "$here/tests/data/*" -print0 | xargs -0 clang-format --dry-run --Werror
+}
+
 configure_and_build() {
     local dir="$1"
     shift
@@ -53,6 +62,7 @@ run)
     ;;
 test)
     install_missing
+    check_format
     configure_and_build "$build" -DKORVEL_BUILD_BENCHMARKS=ON
     configure_and_build "$asan_build" -DKORVEL_SANITIZE=ON
     if [ "$fuzz_seconds" -gt 0 ]; then

@@ -123,6 +123,16 @@ TForm4::TForm4(TForm1& main) : QDialog(&main), main_(main) {
 
 TForm4::~TForm4() = default;
 
+void TForm4::prepare(const QString& caption, bool allFont) {
+    setWindowTitle(caption);
+    Panelsingal->setVisible(!allFont);
+    Panelall->setVisible(allFont);
+    if (!allFont) {
+        Memo1->clear();
+    }
+    Image1->hide();
+}
+
 void TForm4::FormCreate() {
     previewZoom_ = 8;
 }

@@ -32,6 +32,10 @@ class TForm4 : public QDialog {
 public:
     /// Created once at start-up, hidden; main is the window whose glyphs it shows.
     explicit TForm4(TForm1& main);
+
+    /// Sets the caption and shows the panel of all glyphs (allFont) or of a typed text, with no
+    /// picture shown yet; the typed text is emptied for the text panel.
+    void prepare(const QString& caption, bool allFont);
     ~TForm4() override;
 
     /// Largest side of a text picture, in glyph pixels.

@@ -315,6 +315,13 @@ QToolButton* TForm1::colourButton(PaletteColour colour) const {
     return colourButtons_[static_cast<std::size_t>(colour)];
 }
 
+void TForm1::beginEditing(EditingMode mode) {
+    setEditingMode(mode);
+    setStatusPanelText(2, mode == EditingMode::Font ? QStringLiteral("mode:font")
+                                                    : QStringLiteral("mode:bitmap"));
+    enableColourButtons(mode);
+}
+
 void TForm1::enableColourButtons(EditingMode mode) {
     for (const PaletteEntry& entry : kPalette) {
         const bool fontColour = entry.id == PaletteColour::Red || entry.id == PaletteColour::Fuchia;
@@ -326,6 +333,8 @@ void TForm1::enableColourButtons(EditingMode mode) {
 // ---- Library list ----
 
 void TForm1::advinit() {
+    // Kept on purpose: the font layout leaves columns 2 to 4 as they were, so rows the next
+    // library does not fill keep their earlier texts.
     StringGrid& grid = *AdvStringGrid2;
     grid.setCell(0, 0, QString());
     grid.setCell(1, 0, QString());
@@ -337,6 +346,7 @@ void TForm1::advinit() {
         grid.setColWidth(column, widths[static_cast<std::size_t>(column)]);
     }
     grid.setRows(129);
+    listLayout_ = ListLayout::Font;
     const StringGrid::Batch batch(grid);
     for (int code = 0; code < 128; ++code) {
         grid.setCell(0, code + 1, visibleCharacter(code));
@@ -365,15 +375,8 @@ void TForm1::showBitmapLayout(int rows) {
     // Every cell is empty now, so going straight to the final row count is the same as
     // shrinking to one data row and growing again, without the cost of both.
     grid.setRows(rows);
+    listLayout_ = ListLayout::Bitmap;
     refreshHistory();
-}
-
-bool TForm1::fontLayoutShown() const {
-    return AdvStringGrid2->cell(2, 0) == QStringLiteral("Id");
-}
-
-bool TForm1::bitmapLayoutShown() const {
-    return AdvStringGrid2->cell(2, 0) == QStringLiteral("Name");
 }
 
 void TForm1::refreshHistory() {
@@ -573,31 +576,21 @@ void TForm1::AdvStringGrid2DblClick() {
     if (row <= 0 || AdvStringGrid2->cell(2, row).isEmpty()) {
         return;
     }
-    TForm3& dialog = *form3_;
-    dialog.Image1->hide();
     if (editingMode() == EditingMode::None) {
         return;
     }
-    const bool fontMode = editingMode() == EditingMode::Font;
-    dialog.setWindowTitle(fontMode ? QStringLiteral("Modify Font")
-                                   : QStringLiteral("Modify Bitmap"));
-    int selected = 0;
-    if (fontMode) {
-        dialog.Edit1->clear();
-        selected = cellNumber(AdvStringGrid2->cell(2, row));
+    TForm3::Target target;
+    target.fontMode = editingMode() == EditingMode::Font;
+    if (target.fontMode) {
+        target.selected = cellNumber(AdvStringGrid2->cell(2, row));
     } else {
-        dialog.Edit1->setText(AdvStringGrid2->cell(2, row));
-        selected = entryOfRow(row).value_or(-1);
+        target.name = AdvStringGrid2->cell(2, row);
+        target.selected = entryOfRow(row).value_or(-1);
     }
-    const int width = cellNumber(AdvStringGrid2->cell(3, row));
-    const int height = cellNumber(AdvStringGrid2->cell(4, row));
-    dialog.SpinEdit3->setValue(selected);
-    dialog.selectedIndex = selected;
-    dialog.SpinEdit1->setValue(width);
-    dialog.SpinEdit2->setValue(height);
-    dialog.startingWidth = width;
-    dialog.startingHeight = height;
-    dialog.replaced = false;
+    target.width = cellNumber(AdvStringGrid2->cell(3, row));
+    target.height = cellNumber(AdvStringGrid2->cell(4, row));
+    TForm3& dialog = *form3_;
+    dialog.prepare(target);
     prompter_->showModal(dialog);
 }
 
@@ -634,6 +627,7 @@ void TForm1::Image1MouseMove(int x, int y) {
     Image1->drawOutline(pointer_.left, pointer_.top, kWhite);
     highlight_ = pointer_;
     restoreColour_ = sampledColour_;
+    // Kept as users of the original know it: the "x:" panel shows the row and "y:" the column.
     setStatusPanelText(0, QStringLiteral("x:") + QString::number(cell->row));
     setStatusPanelText(1, QStringLiteral("y:") + QString::number(cell->column));
     setStatusPanelText(3, QStringLiteral("R:") + QString::number(redOf(sampledColour_)));
@@ -758,9 +752,7 @@ void TForm1::N2Click() {
 }
 
 void TForm1::showSetupDialog(const QString& caption, bool fontFace) {
-    form2_->setWindowTitle(caption);
-    form2_->fontpanel->setVisible(fontFace);
-    form2_->bitmapPanel->setVisible(!fontFace);
+    form2_->prepare(caption, fontFace);
     prompter_->showModal(*form2_);
 }
 
@@ -787,13 +779,7 @@ void TForm1::showPreview(const QString& caption, bool allFont) {
     if (fontLibrary().count == 0) {
         return;
     }
-    form4_->setWindowTitle(caption);
-    form4_->Panelsingal->setVisible(!allFont);
-    form4_->Panelall->setVisible(allFont);
-    if (!allFont) {
-        form4_->Memo1->clear();
-    }
-    form4_->Image1->hide();
+    form4_->prepare(caption, allFont);
     prompter_->showModal(*form4_);
 }
 
@@ -897,7 +883,7 @@ void TForm1::AddBitmapFile1Click() {
     if (editingMode() != EditingMode::Bitmap) {
         return;
     }
-    form2_->Edit2->clear();
+    form2_->clearBitmapName();
     showSetupDialog(QStringLiteral("Bitmap Setup"), false);
 }
 

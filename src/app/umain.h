@@ -84,6 +84,11 @@ public:
     void setStatusPanelText(int panel, const QString& text);
     /// Enables the colour buttons of a mode: "Red" and "Fuchia" for fonts, all for bitmaps.
     void enableColourButtons(EditingMode mode);
+    /// Enters mode for a library the setup dialog is about to make or add to: sets the mode,
+    /// its "mode:" panel and its colour buttons. Opening a file sets the mode and the buttons
+    /// but leaves the panel's text as it was, and a failed open leaves the buttons too, so the
+    /// chrome is set here and by the openers, not from every change of mode.
+    void beginEditing(EditingMode mode);
     /// The colour button of a palette colour.
     [[nodiscard]] QToolButton* colourButton(PaletteColour colour) const;
 
@@ -181,8 +186,8 @@ private:
     /// The entry a list row stands for in the current mode: row r holds entry r - 1 while its
     /// column 2 names that entry (its code, or its name exactly as listed).
     [[nodiscard]] std::optional<int> entryOfRow(int row) const;
-    [[nodiscard]] bool fontLayoutShown() const;
-    [[nodiscard]] bool bitmapLayoutShown() const;
+    [[nodiscard]] bool fontLayoutShown() const { return listLayout_ == ListLayout::Font; }
+    [[nodiscard]] bool bitmapLayoutShown() const { return listLayout_ == ListLayout::Bitmap; }
     /// Lets undo reach the edited library only while the list shows that library's layout.
     void refreshHistory();
 
@@ -216,6 +221,9 @@ private:
     Rgb restoreColour_ = kNoColour;
     Rgb currentColour_ = kBlack;
     int zoom_ = 8;
+    /// The layout the list was last given (advinit, or the bitmap layout).
+    enum class ListLayout { None, Font, Bitmap };
+    ListLayout listLayout_ = ListLayout::None;
 
     std::array<QToolButton*, 8> colourButtons_{};
     std::array<QLabel*, 6> statusPanels_{};

@@ -160,6 +160,24 @@ bool TForm3::selectedRowExists() const {
     return selectedIndex >= 0 && selectedIndex + 1 < main_.AdvStringGrid2->rows();
 }
 
+void TForm3::prepare(const Target& target) {
+    Image1->hide();
+    setWindowTitle(target.fontMode ? QStringLiteral("Modify Font")
+                                   : QStringLiteral("Modify Bitmap"));
+    if (target.fontMode) {
+        Edit1->clear();
+    } else {
+        Edit1->setText(target.name);
+    }
+    SpinEdit3->setValue(target.selected);
+    selectedIndex = target.selected;
+    SpinEdit1->setValue(target.width);
+    SpinEdit2->setValue(target.height);
+    startingWidth = target.width;
+    startingHeight = target.height;
+    replaced = false;
+}
+
 void TForm3::makegrid(int width, int height) {
     if (!replaced) {
         pending_ = Picture(width, height);

@@ -29,7 +29,18 @@ public:
     explicit TForm3(TForm1& main);
     ~TForm3() override;
 
-    // The dialog's state, filled by the main window before each showing.
+    /// What the main window hands over before each showing: the entry of the row double-clicked.
+    struct Target {
+        bool fontMode = false;
+        QString name;     ///< the bitmap's name as listed; empty for a glyph
+        int selected = 0; ///< the glyph code or the bitmap's position (-1 for none)
+        int width = 0;
+        int height = 0;
+    };
+    /// Sets the caption, the fields and the state for target, with no picture shown yet.
+    void prepare(const Target& target);
+
+    // The dialog's state, set by prepare and changed by the dialog's own controls.
     int selectedIndex = 0;
     int startingWidth = 0;
     int startingHeight = 0;

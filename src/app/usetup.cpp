@@ -298,6 +298,16 @@ bool TForm2::Edit2KeyPress(char32_t character) {
     return byte.has_value() && *byte <= 128;
 }
 
+void TForm2::prepare(const QString& caption, bool fontFace) {
+    setWindowTitle(caption);
+    fontpanel->setVisible(fontFace);
+    bitmapPanel->setVisible(!fontFace);
+}
+
+void TForm2::clearBitmapName() {
+    Edit2->clear();
+}
+
 void TForm2::Button1Click() {
     if (fontpanel->isVisibleTo(this)) {
         addFontLibrary();
@@ -311,9 +321,7 @@ void TForm2::Button2Click() {
 }
 
 void TForm2::addFontLibrary() {
-    main_.setEditingMode(EditingMode::Font);
-    main_.setStatusPanelText(2, QStringLiteral("mode:font"));
-    main_.enableColourButtons(EditingMode::Font);
+    main_.beginEditing(EditingMode::Font);
     const bool systemFont = RadioButton3->isChecked();
     const int count = codeCount(systemFont ? *ComboBox2 : *ComboBox1);
     // The main window lists the new glyphs when the document announces the new library.
@@ -341,9 +349,7 @@ void TForm2::addBitmap() {
         return;
     }
     const std::string bytes = toLibraryText(name);
-    main_.setEditingMode(EditingMode::Bitmap);
-    main_.setStatusPanelText(2, QStringLiteral("mode:bitmap"));
-    main_.enableColourButtons(EditingMode::Bitmap);
+    main_.beginEditing(EditingMode::Bitmap);
     const int width = SpinEdit3->value();
     const int height = SpinEdit4->value();
     main_.appendBitmap({bytes, width, height, Picture(width, height, PixelFormat::Indexed4)});

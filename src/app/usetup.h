@@ -25,6 +25,12 @@ class TForm2 : public QDialog {
 public:
     /// Created once at start-up, hidden; main is the window it writes into and its Qt parent.
     explicit TForm2(TForm1& main);
+
+    /// Sets the caption and shows the font panel (fontFace) or the bitmap panel, before each
+    /// showing; the fields keep the values of the last showing.
+    void prepare(const QString& caption, bool fontFace);
+    /// Empties the bitmap name field, so each "Add  Bitmap " starts without a name.
+    void clearBitmapName();
     ~TForm2() override;
 
     /// "Add ": makes the library or the entry of the visible face.

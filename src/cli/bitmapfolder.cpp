@@ -3,10 +3,10 @@
 #include "cli/options.h"
 #include "core/codepage.h"
 #include "core/textcodes.h"
-#include "document/pictureformats.h"
 #include "fileio/fileio.h"
 #include "formats/bcm.h"
 #include "png/pngread.h"
+#include "png/pngwrite.h"
 
 #include <filesystem>
 #include <system_error>

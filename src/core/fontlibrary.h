@@ -18,11 +18,6 @@ struct GlyphRecord {
     std::optional<Picture> picture;
 };
 
-/// Whether the glyph's pixel at (x, y) is ink; a glyph without a picture has none.
-[[nodiscard]] inline bool inkAt(const GlyphRecord& glyph, int x, int y) {
-    return glyph.picture.has_value() && isInk(glyph.picture->pixel(x, y));
-}
-
 inline constexpr int kGlyphSlots = 256;
 
 /// The glyph table, one slot per code 0..255, and the count of codes that belong to the library.

@@ -2,11 +2,9 @@
 
 #include "core/textcodes.h"
 #include "formats/bmp.h"
+#include "png/pngwrite.h"
 
-#include <QBuffer>
-#include <QByteArray>
 #include <QImage>
-#include <QImageWriter>
 
 #include <algorithm>
 #include <array>
@@ -51,22 +49,6 @@ QImage toQImage(const Picture& picture) {
         }
     }
     return image;
-}
-
-Result<std::vector<std::uint8_t>> encodePng(const Picture& picture) {
-    if (picture.isEmpty()) {
-        return Error{"a picture of " + std::to_string(picture.width()) + " x " +
-                     std::to_string(picture.height()) + " has no pixels for a PNG"};
-    }
-    const QImage image = toQImage(picture);
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    if (!writer.write(image)) {
-        return Error{"the PNG cannot be made (" + writer.errorString().toStdString() + ")"};
-    }
-    return std::vector<std::uint8_t>(data.begin(), data.end());
 }
 
 } // namespace korvel

@@ -32,8 +32,4 @@ struct PictureFormat {
 /// The picture as an opaque 32-bit Qt image of its own size, each pixel its own colour.
 [[nodiscard]] QImage toQImage(const Picture& picture);
 
-/// The picture as a PNG file image (24-bit, through Qt's image codecs; needs no display). Fails
-/// on a picture without pixels, which PNG cannot hold.
-[[nodiscard]] Result<std::vector<std::uint8_t>> encodePng(const Picture& picture);
-
 } // namespace korvel

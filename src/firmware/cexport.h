@@ -2,10 +2,15 @@
 
 #include "core/bitmaplibrary.h"
 #include "core/bits.h"
+#include "core/codepage.h"
+#include "core/codeselection.h"
 #include "core/fontlibrary.h"
+#include "core/fontmetrics.h"
 #include "core/result.h"
+#include "firmware/u8g2font.h"
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -17,6 +22,8 @@ enum class FontLayout : std::uint8_t {
     Rows,  ///< rows top to bottom, each padded to whole bytes
     Pages, ///< 8 pixels of a column per byte (top in bit 0), columns left to right, pages downwards
     Gfx,   ///< Adafruit GFX fonts: ink box only, bits continuous, most significant first
+    U8g2,  ///< u8g2 fonts: ink box only, run-length coded, as bdfconv writes them
+    Lvgl,  ///< LVGL fonts: lv_font_fmt_txt at 1 bit per pixel, as lv_font_conv writes them
 };
 
 /// What makes a font header: the layout, its bit options, the codes and the names.
@@ -24,10 +31,14 @@ struct FontExportOptions {
     FontLayout layout = FontLayout::Rows;
     BitOrder bitOrder = BitOrder::MsbFirst; ///< rows only
     bool inkIsOne = true;                   ///< rows and pages: the bit value of a lit pixel
-    /// The codes to export, first and last; none means every code of the library.
-    std::optional<std::pair<int, int>> codes;
-    /// Gfx only: the baseline in rows below each glyph's top; none means its bottom edge.
-    std::optional<int> baseline;
+    /// The codes to export; none means every code of the library.
+    std::optional<CodeList> codes;
+    /// Gfx, u8g2 and LVGL: the baseline the glyphs stand on.
+    BaselineChoice baseline;
+    U8g2Encoding encoding = U8g2Encoding::Code; ///< u8g2 only
+    /// The characters the codes stand for: what --chars maps through and what u8g2's Unicode
+    /// encoding and LVGL find glyphs by.
+    CodePage codePage;
     std::string name;   ///< the C identifier the arrays are named from
     std::string source; ///< the library's file name, for the comment at the top
 };
@@ -65,7 +76,18 @@ struct BitmapExportOptions {
 /// other byte as a three-digit octal escape, so the bytes come back exactly.
 [[nodiscard]] std::string cStringLiteral(std::string_view bytes);
 
-/// A self-contained C99/C++ header with the glyphs of a font library in the chosen layout. Fails
+/// One row of the font formats export-c writes: the word of --format, the layout, and what it is.
+struct FontFormat {
+    std::string_view word;
+    FontLayout layout;
+    std::string_view description;
+};
+
+/// The font formats, in the order they are offered. "plain" stands for the rows and the pages
+/// layouts, which --layout chooses between.
+[[nodiscard]] std::span<const FontFormat> fontFormats();
+
+/// A self-contained C99/C++ file with the glyphs of a font library in the chosen layout. Fails
 /// with a sentence for an empty library, codes outside it, a name that is no identifier, and a
 /// glyph the layout cannot describe.
 [[nodiscard]] Result<std::string> exportFontC(const FontLibrary& library,

@@ -1,6 +1,11 @@
-// C source for font libraries: the rows, pages and Adafruit GFX layouts.
+// C source for font libraries: the rows, pages and Adafruit GFX layouts, and the choice of the
+// codes every font layout exports.
 #include "firmware/cexport.h"
 #include "firmware/csource.h"
+#include "firmware/fontsource.h"
+#include "firmware/glyphlabel.h"
+
+#include <array>
 
 #include <algorithm>
 #include <cstdint>
@@ -13,36 +18,11 @@ namespace {
 
 /// A glyph side the one-byte fields of the glyph tables can hold.
 constexpr int kMaxSide = 255;
+/// The index entry of a code a sparse rows or pages header leaves out.
+constexpr int kNoGlyph = 0xFFFF;
 
-[[nodiscard]] int widthOf(const GlyphRecord& glyph) {
-    return std::max(0, glyph.width);
-}
-
-[[nodiscard]] int heightOf(const GlyphRecord& glyph) {
-    return std::max(0, glyph.height);
-}
-
-/// The code and, for printable ASCII, its character: "65 'A'".
-[[nodiscard]] std::string codeLabel(int code) {
-    std::string label = std::to_string(code);
-    if (code > 0x20 && code < 0x7F && code != '\'' && code != '\\') {
-        label += std::string(" '") + static_cast<char>(code) + "'";
-    }
-    return label;
-}
-
-/// The glyph's pixels as text under a heading: "#" lit, "." dark.
-[[nodiscard]] std::vector<std::string> drawing(const GlyphRecord& glyph, std::string heading) {
-    std::vector<std::string> lines{std::move(heading)};
-    const int width = widthOf(glyph);
-    for (int y = 0; width > 0 && y < heightOf(glyph); ++y) {
-        std::string row;
-        for (int x = 0; x < width; ++x) {
-            row += inkAt(glyph, x, y) ? '#' : '.';
-        }
-        lines.push_back(std::move(row));
-    }
-    return lines;
+[[nodiscard]] const GlyphRecord& glyphOf(const FontLibrary& library, int code) {
+    return library.glyphs[static_cast<std::size_t>(code)];
 }
 
 /// Rows top to bottom, each padded to whole bytes with dark bits.
@@ -80,35 +60,6 @@ constexpr int kMaxSide = 255;
     return bytes;
 }
 
-/// A glyph cropped to its ink box; an empty box (no ink) is 0 x 0 at (0, 0).
-struct InkBox {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-};
-
-[[nodiscard]] InkBox inkBoxOf(const GlyphRecord& glyph) {
-    int left = std::numeric_limits<int>::max();
-    int top = std::numeric_limits<int>::max();
-    int right = -1;
-    int bottom = -1;
-    for (int y = 0; y < heightOf(glyph); ++y) {
-        for (int x = 0; x < widthOf(glyph); ++x) {
-            if (inkAt(glyph, x, y)) {
-                left = std::min(left, x);
-                top = std::min(top, y);
-                right = std::max(right, x);
-                bottom = std::max(bottom, y);
-            }
-        }
-    }
-    if (right < 0) {
-        return {};
-    }
-    return {left, top, right - left + 1, bottom - top + 1};
-}
-
 /// The ink box's pixels row by row, bits continuous, most significant first, ink a 1 bit.
 [[nodiscard]] std::vector<std::uint8_t> inkBoxBits(const GlyphRecord& glyph, const InkBox& box) {
     BitPacker packer;
@@ -120,43 +71,18 @@ struct InkBox {
     return packer.take();
 }
 
-/// The options as the command line would spell them, for the comment at the top.
-[[nodiscard]] std::string optionText(const FontExportOptions& options, int first, int last) {
-    std::string text;
-    switch (options.layout) {
-    case FontLayout::Rows:
-        text = std::string("--layout rows --bit-order ") +
-               (options.bitOrder == BitOrder::MsbFirst ? "msb" : "lsb");
-        break;
-    case FontLayout::Pages:
-        text = "--layout pages";
-        break;
-    case FontLayout::Gfx:
-        text = "--format gfx";
-        if (options.baseline) {
-            text += " --baseline " + std::to_string(*options.baseline);
-        }
-        break;
-    }
-    if (options.layout != FontLayout::Gfx) {
-        text += options.inkIsOne ? " --ink 1" : " --ink 0";
-    }
-    return text + " --codes " + std::to_string(first) + "-" + std::to_string(last) + " --name " +
-           options.name;
-}
-
 [[nodiscard]] std::string bitMeaning(bool inkIsOne) {
     return inkIsOne ? "a lit pixel is a 1 bit, a dark one a 0 bit."
                     : "a lit pixel is a 0 bit, a dark one a 1 bit.";
 }
 
 /// The paragraphs of the comment at the top: what made the header and how to read its bytes.
-[[nodiscard]] std::vector<std::string> about(const FontExportOptions& options, int first,
-                                             int last) {
+[[nodiscard]] std::vector<std::string> about(const FontExportOptions& options,
+                                             const CodeList& codes, const Baseline& baseline) {
     const std::string& n = options.name;
     std::vector<std::string> paragraphs{options.source +
                                             " as C source, made by korvel-cli export-c " +
-                                            optionText(options, first, last),
+                                            fontOptionText(options, codes),
                                         ""};
     switch (options.layout) {
     case FontLayout::Rows:
@@ -172,46 +98,65 @@ struct InkBox {
                              "bit, rows below the glyph dark bits; " +
                              bitMeaning(options.inkIsOne));
         break;
-    case FontLayout::Gfx:
+    default:
         paragraphs.push_back(
             "An Adafruit GFX font: include Adafruit_GFX.h (for GFXglyph and GFXfont) first, then "
             "setFont(&" +
             n +
             "). Each glyph is cropped to its ink box, its bits continuous, the most significant "
             "first, 1 for ink; its offsets are measured from a baseline " +
-            (options.baseline ? std::to_string(*options.baseline) + " rows below its top."
-                              : std::string("at its bottom edge.")));
+            baselinePhrase(baseline) + "." +
+            (isOneRun(codes) ? ""
+                             : " A code between the first and the last that the font leaves out "
+                               "is a glyph of no pixels that only advances."));
         return paragraphs;
     }
-    paragraphs.push_back(n + "_glyphs[code - " + n + "_first] gives a glyph's offset in " + n +
-                         "_bitmaps, width and height.");
+    if (isOneRun(codes)) {
+        paragraphs.push_back(n + "_glyphs[code - " + n + "_first] gives a glyph's offset in " + n +
+                             "_bitmaps, width and height.");
+    } else {
+        paragraphs.push_back(n + "_glyphs[" + n + "_index[code - " + n + "_first]] gives a " +
+                             "glyph's offset in " + n + "_bitmaps, width and height; the index " +
+                             "is " + n + "_none for a code the header leaves out.");
+    }
     return paragraphs;
 }
 
 /// The codes to export, checked against the library and the name.
-[[nodiscard]] Result<std::pair<int, int>> checkedCodes(const FontLibrary& library,
-                                                       const FontExportOptions& options) {
+[[nodiscard]] Result<CodeList> checkedCodes(const FontLibrary& library,
+                                            const FontExportOptions& options) {
     if (library.count <= 0) {
         return Error{"The font library holds no glyphs."};
     }
     if (const Result<void> named = checkArrayName(options.name); !named) {
         return named.error();
     }
-    const auto [first, last] = options.codes.value_or(std::pair{0, library.count - 1});
-    if (first < 0 || last >= library.count || first > last) {
-        return Error{"The codes " + std::to_string(first) + "-" + std::to_string(last) +
+    CodeList codes;
+    if (options.codes) {
+        codes = mergedCodes(*options.codes, {});
+    } else {
+        for (int code = 0; code < library.count; ++code) {
+            codes.push_back(code);
+        }
+    }
+    if (codes.empty()) {
+        return Error{"No code is chosen for the export; the library holds codes 0 to " +
+                     std::to_string(library.count - 1) + "."};
+    }
+    if (codes.front() < 0 || codes.back() >= library.count) {
+        return Error{"The codes " + codeListText(codes) +
                      " lie outside the library, which holds codes 0 to " +
                      std::to_string(library.count - 1) + "."};
     }
-    for (int code = first; code <= last; ++code) {
-        const GlyphRecord& glyph = library.glyphs[static_cast<std::size_t>(code)];
+    for (const int code : codes) {
+        const GlyphRecord& glyph = glyphOf(library, code);
         if (widthOf(glyph) > kMaxSide || heightOf(glyph) > kMaxSide) {
             return Error{"Glyph " + std::to_string(code) + " is " + std::to_string(glyph.width) +
                          " x " + std::to_string(glyph.height) +
                          " pixels; the glyph table holds glyphs of at most 255 x 255."};
         }
     }
-    return std::pair{first, last};
+    return codes;
 }
 
 /// The byte array when no glyph has any: C allows no empty array.
@@ -219,8 +164,9 @@ void placeholderByte(CSourceWriter& source) {
     source.line("    0x00, /* no glyph has bytes: one unused byte, as C allows no empty array */");
 }
 
-/// The glyph type and the code range of the rows and pages layouts.
-void declareGlyphTable(CSourceWriter& source, const std::string& n, int first, int last) {
+/// The glyph type and the code range of the rows and pages layouts; with gaps, also the count
+/// of glyphs and the index entry of a code left out.
+void declareGlyphTable(CSourceWriter& source, const std::string& n, const CodeList& codes) {
     source.line("/* One glyph: where its bytes begin in " + n +
                 "_bitmaps, and its size in pixels. */");
     source.line("typedef struct {");
@@ -229,8 +175,40 @@ void declareGlyphTable(CSourceWriter& source, const std::string& n, int first, i
     source.line("    uint8_t height;");
     source.line("} " + n + "_glyph;");
     source.line("");
-    source.line("enum { " + n + "_first = " + std::to_string(first) + ", " + n +
-                "_last = " + std::to_string(last) + " };");
+    std::string constants = "enum { " + n + "_first = " + std::to_string(codes.front()) + ", " + n +
+                            "_last = " + std::to_string(codes.back());
+    if (!isOneRun(codes)) {
+        constants += ", " + n + "_count = " + std::to_string(codes.size()) + ", " + n +
+                     "_none = " + std::to_string(kNoGlyph);
+    }
+    source.line(constants + " };");
+    source.line("");
+}
+
+/// The table from codes to glyphs of a header with gaps.
+void declareIndex(CSourceWriter& source, const std::string& n, const CodeList& codes) {
+    const int first = codes.front();
+    const int span = codes.back() - first + 1;
+    std::vector<int> index(static_cast<std::size_t>(span), kNoGlyph);
+    for (std::size_t k = 0; k < codes.size(); ++k) {
+        index[static_cast<std::size_t>(codes[k] - first)] = static_cast<int>(k);
+    }
+    const std::vector<std::string> about{
+        n + "_index[code - " + n + "_first]: the code's place in " + n + "_glyphs, or " + n +
+        "_none (" + std::to_string(kNoGlyph) + ") for a code left out."};
+    source.comment(wrapParagraphs(about, kTextWidth), 0);
+    source.line("static const uint16_t " + n + "_index[" + std::to_string(span) +
+                "] KORVEL_FLASH = {");
+    std::string text;
+    for (int k = 0; k < span; ++k) {
+        const int entry = index[static_cast<std::size_t>(k)];
+        text += (text.empty() ? "    " : " ") + std::to_string(entry) + ",";
+        if (k % 12 == 11 || k + 1 == span) {
+            source.line(text);
+            text.clear();
+        }
+    }
+    source.line("};");
     source.line("");
 }
 
@@ -243,37 +221,40 @@ void declareGlyphTable(CSourceWriter& source, const std::string& n, int first, i
 }
 
 [[nodiscard]] std::string exportRowsOrPages(const FontLibrary& library,
-                                            const FontExportOptions& options, int first, int last) {
+                                            const FontExportOptions& options,
+                                            const CodeList& codes) {
     const std::string& n = options.name;
-    const auto aboutLines = about(options, first, last);
+    const auto aboutLines = about(options, codes, Baseline{});
     CSourceWriter source(n, aboutLines);
-    declareGlyphTable(source, n, first, last);
+    declareGlyphTable(source, n, codes);
 
     std::vector<std::vector<std::uint8_t>> glyphBytes;
     std::size_t total = 0;
-    for (int code = first; code <= last; ++code) {
-        glyphBytes.push_back(plainBytes(library.glyphs[static_cast<std::size_t>(code)], options));
+    for (const int code : codes) {
+        glyphBytes.push_back(plainBytes(glyphOf(library, code), options));
         total += glyphBytes.back().size();
     }
     source.line("static const uint8_t " + n + "_bitmaps[" +
                 std::to_string(std::max<std::size_t>(total, 1)) + "] KORVEL_FLASH = {");
     std::vector<std::string> tableRows;
     std::size_t offset = 0;
-    for (int code = first; code <= last; ++code) {
-        const GlyphRecord& glyph = library.glyphs[static_cast<std::size_t>(code)];
+    for (std::size_t k = 0; k < codes.size(); ++k) {
+        const int code = codes[k];
+        const GlyphRecord& glyph = glyphOf(library, code);
         const std::string size =
             std::to_string(widthOf(glyph)) + ", " + std::to_string(heightOf(glyph));
-        source.comment(drawing(glyph, codeLabel(code) + ": " + std::to_string(widthOf(glyph)) +
-                                          " x " + std::to_string(heightOf(glyph)) + ", offset " +
-                                          std::to_string(offset)),
+        source.comment(glyphDrawing(glyph, glyphLabel(code) + ": " +
+                                               std::to_string(widthOf(glyph)) + " x " +
+                                               std::to_string(heightOf(glyph)) + ", offset " +
+                                               std::to_string(offset)),
                        4);
         // A line starts with a row (rows) or a page (pages).
         const int rowLength =
             options.layout == FontLayout::Pages ? widthOf(glyph) : (widthOf(glyph) + 7) / 8;
-        const auto& bytes = glyphBytes[static_cast<std::size_t>(code - first)];
+        const auto& bytes = glyphBytes[k];
         source.bytes(bytes, static_cast<std::size_t>(rowLength));
         tableRows.push_back("    {" + std::to_string(offset) + ", " + size + "}, /* " +
-                            codeLabel(code) + " */");
+                            glyphLabel(code) + " */");
         offset += bytes.size();
     }
     if (total == 0) {
@@ -281,13 +262,16 @@ void declareGlyphTable(CSourceWriter& source, const std::string& n, int first, i
     }
     source.line("};");
     source.line("");
-    source.line("static const " + n + "_glyph " + n + "_glyphs[" +
-                std::to_string(last - first + 1) + "] KORVEL_FLASH = {");
+    source.line("static const " + n + "_glyph " + n + "_glyphs[" + std::to_string(codes.size()) +
+                "] KORVEL_FLASH = {");
     for (const std::string& row : tableRows) {
         source.line(row);
     }
     source.line("};");
     source.line("");
+    if (!isOneRun(codes)) {
+        declareIndex(source, n, codes);
+    }
     return source.finish();
 }
 
@@ -300,7 +284,7 @@ struct GfxEntry {
 };
 
 [[nodiscard]] Result<GfxEntry> gfxEntry(int code, const GlyphRecord& glyph, std::size_t offset,
-                                        const InkBox& box, std::optional<int> baselineRow) {
+                                        const InkBox& box, const Baseline& baseline) {
     const std::string which = "Glyph " + std::to_string(code);
     if (offset > std::numeric_limits<std::uint16_t>::max()) {
         return Error{which + "'s bits begin at byte " + std::to_string(offset) +
@@ -312,8 +296,7 @@ struct GfxEntry {
                      " pixels right of its origin, more than an Adafruit GFX font can hold "
                      "(127)."};
     }
-    const int baseline = baselineRow.value_or(heightOf(glyph));
-    const int yOffset = box.width == 0 ? 0 : box.top - baseline;
+    const int yOffset = box.width == 0 ? 0 : box.top - baseline.rowIn(glyph);
     if (yOffset < std::numeric_limits<std::int8_t>::min() ||
         yOffset > std::numeric_limits<std::int8_t>::max()) {
         return Error{which + "'s ink begins " + std::to_string(yOffset) +
@@ -332,7 +315,7 @@ void declareGfxTables(CSourceWriter& source, const std::string& n,
         source.line("    {" + std::to_string(e.offset) + ", " + std::to_string(e.box.width) + ", " +
                     std::to_string(e.box.height) + ", " + std::to_string(e.advance) + ", " +
                     std::to_string(e.box.left) + ", " + std::to_string(e.yOffset) + "}, /* " +
-                    codeLabel(code) + " */");
+                    glyphLabel(code) + " */");
     }
     source.line("};");
     source.line("");
@@ -346,33 +329,42 @@ void declareGfxTables(CSourceWriter& source, const std::string& n,
     source.line("");
 }
 
-[[nodiscard]] Result<std::string> exportGfx(const FontLibrary& library,
-                                            const FontExportOptions& options, int first, int last) {
+[[nodiscard]] Result<std::string>
+exportGfx(const FontLibrary& library, const FontExportOptions& options, const CodeList& codes) {
     const std::string& n = options.name;
-    const auto aboutLines = about(options, first, last);
+    const Baseline baseline = resolveBaseline(library, options.baseline);
+    const auto aboutLines = about(options, codes, baseline);
     CSourceWriter source(n, aboutLines);
     source.line("static const uint8_t " + n + "_bitmaps[] KORVEL_FLASH = {");
     std::vector<GfxEntry> entries;
     std::size_t offset = 0;
     int lineHeight = 0;
+    const int first = codes.front();
+    const int last = codes.back();
     for (int code = first; code <= last; ++code) {
-        const GlyphRecord& glyph = library.glyphs[static_cast<std::size_t>(code)];
+        const GlyphRecord& glyph = glyphOf(library, code);
+        lineHeight = std::max(lineHeight, heightOf(glyph));
+        if (!std::binary_search(codes.begin(), codes.end(), code)) {
+            // GFX finds a glyph by its place from the first code: a code left out keeps its
+            // place as a glyph without pixels that only advances.
+            entries.push_back(GfxEntry{offset, InkBox{}, widthOf(glyph), 0});
+            continue;
+        }
         const InkBox box = inkBoxOf(glyph);
-        auto entry = gfxEntry(code, glyph, offset, box, options.baseline);
+        auto entry = gfxEntry(code, glyph, offset, box, baseline);
         if (!entry) {
             return entry.error();
         }
         const auto bits = inkBoxBits(glyph, box);
         source.comment(
-            drawing(glyph, codeLabel(code) + ": cell " + std::to_string(widthOf(glyph)) + " x " +
-                               std::to_string(heightOf(glyph)) + ", ink " +
-                               std::to_string(box.width) + " x " + std::to_string(box.height) +
-                               " at (" + std::to_string(box.left) + ", " + std::to_string(box.top) +
-                               "), offset " + std::to_string(offset)),
+            glyphDrawing(
+                glyph, glyphLabel(code) + ": cell " + std::to_string(widthOf(glyph)) + " x " +
+                           std::to_string(heightOf(glyph)) + ", ink " + std::to_string(box.width) +
+                           " x " + std::to_string(box.height) + " at (" + std::to_string(box.left) +
+                           ", " + std::to_string(box.top) + "), offset " + std::to_string(offset)),
             4);
         source.bytes(bits, 0);
         offset += bits.size();
-        lineHeight = std::max(lineHeight, heightOf(glyph));
         entries.push_back(entry.value());
     }
     if (offset == 0) {
@@ -384,18 +376,36 @@ void declareGfxTables(CSourceWriter& source, const std::string& n,
     return source.finish();
 }
 
+constexpr std::array<FontFormat, 4> kFontFormats{{
+    {"plain", FontLayout::Rows, "rows or pages of plain bytes (--layout rows|pages)"},
+    {"gfx", FontLayout::Gfx, "Adafruit GFX (GFXfont)"},
+    {"u8g2", FontLayout::U8g2, "u8g2 (u8g2_SetFont)"},
+    {"lvgl", FontLayout::Lvgl, "LVGL 8.3 and 9 (lv_font_t)"},
+}};
+
 } // namespace
+
+std::span<const FontFormat> fontFormats() {
+    return kFontFormats;
+}
 
 Result<std::string> exportFontC(const FontLibrary& library, const FontExportOptions& options) {
     const auto codes = checkedCodes(library, options);
     if (!codes) {
         return codes.error();
     }
-    const auto [first, last] = codes.value();
-    if (options.layout == FontLayout::Gfx) {
-        return exportGfx(library, options, first, last);
+    switch (options.layout) {
+    case FontLayout::Rows:
+    case FontLayout::Pages:
+        return exportRowsOrPages(library, options, codes.value());
+    case FontLayout::Gfx:
+        return exportGfx(library, options, codes.value());
+    case FontLayout::U8g2:
+        return exportU8g2C(library, options, codes.value());
+    case FontLayout::Lvgl:
+        break;
     }
-    return exportRowsOrPages(library, options, first, last);
+    return exportLvglC(library, options, codes.value());
 }
 
 } // namespace korvel

@@ -2,6 +2,7 @@
 
 #include "core/bits.h"
 #include "core/codepage.h"
+#include "core/fontmetrics.h"
 #include "core/glyphnames.h"
 #include "core/textcodes.h"
 #include "formats/lcm.h"
@@ -63,7 +64,8 @@ constexpr int kResolution = 72;
     return character;
 }
 
-void appendGlyph(std::string& out, const GlyphRecord& glyph, int code, int pixelSize) {
+void appendGlyph(std::string& out, const GlyphRecord& glyph, int code, int pixelSize,
+                 const Baseline& baseline) {
     const int width = std::max(0, glyph.width);
     const int height = std::max(0, glyph.height);
     const auto unicode = unicodeOfCode(code);
@@ -75,7 +77,9 @@ void appendGlyph(std::string& out, const GlyphRecord& glyph, int code, int pixel
     out += "DWIDTH " + std::to_string(width) + " 0\n";
     // A box without pixels is written 0 x 0, the one empty box every reader takes.
     const bool hasPixels = width > 0 && height > 0;
-    out += hasPixels ? "BBX " + std::to_string(width) + " " + std::to_string(height) + " 0 0\n"
+    const int bottom = baseline.rowIn(glyph) - height;
+    out += hasPixels ? "BBX " + std::to_string(width) + " " + std::to_string(height) + " 0 " +
+                           std::to_string(bottom) + "\n"
                      : std::string("BBX 0 0 0 0\n");
     out += "BITMAP\n";
     if (hasPixels) {
@@ -106,12 +110,14 @@ struct ExportMetrics {
     int widest = 0;
     int tallest = 0;
     int pixelSize = 1;          ///< the tallest glyph, at least 1
+    int ascent = 0;             ///< rows above the baseline
+    int descent = 0;            ///< rows below it
     long long averageWidth = 0; ///< in tenths of a pixel
     std::string spacing;
 };
 
 [[nodiscard]] ExportMetrics exportMetrics(const std::array<GlyphRecord, kGlyphSlots>& glyphs,
-                                          int count) {
+                                          int count, const Baseline& baseline) {
     ExportMetrics metrics;
     long long widthSum = 0;
     for (int code = 0; code < count; ++code) {
@@ -121,6 +127,8 @@ struct ExportMetrics {
         widthSum += std::max(0, glyph.width);
     }
     metrics.pixelSize = std::max(1, metrics.tallest);
+    metrics.ascent = baseline.row.value_or(metrics.tallest);
+    metrics.descent = std::max(0, metrics.tallest - metrics.ascent);
     metrics.averageWidth = count > 0 ? (widthSum * 10 + count / 2) / count : 0;
     metrics.spacing = spacing(glyphs, count);
     return metrics;
@@ -133,13 +141,15 @@ struct ExportMetrics {
     const std::string points = std::to_string(metrics.pixelSize * 10);
     const std::string resolution = std::to_string(kResolution);
     const std::string averageWidth = std::to_string(metrics.averageWidth);
-    const std::string ascent = std::to_string(metrics.tallest);
+    const std::string ascent = std::to_string(metrics.ascent);
+    const std::string descent = std::to_string(metrics.descent);
     std::string out = "STARTFONT 2.1\n";
     out += "FONT -Korvel-" + family + "-Medium-R-Normal--" + pixels + "-" + points + "-" +
            resolution + "-" + resolution + "-" + metrics.spacing + "-" + averageWidth +
            "-ISO10646-1\n";
     out += "SIZE " + pixels + " " + resolution + " " + resolution + "\n";
-    out += "FONTBOUNDINGBOX " + std::to_string(metrics.widest) + " " + ascent + " 0 0\n";
+    out += "FONTBOUNDINGBOX " + std::to_string(metrics.widest) + " " +
+           std::to_string(metrics.tallest) + " 0 " + std::to_string(-metrics.descent) + "\n";
     out += "STARTPROPERTIES 16\n";
     out += "FOUNDRY \"Korvel\"\n";
     out += "FAMILY_NAME " + quoted(family) + "\n";
@@ -156,7 +166,7 @@ struct ExportMetrics {
     out += "CHARSET_REGISTRY \"ISO10646\"\n";
     out += "CHARSET_ENCODING \"1\"\n";
     out += "FONT_ASCENT " + ascent + "\n";
-    out += "FONT_DESCENT 0\n";
+    out += "FONT_DESCENT " + descent + "\n";
     out += "ENDPROPERTIES\n";
     return out;
 }
@@ -677,13 +687,13 @@ struct GlyphPlace {
 } // namespace
 
 std::string encodeBdf(const std::array<GlyphRecord, kGlyphSlots>& glyphs, int count,
-                      std::string_view fontName) {
+                      std::string_view fontName, const Baseline& baseline) {
     count = std::clamp(count, 0, kGlyphSlots);
-    const ExportMetrics metrics = exportMetrics(glyphs, count);
+    const ExportMetrics metrics = exportMetrics(glyphs, count, baseline);
     std::string out = fontHeader(metrics, familyName(fontName));
     out += "CHARS " + std::to_string(count) + "\n";
     for (int code = 0; code < count; ++code) {
-        appendGlyph(out, glyphs[static_cast<std::size_t>(code)], code, metrics.pixelSize);
+        appendGlyph(out, glyphs[static_cast<std::size_t>(code)], code, metrics.pixelSize, baseline);
     }
     out += "ENDFONT\n";
     return out;

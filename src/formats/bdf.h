@@ -4,6 +4,7 @@
 // shares, and such a text read back into a glyph table.
 
 #include "core/fontlibrary.h"
+#include "core/fontmetrics.h"
 #include "core/result.h"
 
 #include <string>
@@ -25,10 +26,13 @@ inline constexpr std::size_t kBdfPixelsPerByte = 64;
 /// one glyph per code, ENCODING the Unicode value of the code's Windows-1252 character (-1 for
 /// the five codes Windows-1252 leaves undefined, which keep a "uniXXXX" name), STARTCHAR its
 /// standard glyph name, DWIDTH the glyph's width, BBX its size (0 0 0 0 for a glyph without
-/// pixels). Every glyph stands on the baseline: FONT_DESCENT 0, FONT_ASCENT the tallest glyph.
-/// A pixel is ink when its red component is lit; a slot without a picture is blank.
+/// pixels) and its bottom row measured from the baseline. With a baseline row, every glyph has
+/// that many rows above it: FONT_ASCENT the row, FONT_DESCENT the rest of the tallest glyph, so
+/// descenders hang below the baseline. Without one (the default), every glyph stands on the
+/// baseline with its bottom edge: FONT_DESCENT 0, FONT_ASCENT the tallest glyph. A pixel is ink
+/// when its red component is lit; a slot without a picture is blank.
 [[nodiscard]] std::string encodeBdf(const std::array<GlyphRecord, kGlyphSlots>& glyphs, int count,
-                                    std::string_view fontName);
+                                    std::string_view fontName, const Baseline& baseline = {});
 
 /// How the reader sizes each glyph's cell.
 enum class BdfCell : std::uint8_t {

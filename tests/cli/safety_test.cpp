@@ -17,15 +17,21 @@
 #include <csignal>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace korvel::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::becomeOtherUser;
+using testing_support::kOtherGroup;
+using testing_support::kOtherUser;
+using testing_support::runInChild;
 
 /// What one run of the program gave.
 struct ProgramRun {
@@ -105,6 +111,49 @@ protected:
 private:
     QTemporaryDir folder_;
 };
+
+TEST_F(CliSafety, EveryWriterWarnsWhenItHasToWriteInPlace) {
+    const std::string library = path("lib.lcm");
+    std::ostringstream ignored;
+    ASSERT_EQ(runCli({"new-font", "--blank", "5x7", "-o", library}, ignored, ignored), kExitOk);
+    const std::vector<std::vector<std::string>> writers{
+        {"new-font", "--blank", "5x7", "-o", path("out.lcm")},
+        {"convert", library, path("out.bdf")},
+        {"export", library, "65", path("out.bmp")},
+        {"export-c", library, "-o", path("out.h")},
+    };
+    const std::string folderName = path(".");
+    for (const auto& arguments : writers) {
+        const std::string& target = arguments[arguments.size() - 1];
+        writeFile(target, {0});
+        if (::geteuid() == 0) {
+            ASSERT_EQ(::chown(target.c_str(), kOtherUser, kOtherGroup), 0);
+        }
+    }
+    ::chmod(folderName.c_str(), ::geteuid() == 0 ? 0755 : 0555);
+    const auto outcome = runInChild([] { return ::geteuid() != 0 || becomeOtherUser(); },
+                                    [&] {
+                                        std::string report;
+                                        for (const auto& arguments : writers) {
+                                            std::ostringstream out;
+                                            std::ostringstream err;
+                                            // Run first: the operands of + are evaluated in no set
+                                            // order.
+                                            const int status = runCli(arguments, out, err);
+                                            report += std::to_string(status) + " " + err.str();
+                                        }
+                                        return report;
+                                    });
+    ::chmod(folderName.c_str(), 0700);
+    ASSERT_TRUE(outcome.exitedWith(0)) << outcome.status;
+    std::string expected;
+    for (const auto& arguments : writers) {
+        expected += "0 korvel-cli: " + arguments.back() +
+                    ": warning: its folder allows no new file, so the file was overwritten in "
+                    "place\n";
+    }
+    EXPECT_EQ(outcome.report, expected);
+}
 
 TEST_F(CliSafety, ConcurrentAddsToOneLibraryAllLand) {
     const std::string picture = smallBmp("red.bmp");

@@ -1,6 +1,7 @@
 #include "document/pictureformats.h"
 #include "document/textcompose.h"
 #include "formats/bmp.h"
+#include "png/pngwrite.h"
 #include "support/picturetext.h"
 
 #include <QImage>

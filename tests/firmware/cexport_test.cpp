@@ -109,11 +109,11 @@ TEST(FontExport, RefusesAnEmptyLibraryCodesOutsideItAndABadName) {
 
     const auto two = fontOf({glyphOf({"#"}), glyphOf({"."})});
     FontExportOptions options = named(FontLayout::Pages);
-    for (const auto& codes : {std::pair{0, 2}, std::pair{-1, 0}, std::pair{1, 0}}) {
+    for (const CodeList& codes : {CodeList{0, 1, 2}, CodeList{-1, 0}, CodeList{}}) {
         options.codes = codes;
         EXPECT_NE(errorOf(exportFontC(*two, options)).find("codes 0 to 1"), std::string::npos);
     }
-    options.codes = std::pair{1, 1};
+    options.codes = CodeList{1};
     EXPECT_TRUE(exportFontC(*two, options).ok());
     options.name = "switch";
     EXPECT_FALSE(exportFontC(*two, options).ok());
@@ -139,7 +139,7 @@ TEST(FontExport, GlyphsTheTablesCannotDescribeAreRefused) {
     EXPECT_NE(errorOf(exportFontC(*tallFont, named(FontLayout::Gfx))).find("--baseline"),
               std::string::npos);
     FontExportOptions baseline = named(FontLayout::Gfx);
-    baseline.baseline = 100;
+    baseline.baseline = BaselineChoice::at(100);
     const auto header = exportFontC(*tallFont, baseline);
     ASSERT_TRUE(header.ok()) << errorOf(header);
     EXPECT_NE(header.value().find("{0, 1, 1, 1, 0, -100}"), std::string::npos);
@@ -152,10 +152,10 @@ TEST(FontExport, GfxBitmapOffsetsStopAtTheirSixteenBits) {
     std::vector<GlyphRecord> glyphs(10, GlyphRecord{0, 255, 255, full});
     const auto library = fontOf(std::move(glyphs));
     FontExportOptions options = named(FontLayout::Gfx);
-    options.baseline = 128; // the highest baseline whose ink offsets fit
-    options.codes = std::pair{0, 8};
+    options.baseline = BaselineChoice::at(128); // the highest baseline whose ink offsets fit
+    options.codes = CodeList{0, 1, 2, 3, 4, 5, 6, 7, 8};
     EXPECT_TRUE(exportFontC(*library, options).ok());
-    options.codes = std::pair{0, 9};
+    options.codes = CodeList{0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
     EXPECT_NE(errorOf(exportFontC(*library, options)).find("Glyph 9's bits begin at byte 73161"),
               std::string::npos);
 }

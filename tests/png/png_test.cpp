@@ -1,5 +1,6 @@
 #include "formats/bmp.h"
 #include "png/pngread.h"
+#include "png/pngwrite.h"
 #include "support/picturetext.h"
 #include "support/pngbuild.h"
 
@@ -181,6 +182,49 @@ TEST(PngImport, TheSampleFilesDecodeAndEveryTruncationIsCutShort) {
                 << name << " cut to " << length << ": " << cut.error().message;
         }
     }
+}
+
+/// A picture of width x height whose pixel (x, y) takes colour (x * 7 + y * 3) % count of
+/// colours made from count distinct values.
+[[nodiscard]] Picture pictureOfColours(int width, int height, int count) {
+    Picture picture(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const int k = (x * 7 + y * 3) % count;
+            picture.setPixel(x, y,
+                             makeRgb(static_cast<std::uint8_t>(k * 13 % 256),
+                                     static_cast<std::uint8_t>(k * 29 % 256),
+                                     static_cast<std::uint8_t>(k * 53 % 256)));
+        }
+    }
+    return picture;
+}
+
+TEST(PngExport, DecodesToExactlyThePixelsWrittenWithTheSmallestPalette) {
+    // Colour count -> (bit depth, colour type) in the header: a palette of 1, 2 or 4 bits up to
+    // 16 colours, RGB beyond; odd widths end their packed rows inside a byte.
+    const struct {
+        int colours;
+        int depth;
+        int colourType;
+    } cases[] = {{1, 1, 3}, {2, 1, 3}, {3, 2, 3}, {4, 2, 3}, {5, 4, 3}, {16, 4, 3}, {17, 8, 2}};
+    for (const auto& c : cases) {
+        for (const auto& [width, height] : {std::pair{17, 1}, std::pair{13, 5}, std::pair{64, 3}}) {
+            const Picture picture = pictureOfColours(width, height, c.colours);
+            const auto png = encodePng(picture);
+            ASSERT_TRUE(png.ok()) << png.error().message;
+            ASSERT_GT(png.value().size(), 26U);
+            EXPECT_EQ(png.value()[24], c.depth) << c.colours << " colours";
+            EXPECT_EQ(png.value()[25], c.colourType) << c.colours << " colours";
+            const auto back = decodePng(png.value());
+            ASSERT_TRUE(back.ok()) << back.error().message;
+            EXPECT_EQ(back.value(), picture)
+                << c.colours << " colours, " << width << " x " << height;
+        }
+    }
+    const auto empty = encodePng(Picture(0, 3));
+    ASSERT_FALSE(empty.ok());
+    EXPECT_EQ(empty.error().message, "a picture of 0 x 3 has no pixels for a PNG");
 }
 
 } // namespace

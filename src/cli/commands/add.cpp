@@ -40,7 +40,7 @@ constexpr std::string_view kAddUsage =
 /// The picture of an image file, scaled to size when one is given. A BMP file is read only
 /// where the scaled picture samples it; without a size its header is checked before any pixel
 /// is decoded.
-[[nodiscard]] Result<Picture> readImage(Context& context, const std::string& path,
+[[nodiscard]] Result<Picture> readImage(const std::string& path,
                                         const std::optional<std::pair<int, int>>& size) {
     const std::string extension = extensionOf(path);
     if (extension != "png" && extension != "bmp") {
@@ -69,7 +69,6 @@ constexpr std::string_view kAddUsage =
         }
         picture = decodeBmp(bytes.value());
     } else {
-        context.qt.ensureStarted();
         picture = decodePng(bytes.value());
     }
     if (!picture) {
@@ -124,7 +123,7 @@ constexpr std::string_view kAddUsage =
     if (const auto checked = checkBitmapName(typed, document.bitmapLibrary().index); !checked) {
         return checked.error().about(libraryPath);
     }
-    auto image = readImage(context, options.positional[2], size);
+    auto image = readImage(options.positional[2], size);
     if (!image) {
         return image.error();
     }

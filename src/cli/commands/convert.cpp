@@ -4,6 +4,7 @@
 #include "cli/qtsession.h"
 #include "cli/support.h"
 #include "cli/terminalprogress.h"
+#include "core/fontmetrics.h"
 #include "formats/bdf.h"
 #include "formats/formattable.h"
 
@@ -15,22 +16,46 @@ namespace korvel::cli {
 namespace {
 
 constexpr std::string_view kConvertUsage =
-    "korvel-cli convert IN.lcm OUT.bdf | IN.bdf OUT.lcm [--clip] | IN.bcm OUTFOLDER | INFOLDER "
-    "OUT.bcm";
+    "korvel-cli convert IN.lcm OUT.bdf [--baseline auto|bottom|ROW] | IN.bdf OUT.lcm [--clip] |\n"
+    "                   IN.bcm OUTFOLDER | INFOLDER OUT.bcm";
 
 [[nodiscard]] std::string textOf(const std::vector<std::uint8_t>& bytes) {
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
+/// --baseline auto (the default), bottom or a row from 0 to 255.
+[[nodiscard]] Result<BaselineChoice> baselineOption(const ParsedOptions& options) {
+    const std::string* given = options.value("--baseline");
+    if (given == nullptr || *given == "auto") {
+        return BaselineChoice{};
+    }
+    if (*given == "bottom") {
+        return BaselineChoice::bottom();
+    }
+    const auto row = parseInteger(*given);
+    if (!row || *row < 0 || *row > 255) {
+        return usageError("--baseline is auto, bottom or a row from 0 to 255, not \"" + *given +
+                          "\"");
+    }
+    return BaselineChoice::at(*row);
+}
+
 [[nodiscard]] Result<void> fontToBdf(Context& context, const std::string& input,
-                                     const std::string& output) {
+                                     const std::string& output, const BaselineChoice& choice) {
     auto loaded = loadFont(input);
     if (!loaded) {
         return loaded.error();
     }
     const FontLibrary& library = loaded.value();
+    const FontMetrics metrics = measureFont(library, choice);
+    if (metrics.descent < 0) {
+        return refused(input, "the baseline row " + std::to_string(metrics.ascent) +
+                                  " lies below its tallest glyph, " +
+                                  std::to_string(metrics.ascent + metrics.descent) + " rows high");
+    }
     const std::string name = std::filesystem::path(input).stem().string();
-    return writeBytes(context, output, bytesOf(encodeBdf(library.glyphs, library.count, name)));
+    return writeBytes(context, output,
+                      bytesOf(encodeBdf(library.glyphs, library.count, name, metrics.baseline)));
 }
 
 [[nodiscard]] Result<void> bdfToFont(Context& context, const std::string& input,
@@ -68,7 +93,6 @@ constexpr std::string_view kConvertUsage =
     if (!loaded) {
         return loaded.error();
     }
-    context.qt.ensureStarted();
     TerminalProgress progress(context.err, context.errIsTerminal,
                               "writing " + output + ": PNG files");
     if (const Result<void> written =
@@ -83,7 +107,6 @@ constexpr std::string_view kConvertUsage =
 
 [[nodiscard]] Result<void> folderToBitmaps(Context& context, const std::string& input,
                                            const std::string& output) {
-    context.qt.ensureStarted();
     const auto entries = readBitmapFolder(input);
     if (!entries) {
         return entries.error();
@@ -131,8 +154,15 @@ constexpr std::string_view kConvertUsage =
     if (options.has("--clip") && (from != FormatId::Bdf || to != FormatId::Lcm)) {
         return usageError("--clip goes only with a conversion from .bdf to .lcm");
     }
+    if (options.value("--baseline") != nullptr && (from != FormatId::Lcm || to != FormatId::Bdf)) {
+        return usageError("--baseline goes only with a conversion from .lcm to .bdf");
+    }
     if (from == FormatId::Lcm && to == FormatId::Bdf) {
-        return fontToBdf(context, input, output);
+        const auto baseline = baselineOption(options);
+        if (!baseline) {
+            return baseline.error();
+        }
+        return fontToBdf(context, input, output, baseline.value());
     }
     if (from == FormatId::Bdf && to == FormatId::Lcm) {
         return bdfToFont(context, input, output,
@@ -154,15 +184,16 @@ constexpr std::string_view kConvertUsage =
     static const std::string kSummary = "convert between " + name(FormatId::Lcm) + " and " +
                                         name(FormatId::Bdf) + ", or " + name(FormatId::Bcm) +
                                         " and a " + name(FormatId::PngFolder) +
-                                        " (--clip: cut BDF glyphs to FONT_ASCENT + FONT_DESCENT)";
+                                        " (--clip: cut BDF glyphs to FONT_ASCENT + FONT_DESCENT; "
+                                        "--baseline: where BDF glyphs stand)";
     return kSummary;
 }
 
 } // namespace
 
 const Command& convertCommand() {
-    static const Command kCommand{"convert", kConvertUsage, convertSummary(),
-                                  {},        {"--clip"},    runConvert};
+    static const Command kCommand{"convert",      kConvertUsage, convertSummary(),
+                                  {"--baseline"}, {"--clip"},    runConvert};
     return kCommand;
 }
 

@@ -98,7 +98,6 @@ constexpr std::string_view kExportUsage =
                                         std::to_string(exported.height()) +
                                         " pixels, which a PNG file cannot hold; export it as .bmp");
     }
-    context.qt.ensureStarted();
     const auto encoded = format->encode(exported);
     if (!encoded) {
         return encoded.error().about(output);

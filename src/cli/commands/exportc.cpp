@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <span>
-#include <variant>
 
 namespace korvel::cli {
 
@@ -14,9 +13,9 @@ namespace {
 constexpr std::string_view kExportCUsage =
     "korvel-cli export-c LIB.lcm -o OUT.h [--layout rows|pages] [--bit-order msb|lsb] "
     "[--ink 1|0]\n"
-    "                    [--codes FIRST-LAST] [--name IDENT]\n"
-    "korvel-cli export-c LIB.lcm -o OUT.h --format gfx [--baseline ROW] [--codes FIRST-LAST] "
-    "[--name IDENT]\n"
+    "                    [--codes LIST] [--chars TEXT] [--name IDENT]\n"
+    "korvel-cli export-c LIB.lcm -o OUT.h --format gfx|u8g2|lvgl [--baseline auto|bottom|ROW]\n"
+    "                    [--encoding code|unicode] [--codes LIST] [--chars TEXT] [--name IDENT]\n"
     "korvel-cli export-c LIB.bcm -o OUT.h [--pixel rgb565|rgb111|planes] [--endian big|little]\n"
     "                    [--bit-order msb|lsb] [--ink 1|0] [--name IDENT]";
 
@@ -60,21 +59,75 @@ template <class T>
     return usageError(std::string(option) + " is " + names + ", not \"" + *given + "\"");
 }
 
-/// "FIRST-LAST" or a single code.
-[[nodiscard]] Parsed<std::optional<std::pair<int, int>>> codeRange(const ParsedOptions& options) {
-    const std::string* given = options.value("--codes");
-    if (given == nullptr) {
-        return std::optional<std::pair<int, int>>{};
+/// The codes of --codes (a list of codes and ranges) and --chars (the characters of a text and
+/// the space), together; none when neither is given. A list or text that gives no codes is
+/// refused, naming what is wrong.
+[[nodiscard]] Parsed<std::optional<CodeList>> chosenCodes(const ParsedOptions& options,
+                                                          const CodePage& codePage) {
+    const std::string* list = options.value("--codes");
+    const std::string* text = options.value("--chars");
+    if (list == nullptr && text == nullptr) {
+        return std::optional<CodeList>{};
     }
-    const std::string_view text = *given;
-    const std::size_t dash = text.find('-', 1);
-    const auto first = parseInteger(text.substr(0, dash));
-    const auto last = dash == std::string_view::npos ? first : parseInteger(text.substr(dash + 1));
-    if (!first || !last || *first > *last) {
-        return usageError("--codes is FIRST-LAST with FIRST not above LAST, not \"" + *given +
+    CodeList codes;
+    if (list != nullptr) {
+        auto parsed = parseCodeList(*list);
+        if (!parsed) {
+            return parsed.error();
+        }
+        codes = mergedCodes(codes, parsed.value());
+    }
+    if (text != nullptr) {
+        auto parsed = codesOfCharacters(*text, codePage);
+        if (!parsed) {
+            return parsed.error();
+        }
+        codes = mergedCodes(codes, parsed.value());
+    }
+    return std::optional<CodeList>{std::move(codes)};
+}
+
+/// --baseline auto, bottom or a row from 0 to 255; auto when it is not given.
+[[nodiscard]] Parsed<BaselineChoice> baselineChoice(const ParsedOptions& options) {
+    const std::string* given = options.value("--baseline");
+    if (given == nullptr || *given == "auto") {
+        return BaselineChoice{};
+    }
+    if (*given == "bottom") {
+        return BaselineChoice::bottom();
+    }
+    const auto row = parseInteger(*given);
+    if (!row || *row < 0 || *row > 255) {
+        return usageError("--baseline is auto, bottom or a row from 0 to 255, not \"" + *given +
                           "\"");
     }
-    return std::optional{std::pair{*first, *last}};
+    return BaselineChoice::at(*row);
+}
+
+/// The layout --format names (the first row for "plain": --layout chooses rows or pages).
+[[nodiscard]] Parsed<FontLayout> formatLayout(const ParsedOptions& options) {
+    const std::string* given = options.value("--format");
+    const auto formats = fontFormats();
+    if (given == nullptr) {
+        return formats.front().layout;
+    }
+    std::string names;
+    for (const FontFormat& format : formats) {
+        if (*given == format.word) {
+            return format.layout;
+        }
+        names += (names.empty() ? "" : "|") + std::string(format.word);
+    }
+    return usageError("--format is " + names + ", not \"" + *given + "\"");
+}
+
+[[nodiscard]] std::string formatWord(FontLayout layout) {
+    for (const FontFormat& format : fontFormats()) {
+        if (format.layout == layout) {
+            return std::string(format.word);
+        }
+    }
+    return "plain";
 }
 
 [[nodiscard]] std::string fileNameOf(const std::string& path) {
@@ -97,36 +150,42 @@ template <class T>
         return allowed.error();
     }
     FontExportOptions font;
-    const auto gfx = choice<bool>(options, "--format", {{"plain", false}, {"gfx", true}});
+    const auto format = formatLayout(options);
     const auto layout = choice<FontLayout>(
         options, "--layout", {{"rows", FontLayout::Rows}, {"pages", FontLayout::Pages}});
     const auto order = choice<BitOrder>(options, "--bit-order",
                                         {{"msb", BitOrder::MsbFirst}, {"lsb", BitOrder::LsbFirst}});
     const auto ink = choice<bool>(options, "--ink", {{"1", true}, {"0", false}});
-    const auto codes = codeRange(options);
-    if (auto parsed = firstFailure(gfx, layout, order, ink, codes); !parsed) {
+    const auto encoding = choice<U8g2Encoding>(
+        options, "--encoding", {{"code", U8g2Encoding::Code}, {"unicode", U8g2Encoding::Unicode}});
+    const auto baseline = baselineChoice(options);
+    if (auto parsed = firstFailure(format, layout, order, ink, encoding, baseline); !parsed) {
         return parsed.error();
     }
-    font.layout = gfx.value() ? FontLayout::Gfx : layout.value();
+    const FontLayout formatted = format.value();
+    const bool plain = formatted == FontLayout::Rows;
+    font.layout = plain ? layout.value() : formatted;
     font.bitOrder = order.value();
     font.inkIsOne = ink.value();
-    font.codes = codes.value();
-    if (font.layout == FontLayout::Gfx) {
+    font.encoding = encoding.value();
+    font.baseline = baseline.value();
+    if (!plain) {
+        const std::string word = formatWord(font.layout);
         if (auto allowed = forbidden(options, {"--layout", "--bit-order", "--ink"},
-                                     "does not go with --format gfx");
+                                     "does not go with --format " + word);
             !allowed) {
             return allowed.error();
         }
-        if (const std::string* baseline = options.value("--baseline")) {
-            const auto row = parseInteger(*baseline);
-            if (!row || *row < 0 || *row > 255) {
-                return usageError("--baseline is a row from 0 to 255, not \"" + *baseline + "\"");
-            }
-            font.baseline = *row;
-        }
-    } else if (auto allowed = forbidden(options, {"--baseline"}, "goes with --format gfx");
+    } else if (auto allowed =
+                   forbidden(options, {"--baseline"}, "goes with --format gfx, u8g2 or lvgl");
                !allowed) {
         return allowed.error();
+    }
+    if (font.layout != FontLayout::U8g2) {
+        if (auto allowed = forbidden(options, {"--encoding"}, "goes with --format u8g2");
+            !allowed) {
+            return allowed.error();
+        }
     }
     if (font.layout == FontLayout::Pages) {
         if (auto allowed = forbidden(options, {"--bit-order"}, "goes with --layout rows");
@@ -134,6 +193,11 @@ template <class T>
             return allowed.error();
         }
     }
+    auto codes = chosenCodes(options, font.codePage);
+    if (!codes) {
+        return codes.error();
+    }
+    font.codes = std::move(codes).value();
     font.name = arrayName(options, path, "font_");
     font.source = fileNameOf(path);
     return font;
@@ -141,8 +205,9 @@ template <class T>
 
 [[nodiscard]] Parsed<BitmapExportOptions> bitmapOptions(const ParsedOptions& options,
                                                         const std::string& path) {
-    if (auto allowed = forbidden(options, {"--layout", "--format", "--codes", "--baseline"},
-                                 "is for font libraries");
+    if (auto allowed = forbidden(
+            options, {"--layout", "--format", "--codes", "--chars", "--baseline", "--encoding"},
+            "is for font libraries");
         !allowed) {
         return allowed.error();
     }
@@ -201,8 +266,8 @@ template <class Choose, class Load, class Export>
 
 [[nodiscard]] const std::vector<std::string_view>& exportCValueOptions() {
     static const std::vector<std::string_view> kOptions{
-        "-o",    "--name",  "--layout",   "--format", "--bit-order",
-        "--ink", "--codes", "--baseline", "--pixel",  "--endian"};
+        "-o",      "--name",  "--layout",   "--format",   "--bit-order", "--ink",
+        "--codes", "--chars", "--baseline", "--encoding", "--pixel",     "--endian"};
     return kOptions;
 }
 

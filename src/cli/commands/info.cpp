@@ -1,7 +1,9 @@
 #include "cli/commands/commandlist.h"
 
 #include "cli/support.h"
+#include "core/fontmetrics.h"
 #include "document/librarytext.h"
+#include "firmware/glyphlabel.h"
 #include "formats/bcm.h"
 #include "formats/lcm.h"
 
@@ -13,7 +15,8 @@ namespace korvel::cli {
 
 namespace {
 
-constexpr std::string_view kInfoUsage = "korvel-cli info [--rows] FILE.lcm|FILE.bcm";
+constexpr std::string_view kInfoUsage = "korvel-cli info [--rows] FILE.lcm|FILE.bcm\n"
+                                        "korvel-cli info --metrics FILE.lcm";
 
 [[nodiscard]] char paletteLetter(Rgb colour) {
     static constexpr std::array<char, 8> kLetters{'R', 'G', 'Y', 'K', 'B', 'A', 'W', 'F'};
@@ -57,6 +60,32 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
     return {};
 }
 
+/// The baseline the exports find and what stands above and below it, for the user to check
+/// before exporting.
+[[nodiscard]] Result<void> infoMetrics(Context& context, const std::string& path) {
+    const auto loaded = loadFont(path);
+    if (!loaded) {
+        return loaded.error();
+    }
+    const FontMetrics metrics = measureFont(loaded.value());
+    std::ostream& out = context.out;
+    if (metrics.baseline.row) {
+        out << "baseline: " << *metrics.baseline.row << " (the row under the ink of "
+            << glyphLabel(metrics.baseline.fromCode.value_or(0)) << ")\n";
+    } else {
+        out << "baseline: each glyph's bottom edge (no ink in 'H', 'E', 'I', '1' or 'x')\n";
+    }
+    out << "ascent: " << metrics.ascent << '\n';
+    out << "descent: " << metrics.descent << '\n';
+    if (metrics.hasInk) {
+        out << "ink box: columns " << metrics.inkLeft << " to " << metrics.inkRight - 1 << ", "
+            << metrics.inkAbove << " rows above the baseline to " << metrics.inkBelow << " below\n";
+    } else {
+        out << "ink box: none (no glyph has ink)\n";
+    }
+    return {};
+}
+
 [[nodiscard]] Result<void> infoBitmaps(Context& context, const std::string& path, bool rows) {
     auto opened = openLibrary(path, readBcmDirectory);
     if (!opened) {
@@ -87,6 +116,12 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
     }
     const std::string& path = options.positional[0];
     const std::string extension = extensionOf(path);
+    if (options.has("--metrics")) {
+        if (extension != "lcm" || options.has("--rows")) {
+            return usageError("info --metrics reads one .lcm file, without --rows");
+        }
+        return infoMetrics(context, path);
+    }
     if (extension == "lcm") {
         return infoFont(context, path, options.has("--rows"));
     }
@@ -100,8 +135,12 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
 
 const Command& infoCommand() {
     static const Command kCommand{
-        "info", kInfoUsage, "list the glyphs or bitmaps of a library (--rows: with pixels)",
-        {},     {"--rows"}, runInfo};
+        "info",
+        kInfoUsage,
+        "list the glyphs or bitmaps of a library (--rows: with pixels; --metrics: the baseline)",
+        {},
+        {"--rows", "--metrics"},
+        runInfo};
     return kCommand;
 }
 

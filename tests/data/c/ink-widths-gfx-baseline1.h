@@ -3,7 +3,8 @@
 
    An Adafruit GFX font: include Adafruit_GFX.h (for GFXglyph and GFXfont) first, then
    setFont(&ink_widths). Each glyph is cropped to its ink box, its bits continuous, the most
-   significant first, 1 for ink; its offsets are measured from a baseline 1 rows below its top.
+   significant first, 1 for ink; its offsets are measured from a baseline 1 rows below each glyph's
+   top.
  */
 #ifndef INK_WIDTHS_H
 #define INK_WIDTHS_H

@@ -1,9 +1,10 @@
-/* ink-widths.lcm as C source, made by korvel-cli export-c --format gfx --codes 0-3 --name
-   ink_widths
+/* ink-widths.lcm as C source, made by korvel-cli export-c --format gfx --baseline auto --codes 0-3
+   --name ink_widths
 
    An Adafruit GFX font: include Adafruit_GFX.h (for GFXglyph and GFXfont) first, then
    setFont(&ink_widths). Each glyph is cropped to its ink box, its bits continuous, the most
-   significant first, 1 for ink; its offsets are measured from a baseline at its bottom edge.
+   significant first, 1 for ink; its offsets are measured from a baseline at each glyph's bottom
+   edge.
  */
 #ifndef INK_WIDTHS_H
 #define INK_WIDTHS_H
