@@ -158,14 +158,17 @@ TEST(FamilyList, EachFamilyOnceByItsPlainName) {
 
 TEST(FamilyList, OnlyFamiliesOfInstalledFontFiles) {
     // fc-list reads the same font configuration; a font with names in several languages lists
-    // them separated by commas.
+    // them separated by commas, and a "-", "," or ":" in a name comes escaped with a backslash
+    // ("Unifont\-JP").
     QProcess fcList;
     fcList.start(QStringLiteral("fc-list"), {QStringLiteral(":"), QStringLiteral("family")});
     ASSERT_TRUE(fcList.waitForFinished(30000));
     QSet<QString> installed;
+    const QRegularExpression unescapedComma(QStringLiteral("(?<!\\\\),"));
+    const QRegularExpression escape(QStringLiteral("\\\\(.)"));
     for (const QString& line : QString::fromUtf8(fcList.readAllStandardOutput()).split(u'\n')) {
-        for (const QString& name : line.split(u',', Qt::SkipEmptyParts)) {
-            installed.insert(name);
+        for (QString name : line.split(unescapedComma, Qt::SkipEmptyParts)) {
+            installed.insert(name.replace(escape, QStringLiteral("\\1")));
         }
     }
     const QStringList families = installedFamilies();
