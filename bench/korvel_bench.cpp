@@ -3,7 +3,9 @@
 // beforehand, so the baseline measures copying (not page faults) and the ratio holds on a noisy
 // machine. The large libraries are generated here and written to a temporary folder.
 
+#include "app/uallpreview.h"
 #include "app/umain.h"
+#include "app/usetup.h"
 #include "cli/commands.h"
 #include "document/glyphrender.h"
 #include "fileio/fileio.h"
@@ -12,11 +14,16 @@
 #include "formats/lcm.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -311,7 +318,7 @@ void BM_BmpImportSampled_4096x4096_To250(benchmark::State& state) {
 /// and its copies stay encoded, so a library of 197 MB is made without 2 GB of pixels.
 std::vector<std::uint8_t> repeatedBitmaps(int n, int width, int height, const std::string& prefix) {
     const std::vector<bitmapInfoList> one{{"X", width, height, patterned(width, height, false)}};
-    const auto image = std::make_shared<const std::vector<std::uint8_t>>(encodeBcm(one, 1).value());
+    const auto image = korvel::shareFileImage(encodeBcm(one, 1).value());
     const bitmapInfoList encoded = openBcm(image).value().front();
     std::vector<bitmapInfoList> entries;
     for (int k = 0; k < n; ++k) {
@@ -353,8 +360,7 @@ void openLibrary(benchmark::State& state, const std::string& path, Open open) {
     for (auto _ : state) {
         const std::size_t before = heapInUse();
         auto bytes = readWholeFile(path);
-        auto opened =
-            open(std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes).value()));
+        auto opened = open(korvel::shareFileImage(std::move(bytes).value()));
         benchmark::DoNotOptimize(opened.value().data());
         held = static_cast<double>(heapInUse() - std::min(before, heapInUse())) / 1e6;
     }
@@ -363,10 +369,10 @@ void openLibrary(benchmark::State& state, const std::string& path, Open open) {
 }
 
 void BM_Open_65535x32x16(benchmark::State& state) {
-    openLibrary(state, manySmallPath(), openBcm);
+    openLibrary(state, manySmallPath(), [](SharedFileImage file) { return openBcm(file); });
 }
 void BM_Open_64x1024x512(benchmark::State& state) {
-    openLibrary(state, largePath(64), openBcm);
+    openLibrary(state, largePath(64), [](SharedFileImage file) { return openBcm(file); });
 }
 void BM_Open_256x255x255(benchmark::State& state) {
     openLibrary(state, bigFontPath(), openLcm);
@@ -374,8 +380,7 @@ void BM_Open_256x255x255(benchmark::State& state) {
 
 /// A row click's share of the model: the first use of one entry of an opened library decodes it.
 void BM_FirstUseOfOneEntry_1024x512(benchmark::State& state) {
-    const auto file =
-        std::make_shared<const std::vector<std::uint8_t>>(readWholeFile(largePath(64)).value());
+    const auto file = korvel::shareFileImage(readWholeFile(largePath(64)).value());
     const auto entries = openBcm(file).value();
     for (auto _ : state) {
         Picture picture = *entries[37].picture; // a copy still encoded
@@ -385,8 +390,7 @@ void BM_FirstUseOfOneEntry_1024x512(benchmark::State& state) {
 
 /// Saving an opened library whose entries were never decoded: blocks copied.
 void BM_SaveUndecoded_1000x1024x512(benchmark::State& state) {
-    const auto file =
-        std::make_shared<const std::vector<std::uint8_t>>(readWholeFile(largePath(1000)).value());
+    const auto file = korvel::shareFileImage(readWholeFile(largePath(1000)).value());
     const auto entries = openBcm(file).value();
     for (auto _ : state) {
         auto bytes = encodeBcm(entries, static_cast<int>(entries.size()));
@@ -578,6 +582,119 @@ void BM_EditorRowClick_256x255x255(benchmark::State& state) {
     editorRowClick(state, bigFontPath(), true, 200);
 }
 
+/// A transform of every entry of a freshly opened library, from the menu command to the
+/// repainted window. The library is opened again, untimed, before each run, so the pictures are
+/// decoded as part of the command, the costliest case.
+void editorTransform(benchmark::State& state, const std::string& path, bool font) {
+    const auto transform = static_cast<PictureTransform>(state.range(0));
+    TForm1 window(std::make_unique<SilentPrompter>());
+    window.createDialogs();
+    window.show();
+    const QString file = QString::fromStdString(path);
+    for (auto _ : state) {
+        state.PauseTiming();
+        const bool opened = font ? window.OpenProtolFile(file) : window.OpenBmpProtolFile(file);
+        window.AdvStringGrid2->setCurrentGridRow(1);
+        window.AdvStringGrid2Click();
+        window.SelectAll1->trigger();
+        QApplication::processEvents();
+        state.ResumeTiming();
+        if (!opened) {
+            state.SkipWithError("the library could not be opened");
+            return;
+        }
+        window.transformAction(transform)->trigger();
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(window.Image1->isVisible());
+    }
+    state.SetLabel(std::string(
+        std::find_if(kTransformNames.begin(), kTransformNames.end(),
+                     [transform](const TransformName& name) { return name.transform == transform; })
+            ->caption));
+}
+
+void BM_EditorTransformAll_256x255x255(benchmark::State& state) {
+    editorTransform(state, bigFontPath(), true);
+}
+void BM_EditorTransformAll_64x1024x512(benchmark::State& state) {
+    editorTransform(state, largePath(64), false);
+}
+
+/// A prompter that shows a modal window without blocking, so a benchmark can drive it.
+class ShowingPrompter : public SilentPrompter {
+public:
+    bool askOkCancel(QWidget*, const QString&, const QString&, PromptIcon) override { return true; }
+    void showModal(QDialog& dialog) override {
+        dialog.show();
+        QApplication::processEvents();
+    }
+};
+
+/// "Defined Font" of a 64-character text in a freshly opened font of 255 x 255 glyphs at the
+/// zoom item of state.range(0) (0 is "1*1"): from the click on "Preview" to the painted view.
+/// The library is opened again, untimed, before each run, so the glyphs are first decoded here.
+void BM_EditorDefinedFontPreview_64x255x255(benchmark::State& state) {
+    TForm1 window(std::make_unique<ShowingPrompter>());
+    window.createDialogs();
+    window.show();
+    const QString file = QString::fromStdString(bigFontPath());
+    const QString text(64, QLatin1Char('W'));
+    TForm4& preview = *window.form4();
+    for (auto _ : state) {
+        state.PauseTiming();
+        const bool opened = window.OpenProtolFile(file);
+        window.De1Click();
+        preview.ComboBox1->setCurrentIndex(static_cast<int>(state.range(0)));
+        preview.Memo1->setPlainText(text);
+        QApplication::processEvents();
+        state.ResumeTiming();
+        if (!opened) {
+            state.SkipWithError("the library could not be opened");
+            return;
+        }
+        preview.Button1->click();
+        preview.repaint();
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(preview.Image1->isVisible());
+    }
+    state.counters["text_width"] = preview.textPicture().width();
+    state.counters["text_height"] = preview.textPicture().height();
+    state.counters["view_width"] = preview.Image1->width();
+    preview.hide();
+}
+
+/// Setup dialog "Add " of 256 codes of DejaVu Sans at state.range(0) points through the shown
+/// main window: from the click on "Add " to the painted list. The dialog is opened and set up
+/// (its preview drawn), untimed, before each run.
+void BM_EditorSetupAdd_256Codes(benchmark::State& state) {
+    TForm1 window(std::make_unique<ShowingPrompter>());
+    window.createDialogs();
+    window.show();
+    TForm2& setup = *window.form2();
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.NewFontFile1Click();
+        setup.tFontName->setCurrentText(QStringLiteral("DejaVu Sans"));
+        setup.tFontsize->setValue(static_cast<int>(state.range(0)));
+        setup.ComboBox2->setCurrentIndex(1); // 0-255
+        QApplication::processEvents();
+        state.ResumeTiming();
+        setup.Button1->click();
+        window.repaint();
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(window.fontLibrary().count);
+    }
+    state.counters["glyphs"] = window.fontLibrary().count;
+    state.counters["height"] = window.fontLibrary().glyphs[65].height;
+}
+
+/// Every transform of the Edit menu's Transform group, by its number.
+void allTransforms(benchmark::internal::Benchmark* bench) {
+    for (const TransformName& name : kTransformNames) {
+        bench->Arg(static_cast<int>(name.transform));
+    }
+}
+
 BENCHMARK(BM_BaselineCopy_FontPixels)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LcmWrite_256x255x255)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LcmRead_256x255x255)->Unit(benchmark::kMillisecond);
@@ -616,6 +733,23 @@ BENCHMARK(BM_EditorOpen_256x255x255)->Unit(benchmark::kMillisecond)->MeasureProc
 BENCHMARK(BM_EditorRowClick_65535x32x16)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_EditorRowClick_64x1024x512)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_EditorRowClick_256x255x255)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_EditorTransformAll_256x255x255)
+    ->Apply(allTransforms)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
+BENCHMARK(BM_EditorTransformAll_64x1024x512)
+    ->Apply(allTransforms)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
+BENCHMARK(BM_EditorSetupAdd_256Codes)
+    ->Arg(250)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
+BENCHMARK(BM_EditorDefinedFontPreview_64x255x255)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
 
 } // namespace
 } // namespace korvel

@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto encoded = korvel::encodeBcm(entries, static_cast<int>(entries.size()));
     require(encoded.ok(), "the writer refuses what the reader accepted");
     const auto lazy =
-        korvel::openBcm(std::make_shared<const std::vector<std::uint8_t>>(data, data + size));
+        korvel::openBcm(korvel::shareFileImage(std::vector<std::uint8_t>(data, data + size)));
     require(lazy.ok(), "opening with encoded pictures refuses what the reader accepted");
     require(lazy.value().size() == entries.size(), "opening gives another entry count");
     for (std::size_t k = 0; k < entries.size(); ++k) {

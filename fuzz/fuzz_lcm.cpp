@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto encoded = korvel::encodeLcm(table, static_cast<int>(glyphs.size()));
     require(encoded.ok(), "the writer refuses what the reader accepted");
     const auto lazy =
-        korvel::openLcm(std::make_shared<const std::vector<std::uint8_t>>(data, data + size));
+        korvel::openLcm(korvel::shareFileImage(std::vector<std::uint8_t>(data, data + size)));
     require(lazy.ok() && lazy.value().size() == glyphs.size(),
             "opening with encoded pictures disagrees with the reader");
     for (std::size_t code = 0; code < glyphs.size(); ++code) {

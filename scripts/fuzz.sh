@@ -65,6 +65,25 @@ seed_bmp() {
     bmp_seed "$dir/8bit-table.bmp" 3 1 8 0 '\x00\x00\xff\x00\x00\xff\x00\x00\xff\x00\x00\x00' '\x00\x01\x02\x00'
     bmp_seed "$dir/4bit-3x2.bmp" 3 2 4 0 '' '\x12\x30\x00\x00\xab\xc0\x00\x00'
     bmp_seed "$dir/1bit-9x1.bmp" 9 1 1 0 '\x00\x00\x00\x00\xff\xff\xff\x00' '\xa5\x80\x00\x00'
+    # Run-length encoded: runs, a delta, a padded literal run, end of line and end of bitmap.
+    bmp_seed "$dir/rle8-4x3.bmp" 4 3 8 1 '\x00\x00\xff\x00\x00\xff\x00\x00\xff\x00\x00\x00' \
+        '\x02\x01\x00\x02\x01\x01\x00\x03\x00\x01\x02\x00\x00\x00\x00\x02\x02\x00\x04\x02\x00\x01'
+    bmp_seed "$dir/rle4-8x2.bmp" 8 2 4 2 '' \
+        '\x05\x1f\x00\x03\x23\x40\x00\x00\x00\x02\x03\x00\x03\xab\x00\x01'
+    # OS/2 1.x: a 12-byte header with 16-bit sides and a colour table of 3-byte entries.
+    {
+        printf 'BM'
+        le32 40
+        le32 0
+        le32 32
+        le32 12
+        le16 3
+        le16 2
+        le16 1
+        le16 1
+        printf '\x00\x00\xff\xff\xff\xff'
+        printf '\xa0\x00\x00\x00\x40\x00\x00\x00'
+    } >"$dir/os2-1bit-3x2.bmp"
 }
 
 status=0

@@ -15,10 +15,19 @@ jobs="$(nproc 2>/dev/null || echo 2)"
 packages=(cmake g++ gcc make qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev fonts-dejavu-core
     clang libclang-rt-14-dev libpng-dev zlib1g-dev xfonts-utils pcf2bdf fontconfig
     adwaita-icon-theme libfontconfig-dev fonts-freefont-ttf fonts-urw-base35 fonts-terminus-otb
-    clang-format)
+    clang-format xfonts-base)
 # The windows' 8-point type falls back to Liberation Sans (Arial's widths) where Microsoft Sans
 # Serif is missing, so the labels laid out for it show their texts whole.
 packages+=(fonts-liberation)
+# The image import reads JPEG, GIF, WebP, TIFF and more through Qt's image plugins, and SVG
+# through Qt's SVG library (its image plugin comes with it).
+packages+=(qt6-image-formats-plugins libqt6svg6)
+# The icons are rendered from their SVG at build time; the desktop tests install the build, make
+# the Debian package and check both with the distribution's own tools.
+packages+=(librsvg2-bin desktop-file-utils appstream libxml2-utils man-db shared-mime-info
+    xdg-utils libfile-mimeinfo-perl dpkg-dev lintian)
+# bench/whole-process.sh times korvel-cli beside ImageMagick, bdftopcf and a FreeType program.
+packages+=(hyperfine imagemagick python3)
 # The firmware font tests compare Korvel's baseline with FreeType's and read its BDF through it.
 packages+=(libfreetype-dev)
 

@@ -71,15 +71,24 @@ std::unique_ptr<QFileDialog> makeSaveDialog(QWidget* parent, const QString& filt
     return dialog;
 }
 
-namespace {
-/// The file the user chose in a dialog, or nothing when it was cancelled.
-std::optional<QString> chosenFile(QFileDialog& dialog) {
+std::unique_ptr<QFileDialog> makeFolderDialog(QWidget* parent) {
+    auto dialog = std::make_unique<QFileDialog>(parent);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    return dialog;
+}
+
+std::optional<QString> QtPrompter::chooseIn(QFileDialog& dialog) {
+    if (!lastFolder_.isEmpty()) {
+        dialog.setDirectory(lastFolder_);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
+    lastFolder_ = dialog.directory().absolutePath();
     return dialog.selectedFiles().constFirst();
 }
-} // namespace
 
 bool QtPrompter::askOkCancel(QWidget* parent, const QString& caption, const QString& text,
                              PromptIcon icon) {
@@ -95,12 +104,16 @@ void QtPrompter::showError(QWidget* parent, const QString& text) {
 }
 
 std::optional<QString> QtPrompter::askOpenFile(QWidget* parent, const QString& filter) {
-    return chosenFile(*makeOpenDialog(parent, filter));
+    return chooseIn(*makeOpenDialog(parent, filter));
 }
 
 std::optional<QString> QtPrompter::askSaveFile(QWidget* parent, const QString& filter,
                                                const QString& defaultSuffix) {
-    return chosenFile(*makeSaveDialog(parent, filter, defaultSuffix));
+    return chooseIn(*makeSaveDialog(parent, filter, defaultSuffix));
+}
+
+std::optional<QString> QtPrompter::askFolder(QWidget* parent) {
+    return chooseIn(*makeFolderDialog(parent));
 }
 
 void QtPrompter::showModal(QDialog& dialog) {

@@ -38,6 +38,12 @@ public:
     /// Nothing when the user cancels.
     [[nodiscard]] virtual std::optional<QString> askSaveFile(QWidget* parent, const QString& filter,
                                                              const QString& defaultSuffix) = 0;
+    /// A folder dialog: an existing folder, or one the user makes in it. Nothing when the user
+    /// cancels, and nothing from a prompter that offers no folders.
+    [[nodiscard]] virtual std::optional<QString> askFolder(QWidget* parent) {
+        static_cast<void>(parent);
+        return std::nullopt;
+    }
     /// Shows a dialog modally and returns when it has closed.
     virtual void showModal(QDialog& dialog) = 0;
     /// Tells how far long work has come: done of total steps, label saying what is being done.
@@ -69,12 +75,17 @@ public:
                                                      const QString& filter) override;
     [[nodiscard]] std::optional<QString> askSaveFile(QWidget* parent, const QString& filter,
                                                      const QString& defaultSuffix) override;
+    [[nodiscard]] std::optional<QString> askFolder(QWidget* parent) override;
     void showModal(QDialog& dialog) override;
     void showProgress(QWidget* parent, const QString& label, std::size_t done,
                       std::size_t total) override;
 
 private:
+    /// The file dialog's choice; the folder it was made in opens the next dialog, for the run.
+    [[nodiscard]] std::optional<QString> chooseIn(QFileDialog& dialog);
+
     std::unique_ptr<QProgressDialog> progress_;
+    QString lastFolder_;
 };
 
 /// "Description|*.ext" as a Qt file dialog filter, "Description (*.ext)".
@@ -91,6 +102,8 @@ private:
                                                           PromptIcon icon);
 /// The file-open dialog of askOpenFile: any typed name is accepted, existing or not.
 [[nodiscard]] std::unique_ptr<QFileDialog> makeOpenDialog(QWidget* parent, const QString& filter);
+/// The folder dialog of askFolder: folders only, any typed name accepted.
+[[nodiscard]] std::unique_ptr<QFileDialog> makeFolderDialog(QWidget* parent);
 /// The file-save dialog of askSaveFile: defaultSuffix ("bmp" or "*.bmp") is added to a name
 /// typed without an extension, and an existing file is overwritten without a question.
 [[nodiscard]] std::unique_ptr<QFileDialog> makeSaveDialog(QWidget* parent, const QString& filter,

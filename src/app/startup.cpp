@@ -1,16 +1,163 @@
 #include "app/startup.h"
 
 #include "app/umain.h"
+#include "core/codepage.h"
+#include "core/version.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QIcon>
+#include <QTextStream>
+
+#include <algorithm>
+#include <array>
+#include <memory>
 
 namespace korvel {
 
+namespace {
+
+/// The status of a wrong command line, as korvel-cli's.
+constexpr int kExitUsage = 2;
+
+/// The sizes of the icon built into the program, rendered from the same drawing as the
+/// installed icons.
+constexpr std::array kIconSizes{16, 22, 24, 32, 48, 64, 128, 256};
+
+} // namespace
+
+EditorCommandLine readEditorCommandLine(const QStringList& arguments, QTextStream& out,
+                                        QTextStream& err) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Edits LED-matrix font libraries (.lcm) and bitmap libraries (.bcm)."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Displays this help and exits."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Displays the version and exits."));
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.addPositionalArgument(
+        QStringLiteral("files"),
+        QStringLiteral("Library files to open: the last .lcm and the last .bcm named."),
+        QStringLiteral("[FILE...]"));
+
+    EditorCommandLine commandLine;
+    if (!parser.parse(arguments)) {
+        err << QCoreApplication::applicationName() << ": " << parser.errorText() << '\n'
+            << "Try '" << QCoreApplication::applicationName() << " --help'.\n";
+        commandLine.exitCode = kExitUsage;
+    } else if (parser.isSet(help)) {
+        out << parser.helpText();
+        commandLine.exitCode = 0;
+    } else if (parser.isSet(version)) {
+        out << QCoreApplication::applicationName() << ' ' << QCoreApplication::applicationVersion()
+            << '\n';
+        commandLine.exitCode = 0;
+    } else {
+        commandLine.libraryFiles = parser.positionalArguments();
+    }
+    out.flush();
+    err.flush();
+    return commandLine;
+}
+
+void setApplicationNames() {
+    QCoreApplication::setApplicationName(QStringLiteral("korvel"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Korvel"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersion));
+}
+
+void setApplicationIdentity() {
+    setApplicationNames();
+    QGuiApplication::setDesktopFileName(QStringLiteral("korvel"));
+    QIcon icon;
+    for (const int size : kIconSizes) {
+        icon.addFile(QStringLiteral(":/icons/%1x%1/korvel.png").arg(size), QSize(size, size));
+    }
+    QApplication::setWindowIcon(icon);
+}
+
+namespace {
+
+/// Whether the command line asks only for text: help, the version, or an option the editor
+/// does not know. Such a command line is answered without a display.
+[[nodiscard]] bool answersWithoutWindow(int argc, char** argv) {
+    for (int k = 1; k < argc; ++k) {
+        const QByteArray argument(argv[k]);
+        if (argument == "--") {
+            return false;
+        }
+        if (argument.startsWith('-') && argument != "-") {
+            return true;
+        }
+    }
+    return false;
+}
+
+/// Whether an argument is one of the options Qt's GUI application takes for itself.
+[[nodiscard]] bool hasQtOption(int argc, char** argv) {
+    static const std::array<QByteArray, 17> kQtOptions{"platform",        "platformpluginpath",
+                                                       "platformtheme",   "plugin",
+                                                       "qwindowgeometry", "geometry",
+                                                       "qwindowtitle",    "title",
+                                                       "qwindowicon",     "icon",
+                                                       "display",         "name",
+                                                       "style",           "stylesheet",
+                                                       "reverse",         "session",
+                                                       "qmljsdebugger"};
+    for (int k = 1; k < argc; ++k) {
+        QByteArray argument(argv[k]);
+        while (argument.startsWith('-')) {
+            argument.remove(0, 1);
+        }
+        argument = argument.left(argument.indexOf('='));
+        if (std::find(kQtOptions.begin(), kQtOptions.end(), argument) != kQtOptions.end()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+/// Answers a command line of options through a core application, which needs no display.
+[[nodiscard]] int answerWithoutWindow(int argc, char** argv) {
+    const QCoreApplication application(argc, argv);
+    setApplicationNames();
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const EditorCommandLine commandLine =
+        readEditorCommandLine(QCoreApplication::arguments(), out, err);
+    return commandLine.exitCode.value_or(0);
+}
+
+} // namespace
+
 int runEditor(int argc, char** argv) {
+    // Qt's own options (-platform, -style, ...) are for the window, which the core application
+    // does not know: they go to the usual start.
+    if (answersWithoutWindow(argc, argv) && !hasQtOption(argc, argv)) {
+        return answerWithoutWindow(argc, argv);
+    }
     QApplication application(argc, argv);
+    setApplicationIdentity();
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const EditorCommandLine commandLine =
+        readEditorCommandLine(QCoreApplication::arguments(), out, err);
+    if (commandLine.exitCode) {
+        return *commandLine.exitCode;
+    }
     TForm1 mainWindow(std::make_unique<QtPrompter>());
     mainWindow.createDialogs();
+    // The code page of the user's language, as Windows would choose it for its 8-bit texts.
+    mainWindow.setCodePage(defaultCodePageForLocale(localeNameOfEnvironment()));
     mainWindow.showMaximized();
+    if (!commandLine.libraryFiles.isEmpty()) {
+        // Opened from the message loop, so that any error box shows over the window.
+        QMetaObject::invokeMethod(
+            &mainWindow, [&] { mainWindow.openLibraryFiles(commandLine.libraryFiles); },
+            Qt::QueuedConnection);
+    }
     return QApplication::exec();
 }
 

@@ -336,12 +336,13 @@ std::vector<std::string> TForm4::shownLines() const {
         }
         const QTextLayout* wrapped = block.layout();
         if (!wrapped || wrapped->lineCount() == 0) {
-            lines.push_back(lineBytes(text));
+            lines.push_back(lineBytes(text, main_.document().codePage()));
             continue;
         }
         for (int i = 0; i < wrapped->lineCount(); ++i) {
             const QTextLine line = wrapped->lineAt(i);
-            lines.push_back(lineBytes(text.mid(line.textStart(), line.textLength())));
+            lines.push_back(lineBytes(text.mid(line.textStart(), line.textLength()),
+                                      main_.document().codePage()));
         }
     }
     return lines;

@@ -1,13 +1,20 @@
 #include "app/umain.h"
 
+#include "app/ledpreview.h"
+#include "app/libraryexchange.h"
+#include "app/libraryopening.h"
 #include "app/uallpreview.h"
+#include "app/uimageimport.h"
 #include "app/umodify.h"
 #include "app/usetup.h"
 #include "document/librarytext.h"
 #include "formats/formattable.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
@@ -116,6 +123,7 @@ TForm1::TForm1(std::unique_ptr<Prompter> prompter, QWidget* parent)
     setWindowTitle(kTitle);
     setFont(windowFont());
     setGeometry(457, 163, 889, 529);
+    setAcceptDrops(true);
     buildToolBar();
     buildMenus();
     buildCentralArea();
@@ -229,10 +237,164 @@ void TForm1::buildMenus() {
                       &TForm1::N10pixels2Click);
     N14pixels1 = item(zoomMenu, "N14pixels1", QStringLiteral("12 pixels"), QIcon(),
                       &TForm1::N14pixels1Click);
+    buildZoomSteps(zoomMenu);
     QFont mark = N10pixels2->font();
     mark.setBold(true);
     N10pixels2->setFont(mark);
     buildEditMenu();
+    buildExchangeMenus();
+    buildImportMenu();
+    buildOptionsMenu();
+}
+
+void TForm1::buildOptionsMenu() {
+    Options1 = menuBar()->addMenu(QStringLiteral("Options"));
+    Options1->setObjectName(QStringLiteral("Options1"));
+    CodePage1 = Options1->addMenu(QStringLiteral("Code Page"));
+    CodePage1->setObjectName(QStringLiteral("CodePage1"));
+    // One radio item per code page, in a submenu per script, all in one exclusive group.
+    auto* group = new QActionGroup(CodePage1);
+    group->setExclusive(true);
+    QMenu* scriptMenu = nullptr;
+    for (const CodePage& page : allCodePages()) {
+        const QString script =
+            QString::fromUtf8(page.script().data(), static_cast<qsizetype>(page.script().size()));
+        if (scriptMenu == nullptr || scriptMenu->title() != script) {
+            scriptMenu = CodePage1->addMenu(script);
+        }
+        QAction* action = scriptMenu->addAction(QString::fromUtf8(
+            page.caption().data(), static_cast<qsizetype>(page.caption().size())));
+        action->setObjectName(
+            QStringLiteral("CodePage_") +
+            QString::fromUtf8(page.name().data(), static_cast<qsizetype>(page.name().size())));
+        action->setCheckable(true);
+        action->setChecked(page == document_->codePage());
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, page] { setCodePage(page); });
+    }
+}
+
+QAction* TForm1::codePageItem(const CodePage& page) const {
+    return CodePage1->findChild<QAction*>(
+        QStringLiteral("CodePage_") +
+        QString::fromUtf8(page.name().data(), static_cast<qsizetype>(page.name().size())));
+}
+
+void TForm1::setCodePage(const CodePage& page) {
+    document_->setCodePage(page);
+}
+
+QString TForm1::upperCodeCharacter(int code) const {
+    const CodePage& page = document_->codePage();
+    const auto byte = static_cast<std::uint8_t>(code);
+    const auto character = page.toUnicode(byte);
+    // Control characters (C1) and undefined codes have no visible form: their cells stay empty.
+    if (page == windows1252() || !page.defines(byte) || !character ||
+        (*character >= 0x80 && *character <= 0x9F)) {
+        return QString();
+    }
+    return characterOfCode(code, page);
+}
+
+void TForm1::codePageChanged(const CodePage& previous) {
+    if (QAction* item = codePageItem(document_->codePage())) {
+        item->setChecked(true);
+    }
+    StringGrid& grid = *AdvStringGrid2;
+    const StringGrid::Batch batch(grid);
+    if (fontLayoutShown()) {
+        for (int row = 129; row < grid.rows() && row <= kGlyphSlots; ++row) {
+            grid.setCell(0, row, upperCodeCharacter(row - 1));
+        }
+        return;
+    }
+    if (!bitmapLayoutShown()) {
+        return;
+    }
+    const CodePage& page = document_->codePage();
+    const auto& entries = bitmapLibrary().entries;
+    for (int row = 1; row < grid.rows() && row <= static_cast<int>(entries.size()); ++row) {
+        const std::string& name = entries[static_cast<std::size_t>(row - 1)].name;
+        if (grid.cell(2, row) == fromLibraryText(name, previous)) {
+            grid.setCell(2, row, fromLibraryText(name, page));
+        }
+    }
+}
+
+void TForm1::buildExchangeMenus() {
+    exchange_ = new LibraryExchange(*this);
+    Import1 = menuBar()->addMenu(QStringLiteral("Import"));
+    Import1->setObjectName(QStringLiteral("Import1"));
+    exchange_->fillImportMenu(*Import1);
+    Export1 = menuBar()->addMenu(QStringLiteral("Export"));
+    Export1->setObjectName(QStringLiteral("Export1"));
+    exchange_->fillExportMenu(*Export1);
+    View1 = menuBar()->addMenu(QStringLiteral("View"));
+    View1->setObjectName(QStringLiteral("View1"));
+    LedPreview1 = View1->addAction(QStringLiteral("LED Preview"));
+    LedPreview1->setObjectName(QStringLiteral("LedPreview1"));
+    LedPreview1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    connect(LedPreview1, &QAction::triggered, this, &TForm1::LedPreview1Click);
+}
+
+void TForm1::LedPreview1Click() {
+    if (ledPreview_ == nullptr) {
+        ledPreview_ = new LedPreview(*this);
+    }
+    ledPreview_->show();
+    ledPreview_->raise();
+    ledPreview_->activateWindow();
+}
+
+QMenu* TForm1::importMenu() {
+    const QString title = QStringLiteral("Import");
+    const QList<QAction*> menus = menuBar()->actions();
+    for (QAction* action : menus) {
+        if (action->menu() != nullptr && action->text() == title) {
+            return action->menu();
+        }
+    }
+    // After "Edit" and "Tools", before "Export", "View" and "Options".
+    QAction* before = nullptr;
+    for (QAction* action : menus) {
+        const QString text = action->text();
+        if (text == QStringLiteral("Export") || text == QStringLiteral("View") ||
+            text == QStringLiteral("Options")) {
+            before = action;
+            break;
+        }
+    }
+    auto* menu = new QMenu(title, menuBar());
+    menu->setObjectName(QStringLiteral("Import1"));
+    menuBar()->insertMenu(before, menu);
+    return menu;
+}
+
+void TForm1::buildImportMenu() {
+    ImageIntoEntry1 = importMenu()->addAction(QStringLiteral("Image into Entry\u2026"));
+    ImageIntoEntry1->setObjectName(QStringLiteral("ImageIntoEntry1"));
+    ImageIntoEntry1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    connect(ImageIntoEntry1, &QAction::triggered, this, &TForm1::ImageIntoEntry1Click);
+}
+
+ImageImportDialog& TForm1::imageImportDialog() {
+    if (imageImport_ == nullptr) {
+        imageImport_ = new ImageImportDialog(*this);
+    }
+    return *imageImport_;
+}
+
+void TForm1::ImageIntoEntry1Click() {
+    const auto entry = entryOfRow(AdvStringGrid2->currentGridRow());
+    if (!entry) {
+        return;
+    }
+    ImageImportDialog& dialog = imageImportDialog();
+    dialog.prepare(*entry);
+    if (!dialog.chooseFile()) {
+        return;
+    }
+    prompter_->showModal(dialog);
 }
 
 void TForm1::buildEditMenu() {
@@ -248,6 +410,8 @@ void TForm1::buildEditMenu() {
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     Edit1->addAction(Undo1);
     Edit1->addAction(Redo1);
+    buildEditGroups();
+    buildToolsMenu();
 }
 
 void TForm1::buildCentralArea() {
@@ -282,9 +446,11 @@ void TForm1::buildCentralArea() {
     canvasHolder_->resize(98, 98);
     ScrollBox1->setWidget(canvasHolder_);
     Image1->hide();
-    connect(Image1, &CellCanvas::pointerMoved, this, &TForm1::Image1MouseMove);
-    connect(Image1, &CellCanvas::buttonReleased, this,
-            [this](int x, int y, Qt::MouseButton) { Image1MouseUp(x, y); });
+    connect(Image1, &CellCanvas::pointerMoved, this, &TForm1::canvasMoved);
+    connect(Image1, &CellCanvas::buttonPressed, this, &TForm1::canvasPressed);
+    connect(Image1, &CellCanvas::buttonReleased, this, &TForm1::canvasReleased);
+    // Ctrl+wheel zooms anywhere over the canvas's area; the canvas passes wheels on to it.
+    ScrollBox1->viewport()->installEventFilter(this);
     layout->addWidget(ScrollBox1, 1);
     setCentralWidget(central);
 }
@@ -396,7 +562,8 @@ std::optional<int> TForm1::entryOfRow(int row) const {
         return entry;
     }
     if (mode == EditingMode::Bitmap && entry < bitmapLibrary().count() &&
-        shown == fromLibraryText(bitmapLibrary().entries[static_cast<std::size_t>(entry)].name)) {
+        shown == fromLibraryText(bitmapLibrary().entries[static_cast<std::size_t>(entry)].name,
+                                 document_->codePage())) {
         return entry;
     }
     return std::nullopt;
@@ -410,13 +577,16 @@ void TForm1::writeGlyphRow(int code) {
     grid.setCell(2, row, numberText(code));
     grid.setCell(3, row, numberText(glyph.width));
     grid.setCell(4, row, numberText(glyph.height));
+    if (code >= 128 && document_->codePage() != windows1252()) {
+        grid.setCell(0, row, upperCodeCharacter(code));
+    }
 }
 
 void TForm1::writeBitmapRow(int position) {
     const bitmapInfoList& entry = bitmapLibrary().entries[static_cast<std::size_t>(position)];
     StringGrid& grid = *AdvStringGrid2;
     const int row = position + 1;
-    grid.setCell(2, row, fromLibraryText(entry.name));
+    grid.setCell(2, row, fromLibraryText(entry.name, document_->codePage()));
     grid.setCell(3, row, numberText(entry.width));
     grid.setCell(4, row, numberText(entry.height));
 }
@@ -426,6 +596,7 @@ void TForm1::writeBitmapRow(int position) {
 void TForm1::connectDocument() {
     Document* doc = document_.get();
     connect(doc, &Document::modeChanged, this, &TForm1::refreshHistory);
+    connect(doc, &Document::codePageChanged, this, &TForm1::codePageChanged);
     connect(doc, &Document::fontLibraryReset, this, &TForm1::fontLibraryReset);
     connect(doc, &Document::glyphChanged, this, &TForm1::glyphChanged);
     connect(doc, &Document::bitmapLibraryReset, this, &TForm1::bitmapLibraryReset);
@@ -623,7 +794,10 @@ void TForm1::Image1MouseMove(int x, int y) {
         Image1->drawOutline(highlight_.left, highlight_.top, restoreColour_);
     }
     pointer_ = {cell->column * cellWidth_, cell->row * cellHeight_};
-    sampledColour_ = Image1->pixelAt(pointer_.left + 1, pointer_.top + 1);
+    // Below three screen pixels a cell has no grid line, and the pixel one to the right and
+    // below its corner lies in the next cell: the cell's own colour is read instead.
+    sampledColour_ = Image1->showsGrid() ? Image1->pixelAt(pointer_.left + 1, pointer_.top + 1)
+                                         : Image1->cellColour(cell->column, cell->row);
     Image1->drawOutline(pointer_.left, pointer_.top, kWhite);
     highlight_ = pointer_;
     restoreColour_ = sampledColour_;
@@ -747,8 +921,12 @@ bool TForm1::OpenProtolFile(const QString& fileName) {
 
 void TForm1::N2Click() {
     if (const auto path = prompter_->askOpenFile(this, kFontOpenFilter)) {
-        runWithinMemory(*prompter_, this, quotedFile(*path), [&] { OpenProtolFile(*path); });
+        openFontLibrary(*path);
     }
+}
+
+void TForm1::openFontLibrary(const QString& fileName) {
+    runWithinMemory(*prompter_, this, quotedFile(fileName), [&] { OpenProtolFile(fileName); });
 }
 
 void TForm1::showSetupDialog(const QString& caption, bool fontFace) {
@@ -848,12 +1026,14 @@ void TForm1::BitmapLibrary1Click() {
 }
 
 void TForm1::OpenBitmapFile1Click() {
-    const auto path = prompter_->askOpenFile(this, kBitmapFilter);
-    if (!path) {
-        return;
+    if (const auto path = prompter_->askOpenFile(this, kBitmapFilter)) {
+        openBitmapLibrary(*path);
     }
-    runWithinMemory(*prompter_, this, quotedFile(*path), [&] {
-        if (OpenBmpProtolFile(*path)) {
+}
+
+void TForm1::openBitmapLibrary(const QString& fileName) {
+    runWithinMemory(*prompter_, this, quotedFile(fileName), [&] {
+        if (OpenBmpProtolFile(fileName)) {
             enableColourButtons(EditingMode::Bitmap);
         }
     });
@@ -902,6 +1082,42 @@ void TForm1::RemoveBitmap1Click() {
         // The list loses the row and the canvas shows its successor, from bitmapRemoved.
         document_->removeBitmap(*position);
     }
+}
+
+// ---- Library files named at start or dropped on the window ----
+
+void TForm1::openLibraryFiles(const QStringList& fileNames) {
+    const OpeningPlan plan = planOpenings(fileNames);
+    for (const QString& other : plan.others) {
+        showFileError(QStringLiteral("\"%1\" is neither a font library (.lcm) nor a bitmap "
+                                     "library (.bcm).")
+                          .arg(other));
+    }
+    for (const LibraryOpening& opening : plan.openings) {
+        if (opening.kind == LibraryKind::Font) {
+            openFontLibrary(opening.path);
+        } else {
+            openBitmapLibrary(opening.path);
+        }
+    }
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (draggedLibraryFiles(*event->mimeData())) {
+        event->acceptProposedAction();
+    }
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const auto files = draggedLibraryFiles(*event->mimeData());
+    if (!files) {
+        return;
+    }
+    event->acceptProposedAction();
+    // The files open once the drop has ended, so the program that dragged them is not kept
+    // waiting while an error box is shown.
+    QMetaObject::invokeMethod(
+        this, [this, fileNames = *files] { openLibraryFiles(fileNames); }, Qt::QueuedConnection);
 }
 
 } // namespace korvel

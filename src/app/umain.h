@@ -2,23 +2,29 @@
 
 #include "app/prompter.h"
 #include "core/bitmaplibrary.h"
+#include "core/cellshapes.h"
 #include "core/colour.h"
 #include "core/fontlibrary.h"
 #include "core/picture.h"
+#include "core/picturetransform.h"
 #include "core/result.h"
 #include "document/document.h"
 #include "widgets/cellcanvas.h"
 #include "widgets/stringgrid.h"
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 class QAction;
+class QActionGroup;
 class QLabel;
 class QMenu;
 class QScrollArea;
@@ -27,9 +33,12 @@ class QToolButton;
 
 namespace korvel {
 
+class LedPreview;
+class LibraryExchange;
 class TForm2;
 class TForm3;
 class TForm4;
+class ImageImportDialog;
 
 /// A canvas position (left, top) in screen pixels.
 struct CanvasPoint {
@@ -43,6 +52,10 @@ struct CanvasCell {
     int row = 0;
     int column = 0;
 };
+
+/// How the left button draws on the edit canvas. Pixel paints the cell under the pointer when
+/// a button is released; the others work on whole gestures from press to release.
+enum class EditTool { Pixel, Pencil, Line, Rectangle, FilledRectangle, Fill, PickColour };
 
 /// The main window: owns the document, the library list, the edit canvas with the colour
 /// buttons, the menus and the three dialogs, and turns the user's commands into document calls.
@@ -63,6 +76,10 @@ public:
     [[nodiscard]] const BitmapLibrary& bitmapLibrary() const { return document_->bitmapLibrary(); }
     [[nodiscard]] EditingMode editingMode() const { return document_->mode(); }
     void setEditingMode(EditingMode mode) { document_->setMode(mode); }
+    /// Makes page the current code page, as its item of "Options", "Code Page" does.
+    void setCodePage(const CodePage& page);
+    /// The item of "Options", "Code Page" that chooses page.
+    [[nodiscard]] QAction* codePageItem(const CodePage& page) const;
     /// Appends a bitmap made in the setup dialog; its row is written, the canvas stays.
     void appendBitmap(bitmapInfoList entry);
     [[nodiscard]] int zoomSize() const { return zoom_; }
@@ -78,6 +95,12 @@ public:
     [[nodiscard]] TForm2* form2() const { return form2_; }
     [[nodiscard]] TForm3* form3() const { return form3_; }
     [[nodiscard]] TForm4* form4() const { return form4_; }
+    /// The "Import" and "Export" menus' commands.
+    [[nodiscard]] LibraryExchange& exchange() { return *exchange_; }
+    /// The LED preview window; none until "LED Preview" first opens it.
+    [[nodiscard]] LedPreview* ledPreview() const { return ledPreview_; }
+    /// "View" > "LED Preview": shows the LED preview window, non-modal.
+    void LedPreview1Click();
 
     /// The text of status bar panel 0..5 ("x:", "y:", "mode:", "R:", "G:", "B:").
     [[nodiscard]] QString statusPanelText(int panel) const;
@@ -115,12 +138,35 @@ public:
     void ToolButton20Click();
     void ToolButton1Click();
 
+    // Edit menu and tools beyond the single-pixel painting.
+    [[nodiscard]] EditTool tool() const { return tool_; }
+    void setTool(EditTool tool);
+    [[nodiscard]] QAction* toolAction(EditTool tool) const;
+    /// The tool's button on the tool bar, after the colour buttons.
+    [[nodiscard]] QToolButton* toolButton(EditTool tool) const;
+    [[nodiscard]] QAction* transformAction(PictureTransform transform) const;
+    /// The entries of the selected list rows (glyph codes or bitmap positions), ascending; the
+    /// current row's entry when no row is selected.
+    [[nodiscard]] std::vector<int> selectedEntries() const;
+    void cutClick();
+    void copyClick();
+    void pasteClick();
+    void pasteAsNewBitmapClick();
+    void transformClick(PictureTransform transform);
+    void selectAllClick();
+    void zoomInClick();
+    void zoomOutClick();
+    /// The screen pixels per cell that Zoom In and Zoom Out step through.
+    static constexpr std::array<int, 11> kZoomSizes{1, 2, 3, 4, 6, 8, 10, 12, 16, 24, 32};
+
     // Font library.
     /// Writes slots 0..count-1 to fileName; reports a failure in the error box and returns false.
     bool SaveProtolFile(int count, const QString& fileName);
     /// Replaces the font library by the file's; on failure reports it and changes nothing.
     bool OpenProtolFile(const QString& fileName);
     void N2Click();
+    /// What "Open Library" does with the file the user picked.
+    void openFontLibrary(const QString& fileName);
     void NewFontFile1Click();
     void N3Click();
     void AllFont1Click();
@@ -136,10 +182,25 @@ public:
     bool OpenBmpProtolFile(const QString& fileName);
     void BitmapLibrary1Click();
     void OpenBitmapFile1Click();
+    /// What "Open Library" of the bitmap menu does with the file the user picked.
+    void openBitmapLibrary(const QString& fileName);
     void NewBitampFile1Click();
     void SaveBitmapFile1Click();
     void AddBitmapFile1Click();
     void RemoveBitmap1Click();
+
+    // Import.
+    /// "Image into Entry...": asks for a picture file and opens the image import on the
+    /// selected entry; nothing happens without one.
+    void ImageIntoEntry1Click();
+    /// The image import dialog, made on first use.
+    [[nodiscard]] ImageImportDialog& imageImportDialog();
+    /// The "Import" menu, made on first call, in its place among the menus.
+    [[nodiscard]] QMenu* importMenu();
+    /// Opens library files named at start or dropped on the window, each as "Open Library" of
+    /// its kind: the last of each kind, the last file's kind last. A file of any other kind is
+    /// reported in the error box.
+    void openLibraryFiles(const QStringList& fileNames);
 
     // Controls that the dialogs and tests reach by their designer names.
     StringGrid* AdvStringGrid2 = nullptr;
@@ -163,9 +224,28 @@ public:
     QMenu* Edit1 = nullptr;
     QAction* Undo1 = nullptr;
     QAction* Redo1 = nullptr;
+    QAction* ImageIntoEntry1 = nullptr;
+    QMenu* Options1 = nullptr;
+    QMenu* CodePage1 = nullptr;
+    QMenu* Import1 = nullptr;
+    QMenu* Export1 = nullptr;
+    QMenu* View1 = nullptr;
+    QAction* LedPreview1 = nullptr;
+    QAction* Cut1 = nullptr;
+    QAction* Copy1 = nullptr;
+    QAction* Paste1 = nullptr;
+    QAction* PasteAsNewBitmap1 = nullptr;
+    QMenu* Transform1 = nullptr;
+    QAction* SelectAll1 = nullptr;
+    QMenu* Tools1 = nullptr;
+    QAction* ZoomIn1 = nullptr;
+    QAction* ZoomOut1 = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();
@@ -178,6 +258,46 @@ private:
     void showSetupDialog(const QString& caption, bool fontFace);
     void showPreview(const QString& caption, bool allFont);
     void buildEditMenu();
+    void buildImportMenu();
+    void buildOptionsMenu();
+    /// Rewrites what the list shows through the code page: column 0 of the codes from 128 on,
+    /// and the names of the bitmap rows that showed their entry's name in the page before.
+    void codePageChanged(const CodePage& previous);
+    /// Column 0 of an upper code's row: its character in a code page other than Windows-1252,
+    /// empty in Windows-1252, where those rows show no character.
+    [[nodiscard]] QString upperCodeCharacter(int code) const;
+    /// "Import", "Export" and "View", after the specified menus.
+    void buildExchangeMenus();
+    void buildEditGroups();
+    void buildToolsMenu();
+    void buildZoomSteps(QMenu* zoomMenu);
+    /// The Zoom menu item of a zoom size, or nullptr for the sizes only the zoom steps reach.
+    [[nodiscard]] QAction* zoomItemOf(int zoom) const;
+    /// Enables Paste and Paste as New Bitmap by the clipboard's content and the mode.
+    void refreshPasteActions();
+    /// The library kind of the editing mode, for pictures.
+    [[nodiscard]] PictureKind pictureKind() const;
+    /// The picture of the current row's entry, blank in the entry's size when it has none.
+    [[nodiscard]] std::optional<Picture> currentPicture() const;
+    /// Presses the colour button of colour, releasing the others, and makes it current.
+    void pressColourButton(PaletteColour colour);
+
+    // Drawing gestures of the tools other than Pixel.
+    void canvasPressed(int x, int y, Qt::MouseButton button);
+    void canvasMoved(int x, int y);
+    void canvasReleased(int x, int y, Qt::MouseButton button);
+    /// The cell of a canvas position, also left of, above or beyond the picture.
+    [[nodiscard]] CellPoint cellAt(int x, int y) const;
+    /// Paints cells into the entry of the gesture and onto the canvas, as part of the gesture.
+    void paintGestureCells(const std::vector<CellPoint>& cells);
+    /// Shows cells in the gesture's colour on the canvas only, putting back the earlier preview.
+    void previewCells(const std::vector<CellPoint>& cells);
+    void dropShapePreview();
+    [[nodiscard]] std::vector<CellPoint> shapeCells(CellPoint to) const;
+    void fillRegionAt(CellPoint cell, Rgb colour);
+    void pickColourAt(CellPoint cell);
+    /// The canvas has just changed cell: forget its outline if the pointer's was there.
+    void canvasCellChanged(CellPoint cell);
     void showFileError(const QString& text);
     void reportOpenFault(const QString& fileName, const QString& kind, const Error& fault);
     /// Reports a failed save, or a save that had to overwrite the file in place; returns whether
@@ -221,6 +341,25 @@ private:
     Rgb restoreColour_ = kNoColour;
     Rgb currentColour_ = kBlack;
     int zoom_ = 8;
+    EditTool tool_ = EditTool::Pixel;
+
+    /// A drawing gesture from a button press to its release.
+    struct Gesture {
+        int entry = 0;
+        int number = 0;
+        Qt::MouseButton button = Qt::NoButton;
+        Rgb colour = kBlack;
+        CellPoint start;
+        CellPoint last;
+    };
+    std::optional<Gesture> gesture_;
+    int gestures_ = 0;
+    /// Cells a shape preview covers, with the colours they showed before it.
+    std::vector<std::pair<CellPoint, Rgb>> preview_;
+    std::array<QAction*, 7> toolActions_{};
+    std::array<QToolButton*, 7> toolButtons_{};
+    QActionGroup* toolGroup_ = nullptr;
+    std::vector<std::pair<PictureTransform, QAction*>> transformActions_;
     /// The layout the list was last given (advinit, or the bitmap layout).
     enum class ListLayout { None, Font, Bitmap };
     ListLayout listLayout_ = ListLayout::None;
@@ -232,6 +371,9 @@ private:
     TForm2* form2_ = nullptr;
     TForm3* form3_ = nullptr;
     TForm4* form4_ = nullptr;
+    ImageImportDialog* imageImport_ = nullptr;
+    LibraryExchange* exchange_ = nullptr;
+    LedPreview* ledPreview_ = nullptr;
 };
 
 } // namespace korvel

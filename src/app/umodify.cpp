@@ -283,6 +283,16 @@ void TForm3::Button1Click() {
         reject(); // the row no longer stands for an entry: nothing to write into
         return;
     }
+    if (!fontMode()) {
+        // A size that would leave the library too large for its file is not taken.
+        if (const Result<void> fits = main_.document().bitmapLibraryFits(
+                selectedIndex, SpinEdit1->value(), SpinEdit2->value());
+            !fits) {
+            main_.prompter().showMessage(this, QStringLiteral("The bitmap was not changed. ") +
+                                                   QString::fromStdString(fits.error().message));
+            return;
+        }
+    }
     if (!main_.prompter().askOkCancel(this, kModifyCaption,
                                       fontMode() ? kModifyFontText : kModifyBitmapText,
                                       PromptIcon::Information)) {

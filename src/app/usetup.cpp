@@ -34,7 +34,8 @@ const QStringList kCodeRanges{QStringLiteral("0-127"), QStringLiteral("0-255")};
 /// Keeps only the characters the bitmap name key filter accepts, whether typed or pasted.
 class BitmapNameValidator : public QValidator {
 public:
-    using QValidator::QValidator;
+    BitmapNameValidator(const Document& document, QObject* parent)
+        : QValidator(parent), document_(document) {}
 
     State validate(QString& input, int& pos) const override {
         QString kept;
@@ -42,7 +43,7 @@ public:
         int offset = 0;
         for (const char32_t character : input.toUcs4()) {
             const QString piece = QString::fromUcs4(&character, 1);
-            const bool accepted = TForm2::Edit2KeyPress(character);
+            const bool accepted = TForm2::Edit2KeyPress(character, document_.codePage());
             if (accepted) {
                 kept += piece;
             }
@@ -57,7 +58,19 @@ public:
         }
         return Acceptable;
     }
+
+private:
+    const Document& document_;
 };
+
+/// The sample text as "Add " would make it in a code page: a character the page lacks becomes
+/// "?". In Windows-1252 the sample is shown as typed.
+[[nodiscard]] QString sampleInCodePage(const QString& sample, const CodePage& page) {
+    if (page == windows1252()) {
+        return sample;
+    }
+    return fromLibraryText(toLibraryText(sample, page), page);
+}
 
 /// The number of codes a code range drop-down list stands for.
 [[nodiscard]] int codeCount(const QComboBox& range) {
@@ -182,7 +195,7 @@ void TForm2::buildBitmapPanel() {
     Edit2 = new QLineEdit(bitmapPanel);
     Edit2->setGeometry(70, 20, 120, 21);
     Edit2->setMaxLength(kBitmapNameLength);
-    Edit2->setValidator(new BitmapNameValidator(Edit2));
+    Edit2->setValidator(new BitmapNameValidator(main_.document(), Edit2));
     caption(QStringLiteral("Name"), Edit2, bitmapPanel, 20, 23);
     SpinEdit3 = spinBox(bitmapPanel, kMinDialogEntrySide, kMaxEntryWidth, 16, {70, 56, 80, 21});
     caption(QStringLiteral("Width"), SpinEdit3, bitmapPanel, 20, 59);
@@ -225,6 +238,8 @@ void TForm2::connectHandlers() {
     connect(Edit1, &QLineEdit::textChanged, this, &TForm2::Edit1Change);
     // The code range decides which glyphs share the cell, so the preview's height follows it.
     connect(ComboBox2, &QComboBox::currentIndexChanged, this, &TForm2::refreshPreview);
+    // So do the characters the codes stand for.
+    connect(&main_.document(), &Document::codePageChanged, this, &TForm2::refreshPreview);
 }
 
 void TForm2::FormCreate() {
@@ -243,14 +258,15 @@ void TForm2::getfont() {
 void TForm2::refreshPreview() {
     const QString family = tFontName->currentText();
     const int points = tFontsize->value();
-    const QString sample = Edit1->text();
-    const PreviewKey key{family, points, codeCount(*ComboBox2)};
+    const CodePage& page = main_.document().codePage();
+    const QString sample = sampleInCodePage(Edit1->text(), page);
+    const PreviewKey key{family, points, codeCount(*ComboBox2), page};
     if (key != previewKey_) {
         // The height is the cell the library's glyphs get, which "Add " would render the same way.
-        previewCell_ = renderCodes(family, points, key.count).cell;
+        previewCell_ = renderCodes(family, points, key.count, page).cell;
         previewKey_ = key;
     }
-    const GlyphRenderer renderer(family, points);
+    const GlyphRenderer renderer(family, points, page);
     Label_p->setFont(glyphFont(family, points));
     if (renderer.strike()) {
         // Qt draws a bitmap font only in its first strike; the picture shows the strike in use.
@@ -293,9 +309,9 @@ void TForm2::RadioButton4Click() {
     enableSystemFontGroup(false);
 }
 
-bool TForm2::Edit2KeyPress(char32_t character) {
-    const auto byte = unicodeToCp1252(character);
-    return byte.has_value() && *byte <= 128;
+bool TForm2::Edit2KeyPress(char32_t character, const CodePage& page) {
+    const auto byte = page.fromUnicode(character);
+    return byte.has_value() && (*byte <= 128 || page != windows1252());
 }
 
 void TForm2::prepare(const QString& caption, bool fontFace) {
@@ -330,8 +346,9 @@ void TForm2::addFontLibrary() {
             // Ink cut sideways by the advance widths is not announced here: the glyph widths are
             // the advances by design, every italic font would raise the same box on each "Add ",
             // and the preview already shows the font's overhangs. korvel-cli new-font counts them.
-            static_cast<void>(
-                renderSystemFont(library, tFontName->currentText(), tFontsize->value(), count));
+            static_cast<void>(renderSystemFont(library, tFontName->currentText(),
+                                               tFontsize->value(), count,
+                                               main_.document().codePage()));
         } else {
             makeBlankFont(library, SpinEdit1->value(), SpinEdit2->value(), count);
         }
@@ -348,10 +365,18 @@ void TForm2::addBitmap() {
         }
         return;
     }
-    const std::string bytes = toLibraryText(name);
-    main_.beginEditing(EditingMode::Bitmap);
+    const std::string bytes = toLibraryText(name, main_.document().codePage());
     const int width = SpinEdit3->value();
     const int height = SpinEdit4->value();
+    // A bitmap that would leave the library too large for its file is not added.
+    if (const Result<void> fits =
+            main_.document().bitmapLibraryFits(main_.bitmapLibrary().count(), width, height, bytes);
+        !fits) {
+        main_.prompter().showMessage(this, QStringLiteral("The bitmap was not added. ") +
+                                               QString::fromStdString(fits.error().message));
+        return;
+    }
+    main_.beginEditing(EditingMode::Bitmap);
     main_.appendBitmap({bytes, width, height, Picture(width, height, PixelFormat::Indexed4)});
     accept();
 }

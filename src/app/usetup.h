@@ -45,9 +45,11 @@ public:
     void tFontNameChange();
     void tFontsizeChange();
     void Edit1Change();
-    /// Whether a character typed or pasted into the bitmap name is kept: only characters with a
-    /// Windows-1252 byte of at most 128.
-    [[nodiscard]] static bool Edit2KeyPress(char32_t character);
+    /// Whether a character typed or pasted into the bitmap name is kept. In Windows-1252: only
+    /// characters with a byte of at most 128. In any other code page, every character the page
+    /// has: there the letters of its script lie above 128, and the page is chosen to write them.
+    [[nodiscard]] static bool Edit2KeyPress(char32_t character,
+                                            const CodePage& page = windows1252());
 
     // Controls the main window and tests reach by their designer names.
     QWidget* fontpanel = nullptr;
@@ -90,6 +92,7 @@ private:
         QString family;
         int points = 0;
         int count = 0;
+        CodePage page;
         bool operator==(const PreviewKey&) const = default;
     };
 

@@ -67,12 +67,6 @@ constexpr int kMaxEmptySide = 1024;
     return name;
 }
 
-/// The second word of an index line, the escaped name as the user wrote it.
-[[nodiscard]] std::string escapedNameOf(std::string_view line) {
-    const std::vector<std::string_view> words = splitWords(line);
-    return words.size() > 1 ? std::string(words[1]) : std::string();
-}
-
 [[nodiscard]] Error lineError(int lineNumber, const std::string& what) {
     return Error{std::string(kIndexFileName) + " line " + std::to_string(lineNumber) + ": " + what};
 }
@@ -89,9 +83,12 @@ constexpr int kMaxEmptySide = 1024;
                          "the position should be " + std::to_string(expected) + ", in order");
     }
     entry.position = *position;
-    auto name = unescapeName(words[1]);
-    if (!name || name->empty() || name->size() > kMaxNameBytes) {
-        return lineError(lineNumber, "the name is not an escaped name of 1 to 8 bytes");
+    entry.lineNumber = lineNumber;
+    auto name = words[1] == kEmptyNameWord ? std::optional<std::string>(std::string())
+                                           : unescapeName(words[1]);
+    if (!name || (name->empty() && words[1] != kEmptyNameWord) || name->size() > kMaxNameBytes) {
+        return lineError(lineNumber, "the name is not an escaped name of 1 to 8 bytes, nor \"\" "
+                                     "for the empty name");
     }
     if (name->find('\0') != std::string::npos) {
         return lineError(lineNumber, "the name holds a NUL byte, which ends a name in the library");
@@ -112,26 +109,6 @@ constexpr int kMaxEmptySide = 1024;
     }
     entry.file = std::string(words[2]);
     return entry;
-}
-
-[[nodiscard]] Result<bitmapInfoList> readEntry(const IndexLine& line,
-                                               const std::filesystem::path& folder) {
-    if (line.file.empty()) {
-        return bitmapInfoList{line.name, line.width, line.height, Picture(line.width, line.height)};
-    }
-    const std::string path = (folder / line.file).string();
-    const auto bytes = readRegularFile(path, fileFormat(FormatId::Png).maxFileBytes,
-                                       fileFormat(FormatId::Png).fileWhat);
-    if (!bytes) {
-        return bytes.error();
-    }
-    auto picture = decodePng(bytes.value());
-    if (!picture) {
-        return Error{path + ": " + picture.error().message};
-    }
-    const int width = picture.value().width();
-    const int height = picture.value().height();
-    return bitmapInfoList{line.name, width, height, std::move(picture).value()};
 }
 
 } // namespace
@@ -177,20 +154,36 @@ std::string pictureFileName(int position, std::string_view name) {
     return number + "-" + escapeName(name) + ".png";
 }
 
-std::string indexText(std::span<const bitmapInfoList> entries) {
+std::string indexText(std::span<const BcmShape> shapes) {
     std::string text;
-    for (std::size_t k = 0; k < entries.size(); ++k) {
-        const bitmapInfoList& entry = entries[k];
+    for (std::size_t k = 0; k < shapes.size(); ++k) {
+        const BcmShape& shape = shapes[k];
         const int position = static_cast<int>(k);
-        text += std::to_string(position) + " " + escapeName(entry.name) + " ";
-        if (entry.width > 0 && entry.height > 0) {
-            text += pictureFileName(position, entry.name);
+        text += std::to_string(position) + " " +
+                (shape.name.empty() ? std::string(kEmptyNameWord) : escapeName(shape.name)) + " ";
+        if (shape.width > 0 && shape.height > 0) {
+            text += pictureFileName(position, shape.name);
         } else {
-            text += "- " + std::to_string(entry.width) + "x" + std::to_string(entry.height);
+            text += "- " + std::to_string(shape.width) + "x" + std::to_string(shape.height);
         }
         text += "\n";
     }
     return text;
+}
+
+namespace {
+[[nodiscard]] std::vector<BcmShape> shapesOf(std::span<const bitmapInfoList> entries) {
+    std::vector<BcmShape> shapes;
+    shapes.reserve(entries.size());
+    for (const bitmapInfoList& entry : entries) {
+        shapes.push_back({entry.name, entry.width, entry.height});
+    }
+    return shapes;
+}
+} // namespace
+
+std::string indexText(std::span<const bitmapInfoList> entries) {
+    return indexText(shapesOf(entries));
 }
 
 Result<std::vector<IndexLine>> parseIndex(std::string_view text) {
@@ -219,11 +212,7 @@ Result<std::vector<IndexLine>> parseIndex(std::string_view text) {
         }
         const auto [earlier, isNew] = nameLines.emplace(foldedName(entry.value().name), lineNumber);
         if (!isNew) {
-            return lineError(lineNumber, "the name \"" + escapedNameOf(line) +
-                                             "\" is the name of line " +
-                                             std::to_string(earlier->second) +
-                                             " in another letter case or the same; names are "
-                                             "unique regardless of letter case");
+            entry.value().repeatsLine = earlier->second;
         }
         lines.push_back(std::move(entry).value());
     }
@@ -234,24 +223,49 @@ bool isBitmapFolderFile(std::string_view name) {
     return name == kIndexFileName || (name.size() > 4 && name.ends_with(".png"));
 }
 
-Result<void> writeBitmapFolder(std::span<const bitmapInfoList> entries, const std::string& folder,
-                               const Progress& progress) {
+std::string repeatedNamesWarning(std::span<const IndexLine> lines) {
+    constexpr std::size_t kNamedAtMost = 10;
+    std::string named;
+    std::size_t repeats = 0;
+    for (const IndexLine& line : lines) {
+        if (line.repeatsLine == 0) {
+            continue;
+        }
+        if (++repeats <= kNamedAtMost) {
+            named += (repeats > 1 ? ", line " : "line ") + std::to_string(line.lineNumber) +
+                     " repeats line " + std::to_string(line.repeatsLine);
+        }
+    }
+    if (repeats == 0) {
+        return {};
+    }
+    if (repeats > kNamedAtMost) {
+        named += ", and " + std::to_string(repeats - kNamedAtMost) + " more";
+    }
+    return "names repeat (in one letter case or another) and are kept as they are: " + named;
+}
+
+Result<void> writeBitmapFolder(std::span<const BcmShape> shapes, const PictureOf& pictureOf,
+                               const std::string& folder, const Progress& progress) {
     auto staged = StagedFolder::begin(folder, isBitmapFolderFile);
     if (!staged) {
         return staged.error();
     }
-    for (std::size_t k = 0; k < entries.size(); ++k) {
-        report(progress, k, entries.size());
-        const bitmapInfoList& entry = entries[k];
-        if (entry.width <= 0 || entry.height <= 0) {
+    for (std::size_t k = 0; k < shapes.size(); ++k) {
+        report(progress, k, shapes.size());
+        const BcmShape& shape = shapes[k];
+        if (shape.width <= 0 || shape.height <= 0) {
             continue;
         }
-        Picture picture(entry.width, entry.height);
-        if (entry.picture) {
-            picture.draw(*entry.picture);
+        const std::string file = pictureFileName(static_cast<int>(k), shape.name);
+        const auto made = pictureOf(k);
+        if (!made) {
+            return made.error();
         }
+        // The picture at its entry's size, black where it does not reach.
+        Picture picture(shape.width, shape.height);
+        picture.draw(made.value());
         const auto png = encodePng(picture);
-        const std::string file = pictureFileName(static_cast<int>(k), entry.name);
         if (!png) {
             return Error{(std::filesystem::path(folder) / file).string() + ": " +
                          png.error().message};
@@ -260,7 +274,7 @@ Result<void> writeBitmapFolder(std::span<const bitmapInfoList> entries, const st
             return written;
         }
     }
-    const std::string index = indexText(entries);
+    const std::string index = indexText(shapes);
     if (const Result<void> written =
             staged.value().add(std::string(kIndexFileName),
                                {reinterpret_cast<const std::uint8_t*>(index.data()), index.size()});
@@ -270,7 +284,92 @@ Result<void> writeBitmapFolder(std::span<const bitmapInfoList> entries, const st
     return staged.value().commit();
 }
 
-Result<std::vector<bitmapInfoList>> readBitmapFolder(const std::string& folder) {
+Result<void> writeBitmapFolder(std::span<const bitmapInfoList> entries, const std::string& folder,
+                               const Progress& progress) {
+    return writeBitmapFolder(
+        shapesOf(entries),
+        [&](std::size_t k) -> Result<Picture> {
+            const bitmapInfoList& entry = entries[k];
+            return entry.picture ? *entry.picture : Picture(entry.width, entry.height);
+        },
+        folder, progress);
+}
+
+Result<void> writeBitmapFolder(ByteSource& source, std::span<const BcmBlock> blocks,
+                               const std::string& folder, const Progress& progress) {
+    std::vector<BcmShape> shapes;
+    shapes.reserve(blocks.size());
+    for (const BcmBlock& block : blocks) {
+        shapes.push_back({block.name, block.width, block.height});
+    }
+    return writeBitmapFolder(
+        shapes, [&](std::size_t k) { return readBcmPicture(source, blocks[k]); }, folder, progress);
+}
+
+namespace {
+
+/// The size a PNG's header gives, read from its first bytes through the read gate's checks.
+[[nodiscard]] Result<PngSize> pictureSizeOf(const std::string& path) {
+    auto source = FileSource::open(path);
+    if (!source) {
+        return source.error();
+    }
+    if (source.value()->size() > kPngMaxFileBytes) {
+        return Error{"Cannot read file \"" + path + "\". It has " +
+                         std::to_string(source.value()->size()) +
+                         " bytes, more than a PNG file can hold (" +
+                         std::to_string(kPngMaxFileBytes) + " bytes).",
+                     ErrorKind::Access};
+    }
+    const auto head = source.value()->read(0, static_cast<std::size_t>(std::min<std::uint64_t>(
+                                                  kPngSizeHeadBytes, source.value()->size())));
+    if (!head) {
+        return head.error();
+    }
+    auto size = pngSize(head.value());
+    if (!size) {
+        return Error{path + ": " + size.error().message};
+    }
+    return size;
+}
+
+/// One entry's picture, decoded from its PNG, which must still have the size planned.
+[[nodiscard]] Result<Picture> decodedPicture(const IndexLine& line,
+                                             const std::filesystem::path& folder) {
+    if (line.file.empty()) {
+        return Picture(line.width, line.height);
+    }
+    const std::string path = (folder / line.file).string();
+    const auto bytes = readRegularFile(path, fileFormat(FormatId::Png).maxFileBytes,
+                                       fileFormat(FormatId::Png).fileWhat);
+    if (!bytes) {
+        return bytes.error();
+    }
+    auto picture = decodePng(bytes.value());
+    if (!picture) {
+        return Error{path + ": " + picture.error().message};
+    }
+    if (picture.value().width() != line.width || picture.value().height() != line.height) {
+        return Error{path + ": it has changed while it was read (its picture is " +
+                     std::to_string(picture.value().width()) + " x " +
+                     std::to_string(picture.value().height()) + ", its header said " +
+                     std::to_string(line.width) + " x " + std::to_string(line.height) + ")"};
+    }
+    return picture;
+}
+
+[[nodiscard]] std::vector<BcmShape> shapesOf(std::span<const IndexLine> lines) {
+    std::vector<BcmShape> shapes;
+    shapes.reserve(lines.size());
+    for (const IndexLine& line : lines) {
+        shapes.push_back({line.name, line.width, line.height});
+    }
+    return shapes;
+}
+
+} // namespace
+
+Result<FolderPlan> planBitmapFolder(const std::string& folder) {
     const std::filesystem::path base(folder);
     const std::string indexPath = (base / kIndexFileName).string();
     const auto bytes = readRegularFile(indexPath, fileFormat(FormatId::PngFolder).maxFileBytes,
@@ -280,17 +379,79 @@ Result<std::vector<bitmapInfoList>> readBitmapFolder(const std::string& folder) 
     }
     const std::string_view text(reinterpret_cast<const char*>(bytes.value().data()),
                                 bytes.value().size());
-    const auto lines = parseIndex(text);
+    auto lines = parseIndex(text);
     if (!lines) {
         return Error{folder + ": " + lines.error().message};
     }
-    std::vector<bitmapInfoList> entries;
-    for (const IndexLine& line : lines.value()) {
-        auto entry = readEntry(line, base);
-        if (!entry) {
-            return entry.error();
+    FolderPlan plan{folder, std::move(lines).value()};
+    // Where each block would begin: the headers stop being read as soon as one lies beyond what
+    // the format addresses.
+    std::uint64_t offset = 0;
+    for (IndexLine& line : plan.lines) {
+        if (!line.file.empty()) {
+            const std::string path = (base / line.file).string();
+            const auto size = pictureSizeOf(path);
+            if (!size) {
+                return size.error();
+            }
+            if (size.value().width > static_cast<std::uint32_t>(kBcmMaxPaddedWidth) ||
+                size.value().height > static_cast<std::uint32_t>(kBcmMaxRows)) {
+                return Error{path + ": its picture of " + std::to_string(size.value().width) +
+                             " x " + std::to_string(size.value().height) +
+                             " pixels is larger than a bitmap library file holds (1024 x 513)"};
+            }
+            line.width = static_cast<int>(size.value().width);
+            line.height = static_cast<int>(size.value().height);
         }
-        entries.push_back(std::move(entry).value());
+        if (offset > kBcmMaxBlockOffset) {
+            break;
+        }
+        offset += bcmBlockBytes(line.width, line.height);
+    }
+    if (const Result<void> fits = checkBcmShapes(shapesOf(plan.lines)); !fits) {
+        return Error{folder + ": " + fits.error().message};
+    }
+    return plan;
+}
+
+Result<SaveMethod> saveFolderAsLibrary(const FolderPlan& plan, const std::string& path,
+                                       const Progress& progress) {
+    const std::filesystem::path base(plan.folder);
+    const std::size_t count = plan.lines.size();
+    return saveFileStreamed(path, [&](ByteSink& sink) -> Result<void> {
+        if (const Result<void> written = sink.write(bcmDirectory(shapesOf(plan.lines))); !written) {
+            return written;
+        }
+        std::vector<std::uint8_t> block;
+        for (std::size_t k = 0; k < count; ++k) {
+            const IndexLine& line = plan.lines[k];
+            const auto picture = decodedPicture(line, base);
+            if (!picture) {
+                return picture.error();
+            }
+            block.clear();
+            appendBcmBlock(block, &picture.value(), line.width, line.height);
+            if (const Result<void> written = sink.write(block); !written) {
+                return written;
+            }
+            report(progress, k + 1, count + 1);
+        }
+        return {};
+    });
+}
+
+Result<std::vector<bitmapInfoList>> readBitmapFolder(const std::string& folder) {
+    const auto plan = planBitmapFolder(folder);
+    if (!plan) {
+        return plan.error();
+    }
+    std::vector<bitmapInfoList> entries;
+    for (const IndexLine& line : plan.value().lines) {
+        auto picture = decodedPicture(line, folder);
+        if (!picture) {
+            return picture.error();
+        }
+        entries.push_back({line.name, line.width, line.height, std::move(picture).value()});
     }
     return entries;
 }

@@ -3,6 +3,7 @@
 #include "cli/commands/commandlist.h"
 #include "cli/qtsession.h"
 #include "cli/support.h"
+#include "core/version.h"
 
 #include <algorithm>
 #include <array>
@@ -11,9 +12,10 @@
 namespace korvel::cli {
 
 std::span<const Command* const> allCommands() {
-    static const std::array<const Command*, 7> kCommands{
-        &infoCommand(),   &newFontCommand(), &convertCommand(),  &addCommand(),
-        &exportCommand(), &exportCCommand(), &listFontsCommand()};
+    static const std::array<const Command*, 9> kCommands{
+        &infoCommand(),    &newFontCommand(),   &convertCommand(),
+        &addCommand(),     &importCommand(),    &exportCommand(),
+        &exportCCommand(), &listFontsCommand(), &listCodePagesCommand()};
     return kCommands;
 }
 
@@ -34,6 +36,7 @@ void printUsage(std::ostream& stream) {
         printIndented(stream, command->usage);
     }
     printIndented(stream, "korvel-cli COMMAND --help");
+    printIndented(stream, "korvel-cli --version");
 }
 
 void printCommandHelp(std::ostream& stream, const Command& command) {
@@ -70,14 +73,18 @@ void printCommandHelp(std::ostream& stream, const Command& command) {
 } // namespace
 
 int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-           bool errIsTerminal) {
+           bool errIsTerminal, const CodePage& defaultPage) {
     QtSession qt;
-    Context context{out, err, qt, errIsTerminal};
+    Context context{out, err, qt, errIsTerminal, defaultPage};
     if (arguments.empty()) {
         return report(context, usageError("no command given"), nullptr);
     }
     if (arguments[0] == "--help" || arguments[0] == "-h" || arguments[0] == "help") {
         printUsage(out);
+        return kExitOk;
+    }
+    if (arguments[0] == "--version") {
+        out << "korvel-cli " << kVersion << '\n';
         return kExitOk;
     }
     const auto known = allCommands();

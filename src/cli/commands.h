@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/codepage.h"
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -15,7 +17,9 @@ enum ExitStatus : int {
 
 /// Runs one command line (without the program name), writing results to out and messages to err.
 /// errIsTerminal: err is a terminal, where long work shows its progress.
+/// defaultPage: the code page of commands given no --codepage (the locale's, in the program).
 [[nodiscard]] int runCli(const std::vector<std::string>& arguments, std::ostream& out,
-                         std::ostream& err, bool errIsTerminal = false);
+                         std::ostream& err, bool errIsTerminal = false,
+                         const CodePage& defaultPage = windows1252());
 
 } // namespace korvel::cli

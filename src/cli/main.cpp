@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "core/codepage.h"
 
 #include <iostream>
 #include <string>
@@ -10,5 +11,8 @@ int main(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i) {
         arguments.emplace_back(argv[i]);
     }
-    return korvel::cli::runCli(arguments, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1);
+    // The code page of the user's language, as Windows would choose it for its 8-bit texts.
+    const korvel::CodePage page =
+        korvel::defaultCodePageForLocale(korvel::localeNameOfEnvironment());
+    return korvel::cli::runCli(arguments, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1, page);
 }

@@ -21,6 +21,22 @@ ExitStatus exitStatusOf(const Error& error) {
     return error.kind == ErrorKind::Usage ? kExitUsage : kExitRefused;
 }
 
+Result<PageChoice> codePageOption(const Context& context, const ParsedOptions& options) {
+    const std::string* name = options.value(kCodePageOption);
+    if (name == nullptr) {
+        return PageChoice{context.defaultPage, context.defaultPage != windows1252()};
+    }
+    if (const auto page = codePageByName(*name)) {
+        return PageChoice{*page, true};
+    }
+    std::string known;
+    for (const CodePage& page : allCodePages()) {
+        known += (known.empty() ? "" : ", ") + std::string(page.name());
+    }
+    return refused("", "\"" + *name + "\" is no code page korvel-cli knows; it knows " + known +
+                           " (korvel-cli list-codepages lists every name of each)");
+}
+
 std::string extensionOf(const std::string& path) {
     std::string extension = std::filesystem::path(path).extension().string();
     if (!extension.empty()) {
@@ -81,15 +97,12 @@ Result<void> saveFont(Context& context, const std::string& path, const FontLibra
 Result<void> saveBitmaps(Context& context, const std::string& path,
                          std::span<const bitmapInfoList> entries) {
     TerminalProgress progress(context.err, context.errIsTerminal, "saving " + path + ": bitmaps");
-    const std::size_t steps = entries.size() + 1;
-    const auto bytes =
-        encodeBcm(entries, static_cast<int>(entries.size()),
-                  [&](std::size_t done, std::size_t) { progress.update(done, steps); });
-    const auto saved = writeEncodedFile(path, bytes);
+    const auto saved = writeBitmapLibraryFile(
+        path, entries, static_cast<int>(entries.size()),
+        [&](std::size_t done, std::size_t steps) { progress.update(done, steps); });
     if (!saved) {
         return saved.error();
     }
-    progress.update(steps, steps);
     warnIfWrittenInPlace(context, path, saved.value());
     return {};
 }

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "core/bitmaplibrary.h"
+#include "core/codepage.h"
 #include "core/fontlibrary.h"
 #include "core/setuplimits.h"
 #include "document/libraryfiles.h"
@@ -37,7 +38,26 @@ struct Context {
     std::ostream& err; ///< messages and warnings of the command
     QtSession& qt;
     bool errIsTerminal = false; ///< progress of long work is shown only on a terminal
+    /// The code page without --codepage: the locale's Windows code page.
+    CodePage defaultPage;
 };
+
+/// The code page a command works in: --codepage NAME, else the context's default. It counts as
+/// chosen when it was given or is not Windows-1252, the page of the C locale: only a chosen page
+/// changes what korvel-cli did before it knew code pages (BDF fonts of other 8-bit code pages
+/// read through their tables, info listing characters).
+struct PageChoice {
+    CodePage page;
+    bool chosen = false;
+};
+
+/// The code page of --codepage or the default; an unknown name is refused (exit 1), listing the
+/// names korvel-cli knows.
+[[nodiscard]] Result<PageChoice> codePageOption(const Context& context,
+                                                const ParsedOptions& options);
+
+/// The option every command that takes --codepage lists.
+inline constexpr std::string_view kCodePageOption = "--codepage";
 
 /// One command: its name, usage, options and what runs it.
 struct Command {

@@ -50,7 +50,7 @@ void NameIndex::remove(int k) {
 std::optional<int> NameIndex::find(const std::string& name) const {
     for (const std::string& line : lines_) {
         const Line parts = split(line);
-        if (equalFoldingCase1252(parts.name, name)) {
+        if (page_.equalFoldingCase(parts.name, name)) {
             if (parts.position < 0) {
                 return std::nullopt;
             }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/codepage.h"
 #include "core/picture.h"
 
 #include <cstdint>
@@ -9,8 +10,8 @@
 
 namespace korvel {
 
-/// One named picture of a bitmap library. The name is 1 to 8 single-byte (Windows-1252)
-/// characters, unique in its library regardless of letter case.
+/// One named picture of a bitmap library. The name is 1 to 8 single-byte characters (of the
+/// code page in use, Windows-1252 by default), unique in its library regardless of letter case.
 struct bitmapInfoList {
     std::string name;
     std::int32_t width = 0;
@@ -26,15 +27,19 @@ public:
     void add(const std::string& name, int position);
     /// Removes line k and lowers the position of every later line by one.
     void remove(int k);
-    /// The position of the first line whose name equals name ignoring Windows-1252 letter case
-    /// (foldCase1252: "été" and "ÉTÉ" are one name). The name
-    /// of a line is the text before its last "=", so names that contain "=" are found too.
+    /// The position of the first line whose name equals name ignoring letter case in the index's
+    /// code page (Windows-1252 unless set: "été" and "ÉTÉ" are one name). The name of a line is
+    /// the text before its last "=", so names that contain "=" are found too.
     [[nodiscard]] std::optional<int> find(const std::string& name) const;
     [[nodiscard]] bool empty() const { return lines_.empty(); }
     [[nodiscard]] const std::vector<std::string>& lines() const { return lines_; }
+    /// The code page whose letter case lookups ignore; the lines stay as they are.
+    void setCodePage(const CodePage& page) { page_ = page; }
+    [[nodiscard]] const CodePage& codePage() const { return page_; }
 
 private:
     std::vector<std::string> lines_;
+    CodePage page_;
 };
 
 /// The bitmap entry list with its name index; the entry count is the list's length.

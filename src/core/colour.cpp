@@ -3,6 +3,13 @@
 namespace korvel {
 
 Rgb nearestStandard16(Rgb c) {
+    // Most colours met are standard ones already; each is its own nearest.
+    const Rgb rgb = c & 0xFFFFFF;
+    for (const Rgb candidate : kStandard16) {
+        if (candidate == rgb) {
+            return candidate;
+        }
+    }
     Rgb best = kStandard16[0];
     int bestDistance = -1;
     for (Rgb candidate : kStandard16) {

@@ -4,14 +4,55 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace korvel {
 
+/// The bytes of a whole library file, read-only: read into memory, or mapped from the file on
+/// disk so that only the pages used are read. A mapped image also keeps the file open, so that a
+/// writer can copy its blocks file to file without reading them.
+class FileImage {
+public:
+    /// An image read into memory.
+    explicit FileImage(std::vector<std::uint8_t> bytes)
+        : owned_(std::move(bytes)), bytes_(owned_) {}
+    /// An image whose bytes lie elsewhere (a mapping of the file whose open descriptor is given);
+    /// release undoes the mapping and closes the descriptor when the image goes.
+    FileImage(std::span<const std::uint8_t> bytes, int descriptor, std::function<void()> release)
+        : bytes_(bytes), descriptor_(descriptor), release_(std::move(release)) {}
+    FileImage(const FileImage&) = delete;
+    FileImage& operator=(const FileImage&) = delete;
+    ~FileImage() {
+        if (release_) {
+            release_();
+        }
+    }
+
+    [[nodiscard]] const std::uint8_t* data() const { return bytes_.data(); }
+    [[nodiscard]] std::size_t size() const { return bytes_.size(); }
+    [[nodiscard]] const std::uint8_t* begin() const { return bytes_.data(); }
+    [[nodiscard]] const std::uint8_t* end() const { return bytes_.data() + bytes_.size(); }
+    /// The open file a mapped image was mapped from, or -1 for an image in memory.
+    [[nodiscard]] int descriptor() const { return descriptor_; }
+
+private:
+    std::vector<std::uint8_t> owned_;
+    std::span<const std::uint8_t> bytes_;
+    int descriptor_ = -1;
+    std::function<void()> release_;
+};
+
 /// A whole library file image shared, read-only, by every picture still encoded in it.
-using SharedFileImage = std::shared_ptr<const std::vector<std::uint8_t>>;
+using SharedFileImage = std::shared_ptr<const FileImage>;
+
+/// The bytes as a shared file image in memory.
+[[nodiscard]] inline SharedFileImage shareFileImage(std::vector<std::uint8_t> bytes) {
+    return std::make_shared<const FileImage>(std::move(bytes));
+}
 
 /// How a library format stores the pixels of one row. The formats implement it (one object per
 /// format, living as long as the program); a picture left encoded keeps a pointer to its own.

@@ -1,9 +1,13 @@
 #include "core/picture.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 
 namespace korvel {
+
+// Zeroed pixel memory reads as black.
+static_assert(kBlack == 0);
 
 namespace {
 int nonNegative(int value) {
@@ -13,7 +17,7 @@ int nonNegative(int value) {
 
 Picture::Picture(int width, int height, PixelFormat format)
     : width_(nonNegative(width)), height_(nonNegative(height)), format_(format),
-      pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), kBlack) {}
+      pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_)) {}
 
 Picture::Picture(int width, int height, EncodedRows encoded)
     : width_(nonNegative(width)), height_(nonNegative(height)), encoded_(std::move(encoded)) {}
@@ -30,7 +34,7 @@ void Picture::decode() const {
     if (isDecoded()) {
         return;
     }
-    pixels_.assign(area(), kBlack);
+    pixels_ = PixelVector(area()); // black
     decodeRows(*encoded_, width_, height_, pixels_);
 }
 
@@ -81,7 +85,9 @@ void Picture::setPixel(int x, int y, Rgb colour) {
 
 void Picture::fill(Rgb colour) {
     encoded_.reset();
-    pixels_.resize(area());
+    if (pixels_.size() != area()) {
+        pixels_ = PixelVector(area());
+    }
     std::fill(pixels_.begin(), pixels_.end(), stored(colour));
 }
 
@@ -105,13 +111,30 @@ void Picture::draw(const Picture& source, int x, int y) {
         return;
     }
     const bool snap = format_ == PixelFormat::Indexed4 && source.format_ != PixelFormat::Indexed4;
+    // Pictures hold few colours, mostly ink and ground: the last two colours snapped are
+    // remembered.
+    std::array<Rgb, 2> seen{kBlack, kWhite};
+    std::array<Rgb, 2> snappedSeen{nearestStandard16(kBlack), nearestStandard16(kWhite)};
+    std::size_t older = 0;
+    const auto snapped = [&](Rgb c) {
+        if (c == seen[0]) {
+            return snappedSeen[0];
+        }
+        if (c == seen[1]) {
+            return snappedSeen[1];
+        }
+        seen[older] = c;
+        snappedSeen[older] = nearestStandard16(c);
+        const Rgb result = snappedSeen[older];
+        older ^= 1U;
+        return result;
+    };
     for (int row = top; row < bottom; ++row) {
         const auto from = source.row(row - y).subspan(static_cast<std::size_t>(left - x),
                                                       static_cast<std::size_t>(right - left));
         auto to = this->row(row).subspan(static_cast<std::size_t>(left));
         if (snap) {
-            std::transform(from.begin(), from.end(), to.begin(),
-                           [](Rgb c) { return nearestStandard16(c); });
+            std::transform(from.begin(), from.end(), to.begin(), snapped);
         } else {
             std::copy(from.begin(), from.end(), to.begin());
         }

@@ -4,11 +4,49 @@
 #include "core/encodedrows.h"
 
 #include <cstdint>
+#include <cstdlib>
+#include <new>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace korvel {
+
+/// Allocates pixel memory zeroed by calloc, which hands out fresh pages from the system without
+/// writing them, and leaves an element made without a value as calloc gave it (0, black). A
+/// large black picture so costs no page of memory until a pixel in it is written.
+///
+/// Only valid where no element is made without a value in memory that held others before (no
+/// growing resize within the capacity): Picture makes its pixel vectors at their full size.
+template <class T> struct ZeroedAllocator {
+    using value_type = T;
+
+    ZeroedAllocator() = default;
+    template <class U> explicit ZeroedAllocator(const ZeroedAllocator<U>& /*other*/) noexcept {}
+
+    [[nodiscard]] T* allocate(std::size_t count) {
+        void* memory = std::calloc(count, sizeof(T));
+        if (memory == nullptr) {
+            throw std::bad_alloc();
+        }
+        return static_cast<T*>(memory);
+    }
+    void deallocate(T* memory, std::size_t /*count*/) noexcept { std::free(memory); }
+
+    template <class U, class... Arguments> void construct(U* at, Arguments&&... arguments) {
+        if constexpr (sizeof...(Arguments) > 0) {
+            ::new (static_cast<void*>(at)) U(std::forward<Arguments>(arguments)...);
+        }
+    }
+
+    friend bool operator==(const ZeroedAllocator& /*a*/, const ZeroedAllocator& /*b*/) {
+        return true;
+    }
+};
+
+/// The pixels of a picture, row by row; made black without touching the memory.
+using PixelVector = std::vector<Rgb, ZeroedAllocator<Rgb>>;
 
 /// How a picture stores its pixels: full 24-bit colour, or the standard 16 colours.
 enum class PixelFormat : std::uint8_t { Rgb24, Indexed4 };
@@ -74,7 +112,7 @@ private:
     int height_ = 0;
     PixelFormat format_ = PixelFormat::Rgb24;
     // Filled from encoded_ on first access while encoded_ is set.
-    mutable std::vector<Rgb> pixels_;
+    mutable PixelVector pixels_;
     std::optional<EncodedRows> encoded_;
 };
 

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <memory>
+#include <span>
 
 namespace korvel {
 
@@ -190,7 +191,7 @@ struct StrikeFile {
     Picture picture(advance, cell.height(), PixelFormat::Indexed4);
     cutSideways = false;
     for (int y = 0; y < ink.height; ++y) {
-        const int row = cell.ascent + ink.top + y;
+        const std::span<Rgb> row = picture.row(cell.ascent + ink.top + y);
         for (int x = 0; x < ink.width; ++x) {
             const auto at = static_cast<std::size_t>(y) * static_cast<std::size_t>(ink.width) +
                             static_cast<std::size_t>(x);
@@ -203,7 +204,7 @@ struct StrikeFile {
                 continue;
             }
             // Pure red is a standard colour, so the 16-colour picture keeps it as it is.
-            picture.row(row)[static_cast<std::size_t>(column)] = kRed;
+            row[static_cast<std::size_t>(column)] = kRed;
         }
     }
     return GlyphRecord{code, advance, cell.height(), std::move(picture)};
@@ -278,7 +279,8 @@ QStringList closestFamilies(const QString& name, int limit) {
     return closest;
 }
 
-GlyphRenderer::GlyphRenderer(const QString& family, int points) {
+GlyphRenderer::GlyphRenderer(const QString& family, int points, const CodePage& page)
+    : page_(page) {
     const int pixels = std::max(1, pointsToPixels(points));
     if (const auto strike = bitmapStrikeFile(family, pixels)) {
         // Qt's font database knows only the first strike of a bitmap font, so the strike the font
@@ -313,7 +315,7 @@ int GlyphRenderer::advanceOfGlyph(quint32 glyph) const {
 }
 
 int GlyphRenderer::advance(int code) const {
-    return advanceOfGlyph(glyphOf(characterOfCode(code)));
+    return advanceOfGlyph(glyphOf(characterOfCode(code, page_)));
 }
 
 int GlyphRenderer::textAdvance(const QString& text) const {
@@ -325,7 +327,7 @@ int GlyphRenderer::textAdvance(const QString& text) const {
 }
 
 GlyphInk GlyphRenderer::ink(int code) const {
-    const quint32 glyph = glyphOf(characterOfCode(code));
+    const quint32 glyph = glyphOf(characterOfCode(code, page_));
     const QRectF outline = font_.boundingRect(glyph);
     // Hinting may move ink a pixel or two beyond the outline's box; a drawing whose ink reaches
     // its border is made again with a wider margin, so no ink is ever lost here.
@@ -376,8 +378,8 @@ QImage GlyphRenderer::textPicture(const QString& text, const GlyphCell& cell) co
     return drawn;
 }
 
-RenderedCodes renderCodes(const QString& family, int points, int count) {
-    const GlyphRenderer renderer(family, points);
+RenderedCodes renderCodes(const QString& family, int points, int count, const CodePage& page) {
+    const GlyphRenderer renderer(family, points, page);
     RenderedCodes rendered;
     rendered.strike = renderer.strike();
     rendered.cell = GlyphCell{renderer.ascent(), renderer.descent()};

@@ -6,6 +6,7 @@
 // Needs a QGuiApplication (or QApplication) to exist, since fonts come from the platform's font
 // database; it uses nothing of the widget toolkit, so a command-line tool can call it as well.
 
+#include "core/codepage.h"
 #include "core/fontlibrary.h"
 
 #include <QFont>
@@ -68,13 +69,13 @@ struct GlyphCell {
     [[nodiscard]] int height() const { return ascent + descent; }
 };
 
-/// Measures and draws character codes 0..255 (Windows-1252) in one font, each as the font's own
+/// Measures and draws character codes 0..255 of a code page in one font, each as the font's own
 /// glyph for the character (a tab or a control code is not laid out as text, and a character the
 /// font lacks shows its missing-character box); build it once for a whole library, since setting
 /// up the font is the costly part.
 class GlyphRenderer {
 public:
-    GlyphRenderer(const QString& family, int points);
+    GlyphRenderer(const QString& family, int points, const CodePage& page = windows1252());
 
     /// The font's ascent and descent, rounded up to whole pixels.
     [[nodiscard]] int ascent() const;
@@ -97,6 +98,7 @@ private:
 
     QRawFont font_;
     std::optional<BitmapStrike> strike_;
+    CodePage page_;
 };
 
 /// Codes 0..count-1 of a font rendered into one shared cell.
@@ -113,6 +115,7 @@ struct RenderedCodes {
 
 /// Renders codes 0..count-1 of family at points; the setup preview's height comes from the same
 /// cell, so it is the height the glyphs get.
-[[nodiscard]] RenderedCodes renderCodes(const QString& family, int points, int count);
+[[nodiscard]] RenderedCodes renderCodes(const QString& family, int points, int count,
+                                        const CodePage& page = windows1252());
 
 } // namespace korvel

@@ -24,14 +24,14 @@ namespace {
     return name.mid(first, last - first);
 }
 
-/// Whether every character has a Windows-1252 byte and there are at most 8 of them.
-[[nodiscard]] bool fitsLibraryName(const QString& name) {
+/// Whether every character has a byte in page and there are at most 8 of them.
+[[nodiscard]] bool fitsLibraryName(const QString& name, const CodePage& page) {
     const QList<uint> characters = name.toUcs4();
     if (characters.size() > kBitmapNameLength) {
         return false;
     }
     for (const uint character : characters) {
-        const auto byte = unicodeToCp1252(static_cast<char32_t>(character));
+        const auto byte = page.fromUnicode(static_cast<char32_t>(character));
         // A 0 byte would end the name in a .bcm directory record.
         if (!byte.has_value() || *byte == 0) {
             return false;
@@ -43,8 +43,8 @@ namespace {
 } // namespace
 
 SystemFontReport renderSystemFont(FontLibrary& library, const QString& family, int points,
-                                  int count) {
-    RenderedCodes rendered = renderCodes(family, points, count);
+                                  int count, const CodePage& page) {
+    RenderedCodes rendered = renderCodes(family, points, count, page);
     library.count = count;
     for (int code = 0; code < count; ++code) {
         library.glyphs[static_cast<std::size_t>(code)] =
@@ -65,13 +65,22 @@ Result<void> checkBitmapName(const QString& name, const NameIndex& index) {
     if (withoutSurroundingBlanks(name).isEmpty()) {
         return refusal("Please input your bitmap name!");
     }
-    if (!index.empty() && index.find(toLibraryText(name)).has_value()) {
+    if (!index.empty() && index.find(toLibraryText(name, index.codePage())).has_value()) {
         return Error{"Please input exclusive bitmap name!", ErrorKind::Duplicate};
     }
-    if (!fitsLibraryName(name)) {
-        return refusal("A bitmap name is at most 8 Windows-1252 characters.");
+    if (!fitsLibraryName(name, index.codePage())) {
+        return refusal("A bitmap name is at most 8 " + std::string(index.codePage().caption()) +
+                       " characters.");
     }
     return {};
+}
+
+std::vector<QString> frameNames(const QString& base, int count) {
+    std::vector<QString> names;
+    for (int k = 1; k <= count; ++k) {
+        names.push_back(base + QString::number(k));
+    }
+    return names;
 }
 
 } // namespace korvel

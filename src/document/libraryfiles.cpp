@@ -20,7 +20,7 @@ template <class T, class Open>
     if (!bytes) {
         return bytes.error();
     }
-    auto opened = open(std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes).value()));
+    auto opened = open(korvel::shareFileImage(std::move(bytes).value()));
     if (!opened) {
         return opened.error().about(path);
     }
@@ -34,9 +34,34 @@ Result<std::vector<GlyphRecord>> readFontLibraryFile(const std::string& path) {
         path, fileFormat(FormatId::Lcm), [](SharedFileImage file) { return openLcm(file); });
 }
 
-Result<std::vector<bitmapInfoList>> readBitmapLibraryFile(const std::string& path) {
-    return readAndOpen<std::vector<bitmapInfoList>>(
-        path, fileFormat(FormatId::Bcm), [](SharedFileImage file) { return openBcm(file); });
+Result<std::vector<bitmapInfoList>> readBitmapLibraryFile(const std::string& path,
+                                                          LibraryReading reading) {
+    const FileFormat& format = fileFormat(FormatId::Bcm);
+    if (reading == LibraryReading::Whole) {
+        return readAndOpen<std::vector<bitmapInfoList>>(
+            path, format, [](SharedFileImage file) { return openBcm(file); });
+    }
+    auto image = mapRegularFile(path, format.maxFileBytes, format.fileWhat);
+    if (!image) {
+        return image.error();
+    }
+    const SharedFileImage& file = image.value();
+    // The directory and block heads are read with pread, so no page of the mapping is touched
+    // until a picture is decoded. An empty file has no mapping and nothing to touch.
+    auto opened = Result<std::vector<bitmapInfoList>>(Error{});
+    if (file->descriptor() < 0) {
+        opened = openBcm(file);
+    } else {
+        auto source = FileSource::openDescriptor(file->descriptor(), path);
+        if (!source) {
+            return source.error();
+        }
+        opened = openBcm(file, *source.value());
+    }
+    if (!opened) {
+        return opened.error().about(path);
+    }
+    return std::move(opened).value();
 }
 
 Result<FontLibrary> loadFontLibrary(const std::string& path) {
@@ -64,11 +89,28 @@ Result<SaveMethod> writeFontLibraryFile(const std::string& path,
 Result<SaveMethod> writeBitmapLibraryFile(const std::string& path,
                                           std::span<const bitmapInfoList> entries, int count,
                                           const Progress& progress) {
-    const std::size_t steps = static_cast<std::size_t>(std::max(count, 0)) + 1;
-    const auto encoded = encodeBcm(
-        entries, count, [&](std::size_t done, std::size_t) { report(progress, done, steps); });
-    auto saved = writeEncodedFile(path, encoded);
-    report(progress, steps, steps);
+    if (count < 0 || static_cast<std::size_t>(count) > entries.size()) {
+        return Error{"The bitmap count " + std::to_string(count) +
+                         " is more than a bitmap library file holds.",
+                     ErrorKind::Content, path};
+    }
+    std::vector<BcmShape> shapes;
+    shapes.reserve(static_cast<std::size_t>(count));
+    for (const bitmapInfoList& entry : entries.first(static_cast<std::size_t>(count))) {
+        shapes.push_back({entry.name, entry.width, entry.height});
+    }
+    if (const Result<void> fits = checkBcmShapes(shapes); !fits) {
+        return fits.error().about(path);
+    }
+    shapes = {};
+    const std::size_t steps = static_cast<std::size_t>(count) + 1;
+    auto saved = saveFileStreamed(path, [&](ByteSink& sink) {
+        return writeBcm(entries, count, sink,
+                        [&](std::size_t done, std::size_t) { report(progress, done, steps); });
+    });
+    if (saved) {
+        report(progress, steps, steps);
+    }
     return saved;
 }
 

@@ -20,8 +20,16 @@ namespace korvel {
 
 /// Reads and checks a whole .lcm file; the caller owns the glyph records (code order).
 [[nodiscard]] Result<std::vector<GlyphRecord>> readFontLibraryFile(const std::string& path);
+/// How a library file's bytes are held while its pictures stay encoded in them.
+enum class LibraryReading {
+    Whole,  ///< read into memory: the editor, whose file others may change while it is open
+    Mapped, ///< mapped from the file, read only where used, copied file to file on saving: a
+            ///< command that holds the file (under its folder lock) for a short run
+};
+
 /// Reads and checks a whole .bcm file; the caller owns the entries (file order).
-[[nodiscard]] Result<std::vector<bitmapInfoList>> readBitmapLibraryFile(const std::string& path);
+[[nodiscard]] Result<std::vector<bitmapInfoList>>
+readBitmapLibraryFile(const std::string& path, LibraryReading reading = LibraryReading::Whole);
 
 /// Reads a .lcm file into a library of its own (the command-line tool's one-shot use).
 [[nodiscard]] Result<FontLibrary> loadFontLibrary(const std::string& path);
@@ -34,8 +42,11 @@ namespace korvel {
 [[nodiscard]] Result<SaveMethod>
 writeFontLibraryFile(const std::string& path, const std::array<GlyphRecord, kGlyphSlots>& glyphs,
                      int count);
-/// Encodes entries 0..count-1 and saves them as writeFontLibraryFile does. Progress counts the
-/// entries encoded and then the write as one more step (count + 1 steps in all).
+/// Saves entries 0..count-1 as writeFontLibraryFile does, written into the new file one block
+/// at a time (unchanged blocks copied from the file image they were read from), so that the new
+/// file is never whole in memory. A library the format cannot hold (an entry too large, blocks
+/// past what 32-bit offsets address) is refused before anything is written. Progress counts the
+/// entries written and then the sync as one more step (count + 1 steps in all).
 [[nodiscard]] Result<SaveMethod> writeBitmapLibraryFile(const std::string& path,
                                                         std::span<const bitmapInfoList> entries,
                                                         int count, const Progress& progress = {});

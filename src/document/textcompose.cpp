@@ -16,13 +16,13 @@ const GlyphRecord& glyphOf(const FontLibrary& font, char byte) {
 
 } // namespace
 
-std::string lineBytes(const QString& line) {
+std::string lineBytes(const QString& line, const CodePage& page) {
     std::string bytes;
     for (const char32_t character : line.toUcs4()) {
         if (character == U'\u2028') {
             continue; // a forced line break ends the line, it is no character of it
         }
-        bytes.push_back(static_cast<char>(unicodeToCp1252(character).value_or('?')));
+        bytes.push_back(static_cast<char>(page.fromUnicode(character).value_or('?')));
     }
     return bytes;
 }
@@ -45,8 +45,7 @@ TextMeasure measureText(const std::vector<std::string>& lines, const FontLibrary
 Picture composeText(const std::vector<std::string>& lines, const TextMeasure& measure,
                     const FontLibrary& font) {
     Picture text(static_cast<int>(measure.width), static_cast<int>(measure.height),
-                 PixelFormat::Indexed4);
-    text.fill(kBlack);
+                 PixelFormat::Indexed4); // black ground as made
     int y = 0;
     for (const std::string& line : lines) {
         int x = 0;

@@ -3,6 +3,7 @@
 // Setting a typed text with the glyphs of a font library: measuring and composing the picture
 // the text preview shows.
 
+#include "core/codepage.h"
 #include "core/fontlibrary.h"
 
 #include <QString>
@@ -13,9 +14,9 @@
 
 namespace korvel {
 
-/// The Windows-1252 bytes of one shown line; a character the code page lacks becomes "?", and a
-/// forced line break (U+2028) is left out.
-[[nodiscard]] std::string lineBytes(const QString& line);
+/// The codes of one shown line in a code page; a character the code page lacks becomes "?", and
+/// a forced line break (U+2028) is left out.
+[[nodiscard]] std::string lineBytes(const QString& line, const CodePage& page = windows1252());
 
 /// The size of a text set in a font: the widest line, and one line height, the tallest glyph of
 /// the whole text, for every line.

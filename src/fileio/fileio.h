@@ -11,8 +11,9 @@
 // fallback or none needed elsewhere: fallocate (reserving room before an in-place write;
 // posix_fallocate elsewhere), renameat2 with RENAME_EXCHANGE (swapping a folder in; two renames
 // elsewhere, as a file system without the call gets here too), syncfs (one sync of a staged
-// folder's files; an fsync of each elsewhere), and linux/falloc.h for the fallocate flags. A port
-// replaces those in save.cpp and stagedfolder.cpp.
+// folder's files; an fsync of each elsewhere), copy_file_range (copying a library's blocks file
+// to file; pread and write elsewhere, as a file system without the call gets here too), and
+// linux/falloc.h for the fallocate flags. A port replaces those in save.cpp and stagedfolder.cpp.
 
 #include "fileio/filesource.h"
 #include "fileio/folderlock.h"

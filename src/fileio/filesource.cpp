@@ -51,6 +51,23 @@ Result<std::unique_ptr<FileSource>> FileSource::open(const std::string& path) {
     return source;
 }
 
+Result<std::unique_ptr<FileSource>> FileSource::openDescriptor(int fd, const std::string& path) {
+    const int own = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (own < 0) {
+        return systemError("Cannot read file", path, errno);
+    }
+    std::unique_ptr<FileSource> source(new FileSource(own, 0, path));
+    struct stat info {};
+    if (::fstat(own, &info) != 0) {
+        return systemError("Cannot read file", path, errno);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return notRegular(path, info.st_mode);
+    }
+    source->size_ = static_cast<std::uint64_t>(info.st_size);
+    return source;
+}
+
 Result<std::span<const std::uint8_t>> FileSource::read(std::uint64_t offset, std::size_t length) {
     const bool inWindow = offset >= windowAt_ && offset - windowAt_ + length <= window_.size();
     if (!inWindow) {

@@ -20,6 +20,10 @@ public:
     /// Opens path. Fails with the system's error text and the file name, also when it is not a
     /// regular file.
     [[nodiscard]] static Result<std::unique_ptr<FileSource>> open(const std::string& path);
+    /// Reads the file a descriptor is open on (through a duplicate of it), named path in
+    /// messages.
+    [[nodiscard]] static Result<std::unique_ptr<FileSource>>
+    openDescriptor(int fd, const std::string& path);
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
     ~FileSource() override;

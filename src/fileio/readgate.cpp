@@ -11,7 +11,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <linux/falloc.h>
+#include <new>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -99,6 +101,74 @@ Result<std::vector<std::uint8_t>> readRegularFile(const std::string& path, std::
     }
     bytes.resize(done);
     return bytes;
+}
+
+namespace {
+
+/// The read gate's checks before a file is read: a regular file of at most maxBytes, looked at
+/// before opening so that no device is ever opened, and again on the open descriptor. Gives the
+/// descriptor, open without blocking, and the file's size.
+[[nodiscard]] Result<std::pair<int, std::uint64_t>>
+openGated(const std::string& path, std::uint64_t maxBytes, std::string_view what) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return systemError("Cannot open file", path, errno);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return notRegular(path, info.st_mode);
+    }
+    if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+        return tooLarge(path, static_cast<std::uint64_t>(info.st_size), maxBytes, what);
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return systemError("Cannot open file", path, errno);
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+        const int error = errno;
+        ::close(fd);
+        if (!S_ISREG(info.st_mode)) {
+            return notRegular(path, info.st_mode);
+        }
+        if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+            return tooLarge(path, static_cast<std::uint64_t>(info.st_size), maxBytes, what);
+        }
+        return systemError("Cannot read file", path, error);
+    }
+    return std::pair{fd, static_cast<std::uint64_t>(info.st_size)};
+}
+
+} // namespace
+
+Result<SharedFileImage> mapRegularFile(const std::string& path, std::uint64_t maxBytes,
+                                       std::string_view what) {
+    const auto opened = openGated(path, maxBytes, what);
+    if (!opened) {
+        return opened.error();
+    }
+    const auto [fd, size] = opened.value();
+    if (size == 0) {
+        ::close(fd);
+        return shareFileImage({});
+    }
+    void* mapped = ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_PRIVATE, fd, 0);
+    if (mapped == MAP_FAILED) {
+        const int error = errno;
+        ::close(fd);
+        if (error == ENOMEM) {
+            // No room left in the address space: the same as running out of memory reading it,
+            // which the commands report as such.
+            throw std::bad_alloc();
+        }
+        return systemError("Cannot read file", path, error);
+    }
+    const std::span<const std::uint8_t> bytes(static_cast<const std::uint8_t*>(mapped),
+                                              static_cast<std::size_t>(size));
+    return std::make_shared<const FileImage>(bytes, fd, [mapped, size = bytes.size(), fd = fd] {
+        ::munmap(mapped, size);
+        ::close(fd);
+    });
 }
 
 } // namespace korvel

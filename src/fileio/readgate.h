@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/encodedrows.h"
 #include "core/result.h"
 
 #include <cstdint>
@@ -24,5 +25,14 @@ inline constexpr std::uint64_t kNoSizeCap = std::numeric_limits<std::uint64_t>::
 /// the returned bytes.
 [[nodiscard]] Result<std::vector<std::uint8_t>>
 readRegularFile(const std::string& path, std::uint64_t maxBytes, std::string_view what);
+
+/// The read gate's checks (a regular file of at most maxBytes, refused as readRegularFile refuses
+/// it), then the file mapped read-only instead of read: pages are read from the disk only where
+/// the image is used, and the image keeps the file open for copies file to file. For a command
+/// that holds the file for a short run; a file cut short by another program while it is mapped
+/// ends the process when the lost part is used. Throws std::bad_alloc when the address space has
+/// no room for the mapping, as a read that runs out of memory does.
+[[nodiscard]] Result<SharedFileImage> mapRegularFile(const std::string& path,
+                                                     std::uint64_t maxBytes, std::string_view what);
 
 } // namespace korvel

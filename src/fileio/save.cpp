@@ -1,6 +1,7 @@
 #include "fileio/save.h"
 
 #include "fileio/posixfile.h"
+#include "fileio/readgate.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +12,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <linux/falloc.h>
+#include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -141,7 +143,140 @@ void sweepStaleTemporaries(const std::string& folder, const std::string& prefix)
     }
 }
 
-Result<SaveMethod> saveFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+namespace {
+
+constexpr std::size_t kCopyChunk = std::size_t{1} << 20;
+
+/// Reads length bytes at offset of fd whole; errno tells why not (EIO for a file cut short).
+[[nodiscard]] bool readAllAt(int fd, std::span<std::uint8_t> into, std::uint64_t offset) {
+    std::size_t done = 0;
+    while (done < into.size()) {
+        const ssize_t got =
+            ::pread(fd, into.data() + done, into.size() - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            if (got == 0) {
+                errno = EIO;
+            }
+            return false;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+/// The temporary file of a save as a sink: writes go to its end, copies from a mapped image go
+/// file to file.
+class DescriptorSink final : public ByteSink {
+public:
+    DescriptorSink(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+
+    [[nodiscard]] Result<void> write(std::span<const std::uint8_t> bytes) override {
+        if (!writeAll(fd_, bytes)) {
+            return systemError("Cannot write file", path_, errno);
+        }
+        return {};
+    }
+
+    [[nodiscard]] Result<void> copy(const FileImage& image, std::uint64_t offset,
+                                    std::size_t length, const CopyFix& fix) override {
+        if (image.descriptor() < 0 || fix) {
+            return copyThroughMemory(image, offset, length, fix);
+        }
+        return copyFileToFile(image.descriptor(), offset, length);
+    }
+
+private:
+    /// The piece read (from the file, not the mapping, so no page of it stays mapped), fixed and
+    /// written.
+    [[nodiscard]] Result<void> copyThroughMemory(const FileImage& image, std::uint64_t offset,
+                                                 std::size_t length, const CopyFix& fix) {
+        if (image.descriptor() < 0 && !fix) {
+            return write({image.begin() + static_cast<std::ptrdiff_t>(offset), length});
+        }
+        scratch_.resize(length);
+        if (image.descriptor() < 0) {
+            std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(offset), length,
+                        scratch_.begin());
+        } else if (!readAllAt(image.descriptor(), scratch_, offset)) {
+            return systemError("Cannot write file", path_, errno);
+        }
+        if (fix) {
+            fix(scratch_);
+        }
+        return write(scratch_);
+    }
+
+    [[nodiscard]] Result<void> copyFileToFile(int from, std::uint64_t offset, std::size_t length) {
+        auto at = static_cast<off_t>(offset);
+        std::size_t left = length;
+        while (left > 0) {
+            const ssize_t copied = ::copy_file_range(from, &at, fd_, nullptr, left, 0);
+            if (copied > 0) {
+                left -= static_cast<std::size_t>(copied);
+                continue;
+            }
+            if (copied < 0 && errno == EINTR) {
+                continue;
+            }
+            if (copied < 0 &&
+                (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+                // No copy between these files here: read and write the rest in pieces.
+                return copyInPieces(from, static_cast<std::uint64_t>(at), left);
+            }
+            return systemError("Cannot write file", path_, copied == 0 ? EIO : errno);
+        }
+        return {};
+    }
+
+    [[nodiscard]] Result<void> copyInPieces(int from, std::uint64_t offset, std::size_t length) {
+        while (length > 0) {
+            scratch_.resize(std::min(length, kCopyChunk));
+            if (!readAllAt(from, scratch_, offset)) {
+                return systemError("Cannot write file", path_, errno);
+            }
+            if (const Result<void> written = write(scratch_); !written) {
+                return written;
+            }
+            offset += scratch_.size();
+            length -= scratch_.size();
+        }
+        return {};
+    }
+
+    int fd_;
+    std::string path_;
+    std::vector<std::uint8_t> scratch_;
+};
+
+/// The producer's bytes gathered in memory, for a save that must overwrite in place.
+[[nodiscard]] Result<std::vector<std::uint8_t>> gathered(const ByteProducer& produce) {
+    std::vector<std::uint8_t> bytes;
+    VectorSink sink(bytes);
+    if (const Result<void> made = produce(sink); !made) {
+        return made.error();
+    }
+    return bytes;
+}
+
+/// Overwrites in place with the whole bytes when the caller has them, else with the producer's.
+[[nodiscard]] Result<SaveMethod>
+writeInPlaceFrom(const std::string& target, const ByteProducer& produce,
+                 std::optional<std::span<const std::uint8_t>> whole) {
+    if (whole) {
+        return writeInPlace(target, *whole);
+    }
+    const auto bytes = gathered(produce);
+    if (!bytes) {
+        return bytes.error();
+    }
+    return writeInPlace(target, bytes.value());
+}
+
+[[nodiscard]] Result<SaveMethod> saveWith(const std::string& path, const ByteProducer& produce,
+                                          std::optional<std::span<const std::uint8_t>> whole) {
     const auto resolved = resolveLinks(path);
     if (!resolved) {
         return resolved.error();
@@ -175,32 +310,66 @@ Result<SaveMethod> saveFile(const std::string& path, std::span<const std::uint8_
     if (file.get() < 0) {
         const int error = errno;
         if (old.exists && folderRefuses(error)) {
-            return writeInPlace(target, bytes);
+            return writeInPlaceFrom(target, produce, whole);
         }
         return systemError("Cannot create file", path, error);
     }
     keepOwnership(file.get(), old);
     // After fchown, which may clear set-id bits.
-    if (::fchmod(file.get(), old.mode) != 0 || !writeAll(file.get(), bytes) ||
-        ::fsync(file.get()) != 0 || file.close() != 0) {
+    if (::fchmod(file.get(), old.mode) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        return systemError("Cannot write file", path, error);
+    }
+    {
+        DescriptorSink sink(file.get(), path);
+        if (const Result<void> made = produce(sink); !made) {
+            ::unlink(temporary.c_str());
+            return made.error();
+        }
+    }
+    if (::fsync(file.get()) != 0 || file.close() != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());
         return systemError("Cannot write file", path, error);
     }
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
         const int error = errno;
-        ::unlink(temporary.c_str());
         if (old.exists && folderRefuses(error)) {
             // The complete copy proved the bytes can be written; the folder only refuses the
             // rename (a sticky folder and another user's file).
-            return writeInPlace(target, bytes);
+            std::optional<std::vector<std::uint8_t>> copy;
+            if (!whole) {
+                auto bytes = readWholeFile(temporary);
+                ::unlink(temporary.c_str());
+                if (!bytes) {
+                    return bytes.error();
+                }
+                copy = std::move(bytes).value();
+                whole = std::span<const std::uint8_t>(*copy);
+            } else {
+                ::unlink(temporary.c_str());
+            }
+            return writeInPlace(target, *whole);
         }
+        ::unlink(temporary.c_str());
         return systemError("Cannot create file", path, error);
     }
     if (const Result<void> synced = syncFolder(folder, path); !synced) {
         return synced.error();
     }
     return SaveMethod::Replaced;
+}
+
+} // namespace
+
+Result<SaveMethod> saveFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+    return saveWith(
+        path, [bytes](ByteSink& sink) { return sink.write(bytes); }, bytes);
+}
+
+Result<SaveMethod> saveFileStreamed(const std::string& path, const ByteProducer& produce) {
+    return saveWith(path, produce, std::nullopt);
 }
 
 } // namespace korvel

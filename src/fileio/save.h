@@ -1,8 +1,10 @@
 #pragma once
 
+#include "core/bytesink.h"
 #include "core/result.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -25,6 +27,17 @@ enum class SaveMethod {
 /// is a directory or not a regular file. Fails with the system's error text and the file name.
 [[nodiscard]] Result<SaveMethod> saveFile(const std::string& path,
                                           std::span<const std::uint8_t> bytes);
+
+/// Makes the bytes of a file being saved: writes them into the sink, front to back. A failure it
+/// returns ends the save, which then leaves the old file as it was.
+using ByteProducer = std::function<Result<void>(ByteSink&)>;
+
+/// saveFile for bytes made piece by piece, so that a large file is never whole in memory: the
+/// producer writes into the temporary file (copies from a mapped image go file to file with
+/// copy_file_range, which may also share the blocks). Where the folder allows no new file, the
+/// producer's bytes are gathered in memory and written in place, as saveFile does.
+[[nodiscard]] Result<SaveMethod> saveFileStreamed(const std::string& path,
+                                                  const ByteProducer& produce);
 
 /// The path a chain of symbolic links ends at (the path itself when it is no link). A link to a
 /// missing file gives that file's path. Fails on a loop or an unreadable link.

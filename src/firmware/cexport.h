@@ -36,8 +36,8 @@ struct FontExportOptions {
     /// Gfx, u8g2 and LVGL: the baseline the glyphs stand on.
     BaselineChoice baseline;
     U8g2Encoding encoding = U8g2Encoding::Code; ///< u8g2 only
-    /// The characters the codes stand for: what --chars maps through and what u8g2's Unicode
-    /// encoding and LVGL find glyphs by.
+    /// The characters the codes stand for: what --chars maps through, what u8g2's Unicode
+    /// encoding and LVGL find glyphs by, what the comments name and NAME_code maps UTF-8 to.
     CodePage codePage;
     std::string name;   ///< the C identifier the arrays are named from
     std::string source; ///< the library's file name, for the comment at the top
@@ -89,7 +89,8 @@ struct FontFormat {
 
 /// A self-contained C99/C++ file with the glyphs of a font library in the chosen layout. Fails
 /// with a sentence for an empty library, codes outside it, a name that is no identifier, and a
-/// glyph the layout cannot describe.
+/// glyph the layout cannot describe. Every font header ends with NAME_code, which turns UTF-8
+/// text into codes of the font (see utf8CodeFunction).
 [[nodiscard]] Result<std::string> exportFontC(const FontLibrary& library,
                                               const FontExportOptions& options);
 

@@ -4,11 +4,12 @@
 #include "firmware/csource.h"
 #include "firmware/fontsource.h"
 #include "firmware/glyphlabel.h"
-
-#include <array>
+#include "firmware/utf8code.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <vector>
 
@@ -159,6 +160,13 @@ constexpr int kNoGlyph = 0xFFFF;
     return codes;
 }
 
+/// The function that turns UTF-8 text into the font's codes.
+void appendUtf8Code(CSourceWriter& source, const FontExportOptions& options) {
+    for (const std::string& line : utf8CodeFunction(options.name, options.codePage)) {
+        source.line(line);
+    }
+}
+
 /// The byte array when no glyph has any: C allows no empty array.
 void placeholderByte(CSourceWriter& source) {
     source.line("    0x00, /* no glyph has bytes: one unused byte, as C allows no empty array */");
@@ -243,7 +251,7 @@ void declareIndex(CSourceWriter& source, const std::string& n, const CodeList& c
         const GlyphRecord& glyph = glyphOf(library, code);
         const std::string size =
             std::to_string(widthOf(glyph)) + ", " + std::to_string(heightOf(glyph));
-        source.comment(glyphDrawing(glyph, glyphLabel(code) + ": " +
+        source.comment(glyphDrawing(glyph, glyphLabel(code, options.codePage) + ": " +
                                                std::to_string(widthOf(glyph)) + " x " +
                                                std::to_string(heightOf(glyph)) + ", offset " +
                                                std::to_string(offset)),
@@ -254,7 +262,7 @@ void declareIndex(CSourceWriter& source, const std::string& n, const CodeList& c
         const auto& bytes = glyphBytes[k];
         source.bytes(bytes, static_cast<std::size_t>(rowLength));
         tableRows.push_back("    {" + std::to_string(offset) + ", " + size + "}, /* " +
-                            glyphLabel(code) + " */");
+                            glyphLabel(code, options.codePage) + " */");
         offset += bytes.size();
     }
     if (total == 0) {
@@ -272,6 +280,7 @@ void declareIndex(CSourceWriter& source, const std::string& n, const CodeList& c
     if (!isOneRun(codes)) {
         declareIndex(source, n, codes);
     }
+    appendUtf8Code(source, options);
     return source.finish();
 }
 
@@ -307,15 +316,16 @@ struct GfxEntry {
 }
 
 /// The GFXglyph table of the entries for codes first to last, and the GFXfont over it.
-void declareGfxTables(CSourceWriter& source, const std::string& n,
+void declareGfxTables(CSourceWriter& source, const FontExportOptions& options,
                       const std::vector<GfxEntry>& entries, int first, int last, int lineHeight) {
+    const std::string& n = options.name;
     source.line("static const GFXglyph " + n + "_glyphs[] KORVEL_FLASH = {");
     for (int code = first; code <= last; ++code) {
         const GfxEntry& e = entries[static_cast<std::size_t>(code - first)];
         source.line("    {" + std::to_string(e.offset) + ", " + std::to_string(e.box.width) + ", " +
                     std::to_string(e.box.height) + ", " + std::to_string(e.advance) + ", " +
                     std::to_string(e.box.left) + ", " + std::to_string(e.yOffset) + "}, /* " +
-                    glyphLabel(code) + " */");
+                    glyphLabel(code, options.codePage) + " */");
     }
     source.line("};");
     source.line("");
@@ -358,7 +368,8 @@ exportGfx(const FontLibrary& library, const FontExportOptions& options, const Co
         const auto bits = inkBoxBits(glyph, box);
         source.comment(
             glyphDrawing(
-                glyph, glyphLabel(code) + ": cell " + std::to_string(widthOf(glyph)) + " x " +
+                glyph, glyphLabel(code, options.codePage) + ": cell " +
+                           std::to_string(widthOf(glyph)) + " x " +
                            std::to_string(heightOf(glyph)) + ", ink " + std::to_string(box.width) +
                            " x " + std::to_string(box.height) + " at (" + std::to_string(box.left) +
                            ", " + std::to_string(box.top) + "), offset " + std::to_string(offset)),
@@ -372,7 +383,8 @@ exportGfx(const FontLibrary& library, const FontExportOptions& options, const Co
     }
     source.line("};");
     source.line("");
-    declareGfxTables(source, n, entries, first, last, lineHeight);
+    declareGfxTables(source, options, entries, first, last, lineHeight);
+    appendUtf8Code(source, options);
     return source.finish();
 }
 

@@ -20,58 +20,141 @@ std::string entryLabel(std::size_t k, const std::string& name) {
 
 } // namespace
 
-Result<std::vector<std::uint8_t>> encodeBcm(std::span<const bitmapInfoList> entries, int count,
-                                            const Progress& progress) {
-    if (count < 0 || count > kBcmMaxEntries || static_cast<std::size_t>(count) > entries.size()) {
+std::uint64_t bcmBlockBytes(int width, int height) {
+    const int stored = storedWidth(width);
+    return kBlockHead + 3 * static_cast<std::uint64_t>(paddedBytes(stored)) *
+                            static_cast<std::uint64_t>(std::max(height, 0));
+}
+
+Result<void> checkBcmShapes(std::span<const BcmShape> shapes) {
+    if (shapes.size() > static_cast<std::size_t>(kBcmMaxEntries)) {
+        return Error{"The bitmap count " + std::to_string(shapes.size()) +
+                     " is more than a bitmap library file holds."};
+    }
+    std::uint64_t offset = 0;
+    for (std::size_t k = 0; k < shapes.size(); ++k) {
+        const BcmShape& shape = shapes[k];
+        const int width = storedWidth(shape.width);
+        if (width < 0 || shape.height < 0 || paddedBytes(width) * 8 > kBcmMaxPaddedWidth ||
+            shape.height > kBcmMaxRows) {
+            return Error{entryLabel(k, shape.name) + " is " + std::to_string(shape.width) + " x " +
+                         std::to_string(shape.height) +
+                         " pixels; a bitmap library file holds bitmaps of at most 1024 x 513."};
+        }
+        if (offset > kBcmMaxBlockOffset) {
+            return Error{entryLabel(k, shape.name) + " would begin " + std::to_string(offset) +
+                         " bytes into the bitmaps' blocks, but the 32-bit block offsets of a "
+                         "bitmap library file reach only " +
+                         std::to_string(kBcmMaxBlockOffset) +
+                         " (4 GiB); the library is too large to be saved."};
+        }
+        offset += bcmBlockBytes(shape.width, shape.height);
+    }
+    return {};
+}
+
+std::vector<std::uint8_t> bcmDirectory(std::span<const BcmShape> shapes) {
+    std::vector<std::uint8_t> out;
+    appendBigEndian16(out, static_cast<std::uint32_t>(shapes.size()));
+    out.resize(2 + kDirectoryRecord * shapes.size(), 0);
+    std::uint64_t offset = 0;
+    for (std::size_t k = 0; k < shapes.size(); ++k) {
+        const std::size_t record = 2 + kDirectoryRecord * k;
+        const std::string& name = shapes[k].name;
+        for (std::size_t c = 0; c < kNameField && c < name.size(); ++c) {
+            out[record + c] = static_cast<std::uint8_t>(name[c]);
+        }
+        putBigEndian32(out, record + kNameField, static_cast<std::uint32_t>(offset));
+        offset += bcmBlockBytes(shapes[k].width, shapes[k].height);
+    }
+    return out;
+}
+
+namespace {
+void appendBlockHead(std::vector<std::uint8_t>& out, int width, int height) {
+    const int stored = storedWidth(width);
+    appendBigEndian16(out, static_cast<std::uint32_t>(paddedBytes(stored)));
+    appendBigEndian16(out, static_cast<std::uint32_t>(stored));
+    appendBigEndian16(out, static_cast<std::uint32_t>(height));
+}
+} // namespace
+
+void appendBcmBlock(std::vector<std::uint8_t>& out, const Picture* picture, int width, int height) {
+    appendBlockHead(out, width, height);
+    const int rowBytes = paddedBytes(storedWidth(width));
+    // Columns the picture does not cover are black, that is dark in all three planes.
+    for (int y = 0; y < height; ++y) {
+        const bool inside = picture != nullptr && y < picture->height();
+        colourPlaneRows().packRow(out, inside ? picture->row(y) : std::span<const Rgb>{}, rowBytes);
+    }
+}
+
+Result<void> writeBcm(std::span<const bitmapInfoList> entries, int count, ByteSink& sink,
+                      const Progress& progress) {
+    if (count < 0 || static_cast<std::size_t>(count) > entries.size()) {
         return Error{"The bitmap count " + std::to_string(count) +
                      " is more than a bitmap library file holds."};
     }
     const auto n = static_cast<std::size_t>(count);
-    std::size_t total = 2 + kDirectoryRecord * n;
+    std::vector<BcmShape> shapes;
+    shapes.reserve(n);
     for (std::size_t k = 0; k < n; ++k) {
-        const bitmapInfoList& entry = entries[k];
-        const int width = storedWidth(entry.width);
-        const int rowBytes = paddedBytes(width);
-        if (width < 0 || entry.height < 0 || rowBytes * 8 > kBcmMaxPaddedWidth ||
-            entry.height > kBcmMaxRows) {
-            return Error{entryLabel(k, entry.name) + " is " + std::to_string(entry.width) + " x " +
-                         std::to_string(entry.height) +
-                         " pixels; a bitmap library file holds bitmaps of at most 1024 x 513."};
-        }
-        total += kBlockHead +
-                 3 * static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(entry.height);
+        shapes.push_back({entries[k].name, entries[k].width, entries[k].height});
     }
-
-    std::vector<std::uint8_t> out;
-    out.reserve(total);
-    appendBigEndian16(out, static_cast<std::uint32_t>(n));
-    out.resize(2 + kDirectoryRecord * n, 0);
-    std::uint32_t offset = 0;
+    if (const Result<void> fits = checkBcmShapes(shapes); !fits) {
+        return fits;
+    }
+    if (const Result<void> written = sink.write(bcmDirectory(shapes)); !written) {
+        return written;
+    }
+    shapes = {};
+    // One block at a time: memory holds the directory and the block being written.
+    std::vector<std::uint8_t> block;
     for (std::size_t k = 0; k < n; ++k) {
         const bitmapInfoList& entry = entries[k];
         const int width = storedWidth(entry.width);
-        const int rowBytes = paddedBytes(width);
-        const std::size_t start = out.size();
-        appendBigEndian16(out, static_cast<std::uint32_t>(rowBytes));
-        appendBigEndian16(out, static_cast<std::uint32_t>(width));
-        appendBigEndian16(out, static_cast<std::uint32_t>(entry.height));
-        const PlaneRows& layout = colourPlaneRows();
-        if (const EncodedRows* rows =
-                layout.copyableRows(entry.picture, entry.width, entry.height, rowBytes)) {
-            layout.appendWithDarkPadding(out, *rows, width);
-        } else {
-            // Columns the picture does not cover are black, that is dark in all three planes.
-            for (int y = 0; y < entry.height; ++y) {
-                layout.packRow(out, rowOf(entry.picture, y), rowBytes);
+        block.clear();
+        Result<void> written;
+        if (const EncodedRows* rows = colourPlaneRows().copyableRows(
+                entry.picture, entry.width, entry.height, paddedBytes(width))) {
+            appendBlockHead(block, entry.width, entry.height);
+            written = sink.write(block);
+            if (written) {
+                const bool padded = rows->rowBytes * 8 != width;
+                written = sink.copy(*rows->file, rows->offset, rows->bytes().size(),
+                                    padded ? CopyFix([rows, width](std::span<std::uint8_t> copied) {
+                                        colourPlaneRows().darkenPadding(copied, *rows, width);
+                                    })
+                                           : CopyFix());
             }
+        } else {
+            appendBcmBlock(block, entry.picture ? &*entry.picture : nullptr, entry.width,
+                           entry.height);
+            written = sink.write(block);
         }
-        const std::size_t record = 2 + kDirectoryRecord * k;
-        for (std::size_t c = 0; c < kNameField && c < entry.name.size(); ++c) {
-            out[record + c] = static_cast<std::uint8_t>(entry.name[c]);
+        if (!written) {
+            return written;
         }
-        putBigEndian32(out, record + kNameField, offset);
-        offset += static_cast<std::uint32_t>(out.size() - start);
         report(progress, k + 1, n);
+    }
+    return {};
+}
+
+Result<std::vector<std::uint8_t>> encodeBcm(std::span<const bitmapInfoList> entries, int count,
+                                            const Progress& progress) {
+    std::uint64_t total = 2;
+    for (std::size_t k = 0; count > 0 && k < static_cast<std::size_t>(count) && k < entries.size();
+         ++k) {
+        total += kDirectoryRecord + bcmBlockBytes(entries[k].width, entries[k].height);
+    }
+    std::vector<std::uint8_t> out;
+    VectorSink sink(out);
+    // Only sizes that can be written are reserved for; the others are refused before a byte.
+    if (total <= kBcmMaxFileBytes) {
+        out.reserve(static_cast<std::size_t>(total));
+    }
+    if (const Result<void> written = writeBcm(entries, count, sink, progress); !written) {
+        return written.error();
     }
     return out;
 }
@@ -174,7 +257,7 @@ Result<Picture> readBcmPicture(ByteSource& source, const BcmBlock& block) {
 namespace {
 /// The entries of a file image's directory, each with the picture make gives for its block.
 template <class MakePicture>
-Result<std::vector<bitmapInfoList>> entriesOf(MemorySource& source, MakePicture&& make) {
+Result<std::vector<bitmapInfoList>> entriesOf(ByteSource& source, MakePicture&& make) {
     const auto blocks = readBcmDirectory(source);
     if (!blocks) {
         return blocks.error();
@@ -196,6 +279,10 @@ Result<std::vector<bitmapInfoList>> decodeBcm(std::span<const std::uint8_t> byte
 
 Result<std::vector<bitmapInfoList>> openBcm(SharedFileImage file) {
     MemorySource source(*file);
+    return openBcm(std::move(file), source);
+}
+
+Result<std::vector<bitmapInfoList>> openBcm(SharedFileImage file, ByteSource& source) {
     return entriesOf(source, [&](const BcmBlock& block) {
         return Picture(block.width, block.height,
                        EncodedRows{file, static_cast<std::size_t>(block.rowsAt()), block.rowBytes,

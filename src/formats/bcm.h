@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/bitmaplibrary.h"
+#include "core/bytesink.h"
 #include "core/bytesource.h"
 #include "core/encodedrows.h"
 #include "core/progress.h"
@@ -18,16 +19,51 @@ inline constexpr int kBcmMaxPaddedWidth = 1024;
 inline constexpr int kBcmMaxRows = 513;
 inline constexpr int kBcmMaxEntries = 65535;
 
-/// The largest .bcm file the reader accepts: the count, 65535 directory records and as many
-/// blocks of the largest entry, back to back.
+/// The largest block a .bcm file holds: its head and 513 rows of 128 groups.
+inline constexpr std::uint64_t kBcmMaxBlockBytes =
+    6 + 3 * std::uint64_t{kBcmMaxPaddedWidth / 8} * kBcmMaxRows;
+/// A block offset is 32 bits: the last block must begin at most this far into the block area.
+inline constexpr std::uint64_t kBcmMaxBlockOffset = 0xFFFFFFFFU;
+
+/// The largest .bcm file the format can address: the count, 65535 directory records and a block
+/// area whose last block, of the largest size, begins at the last offset 32 bits hold.
 inline constexpr std::uint64_t kBcmMaxFileBytes =
-    2 + 12 * std::uint64_t{kBcmMaxEntries} +
-    std::uint64_t{kBcmMaxEntries} * (6 + 3 * (kBcmMaxPaddedWidth / 8) * kBcmMaxRows);
+    2 + 12 * std::uint64_t{kBcmMaxEntries} + kBcmMaxBlockOffset + kBcmMaxBlockBytes;
+
+/// What the directory and the block head of one entry store: its name and size.
+struct BcmShape {
+    std::string name;
+    int width = 0;
+    int height = 0;
+};
+
+/// The bytes the block of a width x height entry takes (a width of 0 is stored as 8).
+[[nodiscard]] std::uint64_t bcmBlockBytes(int width, int height);
+
+/// Whether entries of these shapes can be written as one .bcm file: at most 65535 of them, none
+/// larger than 1024 x 513, and every block beginning where a 32-bit offset reaches. Fails with a
+/// sentence naming the first entry that does not fit and why.
+[[nodiscard]] Result<void> checkBcmShapes(std::span<const BcmShape> shapes);
+
+/// The entry count and the directory of a .bcm file of entries of these shapes, which
+/// checkBcmShapes accepts.
+[[nodiscard]] std::vector<std::uint8_t> bcmDirectory(std::span<const BcmShape> shapes);
+
+/// Appends the block of a width x height entry packed from picture (black where it does not
+/// reach, all black without one); the size is one checkBcmShapes accepts.
+void appendBcmBlock(std::vector<std::uint8_t>& out, const Picture* picture, int width, int height);
+
+/// Writes entries 0..count-1 as a .bcm file into sink, front to back. Checks every entry's
+/// shape first (checkBcmShapes) and writes nothing when one does not fit. An entry whose picture
+/// is still its block in a file image read earlier is copied from there (file to file for a
+/// mapped image), not decoded. Progress counts entries.
+[[nodiscard]] Result<void> writeBcm(std::span<const bitmapInfoList> entries, int count,
+                                    ByteSink& sink, const Progress& progress = {});
 
 /// Encodes entries 0..count-1 as a .bcm file image. Fails, naming the entry, when one is larger
-/// than the format is written with. An entry whose picture is still its block in a file image
-/// read earlier is copied from there, not decoded. Progress counts entries. The caller owns the
-/// returned bytes.
+/// than the format is written with or its block lies beyond what the format addresses. An entry
+/// whose picture is still its block in a file image read earlier is copied from there, not
+/// decoded. Progress counts entries. The caller owns the returned bytes.
 [[nodiscard]] Result<std::vector<std::uint8_t>> encodeBcm(std::span<const bitmapInfoList> entries,
                                                           int count, const Progress& progress = {});
 
@@ -57,6 +93,9 @@ struct BcmBlock {
 /// The entries of a whole .bcm file image, checked as decodeBcm does, whose pictures stay
 /// encoded in the shared image until first used. Takes time in proportion to the directory.
 [[nodiscard]] Result<std::vector<bitmapInfoList>> openBcm(SharedFileImage file);
+/// The same, with the directory and block heads read from source, which holds the same bytes
+/// (a mapped image is then not touched until a picture is used).
+[[nodiscard]] Result<std::vector<bitmapInfoList>> openBcm(SharedFileImage file, ByteSource& source);
 
 /// Decodes a whole .bcm file image into its entries (name, size, 24-bit picture), in file order.
 /// Fails, saying what does not add up, when the directory, a block or its rows lie outside the

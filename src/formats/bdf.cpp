@@ -11,6 +11,7 @@
 #include <charconv>
 #include <cstddef>
 #include <optional>
+#include <utility>
 
 namespace korvel {
 
@@ -54,23 +55,30 @@ constexpr int kResolution = 72;
     return family.substr(first, family.find_last_not_of(' ') - first + 1);
 }
 
-/// The Unicode value a code is written with, or nothing for the five codes Windows-1252 leaves
-/// undefined (they stand for C1 control characters, which no font tool expects in a font).
-[[nodiscard]] std::optional<char32_t> unicodeOfCode(int code) {
-    const char32_t character = cp1252ToUnicode(static_cast<std::uint8_t>(code));
-    if (character >= 0x80 && character <= 0x9F) {
+/// The Unicode value a code is written with, or nothing for a code its code page leaves
+/// undefined and for the C1 control characters, which no font tool expects in a font.
+[[nodiscard]] std::optional<char32_t> unicodeOfCode(int code, const CodePage& page) {
+    const auto byte = static_cast<std::uint8_t>(code);
+    const auto character = page.toUnicode(byte);
+    if (!character || !page.defines(byte) || (*character >= 0x80 && *character <= 0x9F)) {
         return std::nullopt;
     }
     return character;
 }
 
+/// The glyph's standard name: its character's, and for an undefined code the name of the control
+/// character of its number ("uni0081") or, above those, "code" and the number.
+[[nodiscard]] std::string glyphNameOfCode(int code, const CodePage& page) {
+    const auto character = page.toUnicode(static_cast<std::uint8_t>(code));
+    return character ? glyphName(*character) : "code" + std::to_string(code);
+}
+
 void appendGlyph(std::string& out, const GlyphRecord& glyph, int code, int pixelSize,
-                 const Baseline& baseline) {
+                 const Baseline& baseline, const CodePage& page) {
     const int width = std::max(0, glyph.width);
     const int height = std::max(0, glyph.height);
-    const auto unicode = unicodeOfCode(code);
-    const char32_t named = unicode.value_or(cp1252ToUnicode(static_cast<std::uint8_t>(code)));
-    out += "STARTCHAR " + glyphName(named) + "\n";
+    const auto unicode = unicodeOfCode(code, page);
+    out += "STARTCHAR " + glyphNameOfCode(code, page) + "\n";
     out += "ENCODING " + (unicode ? std::to_string(*unicode) : std::string("-1")) + "\n";
     // The scalable width in thousandths of the point size, which is the pixel size at 72 dpi.
     out += "SWIDTH " + std::to_string((width * 1000 + pixelSize / 2) / pixelSize) + " 0\n";
@@ -279,7 +287,10 @@ private:
     std::string_view text_;
     int lineNumber_ = 0;
     bool started_ = false;
-    int propertiesLine_ = 0; ///< the STARTPROPERTIES line while inside the properties, else 0
+    int propertiesLine_ = 0;     ///< the STARTPROPERTIES line while inside the properties, else 0
+    int propertiesDeclared_ = 0; ///< the count STARTPROPERTIES gives
+    int propertiesRead_ = 0;     ///< property lines read so far, COMMENT lines included
+    int propertyComments_ = 0;   ///< COMMENT lines among them
     bool inGlyph_ = false;
     bool inBitmap_ = false;
     bool ended_ = false;
@@ -356,7 +367,14 @@ Result<void> BdfParser::headerLine(std::string_view keyword, std::string_view re
     } else if (keyword == "ENDFONT") {
         ended_ = true;
     } else if (keyword == "STARTPROPERTIES") {
+        auto count = metrics(rest, 1, lineNumber_, keyword);
+        if (!count) {
+            return count.error();
+        }
         propertiesLine_ = lineNumber_;
+        propertiesDeclared_ = count.value()[0];
+        propertiesRead_ = 0;
+        propertyComments_ = 0;
     } else if (keyword == "FONT") {
         header_.fontName = stringValue(rest);
     } else if (keyword == "FONTBOUNDINGBOX") {
@@ -376,12 +394,23 @@ Result<void> BdfParser::headerLine(std::string_view keyword, std::string_view re
 }
 
 Result<void> BdfParser::propertyLine(std::string_view keyword, std::string_view rest) {
+    // Every line up to ENDPROPERTIES is a property, whatever its name (STARTCHAR and ENDFONT
+    // included); the count STARTPROPERTIES gives tells whether the block is whole.
     if (keyword == "ENDPROPERTIES") {
-        propertiesLine_ = 0;
-    } else if (keyword == "STARTCHAR" || keyword == "ENDFONT") {
-        return lineError(lineNumber_, std::string(keyword) +
-                                          " inside the properties begun at line " +
-                                          std::to_string(propertiesLine_));
+        const int begun = std::exchange(propertiesLine_, 0);
+        // Writers differ on whether COMMENT lines among the properties count.
+        if (propertiesRead_ != propertiesDeclared_ &&
+            propertiesRead_ - propertyComments_ != propertiesDeclared_) {
+            return lineError(lineNumber_, "the properties begun at line " + std::to_string(begun) +
+                                              " are " + std::to_string(propertiesRead_) +
+                                              " lines, but STARTPROPERTIES says " +
+                                              std::to_string(propertiesDeclared_));
+        }
+        return {};
+    }
+    ++propertiesRead_;
+    if (keyword == "COMMENT") {
+        ++propertyComments_;
     } else if (keyword == "FONT_ASCENT" || keyword == "FONT_DESCENT") {
         return fontMetric(keyword, rest);
     } else if (keyword == "CHARSET_REGISTRY") {
@@ -389,7 +418,7 @@ Result<void> BdfParser::propertyLine(std::string_view keyword, std::string_view 
     } else if (keyword == "CHARSET_ENCODING") {
         header_.encoding = stringValue(rest);
     }
-    // Any other property, whatever its name, is a property and nothing more.
+    // Any other property is a property and nothing more.
     return {};
 }
 
@@ -450,8 +479,15 @@ Result<void> BdfParser::glyphLine(std::string_view keyword, std::string_view res
 
 // ---- Character sets ----
 
-/// How a font's encodings turn into Windows-1252 codes.
-enum class CodeRule : std::uint8_t { Unicode, AsTheyAre };
+/// How a font's encodings turn into the codes of the library's code page: as Unicode values,
+/// through the font's own 8-bit code page, or taken as they are.
+enum class CodeRule : std::uint8_t { Unicode, CharsetTable, AsTheyAre };
+
+/// The rule for a font's character set, with the code page its encodings are in.
+struct CharsetCodes {
+    CodeRule rule = CodeRule::AsTheyAre;
+    std::optional<CodePage> fontPage; ///< the character set's own code page, when Korvel has it
+};
 
 [[nodiscard]] std::string upperCase(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -474,34 +510,60 @@ enum class CodeRule : std::uint8_t { Unicode, AsTheyAre };
     return upperCase(std::string(name.substr(registryDash + 1)));
 }
 
-[[nodiscard]] CodeRule codeRuleOf(std::string_view charset) {
-    if (charset == "ISO10646-1" || charset == "ISO8859-1") {
-        return CodeRule::Unicode;
+/// The supported code page a character set names: "KOI8-R", "ISO8859-5", "MICROSOFT-CP1251",
+/// "WINDOWS-1251", "IBM-CP866".
+[[nodiscard]] std::optional<CodePage> codePageOfCharset(std::string_view charset) {
+    if (const auto whole = codePageByName(charset)) {
+        return whole;
     }
-    return CodeRule::AsTheyAre;
+    const std::size_t dash = charset.find('-');
+    if (dash == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::string_view registry = charset.substr(0, dash);
+    if (registry == "MICROSOFT" || registry == "IBM" || registry == "DOS") {
+        return codePageByName(charset.substr(dash + 1));
+    }
+    return std::nullopt;
 }
 
-[[nodiscard]] bool isWindows1252(std::string_view charset) {
-    return charset == "MICROSOFT-CP1252" || charset == "WINDOWS-1252";
+[[nodiscard]] CharsetCodes charsetCodesOf(std::string_view charset, const BdfCodes& codes) {
+    if (charset == "ISO10646-1" || charset == "ISO8859-1") {
+        return {CodeRule::Unicode, std::nullopt}; // ISO 8859-1 is the first 256 of Unicode
+    }
+    const auto fontPage = codePageOfCharset(charset);
+    if (fontPage && codes.throughCharsetTable && *fontPage != codes.page) {
+        return {CodeRule::CharsetTable, fontPage};
+    }
+    return {CodeRule::AsTheyAre, fontPage};
 }
 
-/// The Windows-1252 code a glyph lands on, or nothing.
-[[nodiscard]] std::optional<int> codeOf(const RawGlyph& glyph, CodeRule rule) {
+/// The library code a glyph lands on, or nothing.
+[[nodiscard]] std::optional<int> codeOf(const RawGlyph& glyph, const CharsetCodes& charset,
+                                        const CodePage& page) {
     const int encoding = glyph.encoding.value_or(-1);
+    std::optional<char32_t> character;
     if (encoding < 0) {
-        // An unencoded glyph may still say by its standard name which character it is.
-        const auto character = characterOfGlyphName(glyph.name);
-        if (!character) {
+        // An unencoded glyph of a Unicode or Latin-1 font may still say by its standard name
+        // which character it is. In a font whose codes are taken as they are or read through
+        // its own table, a standard name tells no code of that font's own: such a glyph is
+        // skipped.
+        if (charset.rule != CodeRule::Unicode) {
             return std::nullopt;
         }
-        const auto code = unicodeToCp1252(*character);
-        return code ? std::optional<int>(*code) : std::nullopt;
+        character = characterOfGlyphName(glyph.name);
+    } else if (charset.rule == CodeRule::AsTheyAre) {
+        return encoding < kGlyphSlots ? std::optional<int>(encoding) : std::nullopt;
+    } else if (charset.rule == CodeRule::Unicode) {
+        character = static_cast<char32_t>(encoding);
+    } else if (encoding < kGlyphSlots) {
+        character = charset.fontPage->toUnicode(static_cast<std::uint8_t>(encoding));
     }
-    if (rule == CodeRule::Unicode) {
-        const auto code = unicodeToCp1252(static_cast<char32_t>(encoding));
-        return code ? std::optional<int>(*code) : std::nullopt;
+    if (!character) {
+        return std::nullopt;
     }
-    return encoding < kGlyphSlots ? std::optional<int>(encoding) : std::nullopt;
+    const auto code = page.fromUnicode(*character);
+    return code ? std::optional<int>(*code) : std::nullopt;
 }
 
 /// Which glyph of the text each code takes (the first with that code), and how many are left.
@@ -511,10 +573,11 @@ struct CodeChoice {
     int skipped = 0;
 };
 
-[[nodiscard]] CodeChoice chooseGlyphs(const std::vector<RawGlyph>& glyphs, CodeRule rule) {
+[[nodiscard]] CodeChoice chooseGlyphs(const std::vector<RawGlyph>& glyphs,
+                                      const CharsetCodes& charset, const CodePage& page) {
     CodeChoice choice;
     for (const RawGlyph& glyph : glyphs) {
-        const auto code = codeOf(glyph, rule);
+        const auto code = codeOf(glyph, charset, page);
         if (!code || choice.glyphOfCode[static_cast<std::size_t>(*code)] != nullptr) {
             ++choice.skipped;
             continue;
@@ -526,7 +589,8 @@ struct CodeChoice {
 }
 
 /// What a font without any usable glyph holds, for the message that refuses it.
-[[nodiscard]] Error noUsableGlyph(const std::vector<RawGlyph>& glyphs, const std::string& charset) {
+[[nodiscard]] Error noUsableGlyph(const std::vector<RawGlyph>& glyphs, const std::string& charset,
+                                  const CodePage& page) {
     int lowest = 0;
     int highest = -1;
     for (const RawGlyph& glyph : glyphs) {
@@ -541,7 +605,7 @@ struct CodeChoice {
     what += highest < 0
                 ? ", none with an encoding"
                 : ", encodings " + std::to_string(lowest) + " to " + std::to_string(highest);
-    return Error{what + ", and none of them is a Windows-1252 character"};
+    return Error{what + ", and none of them is a " + std::string(page.caption()) + " character"};
 }
 
 // ---- Cells ----
@@ -687,19 +751,20 @@ struct GlyphPlace {
 } // namespace
 
 std::string encodeBdf(const std::array<GlyphRecord, kGlyphSlots>& glyphs, int count,
-                      std::string_view fontName, const Baseline& baseline) {
+                      std::string_view fontName, const Baseline& baseline, const CodePage& page) {
     count = std::clamp(count, 0, kGlyphSlots);
     const ExportMetrics metrics = exportMetrics(glyphs, count, baseline);
     std::string out = fontHeader(metrics, familyName(fontName));
     out += "CHARS " + std::to_string(count) + "\n";
     for (int code = 0; code < count; ++code) {
-        appendGlyph(out, glyphs[static_cast<std::size_t>(code)], code, metrics.pixelSize, baseline);
+        appendGlyph(out, glyphs[static_cast<std::size_t>(code)], code, metrics.pixelSize, baseline,
+                    page);
     }
     out += "ENDFONT\n";
     return out;
 }
 
-Result<BdfFont> decodeBdf(std::string_view text, BdfCell cell) {
+Result<BdfFont> decodeBdf(std::string_view text, BdfCell cell, const BdfCodes& codes) {
     if (text.size() > kBdfMaxTextSize) {
         return Error{"it is larger than " + std::to_string(kBdfMaxTextSize) + " bytes"};
     }
@@ -709,15 +774,17 @@ Result<BdfFont> decodeBdf(std::string_view text, BdfCell cell) {
     }
     BdfFont font;
     font.charset = charsetOf(parser.header());
-    const CodeRule rule = codeRuleOf(font.charset);
-    font.codesTakenAsTheyAre = rule == CodeRule::AsTheyAre && !isWindows1252(font.charset);
-    const CodeChoice choice = chooseGlyphs(parser.glyphs(), rule);
+    const CharsetCodes charset = charsetCodesOf(font.charset, codes);
+    font.codesTakenAsTheyAre =
+        charset.rule == CodeRule::AsTheyAre && charset.fontPage != codes.page;
+    font.readThroughCharset = charset.rule == CodeRule::CharsetTable;
+    const CodeChoice choice = chooseGlyphs(parser.glyphs(), charset, codes.page);
     font.skipped = choice.skipped;
     if (parser.glyphs().empty()) {
         return font; // an empty library
     }
     if (choice.taken == 0) {
-        return noUsableGlyph(parser.glyphs(), font.charset);
+        return noUsableGlyph(parser.glyphs(), font.charset, codes.page);
     }
     const auto metrics = cellMetrics(parser.header(), choice, cell);
     if (!metrics) {
@@ -760,6 +827,25 @@ Result<BdfFont> decodeBdf(std::string_view text, BdfCell cell) {
             GlyphRecord{code, blankWidth, metrics.value().height, std::nullopt};
     }
     return font;
+}
+
+std::vector<std::string> bdfReadNotes(const BdfFont& font, std::string_view pageCaption) {
+    std::vector<std::string> notes;
+    if (font.codesTakenAsTheyAre) {
+        notes.push_back((font.charset.empty() ? std::string("it names no character set")
+                                              : "its character set " + font.charset +
+                                                    " is neither Unicode nor ISO 8859-1") +
+                        ", so its codes 0 to 255 are taken as " + std::string(pageCaption) +
+                        " codes as they are");
+    }
+    for (const std::string& warning : font.warnings) {
+        notes.push_back("warning: " + warning);
+    }
+    if (font.skipped > 0) {
+        notes.push_back(std::to_string(font.skipped) + " glyphs skipped (no " +
+                        std::string(pageCaption) + " code, or one taken already)");
+    }
+    return notes;
 }
 
 } // namespace korvel

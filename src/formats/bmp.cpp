@@ -15,10 +15,19 @@ constexpr std::size_t kInfoHeaderSize = 40;
 constexpr std::size_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
 constexpr std::size_t kMasksOffset = kHeadersSize; // right after a 40-byte header, or inside V4/V5
 
+constexpr std::size_t kCoreHeaderSize = 12;   // OS/2 1.x: 16-bit sides, 3-byte colour entries
+constexpr std::size_t kShortestV2Header = 16; // OS/2 2.x may stop after the bit count
+
 constexpr std::uint32_t kCompressionNone = 0;
+constexpr std::uint32_t kCompressionRle8 = 1;
+constexpr std::uint32_t kCompressionRle4 = 2;
+constexpr std::uint32_t kCompressionBitFields = 3;
 /// Pixels a file may claim beyond what its bytes could store, for files cut short.
 constexpr std::uint64_t kBmpSlackPixels = std::uint64_t{1} << 20;
-constexpr std::uint32_t kCompressionBitFields = 3;
+/// Pixels a run-length encoded file may claim per byte: a run of two bytes gives up to 255
+/// pixels. A file that leaves most of a larger picture to end-of-line and delta codes is refused,
+/// so that a few bytes cannot make the decoder allocate a huge picture.
+constexpr std::uint64_t kRlePixelsPerByte = 128;
 
 // ---- little-endian access ----
 
@@ -63,7 +72,20 @@ struct BmpLayout {
     std::uint32_t dataOffset = 0;
     std::uint64_t tableOffset = 0; // where a colour table would begin
     std::uint32_t coloursUsed = 0;
+    unsigned tableEntrySize = 4; // blue, green, red (and a reserved byte but in OS/2 1.x files)
     bool bitFields = false;
+    std::uint32_t rle = 0; // kCompressionRle8, kCompressionRle4, or 0 for stored rows
+};
+
+/// The information header's fields as stored, before they are checked. OS/2 headers lack some;
+/// those read as 0.
+struct InfoFields {
+    std::int64_t width = 0;
+    std::int64_t height = 0; // negative: rows stored top-down
+    unsigned bitCount = 0;
+    std::uint32_t compression = kCompressionNone;
+    std::uint32_t coloursUsed = 0;
+    unsigned tableEntrySize = 4;
 };
 
 [[nodiscard]] bool isKnownBitCount(unsigned bits) {
@@ -76,58 +98,115 @@ struct BmpLayout {
            std::to_string(kBmpMaxSide);
 }
 
+/// The information header of headerSize bytes at offset 14, in any of its three forms: the
+/// OS/2 1.x core header (12 bytes), an OS/2 2.x header cut short (16 to 39 bytes) and the Windows
+/// header of 40 bytes or more (whose larger versions only add fields after these).
+[[nodiscard]] Result<InfoFields> readInfoFields(std::span<const std::uint8_t> bytes,
+                                                std::uint32_t headerSize) {
+    InfoFields info;
+    if (headerSize == kCoreHeaderSize) {
+        info.width = readU16(bytes, 18);
+        info.height = readU16(bytes, 20);
+        info.bitCount = readU16(bytes, 24);
+        info.tableEntrySize = 3;
+        return info;
+    }
+    if (headerSize < kShortestV2Header) {
+        return Error{"its information header of " + std::to_string(headerSize) +
+                     " bytes is too small"};
+    }
+    // Each field is there when the header reaches past it.
+    const auto hasField = [&](std::size_t at, std::size_t size) {
+        return at + size <= kFileHeaderSize + headerSize;
+    };
+    info.width = static_cast<std::int32_t>(readU32(bytes, 18));
+    info.height = static_cast<std::int32_t>(readU32(bytes, 22));
+    info.bitCount = readU16(bytes, 28);
+    info.compression = hasField(30, 4) ? readU32(bytes, 30) : kCompressionNone;
+    info.coloursUsed = hasField(46, 4) ? readU32(bytes, 46) : 0;
+    return info;
+}
+
+/// Whether the compression is one the decoder reads for the bit count: none, run-length
+/// encoding of 8- or 4-bit pixels, or bit fields of 16- and 32-bit pixels (these need the masks
+/// that follow a Windows header).
+[[nodiscard]] bool isReadableCompression(std::uint32_t compression, unsigned bitCount,
+                                         std::uint32_t headerSize) {
+    switch (compression) {
+    case kCompressionNone:
+        return true;
+    case kCompressionRle8:
+        return bitCount == 8;
+    case kCompressionRle4:
+        return bitCount == 4;
+    case kCompressionBitFields:
+        return headerSize >= kInfoHeaderSize &&
+               (bitCount == 15 || bitCount == 16 || bitCount == 32);
+    default:
+        return false;
+    }
+}
+
 /// bytes is the file's beginning, at least through its headers, colour table and masks where the
 /// file has them; fileSize the whole file's length.
 [[nodiscard]] Result<BmpLayout> readLayout(std::span<const std::uint8_t> bytes,
                                            std::uint64_t fileSize) {
-    if (bytes.size() < kHeadersSize) {
+    if (bytes.size() < kFileHeaderSize + 4) {
         return Error{"the file is shorter than the BMP headers"};
     }
     const std::uint32_t headerSize = readU32(bytes, 14);
-    if (headerSize < kInfoHeaderSize) {
-        return Error{"its information header of " + std::to_string(headerSize) +
-                     " bytes is too small"};
+    // The OS/2 headers are shorter than the Windows one; any other size needs the 40 bytes.
+    const bool os2 = headerSize == kCoreHeaderSize ||
+                     (headerSize >= kShortestV2Header && headerSize < kInfoHeaderSize);
+    if (bytes.size() < kFileHeaderSize + (os2 ? headerSize : kInfoHeaderSize)) {
+        return Error{"the file is shorter than the BMP headers"};
     }
-    const auto width = static_cast<std::int32_t>(readU32(bytes, 18));
-    const auto height = static_cast<std::int32_t>(readU32(bytes, 22));
-    const std::int64_t rows = height < 0 ? -std::int64_t{height} : std::int64_t{height};
+    const Result<InfoFields> fields = readInfoFields(bytes, headerSize);
+    if (!fields) {
+        return fields.error();
+    }
+    const InfoFields& info = fields.value();
+    const std::int64_t width = info.width;
+    const std::int64_t rows = info.height < 0 ? -info.height : info.height;
     if (width <= 0 || width > kBmpMaxSide) {
         return Error{outsideRange("width", width)};
     }
     if (rows == 0 || rows > kBmpMaxSide) {
         return Error{outsideRange("height", rows)};
     }
-    // A stored row holds at least one pixel per bit; a file cut short keeps its missing rows
-    // black, but a few bytes claiming a huge picture must not make it allocated.
-    const auto claimed = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(rows);
-    if (claimed > 8 * fileSize + kBmpSlackPixels) {
-        return Error{"its picture of " + std::to_string(width) + " x " + std::to_string(rows) +
-                     " pixels is more than the file's " + std::to_string(fileSize) +
-                     " bytes can hold"};
-    }
-    const unsigned bitCount = readU16(bytes, 28);
+    const unsigned bitCount = info.bitCount;
     if (!isKnownBitCount(bitCount)) {
         return Error{"its bit count " + std::to_string(bitCount) + " is not supported"};
     }
-    const std::uint32_t compression = readU32(bytes, 30);
-    const bool maskedDepth = bitCount == 15 || bitCount == 16 || bitCount == 32;
-    if (compression != kCompressionNone && !(compression == kCompressionBitFields && maskedDepth)) {
+    const std::uint32_t compression = info.compression;
+    if (!isReadableCompression(compression, bitCount, headerSize)) {
         return Error{"its compression " + std::to_string(compression) + " with " +
                      std::to_string(bitCount) + " bits per pixel is not supported"};
+    }
+    const bool rle = compression == kCompressionRle8 || compression == kCompressionRle4;
+    // A stored row holds at least one pixel per bit; a file cut short keeps its missing rows
+    // black, but a few bytes claiming a huge picture must not make it allocated.
+    const auto claimed = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(rows);
+    if (claimed > (rle ? kRlePixelsPerByte : 8) * fileSize + kBmpSlackPixels) {
+        return Error{"its picture of " + std::to_string(width) + " x " + std::to_string(rows) +
+                     " pixels is more than the file's " + std::to_string(fileSize) +
+                     " bytes can hold"};
     }
     if (compression == kCompressionBitFields && bytes.size() < kMasksOffset + 12) {
         return Error{"its bit field masks are missing"};
     }
     BmpLayout layout;
-    layout.width = width;
+    layout.width = static_cast<int>(width);
     layout.height = static_cast<int>(rows);
-    layout.topDown = height < 0;
+    layout.topDown = info.height < 0;
     layout.bitCount = bitCount;
     layout.bitsPerPixel = bitCount == 15 ? 16 : bitCount;
     layout.dataOffset = readU32(bytes, 10);
     layout.tableOffset = kFileHeaderSize + std::uint64_t{headerSize};
-    layout.coloursUsed = readU32(bytes, 46);
+    layout.coloursUsed = info.coloursUsed;
+    layout.tableEntrySize = info.tableEntrySize;
     layout.bitFields = compression == kCompressionBitFields;
+    layout.rle = rle ? compression : 0;
     return layout;
 }
 
@@ -177,14 +256,15 @@ using Palette = std::vector<Rgb>;
     const std::uint64_t tableEnd =
         std::min<std::uint64_t>(std::uint64_t{layout.dataOffset}, bytes.size());
     const std::uint64_t room =
-        tableEnd > layout.tableOffset ? (tableEnd - layout.tableOffset) / 4 : 0;
+        tableEnd > layout.tableOffset ? (tableEnd - layout.tableOffset) / layout.tableEntrySize : 0;
     const auto stored = static_cast<std::size_t>(std::min<std::uint64_t>(declared, room));
     if (stored == 0) {
         return fallbackPalette(layout.bitCount);
     }
     Palette palette(capacity, kBlack);
     for (std::size_t i = 0; i < stored; ++i) {
-        const std::size_t at = static_cast<std::size_t>(layout.tableOffset) + 4 * i;
+        const std::size_t at =
+            static_cast<std::size_t>(layout.tableOffset) + layout.tableEntrySize * i;
         palette[i] = makeRgb(bytes[at + 2], bytes[at + 1], bytes[at]);
     }
     return palette;
@@ -325,6 +405,82 @@ void streamToBmp(std::span<const std::uint8_t> bytes, const BmpLayout& layout, P
     }
 }
 
+/// Expands run-length encoded pixels (8 or 4 bits per index) into picture. The codes, in pairs
+/// of bytes: a count above 0 repeats its index byte (RLE4: its two nibbles in turn) that many
+/// times; 0, 0 ends the line; 0, 1 ends the picture; 0, 2, dx, dy moves right and on by as many
+/// pixels and lines; 0, n (n >= 3) is followed by n indices stored as they are (RLE4: n nibbles),
+/// padded to an even number of bytes. Lines run bottom-up unless the file is top-down. Pixels
+/// the codes skip or never reach stay black; those beyond the width are dropped; the data ends
+/// at the file's end, whatever code it was in.
+void expandRle(std::span<const std::uint8_t> bytes, const BmpLayout& layout, Picture& picture) {
+    const Palette palette = paletteOf(bytes, layout);
+    const bool nibbles = layout.rle == kCompressionRle4;
+    const auto colourOf = [&](unsigned index) {
+        return index < palette.size() ? palette[index] : kBlack;
+    };
+    std::size_t at = std::min<std::uint64_t>(layout.dataOffset, bytes.size());
+    std::int64_t x = 0;
+    std::int64_t line = 0; // counted in storage order
+    const auto put = [&](unsigned index) {
+        if (x < layout.width && line < layout.height) {
+            const auto y = static_cast<int>(layout.topDown ? line : layout.height - 1 - line);
+            picture.row(y)[static_cast<std::size_t>(x)] = colourOf(index);
+        }
+        ++x;
+    };
+    while (at + 2 <= bytes.size() && line < layout.height) {
+        const unsigned count = bytes[at];
+        const unsigned value = bytes[at + 1];
+        at += 2;
+        if (count > 0) {
+            for (unsigned i = 0; i < count && x < layout.width; ++i) {
+                put(nibbles ? (i % 2 == 0 ? value >> 4 : value & 0xF) : value);
+            }
+            continue;
+        }
+        if (value == 0) { // end of line
+            x = 0;
+            ++line;
+        } else if (value == 1) { // end of picture
+            break;
+        } else if (value == 2) { // delta
+            if (at + 2 > bytes.size()) {
+                break;
+            }
+            x += bytes[at];
+            line += bytes[at + 1];
+            at += 2;
+        } else { // absolute run of value indices
+            const std::size_t stored = nibbles ? (value + 1) / 2 : value;
+            for (unsigned i = 0; i < value && x < layout.width; ++i) {
+                const std::size_t byte = at + (nibbles ? i / 2 : i);
+                if (byte >= bytes.size()) {
+                    break;
+                }
+                put(nibbles ? (i % 2 == 0 ? bytes[byte] >> 4 : bytes[byte] & 0xF) : bytes[byte]);
+            }
+            at += stored + stored % 2;
+        }
+    }
+}
+
+/// Decodes the pixels of a checked layout into a new picture of its size.
+[[nodiscard]] Result<Picture> decodePixels(std::span<const std::uint8_t> bytes,
+                                           const BmpLayout& layout) {
+    try {
+        Picture picture(layout.width, layout.height);
+        if (layout.rle != 0) {
+            expandRle(bytes, layout, picture);
+        } else {
+            streamToBmp(bytes, layout, picture);
+        }
+        return picture;
+    } catch (const std::bad_alloc&) {
+        return Error{"its picture of " + std::to_string(layout.width) + " x " +
+                     std::to_string(layout.height) + " pixels does not fit in memory"};
+    }
+}
+
 } // namespace
 
 std::vector<std::uint8_t> encodeBmp24(const Picture& picture) {
@@ -369,14 +525,7 @@ Result<Picture> decodeBmp(std::span<const std::uint8_t> bytes) {
     if (!layout) {
         return layout.error();
     }
-    try {
-        Picture picture(layout.value().width, layout.value().height);
-        streamToBmp(bytes, layout.value(), picture);
-        return picture;
-    } catch (const std::bad_alloc&) {
-        return Error{"its picture of " + std::to_string(layout.value().width) + " x " +
-                     std::to_string(layout.value().height) + " pixels does not fit in memory"};
-    }
+    return decodePixels(bytes, layout.value());
 }
 
 namespace {
@@ -416,6 +565,18 @@ Result<Picture> decodeBmpScaled(ByteSource& source, int width, int height) {
         return checked.error();
     }
     const BmpLayout& layout = checked.value();
+    if (layout.rle != 0) {
+        // Where a run-length encoded row lies is known only by expanding the rows before it.
+        const auto whole = source.read(0, static_cast<std::size_t>(source.size()));
+        if (!whole) {
+            return whole.error();
+        }
+        auto picture = decodePixels(whole.value(), layout);
+        if (!picture) {
+            return picture;
+        }
+        return picture.value().scaled(width, height);
+    }
     const RowDecoder decoder(head.value(), layout);
     Picture result(width, height);
     if (result.isEmpty()) {

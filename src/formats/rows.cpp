@@ -85,11 +85,8 @@ const EncodedRows* PlaneRows::copyableRows(const std::optional<Picture>& picture
     return rows;
 }
 
-void PlaneRows::appendWithDarkPadding(std::vector<std::uint8_t>& out, const EncodedRows& rows,
-                                      int width) const {
-    const std::size_t start = out.size();
-    const auto bytes = rows.bytes();
-    out.insert(out.end(), bytes.begin(), bytes.end());
+void PlaneRows::darkenPadding(std::span<std::uint8_t> copied, const EncodedRows& rows,
+                              int width) const {
     const int padding = rows.rowBytes * 8 - width;
     if (padding <= 0) {
         return;
@@ -98,11 +95,19 @@ void PlaneRows::appendWithDarkPadding(std::vector<std::uint8_t>& out, const Enco
     const std::size_t length = rows.rowLength();
     // The padding lies in a row's last group: the last byte of each plane.
     const auto lastGroup = static_cast<std::size_t>(planes_);
-    for (std::size_t rowEnd = start + length; rowEnd <= out.size(); rowEnd += length) {
+    for (std::size_t rowEnd = length; rowEnd <= copied.size(); rowEnd += length) {
         for (std::size_t at = rowEnd - lastGroup; at < rowEnd; ++at) {
-            out[at] |= mask;
+            copied[at] |= mask;
         }
     }
+}
+
+void PlaneRows::appendWithDarkPadding(std::vector<std::uint8_t>& out, const EncodedRows& rows,
+                                      int width) const {
+    const std::size_t start = out.size();
+    const auto bytes = rows.bytes();
+    out.insert(out.end(), bytes.begin(), bytes.end());
+    darkenPadding(std::span<std::uint8_t>(out).subspan(start), rows, width);
 }
 
 const PlaneRows& inkRows() {

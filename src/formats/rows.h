@@ -49,6 +49,10 @@ public:
     [[nodiscard]] const EncodedRows* copyableRows(const std::optional<Picture>& picture, int width,
                                                   int height, int rowBytes) const;
 
+    /// Sets the bits right of width to 1 (dark) in every plane of copied, which holds whole rows
+    /// of the encoding of rows.
+    void darkenPadding(std::span<std::uint8_t> copied, const EncodedRows& rows, int width) const;
+
     /// Appends the rows with the bits right of width set to 1 (dark) in every plane, as packRow
     /// leaves what a picture does not cover.
     void appendWithDarkPadding(std::vector<std::uint8_t>& out, const EncodedRows& rows,

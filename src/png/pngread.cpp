@@ -75,6 +75,26 @@ struct HeaderSize {
     }
 }
 
+} // namespace
+
+Result<PngSize> pngSize(std::span<const std::uint8_t> head) {
+    if (head.size() < kSignatureSize ||
+        !std::equal(kSignature, kSignature + kSignatureSize, head.begin())) {
+        return Error{"it is not a PNG picture"};
+    }
+    if (head.size() < kPngSizeHeadBytes) {
+        return Error{"it is cut short (it ends before its IEND chunk)"};
+    }
+    const std::string_view type(reinterpret_cast<const char*>(head.data() + kSignatureSize + 4), 4);
+    if (type != "IHDR" || big32(head.data() + kSignatureSize) != kHeaderLength) {
+        return Error{"it does not begin with a PNG header chunk (IHDR)"};
+    }
+    return PngSize{big32(head.data() + kSignatureSize + 8),
+                   big32(head.data() + kSignatureSize + 12)};
+}
+
+namespace {
+
 /// Refuses a picture of more pixels than the sides allow or the file's size may claim.
 [[nodiscard]] Result<void> checkSize(const HeaderSize& size, std::size_t fileSize) {
     const auto side = [](std::uint32_t value) {

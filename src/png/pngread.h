@@ -17,6 +17,21 @@ namespace korvel {
 inline constexpr std::size_t kPngBasePixels = std::size_t{1} << 20;
 inline constexpr std::size_t kPngPixelsPerByte = 16;
 
+/// The bytes at the start of a PNG file that give its picture's size: the signature and the
+/// header chunk's length, type, width and height.
+inline constexpr std::size_t kPngSizeHeadBytes = 24;
+
+/// A picture's width and height as a PNG file's first bytes give them.
+struct PngSize {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+};
+
+/// The picture size of a PNG file from its first kPngSizeHeadBytes bytes (or more), without
+/// reading the rest: what decodePng decodes when the file is whole. Fails with decodePng's
+/// words when the bytes are no PNG signature and header chunk.
+[[nodiscard]] Result<PngSize> pngSize(std::span<const std::uint8_t> head);
+
 /// Decodes a whole PNG file image (any colour type and bit depth, interlaced or not) into a
 /// 24-bit picture of its own size. A pixel whose alpha (from an alpha channel or a tRNS entry)
 /// is below 128 is black; every other pixel keeps its colour, reduced to 8 bits a channel, with

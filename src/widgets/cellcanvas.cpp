@@ -74,6 +74,13 @@ void CellCanvas::repaintCell(int column, int row) {
     update(column * zoom_, row * zoom_, zoom_, zoom_);
 }
 
+Rgb CellCanvas::cellColour(int column, int row) const {
+    if (column < 0 || row < 0 || column >= columns_ || row >= rows_) {
+        return kBlack;
+    }
+    return cells_[cellIndex(column, row)];
+}
+
 Rgb CellCanvas::pixelAt(int x, int y) const {
     const int column = x / std::max(1, zoom_);
     const int row = y / std::max(1, zoom_);
@@ -82,6 +89,9 @@ Rgb CellCanvas::pixelAt(int x, int y) const {
     }
     const int cx = x - column * zoom_;
     const int cy = y - row * zoom_;
+    if (!showsGrid()) {
+        return cells_[cellIndex(column, row)];
+    }
     if (cx == 0 || cy == 0) {
         return gridColour_;
     }
@@ -101,6 +111,7 @@ QImage CellCanvas::renderArea(const QRect& area) const {
     const QRgb background = toQRgb(kBackground);
     const QRgb grid = toQRgb(gridColour_);
     const int z = zoom_;
+    const bool gridded = showsGrid();
     for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y - clipped.top()));
         const int row = y / z;
@@ -118,7 +129,7 @@ QImage CellCanvas::renderArea(const QRect& area) const {
             const QRgb fill = toQRgb(cells_[index]);
             QRgb ring = fill;
             bool outlined = false;
-            if (!outlines_.empty()) {
+            if (!outlines_.empty() && gridded) {
                 const auto outline = outlines_.find(index);
                 if (outline != outlines_.end()) {
                     outlined = true;
@@ -128,7 +139,7 @@ QImage CellCanvas::renderArea(const QRect& area) const {
             const bool ringRow = outlined && (cy == 1 || cy == z - 1);
             for (; x < cellEnd; ++x, ++out) {
                 const int cx = x - column * z;
-                if (cx == 0 || cy == 0) {
+                if (gridded && (cx == 0 || cy == 0)) {
                     *out = grid;
                 } else if (ringRow || (outlined && (cx == 1 || cx == z - 1))) {
                     *out = ring;
@@ -156,6 +167,11 @@ void CellCanvas::mouseMoveEvent(QMouseEvent* event) {
 void CellCanvas::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     emit buttonReleased(at.x(), at.y(), event->button());
+}
+
+void CellCanvas::mousePressEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    emit buttonPressed(at.x(), at.y(), event->button());
 }
 
 void CellCanvas::changeEvent(QEvent* event) {

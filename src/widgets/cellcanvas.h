@@ -44,6 +44,12 @@ public:
     /// Draws the one-pixel outline along the interior edge of the cell whose top-left canvas
     /// pixel is (left, top).
     void drawOutline(int left, int top, Rgb colour);
+    /// The colour a cell's interior shows (black outside the picture).
+    [[nodiscard]] Rgb cellColour(int column, int row) const;
+    /// Whether cells carry grid lines and outlines: at 1 and 2 screen pixels per cell a cell is
+    /// all interior, or nothing of the picture would be seen.
+    [[nodiscard]] bool showsGrid() const { return zoom_ >= kSmallestGriddedZoom; }
+    static constexpr int kSmallestGriddedZoom = 3;
     /// The colour of one canvas pixel as shown; the background colour outside the view.
     [[nodiscard]] Rgb pixelAt(int x, int y) const;
     /// The shown image of a canvas rectangle.
@@ -53,12 +59,14 @@ public:
 
 signals:
     void pointerMoved(int x, int y);
+    void buttonPressed(int x, int y, Qt::MouseButton button);
     void buttonReleased(int x, int y, Qt::MouseButton button);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:

@@ -1,5 +1,7 @@
 #include "widgets/stringgrid.h"
 
+#include "widgets/gridaccessible.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -162,7 +164,7 @@ namespace {
 /// The look both views of the grid share.
 void setUpView(QTableView& view) {
     view.setSelectionBehavior(QAbstractItemView::SelectRows);
-    view.setSelectionMode(QAbstractItemView::SingleSelection);
+    view.setSelectionMode(QAbstractItemView::ExtendedSelection);
     view.setEditTriggers(QAbstractItemView::NoEditTriggers);
     view.setAlternatingRowColors(true);
     view.setShowGrid(true);
@@ -187,6 +189,8 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), texts_(new GridTex
             });
     connectClicks(*this);
     buildFrozenView();
+    // Assistive technology reads the cells where they are shown, the frozen ones included.
+    GridAccessible::installFactory();
 }
 
 StringGrid::~StringGrid() = default;
@@ -326,6 +330,26 @@ void StringGrid::setCurrentGridRow(int row) {
         setCurrentIndex({});
     }
     currentRow_ = row;
+}
+
+std::vector<int> StringGrid::selectedGridRows() const {
+    std::vector<int> rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            rows.push_back(row + 1);
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void StringGrid::selectAllRows() {
+    if (rowCount() == 0 || cols() == 0) {
+        return;
+    }
+    const QItemSelection all(texts_->index(0, 0), texts_->index(rowCount() - 1, cols() - 1));
+    selectionModel()->select(all, QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 void StringGrid::setBoldColumns(int count) {

@@ -87,6 +87,11 @@ public:
     [[nodiscard]] int currentGridRow() const { return currentRow_; }
     /// Makes row current (and selected) without reporting a click.
     void setCurrentGridRow(int row);
+    /// The selected data rows (1 ..), in ascending order. Ctrl+click adds or drops a row and
+    /// Shift+click a range; a plain click selects its row alone.
+    [[nodiscard]] std::vector<int> selectedGridRows() const;
+    /// Selects every data row; the current row stays.
+    void selectAllRows();
     /// Columns whose cells are drawn bold, like the fixed columns of a classic grid.
     void setBoldColumns(int count);
 

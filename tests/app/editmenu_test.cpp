@@ -74,9 +74,10 @@ protected:
 
 TEST_F(EditMenuTest, EditMenuFollowsItsFirstThreeNeighboursWithUndoAndRedo) {
     const QList<QAction*> menus = window->menuBar()->actions();
-    ASSERT_EQ(menus.size(), 4);
+    // The menus added after the specified ones follow Edit.
+    ASSERT_GE(menus.size(), 4);
     EXPECT_EQ(menus[3]->menu(), window->Edit1);
-    EXPECT_EQ(window->Edit1->actions(), (QList<QAction*>{window->Undo1, window->Redo1}));
+    EXPECT_EQ(window->Edit1->actions().mid(0, 2), (QList<QAction*>{window->Undo1, window->Redo1}));
     EXPECT_EQ(window->Undo1->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
     EXPECT_EQ(window->Redo1->shortcuts(),
               (QList<QKeySequence>{QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));

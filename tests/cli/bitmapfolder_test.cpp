@@ -34,11 +34,13 @@ TEST(BitmapFolderIndex, ListsEveryEntryAndReadsBackWhatItWrote) {
     entries.push_back({"A", 4, 4, Picture(4, 4)});
     entries.push_back({"my pic", 8, 2, Picture(8, 2)});
     entries.push_back({"E", 0, 5, Picture(0, 5)});
+    entries.push_back({"", 2, 2, Picture(2, 2)});
     const std::string text = indexText(entries);
-    EXPECT_EQ(text, "0 A 0000-A.png\n1 my%20pic 0001-my%20pic.png\n2 E - 0x5\n");
+    EXPECT_EQ(text, "0 A 0000-A.png\n1 my%20pic 0001-my%20pic.png\n2 E - 0x5\n3 \"\" 0003-.png\n");
     const auto lines = parseIndex(text);
     ASSERT_TRUE(lines.ok()) << lines.error().message;
-    ASSERT_EQ(lines.value().size(), 3U);
+    ASSERT_EQ(lines.value().size(), 4U);
+    EXPECT_EQ(lines.value()[3].name, "");
     EXPECT_EQ(lines.value()[1].name, "my pic");
     EXPECT_EQ(lines.value()[1].file, "0001-my%20pic.png");
     EXPECT_EQ(lines.value()[2].name, "E");
@@ -56,13 +58,7 @@ TEST(BitmapFolderIndex, RefusesLinesThatDoNotAddUp) {
         {"0  a.png\n", "line 1: the name is not an escaped name of 1 to 8 bytes"},
         {"0 A a.png\n1 %00 b.png\n", "line 2: the name holds a NUL byte"},
         {"0 A%00B a.png\n", "line 1: the name holds a NUL byte"},
-        // Repeated names, the same or in another letter case (Windows-1252: \xC9 is É).
-        {"0 LOGO r.png\n1 logo g.png\n", "line 2: the name \"logo\" is the name of line 1"},
         {"0 A a.png\n\n2 B b.png\n", "line 3: the position should be 1"},
-        {"0 A a.png\n1 B b.png\n\n2 a c.png\n", "line 4: the name \"a\" is the name of line 1"},
-        {"0 %C9T a.png\n1 %E9t b.png\n", "line 2: the name \"%E9t\" is the name of line 1"},
-        {"0 %8A a.png\n1 %9A b.png\n", "line 2"},
-        {"0 %9F a.png\n1 %FF b.png\n", "line 2"},
         {"0 A%2 a.png\n", "escaped name"},
         {"0 A\n", "POSITION NAME FILE"},
         {"0 A - 4x4\n", "WIDTHxHEIGHT"},
@@ -75,9 +71,43 @@ TEST(BitmapFolderIndex, RefusesLinesThatDoNotAddUp) {
     }
     // Windows line ends and blank lines are fine.
     EXPECT_TRUE(parseIndex("0 A a.png\r\n\r\n1 B b.png\r\n").ok());
+}
+
+TEST(BitmapFolderIndex, RepeatedNamesAreTakenAndTheirLinesNamed) {
+    // The same name or one in another letter case (Windows-1252: \xC9 is É, \x8A Š and \x9A š,
+    // \x9F Ÿ and \xFF ÿ), as a .bcm file may hold them; "" is the empty name.
+    const auto lines = parseIndex("0 LOGO r.png\n1 logo g.png\n\n2 %C9T a.png\n3 %E9t b.png\n"
+                                  "4 %8A c.png\n5 %9A d.png\n6 %9F e.png\n7 %FF f.png\n"
+                                  "8 \"\" - 0x4\n9 \"\" g.png\n10 LOGO h.png\n");
+    ASSERT_TRUE(lines.ok()) << lines.error().message;
+    std::vector<std::pair<int, int>> repeats;
+    for (const IndexLine& line : lines.value()) {
+        if (line.repeatsLine != 0) {
+            repeats.emplace_back(line.lineNumber, line.repeatsLine);
+        }
+    }
+    EXPECT_EQ(repeats, (std::vector<std::pair<int, int>>{
+                           {2, 1}, {5, 4}, {7, 6}, {9, 8}, {11, 10}, {12, 1}}));
+    EXPECT_EQ(lines.value()[8].name, "");
+    EXPECT_EQ(lines.value()[8].height, 4);
+    EXPECT_EQ(lines.value()[10].name, "LOGO");
+    EXPECT_EQ(repeatedNamesWarning(lines.value()),
+              "names repeat (in one letter case or another) and are kept as they are: line 2 "
+              "repeats line 1, line 5 repeats line 4, line 7 repeats line 6, line 9 repeats line "
+              "8, line 11 repeats line 10, line 12 repeats line 1");
     // Letters without a case partner stay distinct: the multiplication and division signs, and
     // the sharp s beside a y with diaeresis.
-    EXPECT_TRUE(parseIndex("0 %D7 a.png\n1 %F7 b.png\n2 %DF c.png\n3 %FF d.png\n").ok());
+    const auto distinct = parseIndex("0 %D7 a.png\n1 %F7 b.png\n2 %DF c.png\n3 %FF d.png\n");
+    ASSERT_TRUE(distinct.ok());
+    EXPECT_EQ(repeatedNamesWarning(distinct.value()), "");
+    // A warning about many repeats names the first ten.
+    std::string many;
+    for (int k = 0; k < 30; ++k) {
+        many += std::to_string(k) + " DUP - 0x1\n";
+    }
+    EXPECT_NE(
+        repeatedNamesWarning(parseIndex(many).value()).find("line 11 repeats line 1, and 19 more"),
+        std::string::npos);
 }
 
 TEST(BitmapFolderRead, PngsReadWithTransparencyAndTheirDamageNamed) {

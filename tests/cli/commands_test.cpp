@@ -289,6 +289,54 @@ TEST_F(CliTest, BitmapLibrariesRoundTripThroughAFolder) {
     }
 }
 
+TEST_F(CliTest, EveryNameTheReaderAcceptsSurvivesTheFolderRoundTrip) {
+    // Repeated, case-different (in Windows-1252 too: \xE9 and \xC9 are é and É), empty, 8-byte
+    // names, and an entry without pixels named like one with.
+    std::vector<bitmapInfoList> entries;
+    const auto add = [&](const std::string& name, int width, int height, Rgb colour) {
+        Picture picture(width, height);
+        picture.fill(colour);
+        entries.push_back({name, width, height, std::move(picture)});
+    };
+    add("DUP", 4, 4, kRed);
+    add("DUP", 9, 2, kWhite);
+    add("Logo", 3, 3, 0xFF0000);
+    add("LOGO", 16, 1, kRed);
+    add("", 5, 5, kWhite);
+    add("", 0, 7, kBlack);
+    add("EIGHTCHR", 8, 8, 0xFFFF00);
+    add("\xE9t\xE9", 2, 2, kRed);
+    add("\xC9T\xC9", 2, 2, kWhite);
+    add("\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9", 1, 1, kRed);
+    add("DUP", 1, 0, kBlack);
+    const auto library = encodeBcm(entries, static_cast<int>(entries.size()));
+    ASSERT_TRUE(library.ok());
+    const std::string original = path("names.bcm");
+    ASSERT_TRUE(writeFileAtomic(original, library.value()).ok());
+
+    const CliRun out = run({"convert", original, path("names")});
+    ASSERT_EQ(out.status, kExitOk) << out.err;
+    EXPECT_EQ(out.err, "");
+    const CliRun in = run({"convert", path("names"), path("back.bcm")});
+    ASSERT_EQ(in.status, kExitOk) << in.err;
+    expectSameFile(path("back.bcm"), original);
+    // One warning names the repeating lines; the library is written all the same.
+    EXPECT_EQ(in.err,
+              "korvel-cli: " + path("names") +
+                  "/index.txt: warning: names repeat (in one letter case or another) and "
+                  "are kept as they are: line 2 repeats line 1, line 4 repeats line 3, line "
+                  "6 repeats line 5, line 9 repeats line 8, line 11 repeats line 1\n");
+
+    // add still refuses a name the library holds, in any letter case.
+    const std::string red = path("red.bmp");
+    Picture picture(2, 2);
+    ASSERT_TRUE(writeFileAtomic(red, encodeBmp24(picture)).ok());
+    const CliRun again = run({"add", path("back.bcm"), "logo", red});
+    EXPECT_EQ(again.status, kExitRefused);
+    EXPECT_EQ(again.err,
+              "korvel-cli: " + path("back.bcm") + ": Please input exclusive bitmap name!\n");
+}
+
 TEST_F(CliTest, AddAppendsAPictureUnderTheNameRules) {
     QImage red(4, 4, QImage::Format_RGB32);
     red.fill(qRgb(250, 3, 100)); // classified as Red: only the red channel is lit
@@ -425,7 +473,7 @@ TEST_F(CliTest, UsageErrorsExitTwoWithTheUsage) {
         {"new-font", "--blank", "5x9"},
         {"new-font", "--size", "7", "-o", "a.lcm"},
         {"convert", "a.lcm", "b.bcm"},
-        {"add", "a.bcm", "A", "b.gif"},
+        {"add", "a.bcm", "A", "b.gif", "--fit", "sideways"},
         {"add", "a.bcm", "A", "b.png", "--size", "4"},
         {"export", "a.lcm", "1", "b.jpg"},
         {"new-font", "-o"},

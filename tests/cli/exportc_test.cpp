@@ -2,6 +2,7 @@
 // C++ compilers with decoders written here from the documented layouts, whose output must equal
 // "korvel-cli info --rows" of the same library.
 #include "cli/commands.h"
+#include "core/codepage.h"
 #include "document/librarytext.h"
 #include "fileio/fileio.h"
 
@@ -614,6 +615,130 @@ TEST_F(ExportCTest, EveryBitmapPixelFormatDecodesToTheLibrarysPixels) {
             EXPECT_EQ(fromLibraryText(decoded).toStdString(), expected);
         }
     }
+}
+
+} // namespace
+} // namespace korvel::cli
+
+namespace korvel::cli {
+namespace {
+
+// ---- NAME_code: UTF-8 text to the font's codes ----
+
+/// Bytes as a C string literal of octal escapes only.
+[[nodiscard]] std::string octalLiteral(std::string_view bytes) {
+    std::string literal = "\"";
+    for (const char byte : bytes) {
+        const auto value = static_cast<unsigned>(static_cast<std::uint8_t>(byte));
+        literal += '\\';
+        literal += static_cast<char>('0' + ((value >> 6) & 7));
+        literal += static_cast<char>('0' + ((value >> 3) & 7));
+        literal += static_cast<char>('0' + (value & 7));
+    }
+    return literal + "\"";
+}
+
+[[nodiscard]] std::string utf8Of(char32_t character) {
+    return QString::fromUcs4(&character, 1).toStdString();
+}
+
+/// A C program that runs NAME_code ("font_code") over each text and compares the codes it gives
+/// with the expected ones; it prints the number of mismatches and a line for each.
+[[nodiscard]] std::string
+codeChecker(const std::vector<std::pair<std::string, std::vector<int>>>& cases) {
+    std::string source = "#include <stdio.h>\n#include \"font.h\"\n\n"
+                         "struct text_case { const char *text; int count; int codes[4]; };\n"
+                         "static const struct text_case cases[] = {\n";
+    for (const auto& [text, codes] : cases) {
+        source += "    {" + octalLiteral(text) + ", " + std::to_string(codes.size()) + ", {";
+        for (const int code : codes) {
+            source += std::to_string(code) + ", ";
+        }
+        source += "}},\n";
+    }
+    source += "};\n\n"
+              "int main(void) {\n"
+              "    int failures = 0;\n"
+              "    size_t k;\n"
+              "    for (k = 0; k < sizeof cases / sizeof cases[0]; ++k) {\n"
+              "        const char *p = cases[k].text;\n"
+              "        int n = 0;\n"
+              "        while (*p != '\\0' && n < 4) {\n"
+              "            int code = font_code(&p);\n"
+              "            if (n >= cases[k].count || code != cases[k].codes[n]) {\n"
+              "                printf(\"case %u: code %d at %d\\n\", (unsigned)k, code, n);\n"
+              "                ++failures;\n"
+              "            }\n"
+              "            ++n;\n"
+              "        }\n"
+              "        if (n != cases[k].count) {\n"
+              "            printf(\"case %u: %d codes\\n\", (unsigned)k, n);\n"
+              "            ++failures;\n"
+              "        }\n"
+              "    }\n"
+              "    printf(\"%d\\n\", failures);\n"
+              "    return 0;\n"
+              "}\n";
+    return source;
+}
+
+TEST_F(ExportCTest, Utf8CodeGivesEveryCharacterItsCodeAndMalformedTextQuestionMarks) {
+    const std::string library = path("blank.lcm");
+    ASSERT_EQ(run({"new-font", "--blank", "2x2", "--codes", "256", "-o", library}).status, kExitOk);
+    const int q = '?';
+    for (const std::string name :
+         {"cp1251", "koi8-r", "cp437", "windows-1253", "iso-8859-11", "windows-1252"}) {
+        const CodePage page = *codePageByName(name);
+        exportHeader(library, "--codepage " + name + " --name font", "font");
+        std::vector<std::pair<std::string, std::vector<int>>> cases;
+        for (int code = 1; code < 256; ++code) {
+            if (const auto character = page.toUnicode(static_cast<std::uint8_t>(code))) {
+                cases.push_back({utf8Of(*character), {code}});
+            }
+        }
+        cases.insert(cases.end(), {
+                                      {"\x80", {q}},             // a lone continuation byte
+                                      {"\xC0\x80", {q, q}},      // never a lead byte
+                                      {"\xC3(", {q, '('}},       // cut short
+                                      {"\xE2\x82", {q}},         // cut short by the end
+                                      {"\xE0\x80\xAF", {q}},     // an overlong "/"
+                                      {"\xED\xA0\x80", {q}},     // a surrogate
+                                      {"\xF4\x90\x80\x80", {q}}, // beyond U+10FFFF
+                                      {"\xFF"
+                                       "A",
+                                       {q, 'A'}},                // no UTF-8 byte
+                                      {"\xF0\x9F\x98\x80", {q}}, // an emoji
+                                      {"\xE4\xB8\xAD"
+                                       "Z",
+                                       {q, 'Z'}}, // a CJK character
+                                  });
+        std::string output;
+        ASSERT_TRUE(decode(kCompilerC, codeChecker(cases), QStringList{"-std=c99"}, output))
+            << name;
+        EXPECT_EQ(output, "0\n") << name;
+    }
+    std::string output;
+    ASSERT_TRUE(decode(kCompilerCxx, codeChecker({{"\xD0\x90", {'?'}}}),
+                       QStringList{"-x", "c++", "-std=c++11"}, output));
+    EXPECT_EQ(output, "0\n") << "the header is Windows-1252's, which has no \"А\"";
+    const std::string header = textOf(path("font.h"));
+    EXPECT_NE(header.find("static inline uint8_t font_code(const char **utf8) {"),
+              std::string::npos);
+    EXPECT_NE(header.find("while (*p != '\\0') {"), std::string::npos);
+}
+
+TEST_F(ExportCTest, CommentsNameTheCharactersOfTheCodePage) {
+    const std::string library = path("blank.lcm");
+    ASSERT_EQ(run({"new-font", "--blank", "2x2", "--codes", "256", "-o", library}).status, kExitOk);
+    const std::string cyrillic = textOf(exportHeader(library, "--codepage cp1251", "cyrillic"));
+    EXPECT_NE(cyrillic.find("/* 192 U+0410: 2 x 2, offset 384"), std::string::npos);
+    EXPECT_NE(cyrillic.find("{384, 2, 2}, /* 192 U+0410 */"), std::string::npos);
+    EXPECT_NE(cyrillic.find("/* 65 'A' */"), std::string::npos);
+    EXPECT_NE(cyrillic.find("/* 152 */"), std::string::npos); // undefined in Windows-1251
+    const std::string western = textOf(exportHeader(library, "--format gfx", "western"));
+    EXPECT_NE(western.find("/* 192 U+00C0 */"), std::string::npos);
+    EXPECT_NE(western.find("/* 129 */"), std::string::npos); // undefined in Windows-1252
+    EXPECT_NE(western.find("/* 128 U+20AC */"), std::string::npos);
 }
 
 } // namespace

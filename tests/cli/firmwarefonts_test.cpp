@@ -568,6 +568,19 @@ TEST_F(FirmwareFontRoundTrip, ABitmapFontStrikeDrawsBack) {
     }
 }
 
+TEST_F(FirmwareFontRoundTrip, OddLibrariesDrawBack) {
+    // Glyphs of height 0, blank glyphs (no box at all), 256 codes of width 8, a glyph of
+    // 255 x 255 (too wide an advance for u8g2, whose dx is a signed byte).
+    for (const char* file :
+         {"height0.lcm", "blank-5x9-128.lcm", "full-256.lcm", "width0-height9.lcm"}) {
+        const std::string library = kData + "/lcm/" + file;
+        const std::string codes = "0-" + std::to_string(infoBlocks(library).size() - 1);
+        drawBack(library, Variant{"--format u8g2", Decoder::U8g2, codes});
+        drawBack(library, Variant{"--format lvgl", Decoder::Lvgl, codes, true});
+    }
+    drawBack(kData + "/lcm/ink-255x255.lcm", Variant{"--format lvgl", Decoder::Lvgl, "0", true});
+}
+
 TEST_F(FirmwareFontRoundTrip, ACyrillicCodePageFindsEveryGlyphUnderItsCharacter) {
     // The library's glyphs are taken as Windows-1251 codes: each must be found under the
     // character iconv gives for its code in that code page. Its upper half is nearly all above

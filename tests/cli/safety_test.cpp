@@ -7,6 +7,7 @@
 #include "formats/bmp.h"
 #include "support/childprocess.h"
 #include "support/largefiles.h"
+#include "support/pngbuild.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -21,6 +22,7 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -200,8 +202,7 @@ TEST_F(CliSafety, ALibraryThatDoesNotFitInMemoryIsRefusedNotAborted) {
     }
     const std::string library = path("large.bcm");
     writeFile(library, testing_support::largeBitmapLibraryFile(200));
-    const std::string before = path("before.bcm");
-    // Enough to start the program, not to decode the library.
+    // Enough to start the program and map a library of 39 MB, not to decode it.
     const Limit tight{RLIMIT_AS, rlim_t{160} << 20};
 
     // info reads only the directory, so it fits where decoding the library would not.
@@ -209,14 +210,99 @@ TEST_F(CliSafety, ALibraryThatDoesNotFitInMemoryIsRefusedNotAborted) {
     EXPECT_FALSE(info.crashed) << "status " << info.status;
     EXPECT_EQ(info.status, kExitOk) << info.err;
 
-    // add reads, changes and writes the library: nothing is written when it runs out.
-    const auto old = readWholeFile(library);
+    // add copies the blocks it keeps file to file, so the library is never whole in memory.
     const ProgramRun add = runProgram({"add", library, "NEW", smallBmp("red.bmp")}, tight);
     EXPECT_FALSE(add.crashed);
+    EXPECT_EQ(add.status, kExitOk) << add.err;
+    const ProgramRun after = runProgram({"info", library});
+    EXPECT_EQ(after.out.substr(0, after.out.find('\n')), "201");
+
+    // A library larger than the address space left: nothing is written when it runs out.
+    const std::string huge = path("huge.bcm");
+    ASSERT_TRUE(testing_support::writeSparseBitmapLibrary(huge, 1000));
+    const auto old = FileSource::open(huge);
+    ASSERT_TRUE(old.ok());
+    const ProgramRun refused = runProgram({"add", huge, "NEW", path("red.bmp")}, tight);
+    EXPECT_FALSE(refused.crashed);
+    EXPECT_EQ(refused.status, kExitRefused);
+    EXPECT_NE(refused.err.find("does not fit in memory"), std::string::npos) << refused.err;
+    EXPECT_EQ(fs::file_size(huge), old.value()->size());
+    EXPECT_EQ(contents(), (std::vector<std::string>{"huge.bcm", "large.bcm", "red.bmp"}));
+}
+
+TEST_F(CliSafety, AnAddPastWhatTheFileAddressesIsRefusedAndChangesNothing) {
+    // 21845 entries of 1024 x 512 in a sparse file of 4.3 GB: the last block begins at
+    // 4294836216, and a new one would begin at 4295032830, past what 32 bits hold.
+    const std::string library = path("big.bcm");
+    ASSERT_TRUE(testing_support::writeSparseBitmapLibrary(library, 21845));
+    struct stat before {};
+    ASSERT_EQ(::stat(library.c_str(), &before), 0);
+    const ProgramRun info = runProgram({"info", library});
+    ASSERT_EQ(info.status, kExitOk) << info.err;
+    EXPECT_NE(info.out.find("\n21844 E21844 1024 512\n"), std::string::npos);
+
+    const ProgramRun add =
+        runProgram({"add", library, "NEW", smallBmp("red.bmp"), "--size", "1024x512"});
     EXPECT_EQ(add.status, kExitRefused);
-    EXPECT_NE(add.err.find("does not fit in memory"), std::string::npos) << add.err;
-    EXPECT_EQ(readWholeFile(library).value(), old.value());
-    EXPECT_EQ(contents(), (std::vector<std::string>{"large.bcm", "red.bmp"}));
+    EXPECT_EQ(add.err,
+              "korvel-cli: " + library +
+                  ": Bitmap 21845 (\"NEW\") would begin 4295032830 bytes into the "
+                  "bitmaps' blocks, but the 32-bit block offsets of a bitmap library file "
+                  "reach only 4294967295 (4 GiB); the library is too large to be saved.\n");
+    struct stat after {};
+    ASSERT_EQ(::stat(library.c_str(), &after), 0);
+    EXPECT_EQ(after.st_size, before.st_size);
+    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    EXPECT_EQ(contents(), (std::vector<std::string>{"big.bcm", "red.bmp"}));
+}
+
+TEST_F(CliSafety, AFolderImportHoldsOnePictureAtATime) {
+    if (testing_support::sanitized()) {
+        GTEST_SKIP() << "an address space limit does not combine with the sanitizers";
+    }
+    // One PNG named by every line of the index, as a folder of many pictures would be.
+    const auto folderOf = [&](const std::string& name, int width, int height, int lines) {
+        const std::string folder = path(name);
+        fs::create_directory(folder);
+        pngtest::PngPlan plan;
+        plan.width = width;
+        plan.height = height;
+        plan.rows.assign(static_cast<std::size_t>(height),
+                         pngtest::Bytes(static_cast<std::size_t>(3 * width), 0xC0));
+        writeFile(folder + "/p.png", pngtest::pngFile(plan));
+        std::string index;
+        for (int k = 0; k < lines; ++k) {
+            index += std::to_string(k) + " E" + std::to_string(k) + " p.png\n";
+        }
+        writeFile(folder + "/index.txt", std::vector<std::uint8_t>(index.begin(), index.end()));
+        return folder;
+    };
+    const Limit limit{RLIMIT_AS, rlim_t{300} << 20};
+    // 65535 small pictures, and 200 of 1024 x 512: 400 MB decoded at once, 39 MB of blocks.
+    for (const auto& [width, height, lines] :
+         {std::tuple{32, 16, 65535}, std::tuple{1024, 512, 200}}) {
+        const std::string name = "f" + std::to_string(width);
+        const ProgramRun run = runProgram(
+            {"convert", folderOf(name, width, height, lines), path(name + ".bcm")}, limit);
+        EXPECT_FALSE(run.crashed);
+        ASSERT_EQ(run.status, kExitOk) << run.err;
+        const ProgramRun info = runProgram({"info", path(name + ".bcm")});
+        EXPECT_EQ(info.out.substr(0, info.out.find('\n')), std::to_string(lines));
+        EXPECT_NE(info.out.find("\n" + std::to_string(lines - 1) + " E" +
+                                std::to_string(lines - 1) + " " + std::to_string(width) + " " +
+                                std::to_string(height) + "\n"),
+                  std::string::npos);
+    }
+    // 65535 pictures of 1024 x 512 would need 12.9 GB of blocks: refused from the headers.
+    const ProgramRun huge =
+        runProgram({"convert", folderOf("huge", 1024, 512, 65535), path("huge.bcm")}, limit);
+    EXPECT_FALSE(huge.crashed);
+    EXPECT_EQ(huge.status, kExitRefused);
+    EXPECT_NE(huge.err.find("Bitmap 21845 (\"E21845\") would begin 4295032830 bytes"),
+              std::string::npos)
+        << huge.err;
+    EXPECT_FALSE(fs::exists(path("huge.bcm")));
 }
 
 TEST_F(CliSafety, AHugeBmpIsRefusedFromItsHeaderBeforeDecoding) {

@@ -1,6 +1,7 @@
 // Every code page table against the C library's iconv, code by code both ways, and the names,
 // letter case and locale rule of the code pages.
 
+#include "core/bitmaplibrary.h"
 #include "core/codepage.h"
 
 #include <gtest/gtest.h>
@@ -273,6 +274,31 @@ TEST(CodePageLocale, TheLanguageChoosesTheWindowsCodePage) {
     for (const auto& [locale, page] : cases) {
         EXPECT_EQ(defaultCodePageForLocale(locale).name(), page) << locale;
     }
+}
+
+} // namespace
+} // namespace korvel
+
+namespace korvel {
+namespace {
+
+TEST(CodePageNameIndex, NamesAreComparedInTheIndexsCodePage) {
+    BitmapLibrary library;
+    library.append({"\xCB\xEE\xE3\xEE", 1, 1, Picture(1, 1)}); // "Лого" in Windows-1251
+    library.append({"\xA8", 1, 1, Picture(1, 1)});             // "Ё"; in Windows-1252 "¨"
+    EXPECT_EQ(library.index.find("\xB8"), std::nullopt);       // "¸" is no letter there
+    EXPECT_EQ(library.index.find("\xEB\xEE\xE3\xEE"), 0);      // "ëîãî", as "Ëîãî"
+    library.index.setCodePage(*codePageByName("cp1251"));
+    EXPECT_EQ(library.index.find("\xB8"), 1);             // "ё"
+    EXPECT_EQ(library.index.find("\xEB\xEE\xE3\xEE"), 0); // "лого"
+    // The lines keep their bytes; appending and removing keep the code page.
+    library.append({"\xC0", 1, 1, Picture(1, 1)}); // "А"
+    library.remove(0);
+    EXPECT_EQ(library.index.find("\xB8"), 0);
+    EXPECT_EQ(library.index.find("\xE0"), 1);
+    EXPECT_EQ(library.index.lines().front(), "\xA8=0");
+    library.index.setCodePage(*codePageByName("koi8-r"));
+    EXPECT_EQ(library.index.find("\xB8"), std::nullopt); // 0xA8 and 0xB8 are box drawing there
 }
 
 } // namespace

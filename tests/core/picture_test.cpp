@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace korvel {
 
 using Rows = std::vector<std::string>;
@@ -70,6 +72,26 @@ TEST(Picture, ScaledIsNearestNeighbourOnEachAxis) {
     EXPECT_EQ(none.height(), 3);
     EXPECT_EQ(Picture(0, 0).scaled(2, 2), Picture(2, 2));
     EXPECT_EQ(source, pictureFromText({"RG", "BY"})); // scaling leaves the source alone
+}
+
+TEST(Picture, DrawingIntoAnIndexedPictureSnapsEachPixelByItself) {
+    // Runs, alternations and returns of colours, standard and not, mixed on each row.
+    const std::array<Rgb, 5> colours{makeRgb(250, 10, 5), kBlack, makeRgb(200, 200, 200),
+                                     makeRgb(10, 240, 250), kWhite};
+    Picture source(37, 5);
+    for (int y = 0; y < source.height(); ++y) {
+        for (int x = 0; x < source.width(); ++x) {
+            const int pick = (x * x + y * 3 + x / 4) % static_cast<int>(colours.size());
+            source.setPixel(x, y, colours[static_cast<std::size_t>(pick)]);
+        }
+    }
+    Picture snapped(source.width(), source.height(), PixelFormat::Indexed4);
+    snapped.draw(source);
+    for (int y = 0; y < source.height(); ++y) {
+        for (int x = 0; x < source.width(); ++x) {
+            ASSERT_EQ(snapped.pixel(x, y), nearestStandard16(source.pixel(x, y))) << x << "," << y;
+        }
+    }
 }
 
 TEST(Picture, IndexedPicturesSnapEveryColourToTheStandardSixteen) {

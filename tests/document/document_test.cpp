@@ -1,14 +1,19 @@
 #include "document/document.h"
 #include "formats/bcm.h"
 #include "formats/lcm.h"
+#include "support/largefiles.h"
+#include "support/oddlibrary.h"
 #include "support/picturetext.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -115,6 +120,74 @@ TEST_F(DocumentTest, ASaveThatCannotBeEncodedWritesNothing) {
     ASSERT_FALSE(fault.ok());
     EXPECT_EQ(fault.error().kind, ErrorKind::Content);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(file)));
+}
+
+TEST_F(DocumentTest, AMappedLibrarySavesWhatTheWholeReadSaves) {
+    // Odd blocks (lit padding, reversed and shared blocks) are copied or re-packed block by
+    // block into the new file exactly as the whole encoding writes them, edited ones included.
+    std::mt19937 random(23);
+    for (int round = 0; round < 20; ++round) {
+        const std::vector<std::uint8_t> odd = oddBcm(random);
+        const std::string file = folder.filePath("odd.bcm").toStdString();
+        ASSERT_FALSE(failsToWrite(file, odd));
+        const auto decoded = decodeBcm(odd);
+        ASSERT_TRUE(decoded.ok());
+        const auto expected = encodeBcm(decoded.value(), static_cast<int>(decoded.value().size()));
+        ASSERT_TRUE(expected.ok());
+
+        Document mapped;
+        ASSERT_TRUE(mapped.openBitmapFile(file, LibraryReading::Mapped).ok());
+        const std::string saved = folder.filePath("saved.bcm").toStdString();
+        const int count = mapped.bitmapLibrary().count();
+        ASSERT_TRUE(mapped.saveBitmapFile(saved, count).ok());
+        EXPECT_EQ(readWholeFile(saved).value(), expected.value()) << "round " << round;
+
+        if (count > 0) {
+            mapped.paintBitmapPixel(0, 0, 0, kWhite);
+            ASSERT_TRUE(mapped.saveBitmapFile(saved, count).ok());
+            const auto repainted = decodeBcm(readWholeFile(saved).value());
+            ASSERT_TRUE(repainted.ok());
+            const bitmapInfoList& first = repainted.value()[0];
+            if (first.width > 0 && first.height > 0) {
+                EXPECT_EQ(first.picture->pixel(0, 0), kWhite);
+            }
+        }
+    }
+}
+
+TEST_F(DocumentTest, AnAddOrModifyThatWouldPassWhatTheFileAddressesIsRefused) {
+    // 21846 blocks of 1024 x 512 but the first, one row high: the last begins 130689 bytes below
+    // 2^32, in a sparse file of 4.3 GB. Opened mapped, only its directory is read.
+    const std::string file = folder.filePath("big.bcm").toStdString();
+    ASSERT_TRUE(testing_support::writeSparseBitmapLibrary(file, 21846, 1));
+    Document big;
+    ASSERT_TRUE(big.openBitmapFile(file, LibraryReading::Mapped).ok());
+    ASSERT_EQ(big.bitmapLibrary().count(), 21846);
+
+    const Result<void> added = big.bitmapLibraryFits(21846, 4, 4, "NEW");
+    ASSERT_FALSE(added.ok());
+    EXPECT_NE(added.error().message.find("Bitmap 21846 (\"NEW\") would begin 4295033220 bytes"),
+              std::string::npos)
+        << added.error().message;
+    const Result<void> grown = big.bitmapLibraryFits(0, 1024, 512);
+    ASSERT_FALSE(grown.ok());
+    EXPECT_NE(grown.error().message.find("Bitmap 21845 (\"E21845\")"), std::string::npos)
+        << grown.error().message;
+    EXPECT_TRUE(big.bitmapLibraryFits(0, 1024, 300).ok());
+    EXPECT_TRUE(big.bitmapLibraryFits(21845, 8, 8).ok()) << "the last block may end past 2^32";
+    EXPECT_TRUE(
+        document.bitmapLibraryFits(document.bitmapLibrary().count(), 1024, 512, "NEW").ok());
+
+    // Were the library made unsaveable anyway, saving refuses before a byte is written.
+    big.appendBitmap({"NEW", 4, 4, Picture(4, 4)});
+    const std::string target = folder.filePath("bigger.bcm").toStdString();
+    const auto fault = big.saveBitmapFile(target, big.bitmapLibrary().count());
+    ASSERT_FALSE(fault.ok());
+    EXPECT_EQ(fault.error().kind, ErrorKind::Content);
+    EXPECT_NE(fault.error().message.find("4 GiB"), std::string::npos) << fault.error().message;
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(target)));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 2)
+        << "no temporary file is left";
 }
 
 TEST_F(DocumentTest, EachEditAnnouncesTheEntryItChanged) {

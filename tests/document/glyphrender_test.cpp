@@ -30,7 +30,8 @@ using InkSet = std::set<std::pair<int, int>>;
 /// Code's glyph drawn on its own in a scratch picture four times the pixel size each way and
 /// more (hinting smears some glyphs of tiny sizes sideways), with the origin in the middle:
 /// everything the rasteriser lights, with no cell around it.
-[[nodiscard]] InkSet scratchInk(const QRawFont& font, int code) {
+[[nodiscard]] InkSet scratchInk(const QRawFont& font, int code,
+                                const CodePage& page = windows1252()) {
     const int pixels = qRound(font.pixelSize());
     const int side = 4 * pixels + 160;
     const int origin = side / 2;
@@ -40,7 +41,7 @@ using InkSet = std::set<std::pair<int, int>>;
     painter.setPen(QColor(255, 0, 0));
     QGlyphRun run;
     run.setRawFont(font);
-    const QList<quint32> glyphs = font.glyphIndexesForString(characterOfCode(code));
+    const QList<quint32> glyphs = font.glyphIndexesForString(characterOfCode(code, page));
     run.setGlyphIndexes({glyphs.isEmpty() ? 0U : glyphs.front()});
     run.setPositions({QPointF(origin, origin)});
     painter.drawGlyphRun(QPointF(0, 0), run);
@@ -116,6 +117,32 @@ INSTANTIATE_TEST_SUITE_P(TinySizes, InkPreservation,
                          testing::Combine(testing::Values(QStringLiteral("DejaVu Serif")),
                                           testing::Values(1, 2)));
 
+TEST(InkPreservation, CodesRenderTheCharactersOfTheirCodePage) {
+    const CodePage cp1251 = *codePageByName("cp1251");
+    const QRawFont font = QRawFont::fromFont(glyphFont(kDejaVu, 12));
+    const RenderedCodes cyrillic = renderCodes(kDejaVu, 12, 256, cp1251);
+    const RenderedCodes western = renderCodes(kDejaVu, 12, 256);
+    ASSERT_EQ(cyrillic.glyphs.size(), 256U);
+    // The Cyrillic letters "А" (U+0410) to "я" (U+044F) sit at 192 to 255, each with the ink the
+    // rasteriser gives that character (DejaVu Sans cuts none of them sideways).
+    for (int code = 192; code < 256; ++code) {
+        const GlyphRecord& glyph = cyrillic.glyphs[static_cast<std::size_t>(code)];
+        EXPECT_EQ(characterOfCode(code, cp1251), QString(QChar(0x0410 + code - 192)));
+        EXPECT_EQ(libraryInk(glyph, cyrillic.cell.ascent), scratchInk(font, code, cp1251))
+            << "code " << code;
+    }
+    EXPECT_NE(libraryInk(cyrillic.glyphs[192], cyrillic.cell.ascent),
+              libraryInk(western.glyphs[192], western.cell.ascent)); // "А" is no "À"
+    // ASCII is the same in every code page.
+    EXPECT_EQ(libraryInk(cyrillic.glyphs['A'], cyrillic.cell.ascent),
+              libraryInk(western.glyphs['A'], western.cell.ascent));
+    // A code Windows-1253 leaves undefined (0xAA) has no character: the font's missing glyph.
+    const CodePage greek = *codePageByName("windows-1253");
+    EXPECT_TRUE(characterOfCode(0xAA, greek).isEmpty());
+    const RenderedCodes greekCodes = renderCodes(kDejaVu, 12, 256, greek);
+    EXPECT_EQ(greekCodes.glyphs[0xAA].width, qRound(font.advancesForGlyphIndexes({0}).front().x()));
+}
+
 TEST(InkPreservation, TheCellGrowsWithTheCodesRendered) {
     const RenderedCodes small = renderCodes(kDejaVu, 7, 128);
     const RenderedCodes full = renderCodes(kDejaVu, 7, 256);
@@ -156,19 +183,44 @@ TEST(FamilyList, EachFamilyOnceByItsPlainName) {
     EXPECT_TRUE(families.contains(QStringLiteral("Nimbus Sans")));
 }
 
+/// The family names of one line of "fc-list : family": a font with names in several languages
+/// lists them separated by commas, and a backslash escapes the character after it ("Unifont\-JP"
+/// is Unifont-JP, "a\,b" one name with a comma).
+[[nodiscard]] QStringList fcListNames(const QString& line) {
+    QStringList names;
+    QString name;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i] == u'\\' && i + 1 < line.size()) {
+            name += line[++i];
+        } else if (line[i] == u',') {
+            names.append(std::exchange(name, QString()));
+        } else {
+            name += line[i];
+        }
+    }
+    names.append(name);
+    names.removeAll(QString());
+    return names;
+}
+
+TEST(FamilyList, FcListLinesAreUnescaped) {
+    EXPECT_EQ(fcListNames(QStringLiteral("Unifont\\-JP")),
+              QStringList{QStringLiteral("Unifont-JP")});
+    EXPECT_EQ(
+        fcListNames(QStringLiteral("Noto Sans\\,Extra,Noto Sans Ünicode")),
+        (QStringList{QStringLiteral("Noto Sans,Extra"), QStringLiteral("Noto Sans Ünicode")}));
+    EXPECT_EQ(fcListNames(QStringLiteral("a\\\\b,")), QStringList{QStringLiteral("a\\b")});
+}
+
 TEST(FamilyList, OnlyFamiliesOfInstalledFontFiles) {
-    // fc-list reads the same font configuration; a font with names in several languages lists
-    // them separated by commas, and a "-", "," or ":" in a name comes escaped with a backslash
-    // ("Unifont\-JP").
+    // fc-list reads the same font configuration.
     QProcess fcList;
     fcList.start(QStringLiteral("fc-list"), {QStringLiteral(":"), QStringLiteral("family")});
     ASSERT_TRUE(fcList.waitForFinished(30000));
     QSet<QString> installed;
-    const QRegularExpression unescapedComma(QStringLiteral("(?<!\\\\),"));
-    const QRegularExpression escape(QStringLiteral("\\\\(.)"));
     for (const QString& line : QString::fromUtf8(fcList.readAllStandardOutput()).split(u'\n')) {
-        for (QString name : line.split(unescapedComma, Qt::SkipEmptyParts)) {
-            installed.insert(name.replace(escape, QStringLiteral("\\1")));
+        for (const QString& name : fcListNames(line)) {
+            installed.insert(name);
         }
     }
     const QStringList families = installedFamilies();

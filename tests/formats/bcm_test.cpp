@@ -140,6 +140,48 @@ TEST(BcmWriter, RefusesEntriesLargerThanTheFormatIsWrittenWith) {
     }
 }
 
+/// Entries of 1024 x 512 without pictures: shapes alone, no pixels in memory.
+std::vector<bitmapInfoList> shapesOnly(int count) {
+    std::vector<bitmapInfoList> entries;
+    for (int k = 0; k < count; ++k) {
+        entries.push_back({"E" + std::to_string(k), 1024, 512, std::nullopt});
+    }
+    return entries;
+}
+
+TEST(BcmWriter, RefusesBlocksBeyondWhatItsOffsetsAddressBeforeWritingAByte) {
+    // 21845 blocks of 1024 x 512 (196614 bytes each): the last begins at 4294836216, below
+    // 2^32. One more would begin at 4295032830, which 32 bits cannot hold.
+    EXPECT_EQ(bcmBlockBytes(1024, 512), 196614U);
+    std::vector<bitmapInfoList> entries = shapesOnly(21846);
+    std::vector<BcmShape> shapes;
+    for (const bitmapInfoList& entry : entries) {
+        shapes.push_back({entry.name, entry.width, entry.height});
+    }
+    EXPECT_TRUE(checkBcmShapes(std::span(shapes).first(21845)).ok());
+    const Result<void> refused = checkBcmShapes(shapes);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error().message,
+              "Bitmap 21845 (\"E21845\") would begin 4295032830 bytes into the bitmaps' blocks, "
+              "but the 32-bit block offsets of a bitmap library file reach only 4294967295 "
+              "(4 GiB); the library is too large to be saved.");
+
+    Bytes out;
+    VectorSink sink(out);
+    const Result<void> written = writeBcm(entries, 21846, sink);
+    ASSERT_FALSE(written.ok());
+    EXPECT_EQ(written.error().message, refused.error().message);
+    EXPECT_TRUE(out.empty()) << "nothing is written of a library that cannot be addressed";
+    EXPECT_FALSE(encodeBcm(entries, 21846).ok());
+
+    // A small last entry fits where a large one would not: only where blocks begin counts.
+    shapes.back() = {"TINY", 4, 4};
+    EXPECT_FALSE(checkBcmShapes(shapes).ok()) << "it begins past 2^32 whatever its size";
+    shapes.pop_back();
+    shapes.back() = {"LAST", 1024, 513};
+    EXPECT_TRUE(checkBcmShapes(shapes).ok()) << "the last block may end past 2^32";
+}
+
 TEST(BcmReader, ReadsTheExamplesBack) {
     expectSameEntries(decoded(golden("one-red-4x4.bcm")), {redAndLogo()[0]});
     expectSameEntries(decoded(golden("red-and-logo.bcm")), redAndLogo());

@@ -203,9 +203,60 @@ TEST(BdfImport, PropertiesAreReadAsPropertiesWhateverTheirNames) {
     // The property named FONTBOUNDINGBOX does not replace the real one, whose width 6 the codes
     // the font lacks take.
     EXPECT_EQ(font.library.glyphs[65].width, 6);
+    // Properties named like the keywords that begin a glyph or end the font are properties
+    // too: they neither begin a glyph nor end the font.
     std::string text = kHandFont;
-    text.replace(text.find("STARTPROPERTIES 2"), 17, "STARTPROPERTIES 3\nSTARTCHAR \"x\"");
-    EXPECT_FALSE(decodeBdf(text).ok()); // a glyph may not begin inside the properties
+    text.replace(text.find("STARTPROPERTIES 2"), 17,
+                 "STARTPROPERTIES 4\nSTARTCHAR \"x\"\nENDFONT \"y\"");
+    const BdfFont named = decodedOk(text);
+    EXPECT_EQ(inkRows(named.library.glyphs[65])[0], ".#..");
+    EXPECT_EQ(named.library.glyphs[65].height, decodedOk(kHandFont).library.glyphs[65].height);
+
+    // The count says whether the block is whole: a property too many or too few is refused at
+    // ENDPROPERTIES; COMMENT lines may be counted or not.
+    std::string tooMany = kHandFont;
+    tooMany.replace(tooMany.find("STARTPROPERTIES 2"), 17, "STARTPROPERTIES 2\nSTARTCHAR x");
+    const auto refused = decodeBdf(tooMany);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error().message,
+              "line 10: the properties begun at line 6 are 3 lines, but STARTPROPERTIES says 2");
+    std::string tooFew = kHandFont;
+    tooFew.replace(tooFew.find("STARTPROPERTIES 2"), 17, "STARTPROPERTIES 3");
+    EXPECT_FALSE(decodeBdf(tooFew).ok());
+    for (const char* declared : {"STARTPROPERTIES 2", "STARTPROPERTIES 3"}) {
+        std::string commented = kHandFont;
+        commented.replace(commented.find("STARTPROPERTIES 2"), 17,
+                          std::string(declared) + "\nCOMMENT a note among the properties");
+        EXPECT_TRUE(decodeBdf(commented).ok()) << declared;
+    }
+}
+
+TEST(BdfImport, UnencodedGlyphsOfFontsTakenAsTheyAreAreSkipped) {
+    // In a KOI8-R font code 201 is its own letter; an unencoded glyph named Eacute does not
+    // take it, wherever it stands.
+    std::string koi = dataFile("bdf/koi8-r.bdf");
+    const std::string own = "STARTCHAR afii10026\nENCODING 201\nDWIDTH 4 0\nBBX 1 1 0 0\n"
+                            "BITMAP\n80\nENDCHAR\n";
+    const std::string unencoded = "STARTCHAR Eacute\nENCODING -1\nDWIDTH 4 0\nBBX 4 1 0 0\n"
+                                  "BITMAP\nF0\nENDCHAR\n";
+    koi.replace(koi.find("CHARS 2\n"), 8, "CHARS 4\n" + unencoded + own);
+    const BdfFont font = decodedOk(koi);
+    EXPECT_TRUE(font.codesTakenAsTheyAre);
+    EXPECT_EQ(font.skipped, 1);
+    EXPECT_EQ(inkRows(font.library.glyphs[201])[3], "#...");
+    EXPECT_EQ(inkRows(font.library.glyphs[225])[0], ".#..");
+
+    // A font of no character set whose only glyphs are one beyond its codes and an unencoded
+    // "z" has nothing to import.
+    const auto nothing = decodeBdf("STARTFONT 2.1\nFONT_ASCENT 1\nFONT_DESCENT 0\nCHARS 2\n"
+                                   "STARTCHAR big\nENCODING 300\nDWIDTH 1 0\nBBX 1 1 0 0\n"
+                                   "BITMAP\n80\nENDCHAR\nSTARTCHAR z\nENCODING -1\nDWIDTH 1 0\n"
+                                   "BBX 1 1 0 0\nBITMAP\n80\nENDCHAR\nENDFONT\n");
+    ASSERT_FALSE(nothing.ok());
+    EXPECT_NE(nothing.error().message.find("2 glyphs in no named character set, encodings 300 "
+                                           "to 300"),
+              std::string::npos)
+        << nothing.error().message;
 }
 
 TEST(BdfImport, AFontWithoutUsableGlyphsIsRefusedNamingWhatItHas) {
@@ -395,6 +446,80 @@ TEST(GlyphNames, EveryWindows1252CharacterHasOneNameThatLeadsBack) {
     for (const char* notAName : {"", "uni", "uni12", "uni00e9", "uniD800", "u110000", "euro"}) {
         EXPECT_EQ(characterOfGlyphName(notAName), std::nullopt) << notAName;
     }
+}
+
+} // namespace
+} // namespace korvel
+
+namespace korvel {
+namespace {
+
+TEST(BdfCodePages, ExportWritesTheUnicodeValuesOfTheCodePage) {
+    FontLibrary library;
+    library.count = 256;
+    for (int code = 0; code < library.count; ++code) {
+        library.glyphs[static_cast<std::size_t>(code)] = GlyphRecord{code, 3, 2, Picture(3, 2)};
+    }
+    const std::string greek =
+        encodeBdf(library.glyphs, library.count, "greek", {}, *codePageByName("windows-1253"));
+    for (const char* expected :
+         {"STARTCHAR uni0391\nENCODING 913\n", // 0xC1 "Α"
+          "STARTCHAR Euro\nENCODING 8364\n",   // 0x80
+          "STARTCHAR uni0081\nENCODING -1\n",  // undefined below 0xA0: as Windows-1252's 0x81
+          "STARTCHAR code170\nENCODING -1\n",  // undefined above: no character at all
+          "STARTCHAR A\nENCODING 65\n"}) {
+        EXPECT_NE(greek.find(expected), std::string::npos) << expected;
+    }
+    // ISO 8859 pages define C1 controls at 0x80-0x9F; no font tool expects them in a font.
+    const std::string iso =
+        encodeBdf(library.glyphs, library.count, "iso", {}, *codePageByName("iso-8859-5"));
+    EXPECT_NE(iso.find("STARTCHAR uni0080\nENCODING -1\n"), std::string::npos);
+    EXPECT_NE(iso.find("STARTCHAR uni0430\nENCODING 1072\n"), std::string::npos); // 0xD0 "а"
+    // Read back in the same code page, every glyph comes to its code again.
+    const auto back = decodeBdf(greek, BdfCell::KeepInk, BdfCodes{*codePageByName("cp1253"), true});
+    ASSERT_TRUE(back.ok()) << back.error().message;
+    EXPECT_EQ(back.value().skipped, 3) << "code170, code210 and code255 name no character";
+    EXPECT_TRUE(back.value().library.glyphs[0xC1].picture.has_value());
+}
+
+TEST(BdfCodePages, EightBitFontsAreReadThroughTheirOwnTableWhenAsked) {
+    const std::string text = dataFile("bdf/koi8-r.bdf");
+    const CodePage cp1251 = *codePageByName("cp1251");
+    // KOI8-R 225 is "А", which Windows-1251 keeps at 192.
+    const auto through = decodeBdf(text, BdfCell::KeepInk, BdfCodes{cp1251, true});
+    ASSERT_TRUE(through.ok());
+    EXPECT_FALSE(through.value().codesTakenAsTheyAre);
+    EXPECT_TRUE(through.value().readThroughCharset);
+    EXPECT_EQ(inkRows(through.value().library.glyphs[192])[0], ".#..");
+    EXPECT_FALSE(through.value().library.glyphs[225].picture.has_value());
+    // Not asked, the codes are taken as they are, and said to be so, in any code page.
+    const auto asTheyAre = decodeBdf(text, BdfCell::KeepInk, BdfCodes{cp1251, false});
+    ASSERT_TRUE(asTheyAre.ok());
+    EXPECT_TRUE(asTheyAre.value().codesTakenAsTheyAre);
+    EXPECT_EQ(inkRows(asTheyAre.value().library.glyphs[225])[0], ".#..");
+    // A font in the library's own code page needs no table and no note.
+    const auto own = decodeBdf(text, BdfCell::KeepInk, BdfCodes{*codePageByName("koi8-r"), true});
+    ASSERT_TRUE(own.ok());
+    EXPECT_FALSE(own.value().codesTakenAsTheyAre);
+    EXPECT_FALSE(own.value().readThroughCharset);
+    EXPECT_EQ(inkRows(own.value().library.glyphs[225])[0], ".#..");
+    // Registries name code pages in several ways.
+    for (const auto& [registry, encoding] : std::vector<std::pair<std::string, std::string>>{
+             {"microsoft", "cp1251"}, {"WINDOWS", "1251"}, {"IBM", "cp866"}, {"ISO8859", "5"}}) {
+        std::string named = text;
+        named.replace(named.find("\"KOI8\""), 6, "\"" + registry + "\"");
+        named.replace(named.find("\"R\""), 3, "\"" + encoding + "\"");
+        const auto read = decodeBdf(named, BdfCell::KeepInk, BdfCodes{windows1252(), true});
+        ASSERT_TRUE(read.ok()) << registry;
+        EXPECT_TRUE(read.value().readThroughCharset) << registry << "-" << encoding;
+    }
+    // Nothing of the font in the code page: the refusal names the code page.
+    const auto none =
+        decodeBdf(dataFile("bdf/cjk-only.bdf"), BdfCell::KeepInk, BdfCodes{cp1251, true});
+    ASSERT_FALSE(none.ok());
+    EXPECT_NE(none.error().message.find("none of them is a Windows-1251 character"),
+              std::string::npos)
+        << none.error().message;
 }
 
 } // namespace

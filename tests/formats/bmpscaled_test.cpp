@@ -116,12 +116,12 @@ TEST(BmpScaledImport, RefusesWhatTheWholeDecodeRefusesWithTheSameMessage) {
     Bytes good = randomBmp(random, {8, false, true, false}, 9, 9);
     std::vector<Bytes> bad;
     bad.push_back(Bytes(good.begin(), good.begin() + 40)); // shorter than the headers
-    // header size, width, height, bit count, compression
-    for (const auto& [at, value] : {std::pair<std::size_t, std::uint32_t>{14, 12},
+    // header size, width, height, bit count, compression (RLE4 of an 8-bit file)
+    for (const auto& [at, value] : {std::pair<std::size_t, std::uint32_t>{14, 13},
                                     {18, 0x7FFFFFFF},
                                     {22, 0x80000000},
                                     {28, 7},
-                                    {30, 1}}) {
+                                    {30, 2}}) {
         Bytes broken = good;
         putLittle(broken, at, value, 4);
         bad.push_back(broken);

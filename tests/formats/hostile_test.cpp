@@ -221,6 +221,36 @@ TEST(HostileSizes, BmpOfAFewBytesClaimingTheLargestPicture) {
     EXPECT_EQ(decoded.value().width(), 64);
 }
 
+TEST(HostileSizes, BmpRunLengthCodesClaimingAHugePicture) {
+    // An RLE8 file of end-of-bitmap alone: its codes may leave most of a picture black, but not
+    // make a few bytes allocate 1 GiB. Within 128 pixels a byte it decodes.
+    Bytes file = bmpClaiming(16384, 16384);
+    file[28] = 8;
+    file[30] = 1;
+    file[54] = 0;
+    file[55] = 1;
+    expectRefusedSmall(file, decodeBmpFile, "16384 x 16384");
+    file[28] = 4;
+    file[30] = 2;
+    expectRefusedSmall(file, decodeBmpFile, "16384 x 16384");
+    // An OS/2 1.x header claiming its largest sides (65535) in 26 bytes.
+    Bytes core(26 + 4, 0);
+    core[0] = 'B';
+    core[1] = 'M';
+    putLittle32(core, 14, 12);
+    core[18] = core[19] = core[20] = core[21] = 0xFF;
+    core[22] = 1;
+    core[24] = 24;
+    expectRefusedSmall(core, decodeBmpFile, "width 65535");
+
+    Bytes fits = bmpClaiming(1024, 1024); // 1 Mi pixels is within the allowance
+    fits[28] = 8;
+    fits[30] = 1;
+    const auto decoded = decodeBmp(fits);
+    ASSERT_TRUE(decoded.ok()) << decoded.error().message;
+    EXPECT_EQ(decoded.value().pixel(5, 5), kBlack);
+}
+
 TEST(HostileSizes, LcmOffsetsPastTheEnd) {
     Bytes file(1 + 4, 0);
     file[0] = 1;

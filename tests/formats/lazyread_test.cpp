@@ -31,7 +31,7 @@ Bytes golden(const std::string& name) {
 }
 
 SharedFileImage shared(Bytes bytes) {
-    return std::make_shared<const Bytes>(std::move(bytes));
+    return shareFileImage(std::move(bytes));
 }
 
 std::unique_ptr<std::array<GlyphRecord, kGlyphSlots>> tableOf(std::vector<GlyphRecord> glyphs) {

@@ -46,6 +46,11 @@ std::optional<QString> ScriptedPrompter::askSaveFile(QWidget*, const QString& fi
     return nextFile();
 }
 
+std::optional<QString> ScriptedPrompter::askFolder(QWidget*) {
+    asked.push_back({Prompt::Kind::Folder, {}, {}, PromptIcon::None, {}, {}});
+    return nextFile();
+}
+
 void ScriptedPrompter::showModal(QDialog& dialog) {
     asked.push_back({Prompt::Kind::Modal, dialog.windowTitle(), {}, PromptIcon::None, {}, {}});
     if (modals.empty()) {

@@ -16,7 +16,7 @@ namespace korvel {
 
 /// One thing the program asked or told the user.
 struct Prompt {
-    enum class Kind { Question, Message, Error, OpenFile, SaveFile, Modal };
+    enum class Kind { Question, Message, Error, OpenFile, SaveFile, Modal, Folder };
     Kind kind = Kind::Message;
     QString caption; // question caption, or the dialog's title for Modal
     QString text;    // question or message text
@@ -31,7 +31,7 @@ struct Prompt {
 class ScriptedPrompter : public Prompter {
 public:
     std::deque<bool> answers;  // for askOkCancel, in order
-    std::deque<QString> files; // for askOpenFile / askSaveFile; an empty name cancels
+    std::deque<QString> files; // for askOpenFile / askSaveFile / askFolder; "" cancels
     std::deque<std::function<void(QDialog&)>> modals; // run while a dialog is "shown"
     std::vector<Prompt> asked;
     /// Every (done, total) of showProgress, in order, and the label of the last one.
@@ -46,6 +46,7 @@ public:
                                                      const QString& filter) override;
     [[nodiscard]] std::optional<QString> askSaveFile(QWidget* parent, const QString& filter,
                                                      const QString& defaultSuffix) override;
+    [[nodiscard]] std::optional<QString> askFolder(QWidget* parent) override;
     void showModal(QDialog& dialog) override;
     void showProgress(QWidget* parent, const QString& label, std::size_t done,
                       std::size_t total) override;

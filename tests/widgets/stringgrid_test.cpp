@@ -1,5 +1,6 @@
 #include "widgets/stringgrid.h"
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -163,6 +164,60 @@ TEST_F(FrozenColumns, VanishWhenTheLeadingColumnsAreHidden) {
     EXPECT_FALSE(frozen().isVisible());
     grid.setColWidth(0, 25);
     EXPECT_TRUE(frozen().isVisible());
+}
+
+TEST_F(FrozenColumns, AssistiveTechnologyReadsTheCellsWhereTheyAreShown) {
+    grid.setCell(0, 0, "Char");
+    grid.setCell(4, 7, "far right");
+    grid.horizontalScrollBar()->setValue(grid.horizontalScrollBar()->maximum());
+    grid.verticalScrollBar()->setValue(3);
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(&grid);
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->role(), QAccessible::Table);
+    QAccessibleTableInterface* cells = table->tableInterface();
+    ASSERT_NE(cells, nullptr);
+    EXPECT_EQ(cells->rowCount(), 299);
+    EXPECT_EQ(cells->columnCount(), 5);
+
+    const QRect shown = grid.rect().translated(grid.mapToGlobal(QPoint(0, 0)));
+    const QRect frozenShown = frozen().rect().translated(frozen().mapToGlobal(QPoint(0, 0)));
+    // Row 5 of the list (data row 4) is in view; its frozen cells are where the frozen view
+    // shows them, not beneath it where the scrolled list keeps its own.
+    for (int column = 0; column < 2; ++column) {
+        QAccessibleInterface* cell = cells->cellAt(4, column);
+        ASSERT_NE(cell, nullptr);
+        const QRect place = cell->rect();
+        EXPECT_TRUE(frozenShown.contains(place)) << "column " << column;
+        EXPECT_EQ(place, frozen()
+                             .visualRect(frozen().model()->index(4, column))
+                             .translated(frozen().viewport()->mapToGlobal(QPoint(0, 0))));
+        EXPECT_FALSE(cell->state().invisible) << "column " << column;
+        EXPECT_EQ(table->childAt(place.center().x(), place.center().y()), cell);
+    }
+    EXPECT_EQ(cells->cellAt(4, 0)->text(QAccessible::Name), "5");
+    QAccessibleInterface* far = cells->cellAt(6, 4);
+    EXPECT_EQ(far->text(QAccessible::Name), "far right");
+    EXPECT_TRUE(shown.intersects(far->rect()));
+    EXPECT_FALSE(frozenShown.intersects(far->rect()));
+    EXPECT_EQ(table->childAt(far->rect().center().x(), far->rect().center().y()), far);
+    // A row scrolled out of view above is invisible, in every column.
+    EXPECT_TRUE(cells->cellAt(0, 0)->state().invisible);
+    EXPECT_TRUE(cells->cellAt(0, 3)->state().invisible);
+
+    // The header cell of column 0 is the frozen view's; children are numbered as the grid
+    // numbers them in its focus events: header row first, then the data rows.
+    QAccessibleInterface* header = table->child(0);
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->role(), QAccessible::ColumnHeader);
+    EXPECT_EQ(header->text(QAccessible::Name), "Char");
+    EXPECT_TRUE(frozenShown.contains(header->rect()));
+    EXPECT_EQ(table->child(5 * 5 + 0), cells->cellAt(4, 0));
+    EXPECT_EQ(table->indexOfChild(far), 7 * 5 + 4);
+
+    grid.setCurrentGridRow(5);
+    EXPECT_TRUE(cells->isRowSelected(4));
+    EXPECT_TRUE(cells->cellAt(4, 0)->state().selected);
+    EXPECT_EQ(cells->selectedRows(), QList<int>{4});
 }
 
 } // namespace

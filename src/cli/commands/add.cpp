@@ -1,5 +1,6 @@
 #include "cli/commands/commandlist.h"
 
+#include "cli/imageoptions.h"
 #include "cli/qtsession.h"
 #include "cli/support.h"
 #include "document/document.h"
@@ -19,7 +20,10 @@ namespace korvel::cli {
 namespace {
 
 constexpr std::string_view kAddUsage =
-    "korvel-cli add LIB.bcm NAME IMAGE.png|IMAGE.bmp [--size WIDTHxHEIGHT]";
+    "korvel-cli add LIB.bcm NAME IMAGE.png|IMAGE.bmp [--size WIDTHxHEIGHT] [--codepage NAME]\n"
+    "korvel-cli add LIB.bcm NAME IMAGE [--size WIDTHxHEIGHT] [--fit stretch|inside|crop|centre]\n"
+    "    [--scaling nearest|area] [--threshold N|R,G,B] [--dither none|fs|atkinson|bayer]\n"
+    "    [--invert] [--alpha N] [--frames] [--codepage NAME]";
 
 /// Refuses, from the headers alone, a BMP picture larger than a bitmap entry holds.
 [[nodiscard]] Result<void> checkEntrySize(const std::string& path,
@@ -43,9 +47,6 @@ constexpr std::string_view kAddUsage =
 [[nodiscard]] Result<Picture> readImage(const std::string& path,
                                         const std::optional<std::pair<int, int>>& size) {
     const std::string extension = extensionOf(path);
-    if (extension != "png" && extension != "bmp") {
-        return usageError("add takes a .png or a .bmp picture, not \"" + path + "\"");
-    }
     if (extension == "bmp" && size) {
         auto opened = openSource(path);
         if (!opened) {
@@ -87,7 +88,63 @@ constexpr std::string_view kAddUsage =
     if (!std::filesystem::exists(path, error) && !error) {
         return {};
     }
-    return document.openBitmapFile(path);
+    // Mapped, not read: the blocks add keeps are copied file to file, so a library of any size
+    // costs its directory in memory.
+    return document.openBitmapFile(path, LibraryReading::Mapped);
+}
+
+/// Whether the picture goes through the image conversion: any of its options is given, or the
+/// file is neither PNG nor BMP. A PNG or BMP without them is added as it always was, its
+/// colours whole.
+[[nodiscard]] bool converts(const ParsedOptions& options) {
+    const std::string extension = extensionOf(options.positional[2]);
+    return hasImageOptions(options) || (extension != "png" && extension != "bmp");
+}
+
+/// Appends the converted picture as NAME, or with --frames every frame as NAME1, NAME2, ...
+[[nodiscard]] Result<void> addConverted(Context& context, const ParsedOptions& options,
+                                        Document& document,
+                                        const std::optional<std::pair<int, int>>& size) {
+    const std::string& libraryPath = options.positional[0];
+    const QString name = QString::fromStdString(options.positional[1]);
+    const bool frames = options.has("--frames");
+    const auto checkName = [&](const QString& candidate) -> Result<void> {
+        if (const auto checked = checkBitmapName(candidate, document.bitmapLibrary().index);
+            !checked) {
+            const std::string& message = checked.error().message;
+            return Error{frames ? "\"" + candidate.toStdString() + "\": " + message : message,
+                         checked.error().kind, libraryPath};
+        }
+        return {};
+    };
+    if (!frames) {
+        if (auto checked = checkName(name); !checked) {
+            return checked;
+        }
+    }
+    auto converted =
+        convertImageFile(context, options.positional[2], options, ColourTarget::Channels,
+                         ImageSize{size, kMaxEntryWidth, kMaxEntryHeight});
+    if (!converted) {
+        return converted.error();
+    }
+    auto& pictures = converted.value();
+    const std::vector<QString> names =
+        frames ? frameNames(name, static_cast<int>(pictures.size())) : std::vector<QString>{name};
+    std::vector<bitmapInfoList> entries;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        if (frames) {
+            if (auto checked = checkName(names[k]); !checked) {
+                return checked;
+            }
+        }
+        const int width = pictures[k].width();
+        const int height = pictures[k].height();
+        entries.push_back(
+            {toLibraryText(names[k], document.codePage()), width, height, std::move(pictures[k])});
+    }
+    document.appendBitmaps(std::move(entries));
+    return saveBitmaps(context, libraryPath, document.bitmapLibrary().entries);
 }
 
 [[nodiscard]] Result<void> runAdd(Context& context, const ParsedOptions& options) {
@@ -108,6 +165,11 @@ constexpr std::string_view kAddUsage =
                 "\"");
         }
     }
+    const auto choice = codePageOption(context, options);
+    if (!choice) {
+        return choice.error();
+    }
+    const CodePage& page = choice.value().page;
     // Held from reading the library to writing it, so that concurrent runs take turns.
     const auto lock = FolderLock::acquire(libraryPath);
     if (!lock) {
@@ -116,10 +178,14 @@ constexpr std::string_view kAddUsage =
     // The same read-check-open and append the editor uses; entries that stay as they were are
     // copied into the new file, not decoded.
     Document document;
+    document.setCodePage(page);
     if (Result<void> opened = openOrStartBitmaps(document, libraryPath); !opened) {
         return opened;
     }
     const QString typed = QString::fromStdString(name);
+    if (converts(options)) {
+        return addConverted(context, options, document, size);
+    }
     if (const auto checked = checkBitmapName(typed, document.bitmapLibrary().index); !checked) {
         return checked.error().about(libraryPath);
     }
@@ -130,16 +196,27 @@ constexpr std::string_view kAddUsage =
     Picture picture = std::move(image).value();
     const int width = picture.width();
     const int height = picture.height();
-    document.appendBitmap({toLibraryText(typed), width, height, std::move(picture)});
+    document.appendBitmap({toLibraryText(typed, page), width, height, std::move(picture)});
     return saveBitmaps(context, libraryPath, document.bitmapLibrary().entries);
+}
+
+[[nodiscard]] std::vector<std::string_view> addValueOptions() {
+    std::vector<std::string_view> options = imageValueOptions();
+    options.push_back("--size");
+    options.push_back(kCodePageOption);
+    return options;
 }
 
 } // namespace
 
 const Command& addCommand() {
-    static const Command kCommand{
-        "add",      kAddUsage, "append a PNG or BMP picture to a bitmap library",
-        {"--size"}, {},        runAdd};
+    static const Command kCommand{"add",
+                                  kAddUsage,
+                                  "append a picture to a bitmap library: a PNG or BMP as it is, "
+                                  "or any picture file fitted, thresholded and dithered",
+                                  addValueOptions(),
+                                  imageFlagOptions(),
+                                  runAdd};
     return kCommand;
 }
 

@@ -13,9 +13,11 @@ namespace korvel::cli {
 [[nodiscard]] const Command& newFontCommand();
 [[nodiscard]] const Command& convertCommand();
 [[nodiscard]] const Command& addCommand();
+[[nodiscard]] const Command& importCommand();
 [[nodiscard]] const Command& exportCommand();
 [[nodiscard]] const Command& exportCCommand();
 [[nodiscard]] const Command& listFontsCommand();
+[[nodiscard]] const Command& listCodePagesCommand();
 
 /// Every command, in the order the usage lists them.
 [[nodiscard]] std::span<const Command* const> allCommands();

@@ -5,6 +5,8 @@
 #include "cli/support.h"
 #include "cli/terminalprogress.h"
 #include "core/fontmetrics.h"
+#include "fileio/filesource.h"
+#include "formats/bcm.h"
 #include "formats/bdf.h"
 #include "formats/formattable.h"
 
@@ -17,7 +19,7 @@ namespace {
 
 constexpr std::string_view kConvertUsage =
     "korvel-cli convert IN.lcm OUT.bdf [--baseline auto|bottom|ROW] | IN.bdf OUT.lcm [--clip] |\n"
-    "                   IN.bcm OUTFOLDER | INFOLDER OUT.bcm";
+    "                   IN.bcm OUTFOLDER | INFOLDER OUT.bcm [--codepage NAME]";
 
 [[nodiscard]] std::string textOf(const std::vector<std::uint8_t>& bytes) {
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
@@ -41,7 +43,8 @@ constexpr std::string_view kConvertUsage =
 }
 
 [[nodiscard]] Result<void> fontToBdf(Context& context, const std::string& input,
-                                     const std::string& output, const BaselineChoice& choice) {
+                                     const std::string& output, const BaselineChoice& choice,
+                                     const CodePage& page) {
     auto loaded = loadFont(input);
     if (!loaded) {
         return loaded.error();
@@ -54,64 +57,82 @@ constexpr std::string_view kConvertUsage =
                                   std::to_string(metrics.ascent + metrics.descent) + " rows high");
     }
     const std::string name = std::filesystem::path(input).stem().string();
-    return writeBytes(context, output,
-                      bytesOf(encodeBdf(library.glyphs, library.count, name, metrics.baseline)));
+    return writeBytes(
+        context, output,
+        bytesOf(encodeBdf(library.glyphs, library.count, name, metrics.baseline, page)));
 }
 
 [[nodiscard]] Result<void> bdfToFont(Context& context, const std::string& input,
-                                     const std::string& output, BdfCell cell) {
+                                     const std::string& output, BdfCell cell,
+                                     const PageChoice& choice) {
+    const std::string caption(choice.page.caption());
     const FileFormat& bdf = fileFormat(FormatId::Bdf);
     const auto bytes = readRegularFile(input, bdf.maxFileBytes, bdf.fileWhat);
     if (!bytes) {
         return bytes.error();
     }
-    const auto font = decodeBdf(textOf(bytes.value()), cell);
+    const auto font = decodeBdf(textOf(bytes.value()), cell, BdfCodes{choice.page, choice.chosen});
     if (!font) {
         return font.error().about(input);
     }
-    if (font.value().codesTakenAsTheyAre) {
-        const std::string& charset = font.value().charset;
-        context.err << "korvel-cli: " << input << ": "
-                    << (charset.empty()
-                            ? "it names no character set"
-                            : "its character set " + charset + " is neither Unicode nor ISO 8859-1")
-                    << ", so its codes 0 to 255 are taken as Windows-1252 codes as they are\n";
-    }
-    for (const std::string& warning : font.value().warnings) {
-        context.err << "korvel-cli: " << input << ": warning: " << warning << '\n';
-    }
-    if (font.value().skipped > 0) {
-        context.err << "korvel-cli: " << input << ": " << font.value().skipped
-                    << " glyphs skipped (no Windows-1252 code, or one taken already)\n";
+    for (const std::string& note : bdfReadNotes(font.value(), caption)) {
+        context.err << "korvel-cli: " << input << ": " << note << '\n';
     }
     return saveFont(context, output, font.value().library);
 }
 
 [[nodiscard]] Result<void> bitmapsToFolder(Context& context, const std::string& input,
                                            const std::string& output) {
-    auto loaded = loadBitmaps(input);
-    if (!loaded) {
-        return loaded.error();
+    // The directory and block heads first; then one entry at a time is read, decoded and
+    // written, so memory holds one picture whatever the library's size.
+    auto opened = openSource(input);
+    if (!opened) {
+        return opened.error();
+    }
+    FileSource& source = *opened.value();
+    if (source.size() > kBcmMaxFileBytes) {
+        return Error{"Cannot read file \"" + input + "\". It has " + std::to_string(source.size()) +
+                         " bytes, more than a bitmap library file can hold (" +
+                         std::to_string(kBcmMaxFileBytes) + " bytes).",
+                     ErrorKind::Access};
+    }
+    const auto blocks = readBcmDirectory(source);
+    if (!blocks) {
+        return blocks.error().about(input);
     }
     TerminalProgress progress(context.err, context.errIsTerminal,
                               "writing " + output + ": PNG files");
     if (const Result<void> written =
-            writeBitmapFolder(loaded.value().entries, output, progress.callback());
+            writeBitmapFolder(source, blocks.value(), output, progress.callback());
         !written) {
-        return written.error();
+        return written;
     }
-    const std::size_t count = loaded.value().entries.size();
+    const std::size_t count = blocks.value().size();
     progress.update(count, count);
     return {};
 }
 
 [[nodiscard]] Result<void> folderToBitmaps(Context& context, const std::string& input,
                                            const std::string& output) {
-    const auto entries = readBitmapFolder(input);
-    if (!entries) {
-        return entries.error();
+    // Every header is read and checked before any pixel is decoded; then one picture at a time
+    // goes straight into its block of the new file.
+    const auto plan = planBitmapFolder(input);
+    if (!plan) {
+        return plan.error();
     }
-    return saveBitmaps(context, output, entries.value());
+    if (const std::string warning = repeatedNamesWarning(plan.value().lines); !warning.empty()) {
+        context.err << "korvel-cli: " << (std::filesystem::path(input) / kIndexFileName).string()
+                    << ": warning: " << warning << "\n";
+    }
+    TerminalProgress progress(context.err, context.errIsTerminal, "saving " + output + ": bitmaps");
+    const auto saved = saveFolderAsLibrary(plan.value(), output, progress.callback());
+    if (!saved) {
+        return saved.error();
+    }
+    const std::size_t steps = plan.value().lines.size() + 1;
+    progress.update(steps, steps);
+    warnIfWrittenInPlace(context, output, saved.value());
+    return {};
 }
 
 /// The library format a convert argument names, or nothing. An existing directory is a folder
@@ -157,16 +178,21 @@ constexpr std::string_view kConvertUsage =
     if (options.value("--baseline") != nullptr && (from != FormatId::Lcm || to != FormatId::Bdf)) {
         return usageError("--baseline goes only with a conversion from .lcm to .bdf");
     }
+    const auto choice = codePageOption(context, options);
+    if (!choice) {
+        return choice.error();
+    }
+    const PageChoice& page = choice.value();
     if (from == FormatId::Lcm && to == FormatId::Bdf) {
         const auto baseline = baselineOption(options);
         if (!baseline) {
             return baseline.error();
         }
-        return fontToBdf(context, input, output, baseline.value());
+        return fontToBdf(context, input, output, baseline.value(), page.page);
     }
     if (from == FormatId::Bdf && to == FormatId::Lcm) {
         return bdfToFont(context, input, output,
-                         options.has("--clip") ? BdfCell::Clip : BdfCell::KeepInk);
+                         options.has("--clip") ? BdfCell::Clip : BdfCell::KeepInk, page);
     }
     if (from == FormatId::Bcm && to == FormatId::PngFolder) {
         return bitmapsToFolder(context, input, output);
@@ -181,19 +207,21 @@ constexpr std::string_view kConvertUsage =
 /// What --help says convert does, naming the formats as the format table does.
 [[nodiscard]] std::string_view convertSummary() {
     const auto name = [](FormatId id) { return std::string(fileFormat(id).name); };
-    static const std::string kSummary = "convert between " + name(FormatId::Lcm) + " and " +
-                                        name(FormatId::Bdf) + ", or " + name(FormatId::Bcm) +
-                                        " and a " + name(FormatId::PngFolder) +
-                                        " (--clip: cut BDF glyphs to FONT_ASCENT + FONT_DESCENT; "
-                                        "--baseline: where BDF glyphs stand)";
+    static const std::string kSummary =
+        "convert between " + name(FormatId::Lcm) + " and " + name(FormatId::Bdf) + ", or " +
+        name(FormatId::Bcm) + " and a " + name(FormatId::PngFolder) +
+        " (--clip: cut BDF glyphs to FONT_ASCENT + FONT_DESCENT; --baseline: where BDF glyphs "
+        "stand; --codepage: the code page of the library's codes, which BDF glyphs go to and are "
+        "written from by their Unicode values, and in which folder names are compared)";
     return kSummary;
 }
 
 } // namespace
 
 const Command& convertCommand() {
-    static const Command kCommand{"convert",      kConvertUsage, convertSummary(),
-                                  {"--baseline"}, {"--clip"},    runConvert};
+    static const Command kCommand{"convert",        kConvertUsage,
+                                  convertSummary(), {"--baseline", kCodePageOption},
+                                  {"--clip"},       runConvert};
     return kCommand;
 }
 

@@ -13,9 +13,10 @@ namespace {
 constexpr std::string_view kExportCUsage =
     "korvel-cli export-c LIB.lcm -o OUT.h [--layout rows|pages] [--bit-order msb|lsb] "
     "[--ink 1|0]\n"
-    "                    [--codes LIST] [--chars TEXT] [--name IDENT]\n"
+    "                    [--codes LIST] [--chars TEXT] [--name IDENT] [--codepage NAME]\n"
     "korvel-cli export-c LIB.lcm -o OUT.h --format gfx|u8g2|lvgl [--baseline auto|bottom|ROW]\n"
     "                    [--encoding code|unicode] [--codes LIST] [--chars TEXT] [--name IDENT]\n"
+    "                    [--codepage NAME]\n"
     "korvel-cli export-c LIB.bcm -o OUT.h [--pixel rgb565|rgb111|planes] [--endian big|little]\n"
     "                    [--bit-order msb|lsb] [--ink 1|0] [--name IDENT]";
 
@@ -144,12 +145,13 @@ template <class T>
 }
 
 [[nodiscard]] Parsed<FontExportOptions> fontOptions(const ParsedOptions& options,
-                                                    const std::string& path) {
+                                                    const std::string& path, const CodePage& page) {
     if (auto allowed = forbidden(options, {"--pixel", "--endian"}, "is for bitmap libraries");
         !allowed) {
         return allowed.error();
     }
     FontExportOptions font;
+    font.codePage = page;
     const auto format = formatLayout(options);
     const auto layout = choice<FontLayout>(
         options, "--layout", {{"rows", FontLayout::Rows}, {"pages", FontLayout::Pages}});
@@ -264,10 +266,23 @@ template <class Choose, class Load, class Export>
     return std::move(header).value();
 }
 
+/// The header of the font library at path, its characters in the code page of --codepage.
+[[nodiscard]] Parsed<std::string> fontHeader(const Context& context, const ParsedOptions& options,
+                                             const std::string& path) {
+    const auto page = codePageOption(context, options);
+    if (!page) {
+        return page.error();
+    }
+    const auto choose = [&page](const ParsedOptions& given, const std::string& file) {
+        return fontOptions(given, file, page.value().page);
+    };
+    return headerOf(options, path, choose, loadFont, exportFontC);
+}
+
 [[nodiscard]] const std::vector<std::string_view>& exportCValueOptions() {
     static const std::vector<std::string_view> kOptions{
-        "-o",      "--name",  "--layout",   "--format",   "--bit-order", "--ink",
-        "--codes", "--chars", "--baseline", "--encoding", "--pixel",     "--endian"};
+        "-o",      "--name",     "--layout",   "--format", "--bit-order", "--ink",        "--codes",
+        "--chars", "--baseline", "--encoding", "--pixel",  "--endian",    kCodePageOption};
     return kOptions;
 }
 
@@ -286,7 +301,7 @@ template <class Choose, class Load, class Export>
         return refused(*output, "is the library itself; the header would overwrite it");
     }
     auto header = kind == "lcm"
-                      ? headerOf(options, path, fontOptions, loadFont, exportFontC)
+                      ? fontHeader(context, options, path)
                       : headerOf(options, path, bitmapOptions, loadBitmaps, exportBitmapsC);
     if (!header) {
         return header.error();
@@ -299,7 +314,9 @@ template <class Choose, class Load, class Export>
 const Command& exportCCommand() {
     static const Command kCommand{"export-c",
                                   kExportCUsage,
-                                  "write a library as a C header for firmware",
+                                  "write a library as a C header for firmware (--codepage: the "
+                                  "code page the comments name the characters in and the "
+                                  "header's NAME_code maps UTF-8 text to)",
                                   exportCValueOptions(),
                                   {},
                                   runExportC};

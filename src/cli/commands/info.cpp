@@ -8,6 +8,7 @@
 #include "formats/lcm.h"
 
 #include <array>
+#include <cstdio>
 #include <functional>
 #include <optional>
 
@@ -15,8 +16,27 @@ namespace korvel::cli {
 
 namespace {
 
-constexpr std::string_view kInfoUsage = "korvel-cli info [--rows] FILE.lcm|FILE.bcm\n"
-                                        "korvel-cli info --metrics FILE.lcm";
+constexpr std::string_view kInfoUsage =
+    "korvel-cli info [--rows] [--codepage NAME] FILE.lcm|FILE.bcm\n"
+    "korvel-cli info --metrics FILE.lcm";
+
+/// The character of a code as info lists it with a chosen code page: "U+0410 А" (the character
+/// itself only when it is visible), "U+0001", or "-" for a code the page leaves undefined.
+[[nodiscard]] std::string characterWords(std::size_t code, const CodePage& page) {
+    const auto byte = static_cast<std::uint8_t>(code);
+    const auto character = page.toUnicode(byte);
+    if (!character || !page.defines(byte)) {
+        return "-";
+    }
+    std::array<char, 16> value{};
+    std::snprintf(value.data(), value.size(), "U+%04X", static_cast<unsigned>(*character));
+    std::string words = value.data();
+    const bool control = *character < 0x21 || (*character >= 0x7F && *character <= 0xA0);
+    if (!control) {
+        words += ' ' + QString::fromUcs4(&*character, 1).toStdString();
+    }
+    return words;
+}
 
 [[nodiscard]] char paletteLetter(Rgb colour) {
     static constexpr std::array<char, 8> kLetters{'R', 'G', 'Y', 'K', 'B', 'A', 'W', 'F'};
@@ -37,7 +57,8 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
 // info reads the table or directory and the heads of the records only, and with --rows one
 // record at a time, so its memory stays small whatever the library's size.
 
-[[nodiscard]] Result<void> infoFont(Context& context, const std::string& path, bool rows) {
+[[nodiscard]] Result<void> infoFont(Context& context, const std::string& path, bool rows,
+                                    const PageChoice& choice) {
     auto opened = openLibrary(path, readLcmTable);
     if (!opened) {
         return opened.error();
@@ -47,7 +68,11 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
     context.out << records.size() << '\n';
     for (std::size_t code = 0; code < records.size(); ++code) {
         const LcmRecord& record = records[code];
-        context.out << code << ' ' << record.width << ' ' << record.height << '\n';
+        context.out << code << ' ' << record.width << ' ' << record.height;
+        if (choice.chosen) {
+            context.out << ' ' << characterWords(code, choice.page);
+        }
+        context.out << '\n';
         if (rows) {
             auto picture = readLcmPicture(source, record);
             if (!picture) {
@@ -86,7 +111,8 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
     return {};
 }
 
-[[nodiscard]] Result<void> infoBitmaps(Context& context, const std::string& path, bool rows) {
+[[nodiscard]] Result<void> infoBitmaps(Context& context, const std::string& path, bool rows,
+                                       const CodePage& page) {
     auto opened = openLibrary(path, readBcmDirectory);
     if (!opened) {
         return opened.error();
@@ -96,8 +122,8 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
     context.out << blocks.size() << '\n';
     for (std::size_t k = 0; k < blocks.size(); ++k) {
         const BcmBlock& block = blocks[k];
-        context.out << k << ' ' << fromLibraryText(block.name).toStdString() << ' ' << block.width
-                    << ' ' << block.height << '\n';
+        context.out << k << ' ' << fromLibraryText(block.name, page).toStdString() << ' '
+                    << block.width << ' ' << block.height << '\n';
         if (rows) {
             auto picture = readBcmPicture(source, block);
             if (!picture) {
@@ -122,11 +148,15 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
         }
         return infoMetrics(context, path);
     }
+    const auto choice = codePageOption(context, options);
+    if (!choice) {
+        return choice.error();
+    }
     if (extension == "lcm") {
-        return infoFont(context, path, options.has("--rows"));
+        return infoFont(context, path, options.has("--rows"), choice.value());
     }
     if (extension == "bcm") {
-        return infoBitmaps(context, path, options.has("--rows"));
+        return infoBitmaps(context, path, options.has("--rows"), choice.value().page);
     }
     return usageError("info reads a .lcm or a .bcm file, not \"" + path + "\"");
 }
@@ -137,8 +167,9 @@ const Command& infoCommand() {
     static const Command kCommand{
         "info",
         kInfoUsage,
-        "list the glyphs or bitmaps of a library (--rows: with pixels; --metrics: the baseline)",
-        {},
+        "list the glyphs or bitmaps of a library (--rows: with pixels; --metrics: the baseline; "
+        "--codepage: with each code's character, and bitmap names shown in that code page)",
+        {kCodePageOption},
         {"--rows", "--metrics"},
         runInfo};
     return kCommand;

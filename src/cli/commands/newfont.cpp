@@ -12,7 +12,8 @@ namespace korvel::cli {
 namespace {
 
 constexpr std::string_view kNewFontUsage =
-    "korvel-cli new-font --family NAME --size POINTS [--codes 128|256] -o OUT.lcm\n"
+    "korvel-cli new-font --family NAME --size POINTS [--codes 128|256] [--codepage NAME] -o "
+    "OUT.lcm\n"
     "korvel-cli new-font --blank WIDTHxHEIGHT [--codes 128|256] -o OUT.lcm";
 
 [[nodiscard]] Result<int> codeCountOption(const ParsedOptions& options) {
@@ -52,7 +53,7 @@ void reportRendering(std::ostream& err, const std::string& family, const SystemF
 }
 
 [[nodiscard]] Result<FontLibrary> systemFont(Context& context, const ParsedOptions& options,
-                                             int count) {
+                                             int count, const CodePage& page) {
     const std::string* family = options.value("--family");
     const std::string* size = options.value("--size");
     if (family == nullptr || size == nullptr) {
@@ -69,7 +70,7 @@ void reportRendering(std::ostream& err, const std::string& family, const SystemF
     }
     FontLibrary library;
     reportRendering(context.err, installed->toStdString(),
-                    renderSystemFont(library, *installed, *points, count));
+                    renderSystemFont(library, *installed, *points, count, page));
     return library;
 }
 
@@ -96,12 +97,16 @@ void reportRendering(std::ostream& err, const std::string& family, const SystemF
     if (!count) {
         return count.error();
     }
+    const auto choice = codePageOption(context, options);
+    if (!choice) {
+        return choice.error();
+    }
     const std::string* blank = options.value("--blank");
     if (blank != nullptr && (options.value("--family") != nullptr || options.value("--size"))) {
         return usageError("--blank goes without --family and --size");
     }
     auto made = blank != nullptr ? blankFont(*blank, count.value())
-                                 : systemFont(context, options, count.value());
+                                 : systemFont(context, options, count.value(), choice.value().page);
     if (!made) {
         return made.error();
     }
@@ -111,12 +116,14 @@ void reportRendering(std::ostream& err, const std::string& family, const SystemF
 } // namespace
 
 const Command& newFontCommand() {
-    static const Command kCommand{"new-font",
-                                  kNewFontUsage,
-                                  "make a font library from a system font or of blank glyphs",
-                                  {"--family", "--size", "--blank", "--codes", "-o"},
-                                  {},
-                                  runNewFont};
+    static const Command kCommand{
+        "new-font",
+        kNewFontUsage,
+        "make a font library from a system font or of blank glyphs "
+        "(--codepage: the character each code renders)",
+        {"--family", "--size", "--blank", "--codes", "-o", kCodePageOption},
+        {},
+        runNewFont};
     return kCommand;
 }
 

@@ -1,0 +1,453 @@
+#include "firmware/headerdecode.h"
+
+#include "core/colour.h"
+
+#include <cctype>
+#include <cstdint>
+#include <optional>
+
+namespace korvel {
+
+namespace {
+
+/// A piece of C text: a number, a name, a string literal's bytes or one punctuation character.
+struct Token {
+    enum class Kind : std::uint8_t { Number, Name, String, Punct };
+    Kind kind = Kind::Punct;
+    std::string text;
+    long long number = 0;
+};
+
+using Tokens = std::vector<Token>;
+
+[[nodiscard]] bool isNameStart(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+[[nodiscard]] bool isNameChar(char c) {
+    return isNameStart(c) || std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+/// The bytes of a string literal starting at text[at] (the opening quote); at ends past it.
+[[nodiscard]] Result<std::string> stringLiteral(std::string_view text, std::size_t& at) {
+    std::string bytes;
+    ++at;
+    while (at < text.size() && text[at] != '"') {
+        char c = text[at++];
+        if (c == '\\' && at < text.size()) {
+            c = text[at++];
+            if (c >= '0' && c <= '7') {
+                int value = c - '0';
+                for (int k = 0; k < 2 && at < text.size() && text[at] >= '0' && text[at] <= '7';
+                     ++k) {
+                    value = value * 8 + (text[at++] - '0');
+                }
+                c = static_cast<char>(value);
+            }
+        }
+        bytes.push_back(c);
+    }
+    if (at >= text.size()) {
+        return Error{"A string literal in the header does not end."};
+    }
+    ++at;
+    return bytes;
+}
+
+/// The tokens of C text, comments and preprocessor lines left out.
+[[nodiscard]] Result<Tokens> tokenize(std::string_view text) {
+    Tokens tokens;
+    std::size_t at = 0;
+    bool lineStart = true;
+    while (at < text.size()) {
+        const char c = text[at];
+        if (c == '\n') {
+            lineStart = true;
+            ++at;
+        } else if (std::isspace(static_cast<unsigned char>(c)) != 0) {
+            ++at;
+        } else if (lineStart && c == '#') {
+            at = std::min(text.size(), text.find('\n', at));
+        } else if (text.substr(at, 2) == "/*") {
+            const std::size_t end = text.find("*/", at + 2);
+            if (end == std::string_view::npos) {
+                return Error{"A comment in the header does not end."};
+            }
+            at = end + 2;
+        } else if (text.substr(at, 2) == "//") {
+            at = std::min(text.size(), text.find('\n', at));
+        } else if (c == '"') {
+            auto bytes = stringLiteral(text, at);
+            if (!bytes) {
+                return bytes.error();
+            }
+            tokens.push_back({Token::Kind::String, std::move(bytes).value(), 0});
+            lineStart = false;
+        } else if (isNameStart(c)) {
+            const std::size_t start = at;
+            while (at < text.size() && isNameChar(text[at])) {
+                ++at;
+            }
+            tokens.push_back({Token::Kind::Name, std::string(text.substr(start, at - start)), 0});
+            lineStart = false;
+        } else if (std::isdigit(static_cast<unsigned char>(c)) != 0 ||
+                   (c == '-' && at + 1 < text.size() &&
+                    std::isdigit(static_cast<unsigned char>(text[at + 1])) != 0)) {
+            const std::size_t start = at;
+            ++at;
+            while (at < text.size() && isNameChar(text[at])) {
+                ++at;
+            }
+            const std::string digits(text.substr(start, at - start));
+            try {
+                tokens.push_back({Token::Kind::Number, digits, std::stoll(digits, nullptr, 0)});
+            } catch (const std::exception&) {
+                return Error{"The header holds a number that is none: " + digits + "."};
+            }
+            lineStart = false;
+        } else {
+            tokens.push_back({Token::Kind::Punct, std::string(1, c), 0});
+            ++at;
+            lineStart = false;
+        }
+    }
+    return tokens;
+}
+
+[[nodiscard]] bool isPunct(const Token& token, char c) {
+    return token.kind == Token::Kind::Punct && token.text.size() == 1 && token.text[0] == c;
+}
+
+/// The tokens between the braces of the initializer of the object called name.
+[[nodiscard]] Result<Tokens> initializer(const Tokens& tokens, const std::string& name) {
+    for (std::size_t k = 0; k < tokens.size(); ++k) {
+        if (tokens[k].kind != Token::Kind::Name || tokens[k].text != name) {
+            continue;
+        }
+        std::size_t at = k + 1;
+        // An array's size and the storage macro may stand between the name and the "=".
+        while (at < tokens.size() && !isPunct(tokens[at], '=') && !isPunct(tokens[at], ';') &&
+               !isPunct(tokens[at], '{') && !isPunct(tokens[at], ',')) {
+            ++at;
+        }
+        if (at + 1 >= tokens.size() || !isPunct(tokens[at], '=') || !isPunct(tokens[at + 1], '{')) {
+            continue;
+        }
+        Tokens inside;
+        int depth = 1;
+        for (at += 2; at < tokens.size(); ++at) {
+            depth += isPunct(tokens[at], '{') ? 1 : isPunct(tokens[at], '}') ? -1 : 0;
+            if (depth == 0) {
+                return inside;
+            }
+            inside.push_back(tokens[at]);
+        }
+        return Error{"The initializer of " + name + " does not end."};
+    }
+    return Error{"The header defines no " + name + "."};
+}
+
+[[nodiscard]] std::vector<long long> numbersOf(const Tokens& tokens) {
+    std::vector<long long> numbers;
+    for (const Token& token : tokens) {
+        if (token.kind == Token::Kind::Number) {
+            numbers.push_back(token.number);
+        }
+    }
+    return numbers;
+}
+
+/// The value given to name in an enumeration ("name = value").
+[[nodiscard]] Result<long long> enumValue(const Tokens& tokens, const std::string& name) {
+    for (std::size_t k = 0; k + 2 < tokens.size(); ++k) {
+        if (tokens[k].kind == Token::Kind::Name && tokens[k].text == name &&
+            isPunct(tokens[k + 1], '=') && tokens[k + 2].kind == Token::Kind::Number) {
+            return tokens[k + 2].number;
+        }
+    }
+    return Error{"The header gives no value for " + name + "."};
+}
+
+[[nodiscard]] Result<std::vector<long long>> arrayNumbers(const Tokens& tokens,
+                                                          const std::string& name) {
+    auto inside = initializer(tokens, name);
+    if (!inside) {
+        return inside.error();
+    }
+    return numbersOf(inside.value());
+}
+
+/// The bytes a glyph or bitmap reads, checked to lie within the array.
+class ByteReader {
+public:
+    ByteReader(const std::vector<long long>& bytes, std::string what)
+        : bytes_(bytes), what_(std::move(what)) {}
+
+    [[nodiscard]] bool has(std::size_t offset, std::size_t count) const {
+        return offset <= bytes_.size() && count <= bytes_.size() - offset;
+    }
+    [[nodiscard]] unsigned at(std::size_t index) const {
+        return static_cast<unsigned>(bytes_[index]) & 0xFFU;
+    }
+    [[nodiscard]] bool bit(std::size_t index) const { // most significant bit first
+        return ((at(index / 8) >> (7 - index % 8)) & 1U) != 0;
+    }
+    [[nodiscard]] Error outside() const { return Error{what_ + " reads past its array."}; }
+
+private:
+    const std::vector<long long>& bytes_;
+    std::string what_;
+};
+
+constexpr Rgb kInk = makeRgb(255, 255, 255);
+
+[[nodiscard]] Result<Picture> plainGlyph(const ByteReader& bytes, std::size_t offset, int width,
+                                         int height, const FontExportOptions& options) {
+    const bool pages = options.layout == FontLayout::Pages;
+    const std::size_t perRow = static_cast<std::size_t>((width + 7) / 8);
+    const std::size_t size = pages ? static_cast<std::size_t>(width) * ((height + 7) / 8)
+                                   : perRow * static_cast<std::size_t>(height);
+    if (!bytes.has(offset, size)) {
+        return bytes.outside();
+    }
+    Picture picture(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            bool set = false;
+            if (pages) {
+                const unsigned byte = bytes.at(offset + static_cast<std::size_t>(y / 8) * width +
+                                               static_cast<std::size_t>(x));
+                set = ((byte >> (y % 8)) & 1U) != 0;
+            } else {
+                const unsigned byte = bytes.at(offset + static_cast<std::size_t>(y) * perRow +
+                                               static_cast<std::size_t>(x / 8));
+                const int shift = options.bitOrder == BitOrder::MsbFirst ? 7 - x % 8 : x % 8;
+                set = ((byte >> shift) & 1U) != 0;
+            }
+            if (set == options.inkIsOne) {
+                picture.setPixel(x, y, kInk);
+            }
+        }
+    }
+    return picture;
+}
+
+[[nodiscard]] Result<std::vector<DecodedGlyph>> decodePlain(const Tokens& tokens,
+                                                            const FontExportOptions& options) {
+    const std::string& n = options.name;
+    const auto first = enumValue(tokens, n + "_first");
+    const auto last = enumValue(tokens, n + "_last");
+    const auto bytes = arrayNumbers(tokens, n + "_bitmaps");
+    const auto table = arrayNumbers(tokens, n + "_glyphs");
+    for (const Error* error :
+         {first ? nullptr : &first.error(), last ? nullptr : &last.error(),
+          bytes ? nullptr : &bytes.error(), table ? nullptr : &table.error()}) {
+        if (error != nullptr) {
+            return *error;
+        }
+    }
+    // A header of codes with gaps finds each code's glyph through an index; one of a single run
+    // has a glyph for every code from the first to the last.
+    std::vector<int> codes;
+    if (const auto index = arrayNumbers(tokens, n + "_index")) {
+        const auto none = enumValue(tokens, n + "_none");
+        for (std::size_t k = 0; k < index.value().size(); ++k) {
+            if (!none || index.value()[k] != none.value()) {
+                codes.push_back(static_cast<int>(first.value() + static_cast<long long>(k)));
+            }
+        }
+    } else {
+        for (long long code = first.value(); code <= last.value(); ++code) {
+            codes.push_back(static_cast<int>(code));
+        }
+    }
+    if (codes.size() * 3 != table.value().size()) {
+        return Error{"The glyph table of " + n + " does not hold one row per code."};
+    }
+    std::vector<DecodedGlyph> glyphs;
+    for (std::size_t k = 0; k < codes.size(); ++k) {
+        const auto row = table.value().begin() + static_cast<std::ptrdiff_t>(k * 3);
+        const int code = codes[k];
+        const ByteReader reader(bytes.value(), "Glyph " + std::to_string(code));
+        auto picture = plainGlyph(reader, static_cast<std::size_t>(std::max(0LL, row[0])),
+                                  static_cast<int>(row[1]), static_cast<int>(row[2]), options);
+        if (!picture) {
+            return picture.error();
+        }
+        glyphs.push_back({code, std::move(picture).value()});
+    }
+    return glyphs;
+}
+
+[[nodiscard]] Result<std::vector<DecodedGlyph>>
+decodeGfx(const Tokens& tokens, const FontExportOptions& options, const Baseline& baselineRow) {
+    const std::string& n = options.name;
+    const auto bytes = arrayNumbers(tokens, n + "_bitmaps");
+    const auto table = arrayNumbers(tokens, n + "_glyphs");
+    const auto font = arrayNumbers(tokens, n);
+    for (const Error* error : {bytes ? nullptr : &bytes.error(), table ? nullptr : &table.error(),
+                               font ? nullptr : &font.error()}) {
+        if (error != nullptr) {
+            return *error;
+        }
+    }
+    // GFXfont: bitmap, glyphs (casts, no numbers), first, last, yAdvance.
+    if (font.value().size() != 3) {
+        return Error{"The GFXfont " + n + " does not give first, last and yAdvance."};
+    }
+    const long long first = font.value()[0];
+    const long long count = font.value()[1] - first + 1;
+    const int lineHeight = static_cast<int>(font.value()[2]);
+    if (count < 0 || static_cast<std::size_t>(count) * 6 != table.value().size()) {
+        return Error{"The GFXglyph table of " + n + " does not hold one row per code."};
+    }
+    const int baseline = baselineRow.row.value_or(lineHeight);
+    std::vector<DecodedGlyph> glyphs;
+    for (long long k = 0; k < count; ++k) {
+        const auto row = table.value().begin() + k * 6;
+        const int code = static_cast<int>(first + k);
+        const auto offset = static_cast<std::size_t>(std::max(0LL, row[0]));
+        const int width = static_cast<int>(row[1]);
+        const int height = static_cast<int>(row[2]);
+        const ByteReader reader(bytes.value(), "Glyph " + std::to_string(code));
+        const std::size_t bits = static_cast<std::size_t>(std::max(0, width)) *
+                                 static_cast<std::size_t>(std::max(0, height));
+        if (!reader.has(offset, (bits + 7) / 8)) {
+            return reader.outside();
+        }
+        Picture picture(static_cast<int>(row[3]), lineHeight);
+        for (std::size_t bit = 0; bit < bits; ++bit) {
+            if (reader.bit(offset * 8 + bit)) {
+                const int x = static_cast<int>(bit % static_cast<std::size_t>(width));
+                const int y = static_cast<int>(bit / static_cast<std::size_t>(width));
+                picture.setPixel(static_cast<int>(row[4]) + x,
+                                 baseline + static_cast<int>(row[5]) + y, kInk);
+            }
+        }
+        glyphs.push_back({code, std::move(picture)});
+    }
+    return glyphs;
+}
+
+/// The colour of a pixel from its three lit channels.
+[[nodiscard]] Rgb channelColour(bool red, bool green, bool blue) {
+    return makeRgb(red ? 255 : 0, green ? 255 : 0, blue ? 255 : 0);
+}
+
+[[nodiscard]] Result<Picture> bitmapPixels(const ByteReader& bytes, int width, int height,
+                                           const BitmapExportOptions& options) {
+    const auto w = static_cast<std::size_t>(width);
+    const auto h = static_cast<std::size_t>(height);
+    const std::size_t perRow = (w + 7) / 8;
+    const std::size_t size = options.pixel == BitmapPixel::Rgb565   ? 2 * w * h
+                             : options.pixel == BitmapPixel::Rgb111 ? (3 * w * h + 7) / 8
+                                                                    : 3 * perRow * h;
+    if (!bytes.has(0, size)) {
+        return bytes.outside();
+    }
+    Picture picture(width, height);
+    for (std::size_t y = 0; y < h; ++y) {
+        for (std::size_t x = 0; x < w; ++x) {
+            const std::size_t pixel = y * w + x;
+            Rgb colour = kBlack;
+            switch (options.pixel) {
+            case BitmapPixel::Rgb565: {
+                const unsigned a = bytes.at(2 * pixel);
+                const unsigned b = bytes.at(2 * pixel + 1);
+                const unsigned value =
+                    options.byteOrder == ByteOrder::Big ? (a << 8) | b : (b << 8) | a;
+                colour = channelColour(((value >> 11) & 0x1FU) >= 16, ((value >> 5) & 0x3FU) >= 32,
+                                       (value & 0x1FU) >= 16);
+                break;
+            }
+            case BitmapPixel::Rgb111:
+                colour = channelColour(bytes.bit(3 * pixel), bytes.bit(3 * pixel + 1),
+                                       bytes.bit(3 * pixel + 2));
+                break;
+            case BitmapPixel::Planes: {
+                const auto lit = [&](std::size_t plane) {
+                    const unsigned byte = bytes.at(plane * perRow * h + y * perRow + x / 8);
+                    const auto shift = static_cast<unsigned>(
+                        options.bitOrder == BitOrder::MsbFirst ? 7 - x % 8 : x % 8);
+                    return (((byte >> shift) & 1U) != 0) == options.litIsOne;
+                };
+                colour = channelColour(lit(0), lit(1), lit(2));
+                break;
+            }
+            }
+            picture.setPixel(static_cast<int>(x), static_cast<int>(y), colour);
+        }
+    }
+    return picture;
+}
+
+} // namespace
+
+Result<std::vector<DecodedGlyph>> decodeFontHeader(std::string_view text,
+                                                   const FontExportOptions& options,
+                                                   const Baseline& baseline) {
+    const auto tokens = tokenize(text);
+    if (!tokens) {
+        return tokens.error();
+    }
+    switch (options.layout) {
+    case FontLayout::Rows:
+    case FontLayout::Pages:
+        return decodePlain(tokens.value(), options);
+    case FontLayout::Gfx:
+        return decodeGfx(tokens.value(), options, baseline);
+    case FontLayout::U8g2:
+    case FontLayout::Lvgl:
+        break;
+    }
+    return Error{"Only the rows, pages and gfx layouts are decoded back here."};
+}
+
+Result<std::vector<DecodedBitmap>> decodeBitmapHeader(std::string_view text,
+                                                      const BitmapExportOptions& options) {
+    const auto tokens = tokenize(text);
+    if (!tokens) {
+        return tokens.error();
+    }
+    const auto table = initializer(tokens.value(), options.name + "_bitmaps");
+    if (!table) {
+        return table.error();
+    }
+    // Rows of the table: {"name", width, height, pixels-array-or-0}.
+    std::vector<DecodedBitmap> bitmaps;
+    const Tokens& cells = table.value();
+    for (std::size_t k = 0; k < cells.size(); ++k) {
+        if (cells[k].kind != Token::Kind::String) {
+            continue;
+        }
+        std::vector<const Token*> fields;
+        for (std::size_t j = k + 1; j < cells.size() && fields.size() < 3; ++j) {
+            if (cells[j].kind == Token::Kind::Number || cells[j].kind == Token::Kind::Name) {
+                fields.push_back(&cells[j]);
+            }
+        }
+        if (fields.size() < 3 || fields[0]->kind != Token::Kind::Number ||
+            fields[1]->kind != Token::Kind::Number) {
+            return Error{"A row of " + options.name + "_bitmaps is not name, size and pixels."};
+        }
+        const int width = static_cast<int>(fields[0]->number);
+        const int height = static_cast<int>(fields[1]->number);
+        Picture picture(width, height);
+        if (fields[2]->kind == Token::Kind::Name) {
+            const auto bytes = arrayNumbers(tokens.value(), fields[2]->text);
+            if (!bytes) {
+                return bytes.error();
+            }
+            const ByteReader reader(bytes.value(), "Bitmap " + std::to_string(bitmaps.size()));
+            auto pixels = bitmapPixels(reader, width, height, options);
+            if (!pixels) {
+                return pixels.error();
+            }
+            picture = std::move(pixels).value();
+        }
+        bitmaps.push_back({cells[k].text, std::move(picture)});
+    }
+    return bitmaps;
+}
+
+} // namespace korvel
