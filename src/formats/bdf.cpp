@@ -1,6 +1,8 @@
 #include "formats/bdf.h"
 
+#include "core/bits.h"
 #include "core/codepage.h"
+#include "core/fontmetrics.h"
 #include "core/glyphnames.h"
 #include "core/textcodes.h"
 #include "formats/lcm.h"
@@ -15,25 +17,20 @@ namespace korvel {
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr int kFirstUpperCode = 128;
 constexpr int kResolution = 72;
 
 // ---- Writing ----
 
-/// One bitmap row: the row's pixels in bytes of 8, leftmost pixel in the top bit, as hex digits.
+/// One bitmap row: the row's pixels in bytes of 8, leftmost pixel in the top bit, ink a 1 bit,
+/// as hex digits.
 [[nodiscard]] std::string bitmapRow(const GlyphRecord& glyph, int width, int y) {
+    std::vector<std::uint8_t> bytes;
+    appendRowBits(bytes, width, BitOrder::MsbFirst, true,
+                  [&](int x) { return inkAt(glyph, x, y); });
     std::string row;
-    for (int byteStart = 0; byteStart < width; byteStart += 8) {
-        int byte = 0;
-        for (int bit = 0; bit < 8; ++bit) {
-            const int x = byteStart + bit;
-            if (x < width && inkAt(glyph, x, y)) {
-                byte |= 0x80 >> bit;
-            }
-        }
-        row += kHexDigits[byte >> 4];
-        row += kHexDigits[byte & 0x0F];
+    for (const std::uint8_t byte : bytes) {
+        row += hexDigits(byte);
     }
     return row;
 }
@@ -275,17 +272,17 @@ class BdfParser {
 public:
     explicit BdfParser(std::string_view text) : text_(text) {}
 
-    [[nodiscard]] Status parse();
+    [[nodiscard]] Result<void> parse();
     [[nodiscard]] const FontHeader& header() const { return header_; }
     [[nodiscard]] const std::vector<RawGlyph>& glyphs() const { return glyphs_; }
 
 private:
     [[nodiscard]] bool nextLine(std::string_view& line);
-    [[nodiscard]] Status headerLine(std::string_view keyword, std::string_view rest);
-    [[nodiscard]] Status propertyLine(std::string_view keyword, std::string_view rest);
-    [[nodiscard]] Status glyphLine(std::string_view keyword, std::string_view rest);
-    [[nodiscard]] Status endGlyph();
-    [[nodiscard]] Status fontMetric(std::string_view keyword, std::string_view rest);
+    [[nodiscard]] Result<void> headerLine(std::string_view keyword, std::string_view rest);
+    [[nodiscard]] Result<void> propertyLine(std::string_view keyword, std::string_view rest);
+    [[nodiscard]] Result<void> glyphLine(std::string_view keyword, std::string_view rest);
+    [[nodiscard]] Result<void> endGlyph();
+    [[nodiscard]] Result<void> fontMetric(std::string_view keyword, std::string_view rest);
 
     std::string_view text_;
     int lineNumber_ = 0;
@@ -313,7 +310,7 @@ bool BdfParser::nextLine(std::string_view& line) {
     return true;
 }
 
-Status BdfParser::parse() {
+Result<void> BdfParser::parse() {
     std::string_view line;
     while (!ended_ && nextLine(line)) {
         std::string_view rest = line;
@@ -328,9 +325,9 @@ Status BdfParser::parse() {
             started_ = true;
             continue;
         }
-        const Status status = inGlyph_              ? glyphLine(keyword, rest)
-                              : propertiesLine_ > 0 ? propertyLine(keyword, rest)
-                                                    : headerLine(keyword, rest);
+        const Result<void> status = inGlyph_              ? glyphLine(keyword, rest)
+                                    : propertiesLine_ > 0 ? propertyLine(keyword, rest)
+                                                          : headerLine(keyword, rest);
         if (!status) {
             return status;
         }
@@ -351,7 +348,7 @@ Status BdfParser::parse() {
     return {};
 }
 
-Status BdfParser::fontMetric(std::string_view keyword, std::string_view rest) {
+Result<void> BdfParser::fontMetric(std::string_view keyword, std::string_view rest) {
     auto value = metrics(rest, 1, lineNumber_, keyword);
     if (!value) {
         return value.error();
@@ -360,7 +357,7 @@ Status BdfParser::fontMetric(std::string_view keyword, std::string_view rest) {
     return {};
 }
 
-Status BdfParser::headerLine(std::string_view keyword, std::string_view rest) {
+Result<void> BdfParser::headerLine(std::string_view keyword, std::string_view rest) {
     if (keyword == "STARTCHAR") {
         inGlyph_ = true;
         inBitmap_ = false;
@@ -396,7 +393,7 @@ Status BdfParser::headerLine(std::string_view keyword, std::string_view rest) {
     return {};
 }
 
-Status BdfParser::propertyLine(std::string_view keyword, std::string_view rest) {
+Result<void> BdfParser::propertyLine(std::string_view keyword, std::string_view rest) {
     // Every line up to ENDPROPERTIES is a property, whatever its name (STARTCHAR and ENDFONT
     // included); the count STARTPROPERTIES gives tells whether the block is whole.
     if (keyword == "ENDPROPERTIES") {
@@ -425,7 +422,7 @@ Status BdfParser::propertyLine(std::string_view keyword, std::string_view rest) 
     return {};
 }
 
-Status BdfParser::endGlyph() {
+Result<void> BdfParser::endGlyph() {
     inGlyph_ = false;
     if (glyph_.rowCount != glyph_.boxHeight) {
         return lineError(lineNumber_, "the glyph begun at line " + std::to_string(glyph_.line) +
@@ -437,7 +434,7 @@ Status BdfParser::endGlyph() {
     return {};
 }
 
-Status BdfParser::glyphLine(std::string_view keyword, std::string_view rest) {
+Result<void> BdfParser::glyphLine(std::string_view keyword, std::string_view rest) {
     if (keyword == "ENDCHAR") {
         return endGlyph();
     }
@@ -677,8 +674,8 @@ struct GlyphPlace {
 }
 
 /// Refuses cells of more pixels than the text may claim, before any is made.
-[[nodiscard]] Status checkPixelBudget(const CodeChoice& choice, const CellMetrics& cell,
-                                      BdfCell rule, std::size_t textSize) {
+[[nodiscard]] Result<void> checkPixelBudget(const CodeChoice& choice, const CellMetrics& cell,
+                                            BdfCell rule, std::size_t textSize) {
     std::size_t pixels = 0;
     for (const RawGlyph* glyph : choice.glyphOfCode) {
         if (glyph != nullptr) {
@@ -772,7 +769,7 @@ Result<BdfFont> decodeBdf(std::string_view text, BdfCell cell, const BdfCodes& c
         return Error{"it is larger than " + std::to_string(kBdfMaxTextSize) + " bytes"};
     }
     BdfParser parser(text);
-    if (const Status parsed = parser.parse(); !parsed) {
+    if (const Result<void> parsed = parser.parse(); !parsed) {
         return parsed.error();
     }
     BdfFont font;
@@ -793,7 +790,7 @@ Result<BdfFont> decodeBdf(std::string_view text, BdfCell cell, const BdfCodes& c
     if (!metrics) {
         return metrics.error();
     }
-    if (const Status budget = checkPixelBudget(choice, metrics.value(), cell, text.size());
+    if (const Result<void> budget = checkPixelBudget(choice, metrics.value(), cell, text.size());
         !budget) {
         return budget.error();
     }
