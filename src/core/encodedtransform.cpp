@@ -37,9 +37,8 @@ struct Planes {
     }
 };
 
-[[nodiscard]] Planes planesOf(int width, int height, RowEncoding encoding) {
-    return {width, height, sizeOf(paddedBytes(width)),
-            Size{encoding == RowEncoding::ColourPlanes ? 3U : 1U}};
+[[nodiscard]] Planes planesOf(int width, int height, const EncodedRows& rows) {
+    return {width, height, sizeOf(paddedBytes(width)), sizeOf(rows.decoder->bitPlanes())};
 }
 
 /// Rows of planes in memory, `rowLength` bytes apart.
@@ -173,7 +172,8 @@ void invertRows(Source in, Target out, const Planes& planes) {
 /// walked in 8 x 8 blocks, each one 64-bit transpose.
 void turnQuarter(Source in, Target out, const Planes& planes, bool clockwise) {
     const Size step = planes.count;
-    // Rows past the picture read dark: they become the padding of the turned rows.
+    // Rows past the picture read dark (a byte for each of at most three planes): they become
+    // the padding of the turned rows.
     const std::array<Byte, 3> dark{kDark, kDark, kDark};
     std::array<const Byte*, 8> lines{};
     std::array<Size, 8> advance{};
@@ -252,18 +252,22 @@ void transformRows(Source in, Target out, const Planes& planes, PictureTransform
 
 } // namespace
 
-bool transformsEncoded(PictureTransform transform, PictureKind kind, RowEncoding encoding) {
+bool transformsEncoded(PictureTransform transform, PictureKind kind, const EncodedRows& rows) {
+    const int planes = rows.decoder == nullptr ? 0 : rows.decoder->bitPlanes();
+    if (planes < 1 || planes > 3) { // a plane a channel
+        return false;
+    }
     if (transform != PictureTransform::Invert) {
         return true;
     }
-    return (kind == PictureKind::Glyph) == (encoding == RowEncoding::InkBits);
+    return planes == (kind == PictureKind::Glyph ? 1 : 3);
 }
 
 EncodedRows transformedRows(const EncodedRows& rows, int width, int height,
                             PictureTransform transform) {
-    const Planes source = planesOf(width, height, rows.encoding);
+    const Planes source = planesOf(width, height, rows);
     const bool swap = swapsSides(transform);
-    const Planes result = planesOf(swap ? height : width, swap ? width : height, rows.encoding);
+    const Planes result = planesOf(swap ? height : width, swap ? width : height, rows);
     std::vector<Byte> copy;
     const Source in = fullRows(rows, source, copy);
     std::vector<Byte> bytes(result.rowLength() * sizeOf(result.height), kDark);
@@ -271,7 +275,7 @@ EncodedRows transformedRows(const EncodedRows& rows, int width, int height,
     transformRows(in, out, source, transform);
     darkenPaddingBits(out, result);
     return EncodedRows{shareFileImage(std::move(bytes)), 0, static_cast<int>(result.stride),
-                       result.height, rows.encoding};
+                       result.height, rows.decoder};
 }
 
 } // namespace korvel

@@ -9,18 +9,20 @@
 
 namespace korvel {
 
-/// Whether the transform of a picture of this kind can be worked on rows of this encoding. Every
-/// transform that moves pixels or clears them can; Invert only where the encoding's bits are the
-/// kind's own (ink bits in a glyph, colour planes in a bitmap), as other pairings invert into
-/// colours the encoding has no bits for.
+/// Whether the transform of a picture of this kind can be worked on these rows: rows laid out as
+/// bit planes (EncodedRowDecoder::bitPlanes). Every transform that moves pixels or clears them
+/// can; Invert only where the planes are the kind's own (the one ink plane of a glyph, the red,
+/// green and blue planes of a bitmap), as other pairings invert into colours the rows have no
+/// bits for.
 [[nodiscard]] bool transformsEncoded(PictureTransform transform, PictureKind kind,
-                                     RowEncoding encoding);
+                                     const EncodedRows& rows);
 
-/// The rows of width x height pixels after the transform, in the same encoding, in a file image
-/// of their own: paddedBytes of the new width a row and plane, the bits right of the width dark,
-/// every row there, as the library writers pack them (so a writer copies them as they are).
-/// Decoded, they are the pixels the transform gives for the decoded source. Pixels the source
-/// rows do not carry count as black, as they decode. Width and height must be above 0.
+/// The rows of width x height pixels after the transform, laid out as the source rows (same
+/// decoder), in a file image of their own: paddedBytes of the new width a row and plane, the
+/// bits right of the width dark, every row there, as the library writers pack them (so a writer
+/// copies them as they are). Decoded, they are the pixels the transform gives for the decoded
+/// source. Pixels the source rows do not carry count as black, as they decode. Needs
+/// transformsEncoded, and width and height above 0.
 [[nodiscard]] EncodedRows transformedRows(const EncodedRows& rows, int width, int height,
                                           PictureTransform transform);
 

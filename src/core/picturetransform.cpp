@@ -116,8 +116,7 @@ Picture transformed(const Picture& picture, PictureTransform transform, PictureK
     // A picture still held as the rows of its library file is transformed in those rows, a bit
     // a pixel and plane, and the result stays encoded: neither picture's pixels are decoded.
     if (const EncodedRows* rows = picture.encodedRows();
-        rows != nullptr && !picture.isEmpty() &&
-        transformsEncoded(transform, kind, rows->encoding)) {
+        rows != nullptr && !picture.isEmpty() && transformsEncoded(transform, kind, *rows)) {
         const bool swap = swapsSides(transform);
         return Picture(swap ? picture.height() : picture.width(),
                        swap ? picture.width() : picture.height(),
