@@ -275,10 +275,11 @@ struct Font {
         return fontObject.error();
     }
     Font font;
-    auto lineHeight = numberField(fontObject.value(), "line_height", kNoPositions, 0, 0x7FFFFFFF,
+    // lv_coord_t of LVGL 8, the narrower of the versions the file builds for.
+    auto lineHeight = numberField(fontObject.value(), "line_height", kNoPositions, 0, 0x7FFF,
                                   "The font " + name);
-    auto baseLine = numberField(fontObject.value(), "base_line", kNoPositions, -0x7FFFFFFF,
-                                0x7FFFFFFF, "The font " + name);
+    auto baseLine = numberField(fontObject.value(), "base_line", kNoPositions, -0x8000, 0x7FFF,
+                                "The font " + name);
     const std::string dscName = nameField(fontObject.value(), "dsc", kNoPositions);
     if (!lineHeight || !baseLine) {
         return lineHeight ? baseLine.error() : lineHeight.error();

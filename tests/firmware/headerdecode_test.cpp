@@ -331,6 +331,7 @@ TEST(HeaderDecode, LvglFontsAreReadAsLvglReadsThem) {
               "here.");
     EXPECT_FALSE(edited(".ofs_x = 0, .ofs_y = 1}", ".ofs_x = 0, .ofs_y = 9}"));
     EXPECT_FALSE(edited(".box_w = 5", ".box_w = 256"));
+    EXPECT_FALSE(edited(".line_height = 12", ".line_height = 40000")); // past LVGL 8's lv_coord_t
     // A tab is drawn as the space at twice its advance, never as the font's own glyph of U+0009;
     // U+0000 ends a text and is not drawn at all.
     const FontLibrary font = terminus12();
