@@ -1,181 +1,18 @@
 #include "firmware/headerdecode.h"
 
 #include "core/colour.h"
+#include "firmware/ctext.h"
+#include "firmware/lvgldecode.h"
+#include "firmware/u8g2decode.h"
 
-#include <cctype>
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 
 namespace korvel {
 
 namespace {
-
-/// A piece of C text: a number, a name, a string literal's bytes or one punctuation character.
-struct Token {
-    enum class Kind : std::uint8_t { Number, Name, String, Punct };
-    Kind kind = Kind::Punct;
-    std::string text;
-    long long number = 0;
-};
-
-using Tokens = std::vector<Token>;
-
-[[nodiscard]] bool isNameStart(char c) {
-    return std::isalpha(static_cast<unsigned char>(c)) != 0 || c == '_';
-}
-
-[[nodiscard]] bool isNameChar(char c) {
-    return isNameStart(c) || std::isdigit(static_cast<unsigned char>(c)) != 0;
-}
-
-/// The bytes of a string literal starting at text[at] (the opening quote); at ends past it.
-[[nodiscard]] Result<std::string> stringLiteral(std::string_view text, std::size_t& at) {
-    std::string bytes;
-    ++at;
-    while (at < text.size() && text[at] != '"') {
-        char c = text[at++];
-        if (c == '\\' && at < text.size()) {
-            c = text[at++];
-            if (c >= '0' && c <= '7') {
-                int value = c - '0';
-                for (int k = 0; k < 2 && at < text.size() && text[at] >= '0' && text[at] <= '7';
-                     ++k) {
-                    value = value * 8 + (text[at++] - '0');
-                }
-                c = static_cast<char>(value);
-            }
-        }
-        bytes.push_back(c);
-    }
-    if (at >= text.size()) {
-        return Error{"A string literal in the header does not end."};
-    }
-    ++at;
-    return bytes;
-}
-
-/// The tokens of C text, comments and preprocessor lines left out.
-[[nodiscard]] Result<Tokens> tokenize(std::string_view text) {
-    Tokens tokens;
-    std::size_t at = 0;
-    bool lineStart = true;
-    while (at < text.size()) {
-        const char c = text[at];
-        if (c == '\n') {
-            lineStart = true;
-            ++at;
-        } else if (std::isspace(static_cast<unsigned char>(c)) != 0) {
-            ++at;
-        } else if (lineStart && c == '#') {
-            at = std::min(text.size(), text.find('\n', at));
-        } else if (text.substr(at, 2) == "/*") {
-            const std::size_t end = text.find("*/", at + 2);
-            if (end == std::string_view::npos) {
-                return Error{"A comment in the header does not end."};
-            }
-            at = end + 2;
-        } else if (text.substr(at, 2) == "//") {
-            at = std::min(text.size(), text.find('\n', at));
-        } else if (c == '"') {
-            auto bytes = stringLiteral(text, at);
-            if (!bytes) {
-                return bytes.error();
-            }
-            tokens.push_back({Token::Kind::String, std::move(bytes).value(), 0});
-            lineStart = false;
-        } else if (isNameStart(c)) {
-            const std::size_t start = at;
-            while (at < text.size() && isNameChar(text[at])) {
-                ++at;
-            }
-            tokens.push_back({Token::Kind::Name, std::string(text.substr(start, at - start)), 0});
-            lineStart = false;
-        } else if (std::isdigit(static_cast<unsigned char>(c)) != 0 ||
-                   (c == '-' && at + 1 < text.size() &&
-                    std::isdigit(static_cast<unsigned char>(text[at + 1])) != 0)) {
-            const std::size_t start = at;
-            ++at;
-            while (at < text.size() && isNameChar(text[at])) {
-                ++at;
-            }
-            const std::string digits(text.substr(start, at - start));
-            try {
-                tokens.push_back({Token::Kind::Number, digits, std::stoll(digits, nullptr, 0)});
-            } catch (const std::exception&) {
-                return Error{"The header holds a number that is none: " + digits + "."};
-            }
-            lineStart = false;
-        } else {
-            tokens.push_back({Token::Kind::Punct, std::string(1, c), 0});
-            ++at;
-            lineStart = false;
-        }
-    }
-    return tokens;
-}
-
-[[nodiscard]] bool isPunct(const Token& token, char c) {
-    return token.kind == Token::Kind::Punct && token.text.size() == 1 && token.text[0] == c;
-}
-
-/// The tokens between the braces of the initializer of the object called name.
-[[nodiscard]] Result<Tokens> initializer(const Tokens& tokens, const std::string& name) {
-    for (std::size_t k = 0; k < tokens.size(); ++k) {
-        if (tokens[k].kind != Token::Kind::Name || tokens[k].text != name) {
-            continue;
-        }
-        std::size_t at = k + 1;
-        // An array's size and the storage macro may stand between the name and the "=".
-        while (at < tokens.size() && !isPunct(tokens[at], '=') && !isPunct(tokens[at], ';') &&
-               !isPunct(tokens[at], '{') && !isPunct(tokens[at], ',')) {
-            ++at;
-        }
-        if (at + 1 >= tokens.size() || !isPunct(tokens[at], '=') || !isPunct(tokens[at + 1], '{')) {
-            continue;
-        }
-        Tokens inside;
-        int depth = 1;
-        for (at += 2; at < tokens.size(); ++at) {
-            depth += isPunct(tokens[at], '{') ? 1 : isPunct(tokens[at], '}') ? -1 : 0;
-            if (depth == 0) {
-                return inside;
-            }
-            inside.push_back(tokens[at]);
-        }
-        return Error{"The initializer of " + name + " does not end."};
-    }
-    return Error{"The header defines no " + name + "."};
-}
-
-[[nodiscard]] std::vector<long long> numbersOf(const Tokens& tokens) {
-    std::vector<long long> numbers;
-    for (const Token& token : tokens) {
-        if (token.kind == Token::Kind::Number) {
-            numbers.push_back(token.number);
-        }
-    }
-    return numbers;
-}
-
-/// The value given to name in an enumeration ("name = value").
-[[nodiscard]] Result<long long> enumValue(const Tokens& tokens, const std::string& name) {
-    for (std::size_t k = 0; k + 2 < tokens.size(); ++k) {
-        if (tokens[k].kind == Token::Kind::Name && tokens[k].text == name &&
-            isPunct(tokens[k + 1], '=') && tokens[k + 2].kind == Token::Kind::Number) {
-            return tokens[k + 2].number;
-        }
-    }
-    return Error{"The header gives no value for " + name + "."};
-}
-
-[[nodiscard]] Result<std::vector<long long>> arrayNumbers(const Tokens& tokens,
-                                                          const std::string& name) {
-    auto inside = initializer(tokens, name);
-    if (!inside) {
-        return inside.error();
-    }
-    return numbersOf(inside.value());
-}
 
 /// The bytes a glyph or bitmap reads, checked to lie within the array.
 class ByteReader {
@@ -274,7 +111,8 @@ constexpr Rgb kInk = makeRgb(255, 255, 255);
         if (!picture) {
             return picture.error();
         }
-        glyphs.push_back({code, std::move(picture).value()});
+        const int height = picture.value().height();
+        glyphs.push_back({code, std::move(picture).value(), height});
     }
     return glyphs;
 }
@@ -324,7 +162,102 @@ decodeGfx(const Tokens& tokens, const FontExportOptions& options, const Baseline
                                  baseline + static_cast<int>(row[5]) + y, kInk);
             }
         }
-        glyphs.push_back({code, std::move(picture)});
+        glyphs.push_back({code, std::move(picture), baseline});
+    }
+    return glyphs;
+}
+
+/// The bytes of the u8g2 font called name: its string literals joined, with the zero that ends
+/// them, or the numbers of its initializer.
+[[nodiscard]] Result<std::vector<std::uint8_t>> u8g2Bytes(const Tokens& tokens,
+                                                          const std::string& name) {
+    for (std::size_t k = 0; k < tokens.size(); ++k) {
+        if (tokens[k].kind != Token::Kind::Name || tokens[k].text != name) {
+            continue;
+        }
+        std::size_t at = k + 1;
+        while (at < tokens.size() && !isPunct(tokens[at], '=') && !isPunct(tokens[at], ';')) {
+            ++at;
+        }
+        if (at + 1 >= tokens.size() || !isPunct(tokens[at], '=')) {
+            continue;
+        }
+        std::vector<std::uint8_t> bytes;
+        if (isPunct(tokens[at + 1], '{')) {
+            auto numbers = initializer(tokens, name);
+            if (!numbers) {
+                return numbers.error();
+            }
+            for (const long long number : numbersOf(numbers.value())) {
+                bytes.push_back(static_cast<std::uint8_t>(number & 0xFF));
+            }
+            return bytes;
+        }
+        for (++at; at < tokens.size() && tokens[at].kind == Token::Kind::String; ++at) {
+            bytes.insert(bytes.end(), tokens[at].text.begin(), tokens[at].text.end());
+        }
+        bytes.push_back(0);
+        return bytes;
+    }
+    return Error{"The header defines no u8g2 font " + name + "."};
+}
+
+[[nodiscard]] std::string unicodeName(char32_t character) {
+    char text[16];
+    std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(character));
+    return text;
+}
+
+/// The library code a character of the font stands for, through the code page.
+[[nodiscard]] Result<int> codeOfCharacter(char32_t character, const CodePage& codePage) {
+    if (const auto code = codePage.fromUnicode(character)) {
+        return int{*code};
+    }
+    return Error{"The font holds " + unicodeName(character) + ", which " +
+                 std::string(codePage.caption()) + " has no code for."};
+}
+
+[[nodiscard]] Result<std::vector<DecodedGlyph>> decodeU8g2(const Tokens& tokens,
+                                                           const FontExportOptions& options) {
+    const auto bytes = u8g2Bytes(tokens, options.name);
+    if (!bytes) {
+        return bytes.error();
+    }
+    auto drawn = drawU8g2Font(bytes.value());
+    if (!drawn) {
+        return drawn.error();
+    }
+    std::vector<DecodedGlyph> glyphs;
+    for (U8g2Drawn& glyph : drawn.value()) {
+        int code = glyph.number;
+        if (options.encoding == U8g2Encoding::Unicode) {
+            auto found = codeOfCharacter(static_cast<char32_t>(glyph.number), options.codePage);
+            if (!found) {
+                return found.error();
+            }
+            code = found.value();
+        } else if (code > 255) {
+            return Error{"The font stores a glyph under " + std::to_string(code) +
+                         ", which is no 8-bit code."};
+        }
+        glyphs.push_back({code, std::move(glyph.picture), glyph.baseline});
+    }
+    return glyphs;
+}
+
+[[nodiscard]] Result<std::vector<DecodedGlyph>> decodeLvgl(const Tokens& tokens,
+                                                           const FontExportOptions& options) {
+    auto drawn = drawLvglFont(tokens, options.name);
+    if (!drawn) {
+        return drawn.error();
+    }
+    std::vector<DecodedGlyph> glyphs;
+    for (LvglDrawn& glyph : drawn.value()) {
+        auto code = codeOfCharacter(glyph.character, options.codePage);
+        if (!code) {
+            return code.error();
+        }
+        glyphs.push_back({code.value(), std::move(glyph.picture), glyph.baseline});
     }
     return glyphs;
 }
@@ -397,10 +330,11 @@ Result<std::vector<DecodedGlyph>> decodeFontHeader(std::string_view text,
     case FontLayout::Gfx:
         return decodeGfx(tokens.value(), options, baseline);
     case FontLayout::U8g2:
+        return decodeU8g2(tokens.value(), options);
     case FontLayout::Lvgl:
-        break;
+        return decodeLvgl(tokens.value(), options);
     }
-    return Error{"Only the rows, pages and gfx layouts are decoded back here."};
+    return Error{"The header's layout is none this program writes."};
 }
 
 Result<std::vector<DecodedBitmap>> decodeBitmapHeader(std::string_view text,

@@ -14,12 +14,17 @@
 
 namespace korvel {
 
-/// One glyph as the header's bytes draw it: ink white on black. Rows and pages give the glyph's
-/// own cell; an Adafruit GFX font gives a cell xAdvance wide and yAdvance tall with the glyph's
-/// ink placed from the baseline the header was made with.
+/// One glyph as the header's bytes draw it: ink white on black, in the cell the display library
+/// gives it at the start of a line. Rows and pages give the glyph's own cell; an Adafruit GFX
+/// font a cell xAdvance wide and yAdvance tall with the ink placed from the baseline the header
+/// was made with; a u8g2 font a cell its advance wide and the font's box tall; an LVGL font a
+/// cell its rounded advance wide and line_height tall.
 struct DecodedGlyph {
-    int code = 0;
+    int code = 0; ///< the library's code, found through the code page for Unicode fonts
     Picture picture;
+    /// The row of the picture under the baseline the ink stands on; for rows and pages, which
+    /// know no baseline, the picture's height.
+    int baseline = 0;
 };
 
 /// One bitmap as the header's bytes draw it, in palette colours.
@@ -28,10 +33,12 @@ struct DecodedBitmap {
     Picture picture;
 };
 
-/// The glyphs of a font header made with options (their layout and bit options; the name is the
-/// arrays' name) in the rows, pages or gfx layout; baseline is the one the gfx glyphs were
-/// measured from, as resolveBaseline found it. Fails, saying what is missing or malformed, on
-/// text that is no such header, and for the u8g2 and LVGL formats.
+/// The glyphs of a font header made with options (their layout, bit options, u8g2 encoding and
+/// code page; the name is the arrays' name), drawn as the display library draws them: u8g2 and
+/// LVGL glyphs found through the font's own lookup, under the code its character has in the code
+/// page. baseline is the one the gfx glyphs were measured from, as resolveBaseline found it
+/// (u8g2 and LVGL fonts carry theirs). Fails, saying what is missing or malformed, on text that
+/// is no such header.
 [[nodiscard]] Result<std::vector<DecodedGlyph>> decodeFontHeader(std::string_view text,
                                                                  const FontExportOptions& options,
                                                                  const Baseline& baseline = {});

@@ -8,6 +8,7 @@
 #include "core/colour.h"
 #include "fileio/fileio.h"
 #include "firmware/cexport.h"
+#include "firmware/headerdecode.h"
 #include "formats/lcm.h"
 
 #include <QFile>
@@ -416,6 +417,61 @@ int main(void) {
 }
 )";
 
+/// The glyphs of codes as the editor's decoded view draws them from the header at path, in the
+/// decoders' text: "CODE WIDTH HEIGHT" and rows of '#' and '.', each glyph's ink moved into the
+/// library's cell of metrics.height rows by the baselines, ink that does not fit named.
+[[nodiscard]] std::string drawnByHeaderDecode(const std::string& path, FontLayout layout,
+                                              bool unicode, const std::vector<int>& codes,
+                                              const Metrics& metrics) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return "cannot read " + path;
+    }
+    FontExportOptions options;
+    options.layout = layout;
+    options.encoding = unicode ? U8g2Encoding::Unicode : U8g2Encoding::Code;
+    options.name = "font";
+    const auto decoded = decodeFontHeader(file.readAll().toStdString(), options);
+    if (!decoded) {
+        return decoded.error().message;
+    }
+    std::string text;
+    if (decoded.value().size() != codes.size()) {
+        text += std::to_string(decoded.value().size()) + " glyphs decoded\n";
+    }
+    for (const int code : codes) {
+        const auto found = std::find_if(decoded.value().begin(), decoded.value().end(),
+                                        [code](const DecodedGlyph& g) { return g.code == code; });
+        if (found == decoded.value().end()) {
+            text += "code " + std::to_string(code) + " missing\n";
+            continue;
+        }
+        const Picture& picture = found->picture;
+        text += std::to_string(code) + " " + std::to_string(picture.width()) + " " +
+                std::to_string(metrics.height) + "\n";
+        const int shift = found->baseline - metrics.baseline;
+        int placed = 0;
+        for (int y = 0; y < metrics.height; ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                const bool ink = picture.pixel(x, y + shift) != kBlack;
+                text += ink ? '#' : '.';
+                placed += ink ? 1 : 0;
+            }
+            text += '\n';
+        }
+        int inked = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                inked += picture.pixel(x, y) != kBlack ? 1 : 0;
+            }
+        }
+        if (inked != placed) {
+            text += "ink of code " + std::to_string(code) + " outside the library's cell\n";
+        }
+    }
+    return text;
+}
+
 enum class Decoder { U8g2, Lvgl, Gfx, SparseRows, SparsePages };
 
 /// One export to draw back: its options, the decoder, and the codes it holds.
@@ -457,6 +513,10 @@ protected:
             ASSERT_TRUE(decode(kCompilerC, {decoder("u8g2_decoder.c")},
                                QStringList{"-std=c99"} + cell, decoded));
             EXPECT_EQ(decoded, expected);
+            // The editor's decoded view draws what the compiled decoder draws.
+            EXPECT_EQ(
+                drawnByHeaderDecode(path("font.h"), FontLayout::U8g2, v.unicode, codes, metrics),
+                expected);
             if (v.alsoAsCxx) {
                 ASSERT_TRUE(decode(kCompilerCxx, {"-x", "c++", decoder("u8g2_decoder.c")},
                                    QStringList{"-std=c++20"} + cell, decoded));
@@ -465,6 +525,21 @@ protected:
             return;
         case Decoder::Lvgl:
             exportFont(library, v.options + " --name font", "font.c");
+            {
+                // LVGL takes U+0000 for the end of a text and never draws its glyph, so the
+                // editor's view leaves code 0 out.
+                std::vector<int> drawable;
+                std::string drawn;
+                for (const int code : codes) {
+                    if (code != 0) {
+                        drawable.push_back(code);
+                        drawn += blocks.at(code);
+                    }
+                }
+                EXPECT_EQ(
+                    drawnByHeaderDecode(path("font.c"), FontLayout::Lvgl, true, drawable, metrics),
+                    drawn);
+            }
             for (const char* version : {"8", "9"}) {
                 SCOPED_TRACE(std::string("LVGL ") + version);
                 const QStringList define{QString("-DLVGL_VERSION_MAJOR=") + version};
