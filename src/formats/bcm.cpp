@@ -222,9 +222,9 @@ Result<std::vector<BcmBlock>> readBcmDirectory(ByteSource& source) {
                      std::to_string(blocks) + " bytes, but the file has " + std::to_string(size)};
     }
     // The directory is copied out before the block heads are read, since reading may reuse its
-    // bytes; the copy is no larger than the directory. The entry list grows one checked block at
-    // a time, so a directory whose blocks are not there is refused before room for all its
-    // entries is made.
+    // bytes; the copy is no larger than the directory. Room for every entry is made at once (at
+    // most 65,535 of them, a few bytes each beside the 12 the directory itself holds), then each
+    // entry is checked as its block head is read.
     struct Record {
         std::array<char, kNameField> name;
         std::uint32_t offset;
@@ -243,6 +243,7 @@ Result<std::vector<BcmBlock>> readBcmDirectory(ByteSource& source) {
         }
     }
     std::vector<BcmBlock> entries;
+    entries.reserve(n);
     std::uint64_t pixels = 0;
     for (std::size_t k = 0; k < n; ++k) {
         const auto& name = records[k].name;
