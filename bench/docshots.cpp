@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     preview.close();
 
     korvel::ExportCDialog& dialog = window.exchange().exportDialog();
-    dialog.FormatBox->setCurrentIndex(2);
+    dialog.FormatBox->setCurrentIndex(3); // u8g2, drawn back through u8g2's own lookup
     dialog.CodesEdit->setText(QStringLiteral("32-126"));
     dialog.show();
     ok = save(dialog, folder, QStringLiteral("export-c-header.png")) && ok;

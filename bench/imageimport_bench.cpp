@@ -62,11 +62,11 @@ void importJpeg(benchmark::State& state, Scaling scaling) {
         ImageRequest request;
         request.conversion = options;
         auto read = readImageFile(file, request);
-        if (!std::holds_alternative<ImageFrames>(read)) {
+        if (!read) {
             state.SkipWithError("the JPEG was refused");
             return;
         }
-        benchmark::DoNotOptimize(convertImage(std::get<ImageFrames>(read).frames.front(), options));
+        benchmark::DoNotOptimize(convertImage(read.value().frames.front(), options));
     }
 }
 
@@ -79,7 +79,7 @@ void BM_ImportJpeg_4000x3000_To128x64_FloydSteinberg_Nearest(benchmark::State& s
 
 /// What the preview redoes when a threshold, the dithering or the inversion changes.
 void BM_PreviewReduce_256x256_FloydSteinberg(benchmark::State& state) {
-    ImageFrames frames = std::get<ImageFrames>(readImageFile(cameraJpeg()));
+    ImageFrames frames = readImageFile(cameraJpeg()).value();
     const ConversionOptions options = entryOptions(256, 256, Scaling::Area);
     const SourceImage placed = placeImage(frames.frames.front(), options);
     for (auto _ : state) {
@@ -89,7 +89,7 @@ void BM_PreviewReduce_256x256_FloydSteinberg(benchmark::State& state) {
 
 /// What it redoes when the size, the fit or the scaling changes, from the whole photo.
 void BM_PreviewPlaceAndReduce_4000x3000_To256x256(benchmark::State& state) {
-    ImageFrames frames = std::get<ImageFrames>(readImageFile(cameraJpeg()));
+    ImageFrames frames = readImageFile(cameraJpeg()).value();
     const ConversionOptions options = entryOptions(256, 256, Scaling::Area);
     for (auto _ : state) {
         benchmark::DoNotOptimize(convertImage(frames.frames.front(), options));

@@ -479,7 +479,7 @@ void ExportCDialog::saveHeader() {
     }
     const std::span<const std::uint8_t> bytes(
         reinterpret_cast<const std::uint8_t*>(header_->data()), header_->size());
-    if (const Status written = writeFileAtomic(output, bytes); !written) {
+    if (const Result<void> written = writeFileAtomic(output, bytes); !written) {
         prompter.showError(this, QString::fromStdString(written.error().message));
     }
 }

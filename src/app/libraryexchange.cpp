@@ -137,7 +137,7 @@ void LibraryExchange::exportPngFolder() {
     const QString label = QStringLiteral("Writing \"%1\"").arg(*chosen);
     runWithinMemory(main_.prompter(), &main_, quotedFile(*chosen), [&] {
         const auto& entries = main_.bitmapLibrary().entries;
-        const Status written = cli::writeBitmapFolder(
+        const Result<void> written = cli::writeBitmapFolder(
             entries, chosen->toStdString(), [&](std::size_t done, std::size_t total) {
                 main_.prompter().showProgress(&main_, label, done, total);
             });

@@ -255,23 +255,24 @@ bool ImageImportDialog::chooseFile() {
 bool ImageImportDialog::loadFile(const QString& name) {
     ImageRequest request;
     request.allFrames = true;
-    std::optional<Loaded<ImageFrames>> read;
+    std::optional<Result<ImageFrames>> read;
     const bool ran = runWithinMemory(main_.prompter(), this, quotedFile(name),
                                      [&] { read = readImageFile(name.toStdString(), request); });
     if (!ran) {
         return false;
     }
-    if (const auto* fault = std::get_if<FileFault>(&*read)) {
+    if (!*read) {
         // As the modify dialog's BMP import says it: the system's text for a file that cannot
         // be read, the reader's reason for one that is no picture it takes.
-        main_.prompter().showError(
-            this, fault->kind == FileFaultKind::Access
-                      ? QString::fromStdString(fault->error.message)
-                      : QStringLiteral("Cannot import \"%1\": %2.")
-                            .arg(name, QString::fromStdString(fault->error.message)));
+        const Error& error = read->error();
+        main_.prompter().showError(this,
+                                   error.kind == ErrorKind::Access
+                                       ? QString::fromStdString(error.message)
+                                       : QStringLiteral("Cannot import \"%1\": %2.")
+                                             .arg(name, QString::fromStdString(error.message)));
         return false;
     }
-    frames_ = std::get<ImageFrames>(std::move(*read));
+    frames_ = std::move(*read).value();
     placedFor_.reset();
     fileName->setText(name);
     const int count = frameCount();
@@ -357,10 +358,10 @@ bool ImageImportDialog::appendFrames() {
         fromLibraryText(main_.bitmapLibrary().entries[static_cast<std::size_t>(index_)].name);
     const std::vector<QString> names = frameNames(base, frameCount());
     for (const QString& name : names) {
-        const BitmapNameFault fault = checkBitmapName(name, main_.bitmapLibrary().index);
-        if (fault != BitmapNameFault::None) {
+        if (const auto checked = checkBitmapName(name, main_.bitmapLibrary().index); !checked) {
             main_.prompter().showMessage(
-                this, QStringLiteral("\"%1\": %2").arg(name, bitmapNameMessage(fault)));
+                this, QStringLiteral("\"%1\": %2")
+                          .arg(name, QString::fromStdString(checked.error().message)));
             return false;
         }
     }

@@ -8,6 +8,7 @@
 #include "app/umodify.h"
 #include "app/usetup.h"
 #include "document/librarytext.h"
+#include "formats/formattable.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -37,10 +38,14 @@ namespace korvel {
 namespace {
 
 const QString kTitle = QStringLiteral("Korvel Font/Bitmap Creater");
-const QString kFontOpenFilter = QStringLiteral("Font Library File|*.lcm");
-const QString kFontSaveFilter = QStringLiteral("Font Model File|*.lcm");
+// The file dialogs keep their own titles; the extensions come from the format table.
+[[nodiscard]] QString filterOf(const char* title, FormatId format) {
+    return QString::fromStdString(dialogFilter(title, format));
+}
+const QString kFontOpenFilter = filterOf("Font Library File", FormatId::Lcm);
+const QString kFontSaveFilter = filterOf("Font Model File", FormatId::Lcm);
 const QString kFontDefaultExt = QStringLiteral("*.lcm");
-const QString kBitmapFilter = QStringLiteral("Bitmap Library File|*.bcm");
+const QString kBitmapFilter = filterOf("Bitmap Library File", FormatId::Bcm);
 const QString kBitmapDefaultExt = QStringLiteral("*.bcm");
 
 constexpr int kListWidth = 262;
@@ -873,9 +878,9 @@ void TForm1::showFileError(const QString& text) {
     prompter_->showError(this, text);
 }
 
-void TForm1::reportOpenFault(const QString& fileName, const QString& kind, const FileFault& fault) {
-    const QString reason = QString::fromStdString(fault.error.message);
-    if (fault.kind == FileFaultKind::Access) {
+void TForm1::reportOpenFault(const QString& fileName, const QString& kind, const Error& fault) {
+    const QString reason = QString::fromStdString(fault.message);
+    if (fault.kind == ErrorKind::Access) {
         showFileError(reason);
     } else {
         showFileError(
@@ -883,18 +888,17 @@ void TForm1::reportOpenFault(const QString& fileName, const QString& kind, const
     }
 }
 
-bool TForm1::reportSaveFault(const QString& fileName, const std::optional<FileFault>& fault,
-                             SaveMethod method) {
-    if (!fault) {
-        if (method == SaveMethod::InPlace) {
+bool TForm1::reportSaveFault(const QString& fileName, const Result<SaveMethod>& saved) {
+    if (saved) {
+        if (saved.value() == SaveMethod::InPlace) {
             prompter_->showMessage(this, QStringLiteral("\"%1\" was overwritten in place: its "
                                                         "folder allows no new file.")
                                              .arg(fileName));
         }
         return true;
     }
-    const QString reason = QString::fromStdString(fault->error.message);
-    if (fault->kind == FileFaultKind::Access) {
+    const QString reason = QString::fromStdString(saved.error().message);
+    if (saved.error().kind == ErrorKind::Access) {
         showFileError(reason);
     } else {
         showFileError(QStringLiteral("Cannot save \"%1\". %2").arg(fileName, reason));
@@ -903,14 +907,12 @@ bool TForm1::reportSaveFault(const QString& fileName, const std::optional<FileFa
 }
 
 bool TForm1::SaveProtolFile(int count, const QString& fileName) {
-    SaveMethod method = SaveMethod::Replaced;
-    const auto fault = document_->saveFontFile(fileName.toStdString(), count, &method);
-    return reportSaveFault(fileName, fault, method);
+    return reportSaveFault(fileName, document_->saveFontFile(fileName.toStdString(), count));
 }
 
 bool TForm1::OpenProtolFile(const QString& fileName) {
-    if (const auto fault = document_->openFontFile(fileName.toStdString())) {
-        reportOpenFault(fileName, QStringLiteral("font library"), *fault);
+    if (const auto opened = document_->openFontFile(fileName.toStdString()); !opened) {
+        reportOpenFault(fileName, QStringLiteral("font library"), opened.error());
         return false;
     }
     enableColourButtons(EditingMode::Font);
@@ -1000,19 +1002,18 @@ void TForm1::closeEvent(QCloseEvent* event) {
 // ---- Bitmap library ----
 
 bool TForm1::SaveBmpProtolFile(int count, const QString& fileName) {
-    SaveMethod method = SaveMethod::Replaced;
     // A large library takes a while: a progress dialog shows how far the save has come.
     const QString label = QStringLiteral("Saving \"%1\"").arg(fileName);
-    const auto fault = document_->saveBitmapFile(
-        fileName.toStdString(), count, &method, [&](std::size_t done, std::size_t total) {
+    const auto saved = document_->saveBitmapFile(
+        fileName.toStdString(), count, [&](std::size_t done, std::size_t total) {
             prompter_->showProgress(this, label, done, total);
         });
-    return reportSaveFault(fileName, fault, method);
+    return reportSaveFault(fileName, saved);
 }
 
 bool TForm1::OpenBmpProtolFile(const QString& fileName) {
-    if (const auto fault = document_->openBitmapFile(fileName.toStdString())) {
-        reportOpenFault(fileName, QStringLiteral("bitmap library"), *fault);
+    if (const auto opened = document_->openBitmapFile(fileName.toStdString()); !opened) {
+        reportOpenFault(fileName, QStringLiteral("bitmap library"), opened.error());
         return false;
     }
     return true;

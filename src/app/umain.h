@@ -299,11 +299,10 @@ private:
     /// The canvas has just changed cell: forget its outline if the pointer's was there.
     void canvasCellChanged(CellPoint cell);
     void showFileError(const QString& text);
-    void reportOpenFault(const QString& fileName, const QString& kind, const FileFault& fault);
+    void reportOpenFault(const QString& fileName, const QString& kind, const Error& fault);
     /// Reports a failed save, or a save that had to overwrite the file in place; returns whether
     /// the save succeeded.
-    bool reportSaveFault(const QString& fileName, const std::optional<FileFault>& fault,
-                         SaveMethod method);
+    bool reportSaveFault(const QString& fileName, const Result<SaveMethod>& saved);
     /// The entry a list row stands for in the current mode: row r holds entry r - 1 while its
     /// column 2 names that entry (its code, or its name exactly as listed).
     [[nodiscard]] std::optional<int> entryOfRow(int row) const;

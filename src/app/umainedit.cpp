@@ -358,7 +358,7 @@ void TForm1::pasteAsNewBitmapClick() {
     QString name;
     for (int n = 1; name.isEmpty(); ++n) {
         const QString candidate = QStringLiteral("PASTE%1").arg(n);
-        if (checkBitmapName(candidate, bitmapLibrary().index) == BitmapNameFault::None) {
+        if (checkBitmapName(candidate, bitmapLibrary().index).ok()) {
             name = candidate;
         }
     }

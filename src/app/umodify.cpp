@@ -4,6 +4,7 @@
 #include "document/pictureformats.h"
 #include "fileio/fileio.h"
 #include "formats/bmp.h"
+#include "formats/formattable.h"
 #include "widgets/cellcanvas.h"
 #include "widgets/numberbox.h"
 
@@ -21,8 +22,9 @@ namespace korvel {
 
 namespace {
 
-const QString kOpenFilter = QStringLiteral("bmp file|*.bmp");
-const QString kSaveFilter = QStringLiteral("BMP File|*.bmp");
+// The file dialogs keep their own titles; the extension comes from the format table.
+const QString kOpenFilter = QString::fromStdString(dialogFilter("bmp file", FormatId::Bmp));
+const QString kSaveFilter = QString::fromStdString(dialogFilter("BMP File", FormatId::Bmp));
 const QString kSaveSuffix = QStringLiteral("bmp");
 const QString kModifyCaption = QStringLiteral("Modify Hint");
 const QString kModifyFontText = QStringLiteral("Do You Want to Modify Selected Font?");
@@ -269,7 +271,7 @@ void TForm3::Button6Click() {
         main_.prompter().showError(this, QString::fromStdString(encoded.error().message));
         return;
     }
-    const Status written = writeFileAtomic(fileName->toStdString(), encoded.value());
+    const Result<void> written = writeFileAtomic(fileName->toStdString(), encoded.value());
     if (!written) {
         main_.prompter().showError(this, QString::fromStdString(written.error().message));
     }
@@ -283,7 +285,7 @@ void TForm3::Button1Click() {
     }
     if (!fontMode()) {
         // A size that would leave the library too large for its file is not taken.
-        if (const Status fits = main_.document().bitmapLibraryFits(
+        if (const Result<void> fits = main_.document().bitmapLibraryFits(
                 selectedIndex, SpinEdit1->value(), SpinEdit2->value());
             !fits) {
             main_.prompter().showMessage(this, QStringLiteral("The bitmap was not changed. ") +

@@ -2,6 +2,7 @@
 
 #include "app/umain.h"
 #include "core/codepage.h"
+#include "core/setuplimits.h"
 #include "document/glyphrender.h"
 #include "document/libraryfactory.h"
 #include "document/librarytext.h"
@@ -148,7 +149,7 @@ void TForm2::buildFontPanel() {
     tFontName = new QComboBox(fontpanel);
     tFontName->setGeometry(130, 22, 132, 21);
     caption(QStringLiteral("Name"), tFontName, fontpanel, 98, 25);
-    tFontsize = spinBox(fontpanel, 1, 250, 7, {292, 22, 46, 21});
+    tFontsize = spinBox(fontpanel, 1, kMaxPoints, 7, {292, 22, 46, 21});
     caption(QStringLiteral("Size"), tFontsize, fontpanel, 268, 25);
 
     buildPreviewPanel();
@@ -157,9 +158,9 @@ void TForm2::buildFontPanel() {
     RadioButton4->setGeometry(8, 101, 160, 18);
     ComboBox1 = codeRangeList(fontpanel, {26, 122, 64, 21});
     caption(QStringLiteral("Id"), ComboBox1, fontpanel, 10, 125);
-    SpinEdit1 = spinBox(fontpanel, 1, 1024, 5, {136, 122, 60, 21});
+    SpinEdit1 = spinBox(fontpanel, 1, kMaxBlankWidth, 5, {136, 122, 60, 21});
     caption(QStringLiteral("Width"), SpinEdit1, fontpanel, 98, 125);
-    SpinEdit2 = spinBox(fontpanel, 1, 576, 9, {246, 122, 60, 21});
+    SpinEdit2 = spinBox(fontpanel, 1, kMaxBlankHeight, 9, {246, 122, 60, 21});
     caption(QStringLiteral("Height"), SpinEdit2, fontpanel, 206, 125);
 }
 
@@ -196,9 +197,9 @@ void TForm2::buildBitmapPanel() {
     Edit2->setMaxLength(kBitmapNameLength);
     Edit2->setValidator(new BitmapNameValidator(main_.document(), Edit2));
     caption(QStringLiteral("Name"), Edit2, bitmapPanel, 20, 23);
-    SpinEdit3 = spinBox(bitmapPanel, 4, 1024, 16, {70, 56, 80, 21});
+    SpinEdit3 = spinBox(bitmapPanel, kMinDialogEntrySide, kMaxEntryWidth, 16, {70, 56, 80, 21});
     caption(QStringLiteral("Width"), SpinEdit3, bitmapPanel, 20, 59);
-    SpinEdit4 = spinBox(bitmapPanel, 4, 512, 16, {70, 92, 80, 21});
+    SpinEdit4 = spinBox(bitmapPanel, kMinDialogEntrySide, kMaxEntryHeight, 16, {70, 92, 80, 21});
     caption(QStringLiteral("Height"), SpinEdit4, bitmapPanel, 20, 95);
     for (QWidget* control : std::initializer_list<QWidget*>{Edit2, SpinEdit3, SpinEdit4}) {
         setControlEnabled(*control, true);
@@ -357,10 +358,9 @@ void TForm2::addFontLibrary() {
 
 void TForm2::addBitmap() {
     const QString name = Edit2->text();
-    const BitmapNameFault fault = checkBitmapName(name, main_.bitmapLibrary().index);
-    if (fault != BitmapNameFault::None) {
-        main_.prompter().showMessage(this, bitmapNameMessage(fault, main_.document().codePage()));
-        if (fault == BitmapNameFault::Duplicate) {
+    if (const auto checked = checkBitmapName(name, main_.bitmapLibrary().index); !checked) {
+        main_.prompter().showMessage(this, QString::fromStdString(checked.error().message));
+        if (checked.error().kind == ErrorKind::Duplicate) {
             Edit2->clear();
         }
         return;
@@ -369,7 +369,7 @@ void TForm2::addBitmap() {
     const int width = SpinEdit3->value();
     const int height = SpinEdit4->value();
     // A bitmap that would leave the library too large for its file is not added.
-    if (const Status fits =
+    if (const Result<void> fits =
             main_.document().bitmapLibraryFits(main_.bitmapLibrary().count(), width, height, bytes);
         !fits) {
         main_.prompter().showMessage(this, QStringLiteral("The bitmap was not added. ") +

@@ -16,7 +16,6 @@ namespace korvel::cli {
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr std::size_t kMaxNameBytes = 8;
 constexpr int kMaxEmptySide = 1024;
 
@@ -121,9 +120,7 @@ std::string escapeName(std::string_view name) {
         if (keptAsIs(byte)) {
             escaped += c;
         } else {
-            escaped += '%';
-            escaped += kHexDigits[byte >> 4];
-            escaped += kHexDigits[byte & 0x0F];
+            escaped += '%' + hexDigits(byte);
         }
     }
     return escaped;
@@ -248,8 +245,8 @@ std::string repeatedNamesWarning(std::span<const IndexLine> lines) {
     return "names repeat (in one letter case or another) and are kept as they are: " + named;
 }
 
-Status writeBitmapFolder(std::span<const BcmShape> shapes, const PictureOf& pictureOf,
-                         const std::string& folder, const Progress& progress) {
+Result<void> writeBitmapFolder(std::span<const BcmShape> shapes, const PictureOf& pictureOf,
+                               const std::string& folder, const Progress& progress) {
     auto staged = StagedFolder::begin(folder, isBitmapFolderFile);
     if (!staged) {
         return staged.error();
@@ -273,12 +270,12 @@ Status writeBitmapFolder(std::span<const BcmShape> shapes, const PictureOf& pict
             return Error{(std::filesystem::path(folder) / file).string() + ": " +
                          png.error().message};
         }
-        if (const Status written = staged.value().add(file, png.value()); !written) {
+        if (const Result<void> written = staged.value().add(file, png.value()); !written) {
             return written;
         }
     }
     const std::string index = indexText(shapes);
-    if (const Status written =
+    if (const Result<void> written =
             staged.value().add(std::string(kIndexFileName),
                                {reinterpret_cast<const std::uint8_t*>(index.data()), index.size()});
         !written) {
@@ -287,8 +284,8 @@ Status writeBitmapFolder(std::span<const BcmShape> shapes, const PictureOf& pict
     return staged.value().commit();
 }
 
-Status writeBitmapFolder(std::span<const bitmapInfoList> entries, const std::string& folder,
-                         const Progress& progress) {
+Result<void> writeBitmapFolder(std::span<const bitmapInfoList> entries, const std::string& folder,
+                               const Progress& progress) {
     return writeBitmapFolder(
         shapesOf(entries),
         [&](std::size_t k) -> Result<Picture> {
@@ -298,8 +295,8 @@ Status writeBitmapFolder(std::span<const bitmapInfoList> entries, const std::str
         folder, progress);
 }
 
-Status writeBitmapFolder(ByteSource& source, std::span<const BcmBlock> blocks,
-                         const std::string& folder, const Progress& progress) {
+Result<void> writeBitmapFolder(ByteSource& source, std::span<const BcmBlock> blocks,
+                               const std::string& folder, const Progress& progress) {
     std::vector<BcmShape> shapes;
     shapes.reserve(blocks.size());
     for (const BcmBlock& block : blocks) {
@@ -319,9 +316,10 @@ namespace {
     }
     if (source.value()->size() > kPngMaxFileBytes) {
         return Error{"Cannot read file \"" + path + "\". It has " +
-                     std::to_string(source.value()->size()) +
-                     " bytes, more than a PNG file can hold (" + std::to_string(kPngMaxFileBytes) +
-                     " bytes)."};
+                         std::to_string(source.value()->size()) +
+                         " bytes, more than a PNG file can hold (" +
+                         std::to_string(kPngMaxFileBytes) + " bytes).",
+                     ErrorKind::Access};
     }
     const auto head = source.value()->read(0, static_cast<std::size_t>(std::min<std::uint64_t>(
                                                   kPngSizeHeadBytes, source.value()->size())));
@@ -342,7 +340,8 @@ namespace {
         return Picture(line.width, line.height);
     }
     const std::string path = (folder / line.file).string();
-    const auto bytes = readRegularFile(path, kPngMaxFileBytes, "a PNG file");
+    const auto bytes = readRegularFile(path, fileFormat(FormatId::Png).maxFileBytes,
+                                       fileFormat(FormatId::Png).fileWhat);
     if (!bytes) {
         return bytes.error();
     }
@@ -373,7 +372,8 @@ namespace {
 Result<FolderPlan> planBitmapFolder(const std::string& folder) {
     const std::filesystem::path base(folder);
     const std::string indexPath = (base / kIndexFileName).string();
-    const auto bytes = readRegularFile(indexPath, kIndexMaxFileBytes, "an index of 65535 bitmaps");
+    const auto bytes = readRegularFile(indexPath, fileFormat(FormatId::PngFolder).maxFileBytes,
+                                       fileFormat(FormatId::PngFolder).fileWhat);
     if (!bytes) {
         return bytes.error();
     }
@@ -408,7 +408,7 @@ Result<FolderPlan> planBitmapFolder(const std::string& folder) {
         }
         offset += bcmBlockBytes(line.width, line.height);
     }
-    if (const Status fits = checkBcmShapes(shapesOf(plan.lines)); !fits) {
+    if (const Result<void> fits = checkBcmShapes(shapesOf(plan.lines)); !fits) {
         return Error{folder + ": " + fits.error().message};
     }
     return plan;
@@ -418,8 +418,8 @@ Result<SaveMethod> saveFolderAsLibrary(const FolderPlan& plan, const std::string
                                        const Progress& progress) {
     const std::filesystem::path base(plan.folder);
     const std::size_t count = plan.lines.size();
-    return saveFileStreamed(path, [&](ByteSink& sink) -> Status {
-        if (const Status written = sink.write(bcmDirectory(shapesOf(plan.lines))); !written) {
+    return saveFileStreamed(path, [&](ByteSink& sink) -> Result<void> {
+        if (const Result<void> written = sink.write(bcmDirectory(shapesOf(plan.lines))); !written) {
             return written;
         }
         std::vector<std::uint8_t> block;
@@ -431,7 +431,7 @@ Result<SaveMethod> saveFolderAsLibrary(const FolderPlan& plan, const std::string
             }
             block.clear();
             appendBcmBlock(block, &picture.value(), line.width, line.height);
-            if (const Status written = sink.write(block); !written) {
+            if (const Result<void> written = sink.write(block); !written) {
                 return written;
             }
             report(progress, k + 1, count + 1);

@@ -13,6 +13,7 @@
 #include "core/result.h"
 #include "fileio/fileio.h"
 #include "formats/bcm.h"
+#include "formats/formattable.h"
 
 #include <cstdint>
 #include <functional>
@@ -25,9 +26,8 @@
 namespace korvel::cli {
 
 inline constexpr std::string_view kIndexFileName = "index.txt";
-/// The largest index.txt read: 65535 lines of at most 128 bytes (the longest line an export
-/// writes is 67 bytes, so blank lines and CRLF endings fit too).
-inline constexpr std::uint64_t kIndexMaxFileBytes = 65535 * 128;
+/// The largest index.txt read.
+inline constexpr std::uint64_t kIndexMaxFileBytes = kPngFolderIndexMaxBytes;
 
 /// How index.txt writes the empty name.
 inline constexpr std::string_view kEmptyNameWord = "\"\"";
@@ -76,15 +76,18 @@ using PictureOf = std::function<Result<Picture>(std::size_t k)>;
 /// leaves an old folder whole. One picture is made and written at a time. An old folder holding
 /// anything else than such files is refused. Needs a running QtSession. Progress counts the
 /// entries written.
-[[nodiscard]] Status writeBitmapFolder(std::span<const BcmShape> shapes, const PictureOf& pictureOf,
-                                       const std::string& folder, const Progress& progress = {});
+[[nodiscard]] Result<void> writeBitmapFolder(std::span<const BcmShape> shapes,
+                                             const PictureOf& pictureOf, const std::string& folder,
+                                             const Progress& progress = {});
 /// The same for entries in memory.
-[[nodiscard]] Status writeBitmapFolder(std::span<const bitmapInfoList> entries,
-                                       const std::string& folder, const Progress& progress = {});
+[[nodiscard]] Result<void> writeBitmapFolder(std::span<const bitmapInfoList> entries,
+                                             const std::string& folder,
+                                             const Progress& progress = {});
 /// The same for the entries of a .bcm file read through source: only its directory, block heads
 /// and one entry at a time are read.
-[[nodiscard]] Status writeBitmapFolder(ByteSource& source, std::span<const BcmBlock> blocks,
-                                       const std::string& folder, const Progress& progress = {});
+[[nodiscard]] Result<void> writeBitmapFolder(ByteSource& source, std::span<const BcmBlock> blocks,
+                                             const std::string& folder,
+                                             const Progress& progress = {});
 
 /// What a folder holds, from index.txt and the header of every PNG it lists, before any pixel
 /// is decoded.

@@ -47,8 +47,8 @@ void printCommandHelp(std::ostream& stream, const Command& command) {
 
 /// Runs the command; running out of memory refuses it. Every command writes its output only at
 /// the end, through a complete temporary file, so nothing has changed then.
-[[nodiscard]] Outcome runGuarded(Context& context, const Command& command,
-                                 const ParsedOptions& options) {
+[[nodiscard]] Result<void> runGuarded(Context& context, const Command& command,
+                                      const ParsedOptions& options) {
     try {
         return command.run(context, options);
     } catch (const std::bad_alloc&) {
@@ -57,16 +57,17 @@ void printCommandHelp(std::ostream& stream, const Command& command) {
     }
 }
 
-[[nodiscard]] int report(Context& context, const Failure& failure, const Command* command) {
-    context.err << "korvel-cli: " << failure.message << '\n';
-    if (failure.status == kExitUsage) {
+[[nodiscard]] int report(Context& context, const Error& failure, const Command* command) {
+    context.err << "korvel-cli: " << failure.text() << '\n';
+    const ExitStatus status = exitStatusOf(failure);
+    if (status == kExitUsage) {
         if (command != nullptr) {
             printCommandHelp(context.err, *command);
         } else {
             printUsage(context.err);
         }
     }
-    return failure.status;
+    return status;
 }
 
 } // namespace
@@ -96,14 +97,14 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     const auto options =
         parseOptions(std::span(arguments).subspan(1), command->valueOptions, command->flagOptions);
     if (!options) {
-        return report(context, usageError(options.error().message), command);
+        return report(context, options.error(), command);
     }
     if (options.value().help) {
         printCommandHelp(out, *command);
         return kExitOk;
     }
-    if (const Outcome failure = runGuarded(context, *command, options.value())) {
-        return report(context, *failure, command);
+    if (const Result<void> ran = runGuarded(context, *command, options.value()); !ran) {
+        return report(context, ran.error(), command);
     }
     return kExitOk;
 }

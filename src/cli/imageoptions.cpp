@@ -143,9 +143,9 @@ namespace {
 
 } // namespace
 
-std::variant<std::vector<Picture>, Failure>
-convertImageFile(Context& context, const std::string& path, const ParsedOptions& options,
-                 ColourTarget target, const ImageSize& size) {
+Result<std::vector<Picture>> convertImageFile(Context& context, const std::string& path,
+                                              const ParsedOptions& options, ColourTarget target,
+                                              const ImageSize& size) {
     // Checked before anything is read, so a wrong option costs no decoding.
     const auto checked = conversionFrom(options, target, 1, 1);
     if (!checked) {
@@ -161,10 +161,10 @@ convertImageFile(Context& context, const std::string& path, const ParsedOptions&
         request.conversion = known;
     }
     auto read = readImageFile(path, request);
-    if (const auto* fault = std::get_if<FileFault>(&read)) {
-        return refusedFile(path, *fault);
+    if (!read) {
+        return read.error();
     }
-    const ImageFrames& frames = std::get<ImageFrames>(read);
+    const ImageFrames& frames = read.value();
     const auto [width, height] =
         size.given ? *size.given : ownSizeWithin(frames.fullSize, size.maxWidth, size.maxHeight);
     ConversionOptions conversion = checked.value();

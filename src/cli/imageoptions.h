@@ -45,7 +45,7 @@ struct ImageSize {
 /// Reads the picture file at path through the read gate and converts it (every frame with
 /// --frames) as the options say; the size and target are the caller's. The same conversion the
 /// editor's "Image into Entry" makes.
-[[nodiscard]] std::variant<std::vector<Picture>, Failure>
+[[nodiscard]] Result<std::vector<Picture>>
 convertImageFile(Context& context, const std::string& path, const ParsedOptions& options,
                  ColourTarget target, const ImageSize& size);
 

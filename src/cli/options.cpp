@@ -39,13 +39,13 @@ Result<ParsedOptions> parseOptions(std::span<const std::string> arguments,
             parsed.flags.insert(word);
         } else if (contains(valueOptions, word)) {
             if (i + 1 >= arguments.size()) {
-                return Error{"option " + word + " needs a value"};
+                return Error{"option " + word + " needs a value", ErrorKind::Usage};
             }
             if (!parsed.values.emplace(word, arguments[++i]).second) {
-                return Error{"option " + word + " is given twice"};
+                return Error{"option " + word + " is given twice", ErrorKind::Usage};
             }
         } else {
-            return Error{"unknown option " + word};
+            return Error{"unknown option " + word, ErrorKind::Usage};
         }
     }
     return parsed;

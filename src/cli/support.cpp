@@ -9,16 +9,19 @@
 
 namespace korvel::cli {
 
-Failure refused(const std::string& file, const std::string& reason) {
-    return Failure{kExitRefused, file.empty() ? reason : file + ": " + reason};
+Error refused(const std::string& file, const std::string& reason) {
+    return Error{reason, ErrorKind::Refused, file};
 }
 
-Failure usageError(std::string message) {
-    return Failure{kExitUsage, std::move(message)};
+Error usageError(std::string message) {
+    return Error{std::move(message), ErrorKind::Usage};
 }
 
-std::variant<PageChoice, Failure> codePageOption(const Context& context,
-                                                 const ParsedOptions& options) {
+ExitStatus exitStatusOf(const Error& error) {
+    return error.kind == ErrorKind::Usage ? kExitUsage : kExitRefused;
+}
+
+Result<PageChoice> codePageOption(const Context& context, const ParsedOptions& options) {
     const std::string* name = options.value(kCodePageOption);
     if (name == nullptr) {
         return PageChoice{context.defaultPage, context.defaultPage != windows1252()};
@@ -48,30 +51,18 @@ std::span<const std::uint8_t> bytesOf(std::string_view text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
-Failure refusedFile(const std::string& path, const FileFault& fault) {
-    return refused(fault.kind == FileFaultKind::Access ? "" : path, fault.error.message);
+Result<FontLibrary> loadFont(const std::string& path) {
+    return loadFontLibrary(path);
 }
 
-std::variant<FontLibrary, Failure> loadFont(const std::string& path) {
-    auto library = loadFontLibrary(path);
-    if (const auto* fault = std::get_if<FileFault>(&library)) {
-        return refusedFile(path, *fault);
-    }
-    return std::get<FontLibrary>(std::move(library));
+Result<BitmapLibrary> loadBitmaps(const std::string& path) {
+    return loadBitmapLibrary(path);
 }
 
-std::variant<BitmapLibrary, Failure> loadBitmaps(const std::string& path) {
-    auto library = loadBitmapLibrary(path);
-    if (const auto* fault = std::get_if<FileFault>(&library)) {
-        return refusedFile(path, *fault);
-    }
-    return std::get<BitmapLibrary>(std::move(library));
-}
-
-std::variant<std::unique_ptr<FileSource>, Failure> openSource(const std::string& path) {
+Result<std::unique_ptr<FileSource>> openSource(const std::string& path) {
     auto source = FileSource::open(path);
     if (!source) {
-        return refused("", source.error().message);
+        return source.error();
     }
     return std::move(source).value();
 }
@@ -84,35 +75,36 @@ void warnIfWrittenInPlace(Context& context, const std::string& path, SaveMethod 
     }
 }
 
-Outcome writeBytes(Context& context, const std::string& path, std::span<const std::uint8_t> bytes) {
+Result<void> writeBytes(Context& context, const std::string& path,
+                        std::span<const std::uint8_t> bytes) {
     const auto saved = saveFile(path, bytes);
     if (!saved) {
-        return refused("", saved.error().message);
+        return saved.error();
     }
     warnIfWrittenInPlace(context, path, saved.value());
-    return std::nullopt;
+    return {};
 }
 
-Outcome saveFont(Context& context, const std::string& path, const FontLibrary& library) {
-    SaveMethod method = SaveMethod::Replaced;
-    if (const auto fault = writeFontLibraryFile(path, library.glyphs, library.count, &method)) {
-        return refusedFile(path, *fault);
+Result<void> saveFont(Context& context, const std::string& path, const FontLibrary& library) {
+    const auto saved = writeFontLibraryFile(path, library.glyphs, library.count);
+    if (!saved) {
+        return saved.error();
     }
-    warnIfWrittenInPlace(context, path, method);
-    return std::nullopt;
+    warnIfWrittenInPlace(context, path, saved.value());
+    return {};
 }
 
-Outcome saveBitmaps(Context& context, const std::string& path,
-                    std::span<const bitmapInfoList> entries) {
+Result<void> saveBitmaps(Context& context, const std::string& path,
+                         std::span<const bitmapInfoList> entries) {
     TerminalProgress progress(context.err, context.errIsTerminal, "saving " + path + ": bitmaps");
-    SaveMethod method = SaveMethod::Replaced;
-    if (const auto fault = writeBitmapLibraryFile(
-            path, entries, static_cast<int>(entries.size()), &method,
-            [&](std::size_t done, std::size_t steps) { progress.update(done, steps); })) {
-        return refusedFile(path, *fault);
+    const auto saved = writeBitmapLibraryFile(
+        path, entries, static_cast<int>(entries.size()),
+        [&](std::size_t done, std::size_t steps) { progress.update(done, steps); });
+    if (!saved) {
+        return saved.error();
     }
-    warnIfWrittenInPlace(context, path, method);
-    return std::nullopt;
+    warnIfWrittenInPlace(context, path, saved.value());
+    return {};
 }
 
 } // namespace korvel::cli

@@ -5,18 +5,17 @@
 #include "core/bitmaplibrary.h"
 #include "core/codepage.h"
 #include "core/fontlibrary.h"
+#include "core/setuplimits.h"
 #include "document/libraryfiles.h"
 #include "fileio/fileio.h"
 #include "formats/bcm.h"
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <ostream>
 #include <span>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 namespace korvel::cli {
@@ -26,24 +25,12 @@ class QtSession;
 // What every command shares: its context, its failures, the limits it checks, and reading and
 // saving libraries with the warnings the user is owed.
 
-// The sizes the setup dialog offers.
-inline constexpr int kMaxPoints = 250;
-inline constexpr int kMaxBlankWidth = 1024;
-inline constexpr int kMaxBlankHeight = 576;
-inline constexpr int kMaxEntryWidth = 1024;
-inline constexpr int kMaxEntryHeight = 512;
-
-/// A failure on the way: refused input (exit 1) or a wrong command line (exit 2).
-struct Failure {
-    ExitStatus status = kExitRefused;
-    std::string message;
-};
-
-[[nodiscard]] Failure refused(const std::string& file, const std::string& reason);
-[[nodiscard]] Failure usageError(std::string message);
-
-/// What a command gives back: nothing on success, else why it stopped.
-using Outcome = std::optional<Failure>;
+/// A refused input (exit 1): reason said of file, or alone when file is empty.
+[[nodiscard]] Error refused(const std::string& file, const std::string& reason);
+/// A wrong command line (exit 2): the usage is shown after it.
+[[nodiscard]] Error usageError(std::string message);
+/// The exit status of a failed command: kExitUsage for a Usage error, else kExitRefused.
+[[nodiscard]] ExitStatus exitStatusOf(const Error& error);
 
 /// Everything a command needs besides its arguments.
 struct Context {
@@ -66,8 +53,8 @@ struct PageChoice {
 
 /// The code page of --codepage or the default; an unknown name is refused (exit 1), listing the
 /// names korvel-cli knows.
-[[nodiscard]] std::variant<PageChoice, Failure> codePageOption(const Context& context,
-                                                               const ParsedOptions& options);
+[[nodiscard]] Result<PageChoice> codePageOption(const Context& context,
+                                                const ParsedOptions& options);
 
 /// The option every command that takes --codepage lists.
 inline constexpr std::string_view kCodePageOption = "--codepage";
@@ -79,7 +66,7 @@ struct Command {
     std::string_view summary;
     std::vector<std::string_view> valueOptions;
     std::vector<std::string_view> flagOptions;
-    Outcome (*run)(Context&, const ParsedOptions&);
+    Result<void> (*run)(Context&, const ParsedOptions&);
 };
 
 /// The lower-case extension of a path, without the dot ("" for none).
@@ -87,27 +74,44 @@ struct Command {
 
 [[nodiscard]] std::span<const std::uint8_t> bytesOf(std::string_view text);
 
-/// A library file fault as the command line reports it: the system's text alone for an
-/// unreadable or unwritable file, the file's name before what does not add up in it.
-[[nodiscard]] Failure refusedFile(const std::string& path, const FileFault& fault);
-
-[[nodiscard]] std::variant<FontLibrary, Failure> loadFont(const std::string& path);
-[[nodiscard]] std::variant<BitmapLibrary, Failure> loadBitmaps(const std::string& path);
+[[nodiscard]] Result<FontLibrary> loadFont(const std::string& path);
+[[nodiscard]] Result<BitmapLibrary> loadBitmaps(const std::string& path);
 
 /// A file opened for reading only the pieces a command needs.
-[[nodiscard]] std::variant<std::unique_ptr<FileSource>, Failure>
-openSource(const std::string& path);
+[[nodiscard]] Result<std::unique_ptr<FileSource>> openSource(const std::string& path);
+
+/// A library file opened for reading its pieces, with its table (.lcm) or directory (.bcm).
+template <class Entry> struct OpenedLibrary {
+    std::unique_ptr<FileSource> source;
+    std::vector<Entry> entries;
+};
+
+/// Opens path for reading pieces and reads its table or directory with readIndex; what does not
+/// add up in the file is said of path.
+template <class Entry>
+[[nodiscard]] Result<OpenedLibrary<Entry>>
+openLibrary(const std::string& path, Result<std::vector<Entry>> (*readIndex)(ByteSource&)) {
+    auto opened = openSource(path);
+    if (!opened) {
+        return opened.error();
+    }
+    auto entries = readIndex(*opened.value());
+    if (!entries) {
+        return entries.error().about(path);
+    }
+    return OpenedLibrary<Entry>{std::move(opened).value(), std::move(entries).value()};
+}
 
 /// Tells the user that a save had to overwrite its file in place.
 void warnIfWrittenInPlace(Context& context, const std::string& path, SaveMethod method);
 
 /// Saves bytes through the hardened save, with the in-place warning.
-[[nodiscard]] Outcome writeBytes(Context& context, const std::string& path,
-                                 std::span<const std::uint8_t> bytes);
-[[nodiscard]] Outcome saveFont(Context& context, const std::string& path,
-                               const FontLibrary& library);
+[[nodiscard]] Result<void> writeBytes(Context& context, const std::string& path,
+                                      std::span<const std::uint8_t> bytes);
+[[nodiscard]] Result<void> saveFont(Context& context, const std::string& path,
+                                    const FontLibrary& library);
 /// Encodes and writes the entries; the write counts as one more step of the progress shown.
-[[nodiscard]] Outcome saveBitmaps(Context& context, const std::string& path,
-                                  std::span<const bitmapInfoList> entries);
+[[nodiscard]] Result<void> saveBitmaps(Context& context, const std::string& path,
+                                       std::span<const bitmapInfoList> entries);
 
 } // namespace korvel::cli

@@ -58,6 +58,12 @@ struct BitmapLibrary {
     void clear();
     /// Replaces the library by entries, in order, with a fresh index.
     void assign(std::vector<bitmapInfoList> entries);
+    /// A library of its own holding entries, in order, with their index.
+    [[nodiscard]] static BitmapLibrary of(std::vector<bitmapInfoList> entries) {
+        BitmapLibrary library;
+        library.assign(std::move(entries));
+        return library;
+    }
     /// The entry a name stands for, or nullptr.
     [[nodiscard]] bitmapInfoList* findEntry(const std::string& name);
     [[nodiscard]] const bitmapInfoList* findEntry(const std::string& name) const;

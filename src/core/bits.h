@@ -6,6 +6,12 @@
 
 namespace korvel {
 
+/// Where the first pixel of eight goes in a byte of a bit-per-pixel row.
+enum class BitOrder : std::uint8_t {
+    MsbFirst, ///< the leftmost pixel in bit 7
+    LsbFirst, ///< the leftmost pixel in bit 0
+};
+
 /// Bytes per row of one bit per pixel, padded to whole bytes.
 [[nodiscard]] constexpr int paddedBytes(int width) {
     return (width + 7) / 8;
@@ -36,17 +42,22 @@ inline void appendBigEndian16(std::vector<std::uint8_t>& out, std::uint32_t valu
     return (std::uint32_t{in[at]} << 8) | std::uint32_t{in[at + 1]};
 }
 
-/// Appends rowBytes bytes of one row, leftmost pixel in the most significant bit; a lit pixel is
-/// a 0 bit and a dark one a 1 bit, as both library formats store them.
-template <class IsLit> void packRow(std::vector<std::uint8_t>& out, int rowBytes, IsLit&& isLitAt) {
-    for (int group = 0; group < rowBytes; ++group) {
-        std::uint8_t byte = 0xFF;
+/// The one packer of bit-per-pixel rows: appends one row of width pixels padded to whole bytes,
+/// the first pixel of eight in the bit that order names, a lit pixel as a 1 bit when litIsOne
+/// (else a 0 bit), the padding dark. The library formats store lit as 0, most significant first;
+/// BDF stores ink as 1; the C export lets the user choose.
+template <class IsLit>
+void appendRowBits(std::vector<std::uint8_t>& out, int width, BitOrder order, bool litIsOne,
+                   IsLit&& isLitAt) {
+    for (int group = 0; group < paddedBytes(width); ++group) {
+        unsigned byte = 0;
         for (int bit = 0; bit < 8; ++bit) {
-            if (isLitAt(group * 8 + bit)) {
-                byte = static_cast<std::uint8_t>(byte & ~(0x80U >> bit));
+            const int x = group * 8 + bit;
+            if ((x < width && isLitAt(x)) == litIsOne) {
+                byte |= order == BitOrder::MsbFirst ? (0x80U >> bit) : (1U << bit);
             }
         }
-        out.push_back(byte);
+        out.push_back(static_cast<std::uint8_t>(byte));
     }
 }
 

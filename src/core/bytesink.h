@@ -24,24 +24,24 @@ public:
     virtual ~ByteSink() = default;
 
     /// Appends bytes. Fails with the system's error text and the file name.
-    [[nodiscard]] virtual Status write(std::span<const std::uint8_t> bytes) = 0;
+    [[nodiscard]] virtual Result<void> write(std::span<const std::uint8_t> bytes) = 0;
     /// Appends the length bytes at offset of a file image (which the caller has checked lie
     /// inside it), changed by fix when one is given. A file sink copies from a mapped image's
     /// file to the new file without reading the bytes into memory where it can.
-    [[nodiscard]] virtual Status copy(const FileImage& image, std::uint64_t offset,
-                                      std::size_t length, const CopyFix& fix = {}) = 0;
+    [[nodiscard]] virtual Result<void> copy(const FileImage& image, std::uint64_t offset,
+                                            std::size_t length, const CopyFix& fix = {}) = 0;
 };
 
 /// A sink that appends to a buffer the caller owns.
 class VectorSink final : public ByteSink {
 public:
     explicit VectorSink(std::vector<std::uint8_t>& out) : out_(out) {}
-    [[nodiscard]] Status write(std::span<const std::uint8_t> bytes) override {
+    [[nodiscard]] Result<void> write(std::span<const std::uint8_t> bytes) override {
         out_.insert(out_.end(), bytes.begin(), bytes.end());
         return {};
     }
-    [[nodiscard]] Status copy(const FileImage& image, std::uint64_t offset, std::size_t length,
-                              const CopyFix& fix = {}) override {
+    [[nodiscard]] Result<void> copy(const FileImage& image, std::uint64_t offset,
+                                    std::size_t length, const CopyFix& fix = {}) override {
         const std::size_t start = out_.size();
         const auto from = image.begin() + static_cast<std::ptrdiff_t>(offset);
         out_.insert(out_.end(), from, from + static_cast<std::ptrdiff_t>(length));

@@ -54,10 +54,19 @@ using SharedFileImage = std::shared_ptr<const FileImage>;
     return std::make_shared<const FileImage>(std::move(bytes));
 }
 
-/// How the rows of a library file store their pixels.
-enum class RowEncoding : std::uint8_t {
-    InkBits,      ///< .lcm: one bit per pixel, 0 ink (pure red), 1 background (black)
-    ColourPlanes, ///< .bcm: groups of red, green and blue plane bytes, 0 lit (255), 1 dark (0)
+/// How a library format stores the pixels of one row. The formats implement it (one object per
+/// format, living as long as the program); a picture left encoded keeps a pointer to its own.
+class EncodedRowDecoder {
+public:
+    EncodedRowDecoder() = default;
+    EncodedRowDecoder(const EncodedRowDecoder&) = delete;
+    EncodedRowDecoder& operator=(const EncodedRowDecoder&) = delete;
+    virtual ~EncodedRowDecoder() = default;
+
+    /// Bytes one row occupies, for rows of rowBytes bytes per plane.
+    [[nodiscard]] virtual std::size_t rowLength(int rowBytes) const = 0;
+    /// Decodes one row into row. Pixels beyond what the row carries are left as they are.
+    virtual void decodeRow(std::span<const std::uint8_t> rowData, std::span<Rgb> row) const = 0;
 };
 
 /// The pixel rows of one glyph record or bitmap block, left encoded in the file image they were
@@ -67,21 +76,13 @@ struct EncodedRows {
     std::size_t offset = 0; ///< where the first row begins in the file image
     int rowBytes = 0;       ///< bytes per row in one plane (the record's or block's byte count)
     int rows = 0;
-    RowEncoding encoding = RowEncoding::InkBits;
+    const EncodedRowDecoder* decoder = nullptr; ///< the format's, never null once read
 
-    /// Bytes one row occupies: rowBytes, three times that for colour planes.
-    [[nodiscard]] std::size_t rowLength() const;
+    /// Bytes one row occupies.
+    [[nodiscard]] std::size_t rowLength() const { return decoder->rowLength(rowBytes); }
     /// All rows, top row first.
     [[nodiscard]] std::span<const std::uint8_t> bytes() const;
 };
-
-/// Decodes one .lcm row into row: bit 0 gives pure red, bit 1 black. Pixels beyond the bits the
-/// row carries are left as they are.
-void decodeInkRow(std::span<const std::uint8_t> rowData, std::span<Rgb> row);
-
-/// Decodes one .bcm row of plane-byte groups into row: a plane bit 0 gives 255, a 1 gives 0.
-/// Pixels beyond the whole groups the row carries are left as they are.
-void decodeColourPlaneRow(std::span<const std::uint8_t> rowData, std::span<Rgb> row);
 
 /// Decodes encoded rows into pixels of width x height (row-major, black beforehand): columns and
 /// rows the encoding does not carry stay black.

@@ -34,6 +34,13 @@ struct FontLibrary {
         }
         count = static_cast<std::int32_t>(n);
     }
+
+    /// A library of its own holding the decoded records as slots 0..n-1.
+    [[nodiscard]] static FontLibrary of(std::vector<GlyphRecord> records) {
+        FontLibrary library;
+        library.replaceGlyphs(std::move(records));
+        return library;
+    }
 };
 
 } // namespace korvel

@@ -224,12 +224,7 @@ std::string glyphName(char32_t character) {
     if (named != std::end(kNames)) {
         return std::string(named->name);
     }
-    constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string digits;
-    for (char32_t rest = character; rest != 0 || digits.size() < 4; rest >>= 4) {
-        digits.insert(digits.begin(), kDigits[rest & 0xF]);
-    }
-    return "uni" + digits;
+    return "uni" + IntConvertHex(static_cast<std::int32_t>(character), 4);
 }
 
 std::optional<char32_t> characterOfGlyphName(std::string_view name) {

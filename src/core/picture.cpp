@@ -51,7 +51,7 @@ bool operator==(const Picture& a, const Picture& b) {
         const EncodedRows& x = *a.encoded_;
         const EncodedRows& y = *b.encoded_;
         if (x.file == y.file && x.offset == y.offset && x.rowBytes == y.rowBytes &&
-            x.rows == y.rows && x.encoding == y.encoding) {
+            x.rows == y.rows && x.decoder == y.decoder) {
             return true;
         }
     }

@@ -1,9 +1,26 @@
 #include "core/textcodes.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace korvel {
 
+namespace {
+constexpr char kDigits[] = "0123456789ABCDEF";
+} // namespace
+
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+std::string hexDigits(std::uint8_t byte) {
+    return {kDigits[byte >> 4], kDigits[byte & 0xF]};
+}
+
 std::string IntConvertHex(std::int32_t value, int digits) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     auto rest = static_cast<std::uint32_t>(value < 0 ? 0 : value);
     std::string text;
     do {

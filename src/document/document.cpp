@@ -50,13 +50,13 @@ void Document::setMode(EditingMode mode) {
 
 // ---- Whole libraries ----
 
-std::optional<FileFault> Document::openFontFile(const std::string& path) {
+Result<void> Document::openFontFile(const std::string& path) {
     auto loaded = readFontLibraryFile(path);
-    if (auto* fault = std::get_if<FileFault>(&loaded)) {
-        return *fault;
+    if (!loaded) {
+        return loaded.error();
     }
-    takeFontGlyphs(std::get<std::vector<GlyphRecord>>(std::move(loaded)), path);
-    return std::nullopt;
+    takeFontGlyphs(std::move(loaded).value(), path);
+    return {};
 }
 
 void Document::takeFontGlyphs(std::vector<GlyphRecord> glyphs, const std::string& path) {
@@ -75,13 +75,13 @@ void Document::openFontLibrary(FontLibrary library, const std::string& path) {
     takeFontGlyphs(std::move(glyphs), path);
 }
 
-std::optional<FileFault> Document::openBitmapFile(const std::string& path, LibraryReading reading) {
+Result<void> Document::openBitmapFile(const std::string& path, LibraryReading reading) {
     auto loaded = readBitmapLibraryFile(path, reading);
-    if (auto* fault = std::get_if<FileFault>(&loaded)) {
-        return *fault;
+    if (!loaded) {
+        return loaded.error();
     }
-    openBitmapEntries(std::get<std::vector<bitmapInfoList>>(std::move(loaded)), path);
-    return std::nullopt;
+    openBitmapEntries(std::move(loaded).value(), path);
+    return {};
 }
 
 void Document::openBitmapEntries(std::vector<bitmapInfoList> entries, const std::string& path) {
@@ -92,26 +92,25 @@ void Document::openBitmapEntries(std::vector<bitmapInfoList> entries, const std:
     emit bitmapLibraryReset(LibraryReset::Opened);
 }
 
-std::optional<FileFault> Document::saveFontFile(const std::string& path, int count,
-                                                SaveMethod* method) {
-    auto fault = writeFontLibraryFile(path, font_.glyphs, count, method);
-    if (!fault) {
+Result<SaveMethod> Document::saveFontFile(const std::string& path, int count) {
+    auto saved = writeFontLibraryFile(path, font_.glyphs, count);
+    if (saved) {
         fontPath_ = path;
     }
-    return fault;
+    return saved;
 }
 
-std::optional<FileFault> Document::saveBitmapFile(const std::string& path, int count,
-                                                  SaveMethod* method, const Progress& progress) {
-    auto fault = writeBitmapLibraryFile(path, bitmaps_.entries, count, method, progress);
-    if (!fault) {
+Result<SaveMethod> Document::saveBitmapFile(const std::string& path, int count,
+                                            const Progress& progress) {
+    auto saved = writeBitmapLibraryFile(path, bitmaps_.entries, count, progress);
+    if (saved) {
         bitmapPath_ = path;
     }
-    return fault;
+    return saved;
 }
 
-Status Document::bitmapLibraryFits(int position, int width, int height,
-                                   const std::string& newName) const {
+Result<void> Document::bitmapLibraryFits(int position, int width, int height,
+                                         const std::string& newName) const {
     std::vector<BcmShape> shapes;
     shapes.reserve(bitmaps_.entries.size() + 1);
     for (const bitmapInfoList& entry : bitmaps_.entries) {

@@ -76,12 +76,12 @@ public:
 
     /// Reads and checks a .lcm file and, only when it is sound, makes its glyphs slots 0..n-1
     /// (slots above keep what they held) and enters font mode. Nothing changes on failure.
-    [[nodiscard]] std::optional<FileFault> openFontFile(const std::string& path);
+    [[nodiscard]] Result<void> openFontFile(const std::string& path);
     /// Reads and checks a .bcm file and, only when it is sound, makes it the bitmap library and
     /// enters bitmap mode. Nothing changes on failure. Mapped reading suits a command that holds
     /// the file for a short run.
-    [[nodiscard]] std::optional<FileFault>
-    openBitmapFile(const std::string& path, LibraryReading reading = LibraryReading::Whole);
+    [[nodiscard]] Result<void> openBitmapFile(const std::string& path,
+                                              LibraryReading reading = LibraryReading::Whole);
     /// Makes the glyphs of a library read from another format (BDF) slots 0..count-1 exactly as
     /// openFontFile makes a file's, and enters font mode; path is the file they came from.
     void openFontLibrary(FontLibrary library, const std::string& path);
@@ -91,13 +91,13 @@ public:
     /// The file each library was last opened from or saved to; empty for one made anew.
     [[nodiscard]] const std::string& fontFilePath() const { return fontPath_; }
     [[nodiscard]] const std::string& bitmapFilePath() const { return bitmapPath_; }
-    /// Writes font slots 0..count-1 to path, which becomes the library's file.
-    [[nodiscard]] std::optional<FileFault> saveFontFile(const std::string& path, int count,
-                                                        SaveMethod* method = nullptr);
-    /// Writes bitmap entries 0..count-1 to path, which becomes the library's file.
-    [[nodiscard]] std::optional<FileFault> saveBitmapFile(const std::string& path, int count,
-                                                          SaveMethod* method = nullptr,
-                                                          const Progress& progress = {});
+    /// Writes font slots 0..count-1 to path, which becomes the library's file; gives how the
+    /// file was saved.
+    [[nodiscard]] Result<SaveMethod> saveFontFile(const std::string& path, int count);
+    /// Writes bitmap entries 0..count-1 to path, which becomes the library's file; gives how the
+    /// file was saved.
+    [[nodiscard]] Result<SaveMethod> saveBitmapFile(const std::string& path, int count,
+                                                    const Progress& progress = {});
     /// Makes a new font library in place: make fills the slots it makes and sets the count
     /// (system font or blank glyphs), slots it leaves keep what they held.
     void makeFontLibrary(const std::function<void(FontLibrary&)>& make);
@@ -124,8 +124,8 @@ public:
     /// or with a new entry of that size and name appended when position is the entry count:
     /// fails with the reason when a bitmap library file could not hold it (its blocks beyond
     /// what 32-bit offsets address).
-    [[nodiscard]] Status bitmapLibraryFits(int position, int width, int height,
-                                           const std::string& newName = {}) const;
+    [[nodiscard]] Result<void> bitmapLibraryFits(int position, int width, int height,
+                                                 const std::string& newName = {}) const;
     /// Removes bitmap entry position; later entries move up.
     void removeBitmap(int position);
     /// Applies transform to every listed entry of kind (a glyph code or bitmap position each),

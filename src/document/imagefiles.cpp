@@ -227,14 +227,14 @@ Result<ImageFrames> decodeImage(std::span<const std::uint8_t> bytes, const Image
     return decodeWithQt(bytes, request);
 }
 
-Loaded<ImageFrames> readImageFile(const std::string& path, const ImageRequest& request) {
+Result<ImageFrames> readImageFile(const std::string& path, const ImageRequest& request) {
     const auto bytes = readRegularFile(path, kImageMaxFileBytes, "a picture file");
     if (!bytes) {
-        return FileFault{FileFaultKind::Access, bytes.error()};
+        return bytes.error();
     }
     auto decoded = decodeImage(bytes.value(), request);
     if (!decoded) {
-        return FileFault{FileFaultKind::Content, decoded.error()};
+        return decoded.error().about(path);
     }
     return std::move(decoded).value();
 }

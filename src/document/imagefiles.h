@@ -51,9 +51,9 @@ struct ImageFrames {
                                               const ImageRequest& request = {});
 
 /// Reads the file at path through the read gate (a FIFO or a device is refused without blocking;
-/// a file above kImageMaxFileBytes before it is read) and decodes it. An Access fault carries the
-/// system's text naming the file; a Content fault decodeImage's reason alone.
-[[nodiscard]] Loaded<ImageFrames> readImageFile(const std::string& path,
+/// a file above kImageMaxFileBytes before it is read) and decodes it. An Access error carries
+/// the system's text naming the file; a Content error decodeImage's reason, said of path.
+[[nodiscard]] Result<ImageFrames> readImageFile(const std::string& path,
                                                 const ImageRequest& request = {});
 
 /// The names of the picture formats the readers take on this machine, lower case ("bmp", "gif",

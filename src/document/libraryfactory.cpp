@@ -61,17 +61,18 @@ void makeBlankFont(FontLibrary& library, int width, int height, int count) {
     }
 }
 
-BitmapNameFault checkBitmapName(const QString& name, const NameIndex& index) {
+Result<void> checkBitmapName(const QString& name, const NameIndex& index) {
     if (withoutSurroundingBlanks(name).isEmpty()) {
-        return BitmapNameFault::Empty;
+        return refusal("Please input your bitmap name!");
     }
     if (!index.empty() && index.find(toLibraryText(name, index.codePage())).has_value()) {
-        return BitmapNameFault::Duplicate;
+        return Error{"Please input exclusive bitmap name!", ErrorKind::Duplicate};
     }
     if (!fitsLibraryName(name, index.codePage())) {
-        return BitmapNameFault::Unfit;
+        return refusal("A bitmap name is at most 8 " + std::string(index.codePage().caption()) +
+                       " characters.");
     }
-    return BitmapNameFault::None;
+    return {};
 }
 
 std::vector<QString> frameNames(const QString& base, int count) {
@@ -80,22 +81,6 @@ std::vector<QString> frameNames(const QString& base, int count) {
         names.push_back(base + QString::number(k));
     }
     return names;
-}
-
-QString bitmapNameMessage(BitmapNameFault fault, const CodePage& page) {
-    switch (fault) {
-    case BitmapNameFault::Empty:
-        return QStringLiteral("Please input your bitmap name!");
-    case BitmapNameFault::Duplicate:
-        return QStringLiteral("Please input exclusive bitmap name!");
-    case BitmapNameFault::Unfit:
-        return QStringLiteral("A bitmap name is at most 8 %1 characters.")
-            .arg(QString::fromUtf8(page.caption().data(),
-                                   static_cast<qsizetype>(page.caption().size())));
-    case BitmapNameFault::None:
-        break;
-    }
-    return {};
 }
 
 } // namespace korvel

@@ -6,6 +6,7 @@
 #include "core/bitmaplibrary.h"
 #include "core/codepage.h"
 #include "core/fontlibrary.h"
+#include "core/result.h"
 #include "document/glyphrender.h"
 
 #include <QString>
@@ -35,20 +36,11 @@ SystemFontReport renderSystemFont(FontLibrary& library, const QString& family, i
 /// face) and sets the glyph count; slots from count up keep what they held.
 void makeBlankFont(FontLibrary& library, int width, int height, int count);
 
-/// Why a new bitmap name is refused, in the order the checks are made.
-enum class BitmapNameFault {
-    None,      ///< the name can be used
-    Empty,     ///< nothing but spaces and control characters
-    Duplicate, ///< an entry already has it, in any letter case
-    Unfit,     ///< longer than 8 characters, or a character the index's code page lacks
-};
-
 /// Checks a new bitmap name as typed against the library's name index, in the index's code page.
-[[nodiscard]] BitmapNameFault checkBitmapName(const QString& name, const NameIndex& index);
-
-/// The message shown for a refused name (empty for BitmapNameFault::None).
-[[nodiscard]] QString bitmapNameMessage(BitmapNameFault fault,
-                                        const CodePage& page = windows1252());
+/// The checks are made in this order: nothing but spaces and control characters (Refused), a
+/// name an entry already has in any letter case (Duplicate), longer than 8 characters or a
+/// character the code page lacks (Refused). The message is the one the user is shown.
+[[nodiscard]] Result<void> checkBitmapName(const QString& name, const NameIndex& index);
 
 /// The names the frames of an animation take as new bitmaps: base1, base2, ... up to count.
 [[nodiscard]] std::vector<QString> frameNames(const QString& base, int count);

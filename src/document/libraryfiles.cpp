@@ -2,6 +2,7 @@
 
 #include "fileio/fileio.h"
 #include "formats/bcm.h"
+#include "formats/formattable.h"
 #include "formats/lcm.h"
 
 #include <algorithm>
@@ -14,37 +15,35 @@ namespace {
 /// opens it with its pictures left encoded in the shared file image, so opening costs the
 /// directory, not the pixels; a picture decodes when it is first used.
 template <class T, class Open>
-[[nodiscard]] Loaded<T> readAndOpen(const std::string& path, std::uint64_t maxBytes,
-                                    std::string_view what, Open open) {
-    auto bytes = readRegularFile(path, maxBytes, what);
+[[nodiscard]] Result<T> readAndOpen(const std::string& path, const FileFormat& format, Open open) {
+    auto bytes = readRegularFile(path, format.maxFileBytes, format.fileWhat);
     if (!bytes) {
-        return FileFault{FileFaultKind::Access, bytes.error()};
+        return bytes.error();
     }
     auto opened = open(korvel::shareFileImage(std::move(bytes).value()));
     if (!opened) {
-        return FileFault{FileFaultKind::Content, opened.error()};
+        return opened.error().about(path);
     }
     return std::move(opened).value();
 }
 
 } // namespace
 
-Loaded<std::vector<GlyphRecord>> readFontLibraryFile(const std::string& path) {
+Result<std::vector<GlyphRecord>> readFontLibraryFile(const std::string& path) {
     return readAndOpen<std::vector<GlyphRecord>>(
-        path, kLcmMaxFileBytes, "a font library file",
-        [](SharedFileImage file) { return openLcm(file); });
+        path, fileFormat(FormatId::Lcm), [](SharedFileImage file) { return openLcm(file); });
 }
 
-Loaded<std::vector<bitmapInfoList>> readBitmapLibraryFile(const std::string& path,
+Result<std::vector<bitmapInfoList>> readBitmapLibraryFile(const std::string& path,
                                                           LibraryReading reading) {
-    constexpr std::string_view kWhat = "a bitmap library file";
+    const FileFormat& format = fileFormat(FormatId::Bcm);
     if (reading == LibraryReading::Whole) {
         return readAndOpen<std::vector<bitmapInfoList>>(
-            path, kBcmMaxFileBytes, kWhat, [](SharedFileImage file) { return openBcm(file); });
+            path, format, [](SharedFileImage file) { return openBcm(file); });
     }
-    auto image = mapRegularFile(path, kBcmMaxFileBytes, kWhat);
+    auto image = mapRegularFile(path, format.maxFileBytes, format.fileWhat);
     if (!image) {
-        return FileFault{FileFaultKind::Access, image.error()};
+        return image.error();
     }
     const SharedFileImage& file = image.value();
     // The directory and block heads are read with pread, so no page of the mapping is touched
@@ -55,88 +54,64 @@ Loaded<std::vector<bitmapInfoList>> readBitmapLibraryFile(const std::string& pat
     } else {
         auto source = FileSource::openDescriptor(file->descriptor(), path);
         if (!source) {
-            return FileFault{FileFaultKind::Access, source.error()};
+            return source.error();
         }
         opened = openBcm(file, *source.value());
     }
     if (!opened) {
-        return FileFault{FileFaultKind::Content, opened.error()};
+        return opened.error().about(path);
     }
     return std::move(opened).value();
 }
 
-Loaded<FontLibrary> loadFontLibrary(const std::string& path) {
-    auto glyphs = readFontLibraryFile(path);
-    if (auto* fault = std::get_if<FileFault>(&glyphs)) {
-        return *fault;
-    }
-    FontLibrary library;
-    library.replaceGlyphs(std::get<std::vector<GlyphRecord>>(std::move(glyphs)));
-    return library;
+Result<FontLibrary> loadFontLibrary(const std::string& path) {
+    return transformed(readFontLibraryFile(path), FontLibrary::of);
 }
 
-Loaded<BitmapLibrary> loadBitmapLibrary(const std::string& path) {
-    auto entries = readBitmapLibraryFile(path);
-    if (auto* fault = std::get_if<FileFault>(&entries)) {
-        return *fault;
-    }
-    BitmapLibrary library;
-    library.assign(std::get<std::vector<bitmapInfoList>>(std::move(entries)));
-    return library;
+Result<BitmapLibrary> loadBitmapLibrary(const std::string& path) {
+    return transformed(readBitmapLibraryFile(path), BitmapLibrary::of);
 }
 
-std::optional<FileFault> writeEncodedFile(const std::string& path,
-                                          const Result<std::vector<std::uint8_t>>& encoded,
-                                          SaveMethod* method) {
+Result<SaveMethod> writeEncodedFile(const std::string& path,
+                                    const Result<std::vector<std::uint8_t>>& encoded) {
     if (!encoded) {
-        return FileFault{FileFaultKind::Content, encoded.error()};
+        return encoded.error().about(path);
     }
-    const auto written = saveFile(path, encoded.value());
-    if (!written) {
-        return FileFault{FileFaultKind::Access, written.error()};
-    }
-    if (method != nullptr) {
-        *method = written.value();
-    }
-    return std::nullopt;
+    return saveFile(path, encoded.value());
 }
 
-std::optional<FileFault> writeFontLibraryFile(const std::string& path,
-                                              const std::array<GlyphRecord, kGlyphSlots>& glyphs,
-                                              int count, SaveMethod* method) {
-    return writeEncodedFile(path, encodeLcm(glyphs, count), method);
+Result<SaveMethod> writeFontLibraryFile(const std::string& path,
+                                        const std::array<GlyphRecord, kGlyphSlots>& glyphs,
+                                        int count) {
+    return writeEncodedFile(path, encodeLcm(glyphs, count));
 }
 
-std::optional<FileFault> writeBitmapLibraryFile(const std::string& path,
-                                                std::span<const bitmapInfoList> entries, int count,
-                                                SaveMethod* method, const Progress& progress) {
+Result<SaveMethod> writeBitmapLibraryFile(const std::string& path,
+                                          std::span<const bitmapInfoList> entries, int count,
+                                          const Progress& progress) {
     if (count < 0 || static_cast<std::size_t>(count) > entries.size()) {
-        return FileFault{FileFaultKind::Content,
-                         Error{"The bitmap count " + std::to_string(count) +
-                               " is more than a bitmap library file holds."}};
+        return Error{"The bitmap count " + std::to_string(count) +
+                         " is more than a bitmap library file holds.",
+                     ErrorKind::Content, path};
     }
     std::vector<BcmShape> shapes;
     shapes.reserve(static_cast<std::size_t>(count));
     for (const bitmapInfoList& entry : entries.first(static_cast<std::size_t>(count))) {
         shapes.push_back({entry.name, entry.width, entry.height});
     }
-    if (const Status fits = checkBcmShapes(shapes); !fits) {
-        return FileFault{FileFaultKind::Content, fits.error()};
+    if (const Result<void> fits = checkBcmShapes(shapes); !fits) {
+        return fits.error().about(path);
     }
     shapes = {};
     const std::size_t steps = static_cast<std::size_t>(count) + 1;
-    const auto saved = saveFileStreamed(path, [&](ByteSink& sink) {
+    auto saved = saveFileStreamed(path, [&](ByteSink& sink) {
         return writeBcm(entries, count, sink,
                         [&](std::size_t done, std::size_t) { report(progress, done, steps); });
     });
-    if (!saved) {
-        return FileFault{FileFaultKind::Access, saved.error()};
+    if (saved) {
+        report(progress, steps, steps);
     }
-    if (method != nullptr) {
-        *method = saved.value();
-    }
-    report(progress, steps, steps);
-    return std::nullopt;
+    return saved;
 }
 
 } // namespace korvel

@@ -1,5 +1,6 @@
 #include "document/pictureformats.h"
 
+#include "core/textcodes.h"
 #include "formats/bmp.h"
 #include "png/pngwrite.h"
 
@@ -23,13 +24,6 @@ constexpr std::array<PictureFormat, 2> kFormats{{
     {"BMP", "bmp", encodeBmp},
     {"PNG", "png", encodePng},
 }};
-
-[[nodiscard]] bool sameIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 } // namespace
 

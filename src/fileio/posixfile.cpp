@@ -16,7 +16,8 @@
 namespace korvel::detail {
 
 Error systemError(const char* what, const std::string& path, int error) {
-    return Error{std::string(what) + " \"" + path + "\". " + std::strerror(error)};
+    return Error{std::string(what) + " \"" + path + "\". " + std::strerror(error),
+                 ErrorKind::Access};
 }
 
 Descriptor::~Descriptor() {
@@ -91,10 +92,11 @@ Error notRegular(const std::string& path, mode_t mode) {
         return systemError("Cannot read file", path, EISDIR);
     }
     return Error{"Cannot read file \"" + path + "\". It is " + kindOf(mode) +
-                 ", not a regular file."};
+                     ", not a regular file.",
+                 ErrorKind::Access};
 }
 
-Status syncFolder(const std::string& folder, const std::string& path) {
+Result<void> syncFolder(const std::string& folder, const std::string& path) {
     Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() < 0) {
         return systemError("Cannot write file", path, errno);

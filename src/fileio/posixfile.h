@@ -55,6 +55,6 @@ struct Ownership {
 void keepOwnership(int fd, const Ownership& old);
 
 /// Syncs a folder after a rename in it; file systems that cannot are no failure.
-[[nodiscard]] Status syncFolder(const std::string& folder, const std::string& path);
+[[nodiscard]] Result<void> syncFolder(const std::string& folder, const std::string& path);
 
 } // namespace korvel::detail

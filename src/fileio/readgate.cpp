@@ -31,8 +31,9 @@ namespace {
 [[nodiscard]] Error tooLarge(const std::string& path, std::uint64_t size, std::uint64_t maxBytes,
                              std::string_view what) {
     return Error{"Cannot read file \"" + path + "\". It has " + std::to_string(size) +
-                 " bytes, more than " + std::string(what) + " can hold (" +
-                 std::to_string(maxBytes) + " bytes)."};
+                     " bytes, more than " + std::string(what) + " can hold (" +
+                     std::to_string(maxBytes) + " bytes).",
+                 ErrorKind::Access};
 }
 
 } // namespace

@@ -22,7 +22,7 @@
 namespace korvel {
 
 using namespace detail;
-Status writeFileAtomic(const std::string& path, std::span<const std::uint8_t> bytes) {
+Result<void> writeFileAtomic(const std::string& path, std::span<const std::uint8_t> bytes) {
     const auto saved = saveFile(path, bytes);
     if (!saved) {
         return saved.error();
@@ -72,7 +72,8 @@ constexpr std::size_t kMaxNameInPrefix = 200;
     }
     if (!S_ISREG(info.st_mode)) {
         return Error{"Cannot write file \"" + path + "\". It is " + kindOf(info.st_mode) +
-                     ", not a regular file."};
+                         ", not a regular file.",
+                     ErrorKind::Access};
     }
     if (!bytes.empty()) {
         const int reserved =
@@ -172,15 +173,15 @@ class DescriptorSink final : public ByteSink {
 public:
     DescriptorSink(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
 
-    [[nodiscard]] Status write(std::span<const std::uint8_t> bytes) override {
+    [[nodiscard]] Result<void> write(std::span<const std::uint8_t> bytes) override {
         if (!writeAll(fd_, bytes)) {
             return systemError("Cannot write file", path_, errno);
         }
         return {};
     }
 
-    [[nodiscard]] Status copy(const FileImage& image, std::uint64_t offset, std::size_t length,
-                              const CopyFix& fix) override {
+    [[nodiscard]] Result<void> copy(const FileImage& image, std::uint64_t offset,
+                                    std::size_t length, const CopyFix& fix) override {
         if (image.descriptor() < 0 || fix) {
             return copyThroughMemory(image, offset, length, fix);
         }
@@ -190,8 +191,8 @@ public:
 private:
     /// The piece read (from the file, not the mapping, so no page of it stays mapped), fixed and
     /// written.
-    [[nodiscard]] Status copyThroughMemory(const FileImage& image, std::uint64_t offset,
-                                           std::size_t length, const CopyFix& fix) {
+    [[nodiscard]] Result<void> copyThroughMemory(const FileImage& image, std::uint64_t offset,
+                                                 std::size_t length, const CopyFix& fix) {
         if (image.descriptor() < 0 && !fix) {
             return write({image.begin() + static_cast<std::ptrdiff_t>(offset), length});
         }
@@ -208,7 +209,7 @@ private:
         return write(scratch_);
     }
 
-    [[nodiscard]] Status copyFileToFile(int from, std::uint64_t offset, std::size_t length) {
+    [[nodiscard]] Result<void> copyFileToFile(int from, std::uint64_t offset, std::size_t length) {
         auto at = static_cast<off_t>(offset);
         std::size_t left = length;
         while (left > 0) {
@@ -230,13 +231,13 @@ private:
         return {};
     }
 
-    [[nodiscard]] Status copyInPieces(int from, std::uint64_t offset, std::size_t length) {
+    [[nodiscard]] Result<void> copyInPieces(int from, std::uint64_t offset, std::size_t length) {
         while (length > 0) {
             scratch_.resize(std::min(length, kCopyChunk));
             if (!readAllAt(from, scratch_, offset)) {
                 return systemError("Cannot write file", path_, errno);
             }
-            if (const Status written = write(scratch_); !written) {
+            if (const Result<void> written = write(scratch_); !written) {
                 return written;
             }
             offset += scratch_.size();
@@ -254,7 +255,7 @@ private:
 [[nodiscard]] Result<std::vector<std::uint8_t>> gathered(const ByteProducer& produce) {
     std::vector<std::uint8_t> bytes;
     VectorSink sink(bytes);
-    if (const Status made = produce(sink); !made) {
+    if (const Result<void> made = produce(sink); !made) {
         return made.error();
     }
     return bytes;
@@ -289,7 +290,8 @@ writeInPlaceFrom(const std::string& target, const ByteProducer& produce,
     }
     if (old.exists && !S_ISREG(info.st_mode)) {
         return Error{"Cannot create file \"" + path + "\". It is " + kindOf(info.st_mode) +
-                     ", not a regular file."};
+                         ", not a regular file.",
+                     ErrorKind::Access};
     }
     // Renaming over a file needs only the folder's permission; a file the user may not write
     // must stay protected as it would be against an ordinary overwrite.
@@ -321,7 +323,7 @@ writeInPlaceFrom(const std::string& target, const ByteProducer& produce,
     }
     {
         DescriptorSink sink(file.get(), path);
-        if (const Status made = produce(sink); !made) {
+        if (const Result<void> made = produce(sink); !made) {
             ::unlink(temporary.c_str());
             return made.error();
         }
@@ -353,7 +355,7 @@ writeInPlaceFrom(const std::string& target, const ByteProducer& produce,
         ::unlink(temporary.c_str());
         return systemError("Cannot create file", path, error);
     }
-    if (const Status synced = syncFolder(folder, path); !synced) {
+    if (const Result<void> synced = syncFolder(folder, path); !synced) {
         return synced.error();
     }
     return SaveMethod::Replaced;

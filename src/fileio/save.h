@@ -30,7 +30,7 @@ enum class SaveMethod {
 
 /// Makes the bytes of a file being saved: writes them into the sink, front to back. A failure it
 /// returns ends the save, which then leaves the old file as it was.
-using ByteProducer = std::function<Status(ByteSink&)>;
+using ByteProducer = std::function<Result<void>(ByteSink&)>;
 
 /// saveFile for bytes made piece by piece, so that a large file is never whole in memory: the
 /// producer writes into the temporary file (copies from a mapped image go file to file with
@@ -56,6 +56,7 @@ void sweepStaleTemporaries(const std::string& folder, const std::string& prefix)
 /// permissions the user's umask allows; an existing one keeps its own. This is saveFile below,
 /// for callers that need not know how the bytes went to the disk. Fails with the system's error
 /// text and the file name.
-[[nodiscard]] Status writeFileAtomic(const std::string& path, std::span<const std::uint8_t> bytes);
+[[nodiscard]] Result<void> writeFileAtomic(const std::string& path,
+                                           std::span<const std::uint8_t> bytes);
 
 } // namespace korvel

@@ -30,7 +30,8 @@ namespace {
 }
 
 [[nodiscard]] Error folderError(const char* what, const std::string& folder, int error) {
-    return Error{std::string(what) + " the folder \"" + folder + "\". " + std::strerror(error)};
+    return Error{std::string(what) + " the folder \"" + folder + "\". " + std::strerror(error),
+                 ErrorKind::Access};
 }
 
 /// The first item of folder that replacing it would lose: a sub-folder, a special file or a file
@@ -88,8 +89,9 @@ Result<StagedFolder> StagedFolder::begin(const std::string& folder,
     if (exists) {
         if (const std::string item = foreignItem(target, replaceable); !item.empty()) {
             return Error{"Cannot replace the folder \"" + folder + "\". It holds \"" + item +
-                         "\", which is not part of what is written there; choose a new or an "
-                         "empty folder."};
+                             "\", which is not part of what is written there; choose a new or an "
+                             "empty folder.",
+                         ErrorKind::Access};
         }
     }
     const std::string parent = folderOf(target);
@@ -131,7 +133,7 @@ StagedFolder::~StagedFolder() {
     }
 }
 
-Status StagedFolder::add(const std::string& name, std::span<const std::uint8_t> bytes) {
+Result<void> StagedFolder::add(const std::string& name, std::span<const std::uint8_t> bytes) {
     const std::string shown = target_ + "/" + name;
     Descriptor file(
         ::openat(fd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
@@ -144,7 +146,7 @@ Status StagedFolder::add(const std::string& name, std::span<const std::uint8_t> 
     return {};
 }
 
-Status StagedFolder::commit() {
+Result<void> StagedFolder::commit() {
     // One sync of the file system writes every new file; then the folder's own entries.
     if (::syncfs(fd_) != 0 || ::fsync(fd_) != 0) {
         return folderError("Cannot write", target_, errno);

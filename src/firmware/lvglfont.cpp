@@ -40,7 +40,7 @@ void appendInkBits(std::vector<std::uint8_t>& out, const GlyphRecord& glyph, con
            value <= std::numeric_limits<std::int8_t>::max();
 }
 
-[[nodiscard]] Status checkGlyph(const LvglGlyph& g) {
+[[nodiscard]] Result<void> checkGlyph(const LvglGlyph& g) {
     const std::string which = "Glyph " + glyphLabel(g.code);
     if (g.bitmapIndex >= kBitmapIndexLimit) {
         return Error{which + "'s bits begin at byte " + std::to_string(g.bitmapIndex) +
@@ -132,7 +132,7 @@ Result<LvglFont> encodeLvglFont(const FontLibrary& library, const CodeList& code
         g.boxHeight = ink.height;
         g.offsetX = ink.empty() ? 0 : ink.left;
         g.offsetY = ink.empty() ? 0 : baseline.rowIn(glyph) - ink.bottom();
-        if (const Status fits = checkGlyph(g); !fits) {
+        if (const Result<void> fits = checkGlyph(g); !fits) {
             return fits.error();
         }
         appendInkBits(font.bitmap, glyph, ink);

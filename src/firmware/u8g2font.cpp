@@ -285,7 +285,7 @@ void writeGlyphBits(LsbBits& bits, const Entry& entry, const FieldBits& fields, 
     return Box{widthOf(glyph), heightOf(glyph), 0, baselineRow - heightOf(glyph)};
 }
 
-[[nodiscard]] Status checkFields(const Entry& e) {
+[[nodiscard]] Result<void> checkFields(const Entry& e) {
     const auto fits = [](int value) {
         return value >= std::numeric_limits<std::int8_t>::min() &&
                value <= std::numeric_limits<std::int8_t>::max();
@@ -327,7 +327,7 @@ void writeGlyphBits(LsbBits& bits, const Entry& entry, const FieldBits& fields, 
         e.ink = inkBoxOf(*e.glyph);
         e.box = boxOf(*e.glyph, e.ink, baseline.rowIn(*e.glyph));
         e.advance = widthOf(*e.glyph);
-        if (const Status fits = checkFields(e); !fits) {
+        if (const Result<void> fits = checkFields(e); !fits) {
             return fits.error();
         }
         e.runs = runsOf(*e.glyph, e.ink);
@@ -432,9 +432,10 @@ void appendHeader(std::vector<std::uint8_t>& bytes, const U8g2Header& h) {
 
 /// The Unicode section: a lookup table of (offset, last number) entries over blocks of glyphs,
 /// then the glyph records, then two zero bytes. Built as bdfconv builds it.
-[[nodiscard]] Status appendUnicodeSection(std::vector<std::uint8_t>& bytes,
-                                          const std::vector<std::vector<std::uint8_t>>& records,
-                                          const std::vector<int>& numbers) {
+[[nodiscard]] Result<void>
+appendUnicodeSection(std::vector<std::uint8_t>& bytes,
+                     const std::vector<std::vector<std::uint8_t>>& records,
+                     const std::vector<int>& numbers) {
     const std::size_t tableLength = records.size() / kGlyphsPerLookupEntry;
     const std::size_t tableStart = bytes.size();
     for (std::size_t k = 1; k < tableLength; ++k) {
@@ -516,7 +517,8 @@ Result<U8g2Font> encodeU8g2Font(const FontLibrary& library, const CodeList& code
     }
     bytes.insert(bytes.end(), {0, 0}); // the end of the 8-bit section
     const std::size_t unicodeStart = bytes.size() - kHeaderSize;
-    if (const Status added = appendUnicodeSection(bytes, unicodeRecords, unicodeNumbers); !added) {
+    if (const Result<void> added = appendUnicodeSection(bytes, unicodeRecords, unicodeNumbers);
+        !added) {
         return added.error();
     }
     const std::size_t upperA = recordOffset(bytes, 'A');

@@ -1,7 +1,7 @@
 #include "formats/bcm.h"
 
 #include "core/bits.h"
-#include "formats/rowcopy.h"
+#include "formats/rows.h"
 
 #include <algorithm>
 #include <array>
@@ -18,45 +18,15 @@ std::string entryLabel(std::size_t k, const std::string& name) {
     return "Bitmap " + std::to_string(k) + " (\"" + name + "\")";
 }
 
-/// Appends one row's groups of red, green and blue plane bytes; columns the picture does not
-/// cover are black, that is dark in all three planes.
-void packPlanes(std::vector<std::uint8_t>& out, const Picture* picture, int y, int rowBytes) {
-    const bool inside = picture != nullptr && y < picture->height();
-    const auto row = inside ? picture->row(y) : std::span<const Rgb>{};
-    for (int group = 0; group < rowBytes; ++group) {
-        std::uint8_t red = 0xFF;
-        std::uint8_t green = 0xFF;
-        std::uint8_t blue = 0xFF;
-        const int first = group * 8;
-        const int last = std::min(first + 8, static_cast<int>(row.size()));
-        for (int x = first; x < last; ++x) {
-            const Rgb c = row[static_cast<std::size_t>(x)];
-            const auto mask = static_cast<std::uint8_t>(0x80U >> (x - first));
-            if (c & 0x80U) {
-                red = static_cast<std::uint8_t>(red & ~mask);
-            }
-            if (c & 0x8000U) {
-                green = static_cast<std::uint8_t>(green & ~mask);
-            }
-            if (c & 0x800000U) {
-                blue = static_cast<std::uint8_t>(blue & ~mask);
-            }
-        }
-        out.push_back(red);
-        out.push_back(green);
-        out.push_back(blue);
-    }
-}
-
 } // namespace
 
 std::uint64_t bcmBlockBytes(int width, int height) {
-    const int stored = width == 0 ? 8 : width;
+    const int stored = storedWidth(width);
     return kBlockHead + 3 * static_cast<std::uint64_t>(paddedBytes(stored)) *
                             static_cast<std::uint64_t>(std::max(height, 0));
 }
 
-Status checkBcmShapes(std::span<const BcmShape> shapes) {
+Result<void> checkBcmShapes(std::span<const BcmShape> shapes) {
     if (shapes.size() > static_cast<std::size_t>(kBcmMaxEntries)) {
         return Error{"The bitmap count " + std::to_string(shapes.size()) +
                      " is more than a bitmap library file holds."};
@@ -64,7 +34,7 @@ Status checkBcmShapes(std::span<const BcmShape> shapes) {
     std::uint64_t offset = 0;
     for (std::size_t k = 0; k < shapes.size(); ++k) {
         const BcmShape& shape = shapes[k];
-        const int width = shape.width == 0 ? 8 : shape.width;
+        const int width = storedWidth(shape.width);
         if (width < 0 || shape.height < 0 || paddedBytes(width) * 8 > kBcmMaxPaddedWidth ||
             shape.height > kBcmMaxRows) {
             return Error{entryLabel(k, shape.name) + " is " + std::to_string(shape.width) + " x " +
@@ -102,7 +72,7 @@ std::vector<std::uint8_t> bcmDirectory(std::span<const BcmShape> shapes) {
 
 namespace {
 void appendBlockHead(std::vector<std::uint8_t>& out, int width, int height) {
-    const int stored = width == 0 ? 8 : width;
+    const int stored = storedWidth(width);
     appendBigEndian16(out, static_cast<std::uint32_t>(paddedBytes(stored)));
     appendBigEndian16(out, static_cast<std::uint32_t>(stored));
     appendBigEndian16(out, static_cast<std::uint32_t>(height));
@@ -111,14 +81,16 @@ void appendBlockHead(std::vector<std::uint8_t>& out, int width, int height) {
 
 void appendBcmBlock(std::vector<std::uint8_t>& out, const Picture* picture, int width, int height) {
     appendBlockHead(out, width, height);
-    const int rowBytes = paddedBytes(width == 0 ? 8 : width);
+    const int rowBytes = paddedBytes(storedWidth(width));
+    // Columns the picture does not cover are black, that is dark in all three planes.
     for (int y = 0; y < height; ++y) {
-        packPlanes(out, picture, y, rowBytes);
+        const bool inside = picture != nullptr && y < picture->height();
+        colourPlaneRows().packRow(out, inside ? picture->row(y) : std::span<const Rgb>{}, rowBytes);
     }
 }
 
-Status writeBcm(std::span<const bitmapInfoList> entries, int count, ByteSink& sink,
-                const Progress& progress) {
+Result<void> writeBcm(std::span<const bitmapInfoList> entries, int count, ByteSink& sink,
+                      const Progress& progress) {
     if (count < 0 || static_cast<std::size_t>(count) > entries.size()) {
         return Error{"The bitmap count " + std::to_string(count) +
                      " is more than a bitmap library file holds."};
@@ -129,10 +101,10 @@ Status writeBcm(std::span<const bitmapInfoList> entries, int count, ByteSink& si
     for (std::size_t k = 0; k < n; ++k) {
         shapes.push_back({entries[k].name, entries[k].width, entries[k].height});
     }
-    if (const Status fits = checkBcmShapes(shapes); !fits) {
+    if (const Result<void> fits = checkBcmShapes(shapes); !fits) {
         return fits;
     }
-    if (const Status written = sink.write(bcmDirectory(shapes)); !written) {
+    if (const Result<void> written = sink.write(bcmDirectory(shapes)); !written) {
         return written;
     }
     shapes = {};
@@ -140,18 +112,18 @@ Status writeBcm(std::span<const bitmapInfoList> entries, int count, ByteSink& si
     std::vector<std::uint8_t> block;
     for (std::size_t k = 0; k < n; ++k) {
         const bitmapInfoList& entry = entries[k];
-        const int width = entry.width == 0 ? 8 : entry.width;
+        const int width = storedWidth(entry.width);
         block.clear();
-        Status written;
-        if (const EncodedRows* rows = copyableRows(entry.picture, entry.width, entry.height,
-                                                   paddedBytes(width), RowEncoding::ColourPlanes)) {
+        Result<void> written;
+        if (const EncodedRows* rows = colourPlaneRows().copyableRows(
+                entry.picture, entry.width, entry.height, paddedBytes(width))) {
             appendBlockHead(block, entry.width, entry.height);
             written = sink.write(block);
             if (written) {
                 const bool padded = rows->rowBytes * 8 != width;
                 written = sink.copy(*rows->file, rows->offset, rows->bytes().size(),
                                     padded ? CopyFix([rows, width](std::span<std::uint8_t> copied) {
-                                        darkenPadding(copied, *rows, width);
+                                        colourPlaneRows().darkenPadding(copied, *rows, width);
                                     })
                                            : CopyFix());
             }
@@ -181,7 +153,7 @@ Result<std::vector<std::uint8_t>> encodeBcm(std::span<const bitmapInfoList> entr
     if (total <= kBcmMaxFileBytes) {
         out.reserve(static_cast<std::size_t>(total));
     }
-    if (const Status written = writeBcm(entries, count, sink, progress); !written) {
+    if (const Result<void> written = writeBcm(entries, count, sink, progress); !written) {
         return written.error();
     }
     return out;
@@ -189,17 +161,7 @@ Result<std::vector<std::uint8_t>> encodeBcm(std::span<const bitmapInfoList> entr
 
 void AnylizeBmpProtol(Picture& target, int paddedWidth, int height, int rowLength,
                       std::span<const std::uint8_t> pixelData) {
-    const int columns = std::min(paddedWidth, target.width());
-    const int rows = std::min(height, target.height());
-    const auto length = static_cast<std::size_t>(std::max(rowLength, 0));
-    for (int y = 0; y < rows; ++y) {
-        const std::size_t base = static_cast<std::size_t>(y) * length;
-        if (base >= pixelData.size()) {
-            break;
-        }
-        decodeColourPlaneRow(pixelData.subspan(base, std::min(length, pixelData.size() - base)),
-                             target.row(y).first(static_cast<std::size_t>(columns)));
-    }
+    colourPlaneRows().decodeInto(target, paddedWidth, height, rowLength, pixelData);
 }
 
 std::size_t BcmBlock::rowsLength() const {
@@ -222,9 +184,9 @@ Result<std::vector<BcmBlock>> readBcmDirectory(ByteSource& source) {
                      std::to_string(blocks) + " bytes, but the file has " + std::to_string(size)};
     }
     // The directory is copied out before the block heads are read, since reading may reuse its
-    // bytes; the copy is no larger than the directory. Room for every entry is made at once (at
-    // most 65,535 of them, a few bytes each beside the 12 the directory itself holds), then each
-    // entry is checked as its block head is read.
+    // bytes; the copy is no larger than the directory. The entry list grows one checked block at
+    // a time, so a directory whose blocks are not there is refused before room for all its
+    // entries is made.
     struct Record {
         std::array<char, kNameField> name;
         std::uint32_t offset;
@@ -243,7 +205,6 @@ Result<std::vector<BcmBlock>> readBcmDirectory(ByteSource& source) {
         }
     }
     std::vector<BcmBlock> entries;
-    entries.reserve(n);
     std::uint64_t pixels = 0;
     for (std::size_t k = 0; k < n; ++k) {
         const auto& name = records[k].name;
@@ -325,7 +286,7 @@ Result<std::vector<bitmapInfoList>> openBcm(SharedFileImage file, ByteSource& so
     return entriesOf(source, [&](const BcmBlock& block) {
         return Picture(block.width, block.height,
                        EncodedRows{file, static_cast<std::size_t>(block.rowsAt()), block.rowBytes,
-                                   block.height, RowEncoding::ColourPlanes});
+                                   block.height, &colourPlaneRows()});
     });
 }
 

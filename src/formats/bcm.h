@@ -43,7 +43,7 @@ struct BcmShape {
 /// Whether entries of these shapes can be written as one .bcm file: at most 65535 of them, none
 /// larger than 1024 x 513, and every block beginning where a 32-bit offset reaches. Fails with a
 /// sentence naming the first entry that does not fit and why.
-[[nodiscard]] Status checkBcmShapes(std::span<const BcmShape> shapes);
+[[nodiscard]] Result<void> checkBcmShapes(std::span<const BcmShape> shapes);
 
 /// The entry count and the directory of a .bcm file of entries of these shapes, which
 /// checkBcmShapes accepts.
@@ -57,8 +57,8 @@ void appendBcmBlock(std::vector<std::uint8_t>& out, const Picture* picture, int 
 /// shape first (checkBcmShapes) and writes nothing when one does not fit. An entry whose picture
 /// is still its block in a file image read earlier is copied from there (file to file for a
 /// mapped image), not decoded. Progress counts entries.
-[[nodiscard]] Status writeBcm(std::span<const bitmapInfoList> entries, int count, ByteSink& sink,
-                              const Progress& progress = {});
+[[nodiscard]] Result<void> writeBcm(std::span<const bitmapInfoList> entries, int count,
+                                    ByteSink& sink, const Progress& progress = {});
 
 /// Encodes entries 0..count-1 as a .bcm file image. Fails, naming the entry, when one is larger
 /// than the format is written with or its block lies beyond what the format addresses. An entry

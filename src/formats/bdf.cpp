@@ -3,9 +3,11 @@
 #include "core/bits.h"
 #include "core/codepage.h"
 #include "core/encodedrows.h"
+#include "core/fontmetrics.h"
 #include "core/glyphnames.h"
 #include "core/textcodes.h"
 #include "formats/lcm.h"
+#include "formats/rows.h"
 
 #include <algorithm>
 #include <array>
@@ -20,25 +22,20 @@ namespace korvel {
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr int kFirstUpperCode = 128;
 constexpr int kResolution = 72;
 
 // ---- Writing ----
 
-/// One bitmap row: the row's pixels in bytes of 8, leftmost pixel in the top bit, as hex digits.
+/// One bitmap row: the row's pixels in bytes of 8, leftmost pixel in the top bit, ink a 1 bit,
+/// as hex digits.
 [[nodiscard]] std::string bitmapRow(const GlyphRecord& glyph, int width, int y) {
+    std::vector<std::uint8_t> bytes;
+    appendRowBits(bytes, width, BitOrder::MsbFirst, true,
+                  [&](int x) { return inkAt(glyph, x, y); });
     std::string row;
-    for (int byteStart = 0; byteStart < width; byteStart += 8) {
-        int byte = 0;
-        for (int bit = 0; bit < 8; ++bit) {
-            const int x = byteStart + bit;
-            if (x < width && inkAt(glyph, x, y)) {
-                byte |= 0x80 >> bit;
-            }
-        }
-        row += kHexDigits[byte >> 4];
-        row += kHexDigits[byte & 0x0F];
+    for (const std::uint8_t byte : bytes) {
+        row += hexDigits(byte);
     }
     return row;
 }
@@ -280,17 +277,17 @@ class BdfParser {
 public:
     explicit BdfParser(std::string_view text) : text_(text) {}
 
-    [[nodiscard]] Status parse();
+    [[nodiscard]] Result<void> parse();
     [[nodiscard]] const FontHeader& header() const { return header_; }
     [[nodiscard]] const std::vector<RawGlyph>& glyphs() const { return glyphs_; }
 
 private:
     [[nodiscard]] bool nextLine(std::string_view& line);
-    [[nodiscard]] Status headerLine(std::string_view keyword, std::string_view rest);
-    [[nodiscard]] Status propertyLine(std::string_view keyword, std::string_view rest);
-    [[nodiscard]] Status glyphLine(std::string_view keyword, std::string_view rest);
-    [[nodiscard]] Status endGlyph();
-    [[nodiscard]] Status fontMetric(std::string_view keyword, std::string_view rest);
+    [[nodiscard]] Result<void> headerLine(std::string_view keyword, std::string_view rest);
+    [[nodiscard]] Result<void> propertyLine(std::string_view keyword, std::string_view rest);
+    [[nodiscard]] Result<void> glyphLine(std::string_view keyword, std::string_view rest);
+    [[nodiscard]] Result<void> endGlyph();
+    [[nodiscard]] Result<void> fontMetric(std::string_view keyword, std::string_view rest);
 
     std::string_view text_;
     int lineNumber_ = 0;
@@ -318,7 +315,7 @@ bool BdfParser::nextLine(std::string_view& line) {
     return true;
 }
 
-Status BdfParser::parse() {
+Result<void> BdfParser::parse() {
     std::string_view line;
     while (!ended_ && nextLine(line)) {
         std::string_view rest = line;
@@ -333,9 +330,9 @@ Status BdfParser::parse() {
             started_ = true;
             continue;
         }
-        const Status status = inGlyph_              ? glyphLine(keyword, rest)
-                              : propertiesLine_ > 0 ? propertyLine(keyword, rest)
-                                                    : headerLine(keyword, rest);
+        const Result<void> status = inGlyph_              ? glyphLine(keyword, rest)
+                                    : propertiesLine_ > 0 ? propertyLine(keyword, rest)
+                                                          : headerLine(keyword, rest);
         if (!status) {
             return status;
         }
@@ -356,7 +353,7 @@ Status BdfParser::parse() {
     return {};
 }
 
-Status BdfParser::fontMetric(std::string_view keyword, std::string_view rest) {
+Result<void> BdfParser::fontMetric(std::string_view keyword, std::string_view rest) {
     auto value = metrics(rest, 1, lineNumber_, keyword);
     if (!value) {
         return value.error();
@@ -365,7 +362,7 @@ Status BdfParser::fontMetric(std::string_view keyword, std::string_view rest) {
     return {};
 }
 
-Status BdfParser::headerLine(std::string_view keyword, std::string_view rest) {
+Result<void> BdfParser::headerLine(std::string_view keyword, std::string_view rest) {
     if (keyword == "STARTCHAR") {
         inGlyph_ = true;
         inBitmap_ = false;
@@ -401,7 +398,7 @@ Status BdfParser::headerLine(std::string_view keyword, std::string_view rest) {
     return {};
 }
 
-Status BdfParser::propertyLine(std::string_view keyword, std::string_view rest) {
+Result<void> BdfParser::propertyLine(std::string_view keyword, std::string_view rest) {
     // Every line up to ENDPROPERTIES is a property, whatever its name (STARTCHAR and ENDFONT
     // included); the count STARTPROPERTIES gives tells whether the block is whole.
     if (keyword == "ENDPROPERTIES") {
@@ -430,7 +427,7 @@ Status BdfParser::propertyLine(std::string_view keyword, std::string_view rest) 
     return {};
 }
 
-Status BdfParser::endGlyph() {
+Result<void> BdfParser::endGlyph() {
     inGlyph_ = false;
     if (glyph_.rowCount != glyph_.boxHeight) {
         return lineError(lineNumber_, "the glyph begun at line " + std::to_string(glyph_.line) +
@@ -442,7 +439,7 @@ Status BdfParser::endGlyph() {
     return {};
 }
 
-Status BdfParser::glyphLine(std::string_view keyword, std::string_view rest) {
+Result<void> BdfParser::glyphLine(std::string_view keyword, std::string_view rest) {
     if (keyword == "ENDCHAR") {
         return endGlyph();
     }
@@ -682,8 +679,8 @@ struct GlyphPlace {
 }
 
 /// Refuses cells of more pixels than the text may claim, before any is made.
-[[nodiscard]] Status checkPixelBudget(const CodeChoice& choice, const CellMetrics& cell,
-                                      BdfCell rule, std::size_t textSize) {
+[[nodiscard]] Result<void> checkPixelBudget(const CodeChoice& choice, const CellMetrics& cell,
+                                            BdfCell rule, std::size_t textSize) {
     std::size_t pixels = 0;
     for (const RawGlyph* glyph : choice.glyphOfCode) {
         if (glyph != nullptr) {
@@ -722,8 +719,8 @@ struct GlyphPlace {
 /// first, 0 for ink and 1 for background, each row padded to whole bytes. The picture is made
 /// over these rows, so the cell costs an eighth of a byte per pixel until its pixels are used,
 /// and a library writer copies them.
-struct InkRows {
-    InkRows(int cellWidth, int cellHeight)
+struct InkCell {
+    InkCell(int cellWidth, int cellHeight)
         : width(cellWidth), height(cellHeight), rowBytes(paddedBytes(cellWidth)),
           bits(static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(cellHeight), 0xFF) {}
     void setInk(int x, int y) {
@@ -737,7 +734,7 @@ struct InkRows {
 };
 
 /// Sets the ink of one bitmap row into the cell; true when some ink fell outside it.
-[[nodiscard]] Result<bool> placeRow(InkRows& cell, const RawGlyph& glyph, int rowIndex, int x0,
+[[nodiscard]] Result<bool> placeRow(InkCell& cell, const RawGlyph& glyph, int rowIndex, int x0,
                                     int y) {
     bool clipped = false;
     const std::string_view row = glyph.rows[static_cast<std::size_t>(rowIndex)];
@@ -777,7 +774,7 @@ struct InkRows {
         return lineError(glyph.line, "the glyph's " + what + std::to_string(place.width) +
                                          " is outside 0 to " + std::to_string(kLcmMaxSide));
     }
-    InkRows rows(place.width, std::max(cell.height, 0));
+    InkCell rows(place.width, std::max(cell.height, 0));
     const int top = cell.ascent - (glyph.offsetY + glyph.boxHeight);
     bool clipped = false;
     for (int r = 0; r < static_cast<int>(glyph.rows.size()); ++r) {
@@ -798,9 +795,9 @@ struct InkRows {
     }
     const int rowBytes = rows.rowBytes;
     const int height = rows.height;
-    return Picture(place.width, height,
-                   EncodedRows{shareFileImage(std::move(rows.bits)), 0, rowBytes, height,
-                               RowEncoding::InkBits});
+    return Picture(
+        place.width, height,
+        EncodedRows{shareFileImage(std::move(rows.bits)), 0, rowBytes, height, &inkRows()});
 }
 
 } // namespace
@@ -824,7 +821,7 @@ Result<BdfFont> decodeBdf(std::string_view text, BdfCell cell, const BdfCodes& c
         return Error{"it is larger than " + std::to_string(kBdfMaxTextSize) + " bytes"};
     }
     BdfParser parser(text);
-    if (const Status parsed = parser.parse(); !parsed) {
+    if (const Result<void> parsed = parser.parse(); !parsed) {
         return parsed.error();
     }
     BdfFont font;
@@ -845,7 +842,7 @@ Result<BdfFont> decodeBdf(std::string_view text, BdfCell cell, const BdfCodes& c
     if (!metrics) {
         return metrics.error();
     }
-    if (const Status budget = checkPixelBudget(choice, metrics.value(), cell, text.size());
+    if (const Result<void> budget = checkPixelBudget(choice, metrics.value(), cell, text.size());
         !budget) {
         return budget.error();
     }

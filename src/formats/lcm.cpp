@@ -1,7 +1,7 @@
 #include "formats/lcm.h"
 
 #include "core/bits.h"
-#include "formats/rowcopy.h"
+#include "formats/rows.h"
 
 #include <algorithm>
 #include <array>
@@ -18,7 +18,7 @@ Result<std::vector<std::uint8_t>> encodeLcm(const std::array<GlyphRecord, kGlyph
     std::size_t total = 1 + 4 * static_cast<std::size_t>(count);
     for (int code = 0; code < count; ++code) {
         const GlyphRecord& glyph = glyphs[static_cast<std::size_t>(code)];
-        const int width = glyph.width == 0 ? 8 : glyph.width;
+        const int width = storedWidth(glyph.width);
         if (width < 0 || width > kLcmMaxSide || glyph.height < 0 || glyph.height > kLcmMaxSide) {
             return Error{"Glyph " + std::to_string(code) + " is " + std::to_string(glyph.width) +
                          " x " + std::to_string(glyph.height) +
@@ -35,27 +35,22 @@ Result<std::vector<std::uint8_t>> encodeLcm(const std::array<GlyphRecord, kGlyph
     std::uint32_t offset = 0;
     for (int code = 0; code < count; ++code) {
         const GlyphRecord& glyph = glyphs[static_cast<std::size_t>(code)];
-        const int width = glyph.width == 0 ? 8 : glyph.width;
+        const int width = storedWidth(glyph.width);
         const int height = glyph.height;
         const int rowBytes = paddedBytes(width);
         const std::size_t start = out.size();
         out.push_back(static_cast<std::uint8_t>(rowBytes));
         out.push_back(static_cast<std::uint8_t>(width));
         out.push_back(static_cast<std::uint8_t>(height));
-        if (const EncodedRows* rows = copyableRows(glyph.picture, glyph.width, glyph.height,
-                                                   rowBytes, RowEncoding::InkBits)) {
-            appendWithDarkPadding(out, *rows, width);
+        const PlaneRows& layout = inkRows();
+        if (const EncodedRows* rows =
+                layout.copyableRows(glyph.picture, glyph.width, glyph.height, rowBytes)) {
+            layout.appendWithDarkPadding(out, *rows, width);
         } else {
             for (int y = 0; y < height; ++y) {
                 // The picture is drawn on a black canvas of the padded width: what it does not
                 // cover is background, and a dark bit is 1.
-                const std::span<const Rgb> row = glyph.picture && y < glyph.picture->height()
-                                                     ? std::as_const(*glyph.picture).row(y)
-                                                     : std::span<const Rgb>{};
-                packRow(out, rowBytes, [&](int x) {
-                    const auto at = static_cast<std::size_t>(x);
-                    return at < row.size() && isInk(row[at]);
-                });
+                layout.packRow(out, rowOf(glyph.picture, y), rowBytes);
             }
         }
         putBigEndian32(out, 1 + 4 * static_cast<std::size_t>(code), offset);
@@ -66,17 +61,7 @@ Result<std::vector<std::uint8_t>> encodeLcm(const std::array<GlyphRecord, kGlyph
 
 void AnylizeProtol(Picture& target, int decodeWidth, int height, int rowByteCount,
                    std::span<const std::uint8_t> rowBytes) {
-    const int columns = std::min(decodeWidth, target.width());
-    const int rows = std::min(height, target.height());
-    const auto length = static_cast<std::size_t>(std::max(rowByteCount, 0));
-    for (int y = 0; y < rows; ++y) {
-        const std::size_t base = static_cast<std::size_t>(y) * length;
-        if (base >= rowBytes.size()) {
-            break;
-        }
-        decodeInkRow(rowBytes.subspan(base, std::min(length, rowBytes.size() - base)),
-                     target.row(y).first(static_cast<std::size_t>(columns)));
-    }
+    inkRows().decodeInto(target, decodeWidth, height, rowByteCount, rowBytes);
 }
 
 std::size_t LcmRecord::rowsLength() const {
@@ -182,7 +167,7 @@ Result<std::vector<GlyphRecord>> openLcm(SharedFileImage file) {
     return glyphsOf(source, [&](const LcmRecord& record) {
         return Picture(record.width, record.height,
                        EncodedRows{file, static_cast<std::size_t>(record.rowsAt()), record.rowBytes,
-                                   record.height, RowEncoding::InkBits});
+                                   record.height, &inkRows()});
     });
 }
 

@@ -96,7 +96,7 @@ Result<PngSize> pngSize(std::span<const std::uint8_t> head) {
 namespace {
 
 /// Refuses a picture of more pixels than the sides allow or the file's size may claim.
-[[nodiscard]] Status checkSize(const HeaderSize& size, std::size_t fileSize) {
+[[nodiscard]] Result<void> checkSize(const HeaderSize& size, std::size_t fileSize) {
     const auto side = [](std::uint32_t value) {
         return value >= 1 && value <= static_cast<std::uint32_t>(kBmpMaxSide);
     };
@@ -259,7 +259,7 @@ Result<Picture> decodePng(std::span<const std::uint8_t> bytes) {
     if (!size) {
         return size.error();
     }
-    if (const Status fits = checkSize(size.value(), bytes.size()); !fits) {
+    if (const Result<void> fits = checkSize(size.value(), bytes.size()); !fits) {
         return fits.error();
     }
     Picture picture(static_cast<int>(size.value().width), static_cast<int>(size.value().height));

@@ -4,6 +4,7 @@
 
 #include "core/picture.h"
 #include "core/result.h"
+#include "formats/pnglimits.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,12 +16,6 @@ namespace korvel {
 /// a small file cannot make the reader allocate much.
 inline constexpr std::size_t kPngBasePixels = std::size_t{1} << 20;
 inline constexpr std::size_t kPngPixelsPerByte = 16;
-
-/// The largest PNG file read: the rows of a picture of 16384 x 16384 pixels at 64 bits per pixel
-/// with their filter bytes, stored uncompressed, plus a quarter for block and chunk framing and
-/// 1 MiB of other chunks.
-inline constexpr std::uint64_t kPngMaxFileBytes =
-    std::uint64_t{16384} * (1 + std::uint64_t{16384} * 8) / 4 * 5 + (std::uint64_t{1} << 20);
 
 /// The bytes at the start of a PNG file that give its picture's size: the signature and the
 /// header chunk's length, type, width and height.

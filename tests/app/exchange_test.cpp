@@ -318,8 +318,8 @@ TEST_F(ExchangeTest, BdfImportEqualsConvertAndExportEqualsConvert) {
     exchange().ImportBdf1->trigger();
     EXPECT_EQ(window->editingMode(), EditingMode::Font);
     const auto expected = loadFontLibrary(converted);
-    ASSERT_TRUE(std::holds_alternative<FontLibrary>(expected));
-    const FontLibrary& fromCli = std::get<FontLibrary>(expected);
+    ASSERT_TRUE(expected.ok());
+    const FontLibrary& fromCli = expected.value();
     const FontLibrary& imported = window->fontLibrary();
     ASSERT_EQ(imported.count, fromCli.count);
     for (int code = 0; code < fromCli.count; ++code) {
@@ -395,10 +395,10 @@ TEST_F(ExchangeTest, ClipRuleCutsInkAsConvertClipDoes) {
     prompter->files.push_back(QString::fromStdString(bdf));
     exchange().ImportBdf1->trigger();
     const auto expected = loadFontLibrary(clipped);
-    ASSERT_TRUE(std::holds_alternative<FontLibrary>(expected));
-    for (int code = 0; code < std::get<FontLibrary>(expected).count; ++code) {
+    ASSERT_TRUE(expected.ok());
+    for (int code = 0; code < expected.value().count; ++code) {
         EXPECT_EQ(window->fontLibrary().glyphs[static_cast<std::size_t>(code)].height,
-                  std::get<FontLibrary>(expected).glyphs[static_cast<std::size_t>(code)].height);
+                  expected.value().glyphs[static_cast<std::size_t>(code)].height);
     }
 }
 
@@ -430,8 +430,8 @@ TEST_F(ExchangeTest, PngFolderExportAndImportEqualConvert) {
     exchange().ImportPngFolder1->trigger();
     EXPECT_EQ(window->editingMode(), EditingMode::Bitmap);
     const auto expected = loadBitmapLibrary(back);
-    ASSERT_TRUE(std::holds_alternative<BitmapLibrary>(expected));
-    const auto& want = std::get<BitmapLibrary>(expected).entries;
+    ASSERT_TRUE(expected.ok());
+    const auto& want = expected.value().entries;
     const auto& got = window->bitmapLibrary().entries;
     ASSERT_EQ(got.size(), want.size());
     for (std::size_t k = 0; k < want.size(); ++k) {

@@ -56,7 +56,7 @@ protected:
         const auto bytes = encodeBcm(entries, static_cast<int>(entries.size()));
         const std::string file = folder.filePath("names.bcm").toStdString();
         EXPECT_FALSE(failsToWrite(file, bytes.value()));
-        EXPECT_FALSE(document.openBitmapFile(file).has_value());
+        EXPECT_TRUE(document.openBitmapFile(file).ok());
         document.makeFontLibrary([](FontLibrary& font) {
             font.count = 2;
             font.glyphs[0] = {0, 2, 2, pictureFromText({"#.", ".#"})};
@@ -65,7 +65,7 @@ protected:
     }
 
     static bool failsToWrite(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-        return writeEncodedFile(path, bytes).has_value();
+        return !writeEncodedFile(path, bytes).ok();
     }
 
     QTemporaryDir folder;
@@ -77,11 +77,11 @@ TEST_F(DocumentTest, OpeningReplacesTheLibraryEntersItsModeAndClearsItsHistoryOn
     document.removeBitmap(0);
     ASSERT_EQ(document.bitmapHistory().count(), 1);
     const std::string file = folder.filePath("font.lcm").toStdString();
-    ASSERT_FALSE(document.saveFontFile(file, 2).has_value());
+    ASSERT_TRUE(document.saveFontFile(file, 2).ok());
 
     QSignalSpy reset(&document, &Document::fontLibraryReset);
     QSignalSpy mode(&document, &Document::modeChanged);
-    ASSERT_FALSE(document.openFontFile(file).has_value());
+    ASSERT_TRUE(document.openFontFile(file).ok());
     ASSERT_EQ(reset.count(), 1);
     EXPECT_EQ(reset[0][0].value<LibraryReset>(), LibraryReset::Opened);
     EXPECT_EQ(mode.count(), 1);
@@ -98,14 +98,14 @@ TEST_F(DocumentTest, AFailedOpenChangesNothingAndSaysWhereItFailed) {
     QSignalSpy bitmapReset(&document, &Document::bitmapLibraryReset);
 
     const auto missing = document.openBitmapFile(folder.filePath("none.bcm").toStdString());
-    ASSERT_TRUE(missing.has_value());
-    EXPECT_EQ(missing->kind, FileFaultKind::Access);
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error().kind, ErrorKind::Access);
 
     const std::string cut = folder.filePath("cut.lcm").toStdString();
     ASSERT_FALSE(failsToWrite(cut, {3, 0, 0}));
     const auto malformed = document.openFontFile(cut);
-    ASSERT_TRUE(malformed.has_value());
-    EXPECT_EQ(malformed->kind, FileFaultKind::Content);
+    ASSERT_FALSE(malformed.ok());
+    EXPECT_EQ(malformed.error().kind, ErrorKind::Content);
 
     EXPECT_EQ(fontReset.count() + bitmapReset.count(), 0);
     EXPECT_EQ(stateOf(document), before);
@@ -117,8 +117,8 @@ TEST_F(DocumentTest, ASaveThatCannotBeEncodedWritesNothing) {
     document.modifyGlyph(1, {300, 1, Picture(300, 1)});
     const std::string file = folder.filePath("wide.lcm").toStdString();
     const auto fault = document.saveFontFile(file, 2);
-    ASSERT_TRUE(fault.has_value());
-    EXPECT_EQ(fault->kind, FileFaultKind::Content);
+    ASSERT_FALSE(fault.ok());
+    EXPECT_EQ(fault.error().kind, ErrorKind::Content);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(file)));
 }
 
@@ -136,15 +136,15 @@ TEST_F(DocumentTest, AMappedLibrarySavesWhatTheWholeReadSaves) {
         ASSERT_TRUE(expected.ok());
 
         Document mapped;
-        ASSERT_FALSE(mapped.openBitmapFile(file, LibraryReading::Mapped).has_value());
+        ASSERT_TRUE(mapped.openBitmapFile(file, LibraryReading::Mapped).ok());
         const std::string saved = folder.filePath("saved.bcm").toStdString();
         const int count = mapped.bitmapLibrary().count();
-        ASSERT_FALSE(mapped.saveBitmapFile(saved, count).has_value());
+        ASSERT_TRUE(mapped.saveBitmapFile(saved, count).ok());
         EXPECT_EQ(readWholeFile(saved).value(), expected.value()) << "round " << round;
 
         if (count > 0) {
             mapped.paintBitmapPixel(0, 0, 0, kWhite);
-            ASSERT_FALSE(mapped.saveBitmapFile(saved, count).has_value());
+            ASSERT_TRUE(mapped.saveBitmapFile(saved, count).ok());
             const auto repainted = decodeBcm(readWholeFile(saved).value());
             ASSERT_TRUE(repainted.ok());
             const bitmapInfoList& first = repainted.value()[0];
@@ -161,15 +161,15 @@ TEST_F(DocumentTest, AnAddOrModifyThatWouldPassWhatTheFileAddressesIsRefused) {
     const std::string file = folder.filePath("big.bcm").toStdString();
     ASSERT_TRUE(testing_support::writeSparseBitmapLibrary(file, 21846, 1));
     Document big;
-    ASSERT_FALSE(big.openBitmapFile(file, LibraryReading::Mapped).has_value());
+    ASSERT_TRUE(big.openBitmapFile(file, LibraryReading::Mapped).ok());
     ASSERT_EQ(big.bitmapLibrary().count(), 21846);
 
-    const Status added = big.bitmapLibraryFits(21846, 4, 4, "NEW");
+    const Result<void> added = big.bitmapLibraryFits(21846, 4, 4, "NEW");
     ASSERT_FALSE(added.ok());
     EXPECT_NE(added.error().message.find("Bitmap 21846 (\"NEW\") would begin 4295033220 bytes"),
               std::string::npos)
         << added.error().message;
-    const Status grown = big.bitmapLibraryFits(0, 1024, 512);
+    const Result<void> grown = big.bitmapLibraryFits(0, 1024, 512);
     ASSERT_FALSE(grown.ok());
     EXPECT_NE(grown.error().message.find("Bitmap 21845 (\"E21845\")"), std::string::npos)
         << grown.error().message;
@@ -182,9 +182,9 @@ TEST_F(DocumentTest, AnAddOrModifyThatWouldPassWhatTheFileAddressesIsRefused) {
     big.appendBitmap({"NEW", 4, 4, Picture(4, 4)});
     const std::string target = folder.filePath("bigger.bcm").toStdString();
     const auto fault = big.saveBitmapFile(target, big.bitmapLibrary().count());
-    ASSERT_TRUE(fault.has_value());
-    EXPECT_EQ(fault->kind, FileFaultKind::Content);
-    EXPECT_NE(fault->error.message.find("4 GiB"), std::string::npos) << fault->error.message;
+    ASSERT_FALSE(fault.ok());
+    EXPECT_EQ(fault.error().kind, ErrorKind::Content);
+    EXPECT_NE(fault.error().message.find("4 GiB"), std::string::npos) << fault.error().message;
     EXPECT_FALSE(QFile::exists(QString::fromStdString(target)));
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 2)
         << "no temporary file is left";

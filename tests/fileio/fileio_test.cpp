@@ -54,7 +54,7 @@ protected:
     fs::path folder_;
 };
 
-void expectFailureNaming(const Status& status, const std::string& file, const char* reason) {
+void expectFailureNaming(const Result<void>& status, const std::string& file, const char* reason) {
     ASSERT_FALSE(status.ok());
     EXPECT_NE(status.error().message.find(file), std::string::npos) << status.error().message;
     EXPECT_NE(status.error().message.find(reason), std::string::npos) << status.error().message;
@@ -83,7 +83,7 @@ TEST_F(FileIo, WriteKeepsTheModeOfAnExistingFileAndHonoursTheUmaskForANewOne) {
     EXPECT_EQ(info.st_mode & 07777, 0640U);
 
     const mode_t previous = ::umask(027);
-    const Status created = writeFileAtomic(path("new.bcm"), Bytes{7});
+    const Result<void> created = writeFileAtomic(path("new.bcm"), Bytes{7});
     ::umask(previous);
     ASSERT_TRUE(created.ok());
     ASSERT_EQ(::stat(path("new.bcm").c_str(), &info), 0);

@@ -363,7 +363,7 @@ TEST_F(FileSafety, AStagedFolderThatFailsOrIsDroppedLeavesTheOldOneWhole) {
         auto staged = StagedFolder::begin(target, onlyPictures);
         ASSERT_TRUE(staged.ok());
         ASSERT_TRUE(staged.value().add("new.png", bytesOf("new")).ok());
-        const Status again = staged.value().add("new.png", bytesOf("twice"));
+        const Result<void> again = staged.value().add("new.png", bytesOf("twice"));
         EXPECT_FALSE(again.ok());
         // Dropped without commit.
     }
@@ -382,10 +382,10 @@ TEST_F(FileSafety, AStagedFolderThatFailsOrIsDroppedLeavesTheOldOneWhole) {
             if (!staged) {
                 return staged.error().message;
             }
-            if (const Status first = staged.value().add("a.png", bytesOf("small")); !first) {
+            if (const Result<void> first = staged.value().add("a.png", bytesOf("small")); !first) {
                 return "first: " + first.error().message;
             }
-            const Status second = staged.value().add("b.png", bytesOf(std::string(64, 'b')));
+            const Result<void> second = staged.value().add("b.png", bytesOf(std::string(64, 'b')));
             return second.ok() ? std::string("written") : second.error().message;
         });
     EXPECT_TRUE(outcome.exitedWith(0));

@@ -159,7 +159,7 @@ TEST(BcmWriter, RefusesBlocksBeyondWhatItsOffsetsAddressBeforeWritingAByte) {
         shapes.push_back({entry.name, entry.width, entry.height});
     }
     EXPECT_TRUE(checkBcmShapes(std::span(shapes).first(21845)).ok());
-    const Status refused = checkBcmShapes(shapes);
+    const Result<void> refused = checkBcmShapes(shapes);
     ASSERT_FALSE(refused.ok());
     EXPECT_EQ(refused.error().message,
               "Bitmap 21845 (\"E21845\") would begin 4295032830 bytes into the bitmaps' blocks, "
@@ -168,7 +168,7 @@ TEST(BcmWriter, RefusesBlocksBeyondWhatItsOffsetsAddressBeforeWritingAByte) {
 
     Bytes out;
     VectorSink sink(out);
-    const Status written = writeBcm(entries, 21846, sink);
+    const Result<void> written = writeBcm(entries, 21846, sink);
     ASSERT_FALSE(written.ok());
     EXPECT_EQ(written.error().message, refused.error().message);
     EXPECT_TRUE(out.empty()) << "nothing is written of a library that cannot be addressed";

@@ -7,6 +7,7 @@
 #include "document/libraryfactory.h"
 #include "document/librarytext.h"
 #include "formats/bmp.h"
+#include "formats/formattable.h"
 #include "png/pngread.h"
 
 #include <QString>
@@ -25,11 +26,11 @@ constexpr std::string_view kAddUsage =
     "    [--invert] [--alpha N] [--frames] [--codepage NAME]";
 
 /// Refuses, from the headers alone, a BMP picture larger than a bitmap entry holds.
-[[nodiscard]] std::optional<Failure> checkEntrySize(const std::string& path,
-                                                    std::span<const std::uint8_t> bytes) {
+[[nodiscard]] Result<void> checkEntrySize(const std::string& path,
+                                          std::span<const std::uint8_t> bytes) {
     const auto size = bmpSize(bytes);
     if (!size) {
-        return refused(path, size.error().message);
+        return size.error().about(path);
     }
     if (size.value().width > kMaxEntryWidth || size.value().height > kMaxEntryHeight) {
         return refused(path, "its picture of " + std::to_string(size.value().width) + " x " +
@@ -37,43 +38,42 @@ constexpr std::string_view kAddUsage =
                                  " is larger than a bitmap holds (1024 x 512); give --size to "
                                  "scale it");
     }
-    return std::nullopt;
+    return {};
 }
 
 /// The picture of an image file, scaled to size when one is given. A BMP file is read only
 /// where the scaled picture samples it; without a size its header is checked before any pixel
 /// is decoded.
-[[nodiscard]] std::variant<Picture, Failure>
-readImage(const std::string& path, const std::optional<std::pair<int, int>>& size) {
+[[nodiscard]] Result<Picture> readImage(const std::string& path,
+                                        const std::optional<std::pair<int, int>>& size) {
     const std::string extension = extensionOf(path);
     if (extension == "bmp" && size) {
         auto opened = openSource(path);
-        if (auto* failure = std::get_if<Failure>(&opened)) {
-            return *failure;
+        if (!opened) {
+            return opened.error();
         }
-        auto picture = decodeBmpScaled(*std::get<std::unique_ptr<FileSource>>(opened), size->first,
-                                       size->second);
+        auto picture = decodeBmpScaled(*opened.value(), size->first, size->second);
         if (!picture) {
-            return refused(path, picture.error().message);
+            return picture.error().about(path);
         }
         return std::move(picture).value();
     }
-    const auto bytes = extension == "bmp" ? readRegularFile(path, kBmpMaxFileBytes, "a BMP file")
-                                          : readRegularFile(path, kPngMaxFileBytes, "a PNG file");
+    const FileFormat& format = fileFormat(extension == "bmp" ? FormatId::Bmp : FormatId::Png);
+    const auto bytes = readRegularFile(path, format.maxFileBytes, format.fileWhat);
     if (!bytes) {
-        return refused("", bytes.error().message);
+        return bytes.error();
     }
     Result<Picture> picture = Error{};
     if (extension == "bmp") {
-        if (auto failure = checkEntrySize(path, bytes.value())) {
-            return *failure;
+        if (auto fits = checkEntrySize(path, bytes.value()); !fits) {
+            return fits.error();
         }
         picture = decodeBmp(bytes.value());
     } else {
         picture = decodePng(bytes.value());
     }
     if (!picture) {
-        return refused(path, picture.error().message);
+        return picture.error().about(path);
     }
     if (size) {
         return picture.value().scaled(size->first, size->second);
@@ -83,17 +83,14 @@ readImage(const std::string& path, const std::optional<std::pair<int, int>>& siz
 
 /// Opens the library at path into document, or leaves the document's empty library when no
 /// file is there yet (add then makes it).
-[[nodiscard]] Outcome openOrStartBitmaps(Document& document, const std::string& path) {
+[[nodiscard]] Result<void> openOrStartBitmaps(Document& document, const std::string& path) {
     std::error_code error;
     if (!std::filesystem::exists(path, error) && !error) {
-        return std::nullopt;
+        return {};
     }
     // Mapped, not read: the blocks add keeps are copied file to file, so a library of any size
     // costs its directory in memory.
-    if (const auto fault = document.openBitmapFile(path, LibraryReading::Mapped)) {
-        return refusedFile(path, *fault);
-    }
-    return std::nullopt;
+    return document.openBitmapFile(path, LibraryReading::Mapped);
 }
 
 /// Whether the picture goes through the image conversion: any of its options is given, or the
@@ -105,52 +102,52 @@ readImage(const std::string& path, const std::optional<std::pair<int, int>>& siz
 }
 
 /// Appends the converted picture as NAME, or with --frames every frame as NAME1, NAME2, ...
-[[nodiscard]] Outcome addConverted(Context& context, const ParsedOptions& options,
-                                   Document& document,
-                                   const std::optional<std::pair<int, int>>& size) {
+[[nodiscard]] Result<void> addConverted(Context& context, const ParsedOptions& options,
+                                        Document& document,
+                                        const std::optional<std::pair<int, int>>& size) {
     const std::string& libraryPath = options.positional[0];
     const QString name = QString::fromStdString(options.positional[1]);
     const bool frames = options.has("--frames");
-    const auto checkName = [&](const QString& candidate) -> Outcome {
-        if (const BitmapNameFault fault =
-                checkBitmapName(candidate, document.bitmapLibrary().index);
-            fault != BitmapNameFault::None) {
-            const std::string message = bitmapNameMessage(fault).toStdString();
-            return refused(libraryPath,
-                           frames ? "\"" + candidate.toStdString() + "\": " + message : message);
+    const auto checkName = [&](const QString& candidate) -> Result<void> {
+        if (const auto checked = checkBitmapName(candidate, document.bitmapLibrary().index);
+            !checked) {
+            const std::string& message = checked.error().message;
+            return Error{frames ? "\"" + candidate.toStdString() + "\": " + message : message,
+                         checked.error().kind, libraryPath};
         }
-        return std::nullopt;
+        return {};
     };
     if (!frames) {
-        if (Outcome failure = checkName(name)) {
-            return failure;
+        if (auto checked = checkName(name); !checked) {
+            return checked;
         }
     }
     auto converted =
         convertImageFile(context, options.positional[2], options, ColourTarget::Channels,
                          ImageSize{size, kMaxEntryWidth, kMaxEntryHeight});
-    if (auto* failure = std::get_if<Failure>(&converted)) {
-        return *failure;
+    if (!converted) {
+        return converted.error();
     }
-    auto& pictures = std::get<std::vector<Picture>>(converted);
+    auto& pictures = converted.value();
     const std::vector<QString> names =
         frames ? frameNames(name, static_cast<int>(pictures.size())) : std::vector<QString>{name};
     std::vector<bitmapInfoList> entries;
     for (std::size_t k = 0; k < names.size(); ++k) {
         if (frames) {
-            if (Outcome failure = checkName(names[k])) {
-                return failure;
+            if (auto checked = checkName(names[k]); !checked) {
+                return checked;
             }
         }
         const int width = pictures[k].width();
         const int height = pictures[k].height();
-        entries.push_back({toLibraryText(names[k]), width, height, std::move(pictures[k])});
+        entries.push_back(
+            {toLibraryText(names[k], document.codePage()), width, height, std::move(pictures[k])});
     }
     document.appendBitmaps(std::move(entries));
     return saveBitmaps(context, libraryPath, document.bitmapLibrary().entries);
 }
 
-[[nodiscard]] Outcome runAdd(Context& context, const ParsedOptions& options) {
+[[nodiscard]] Result<void> runAdd(Context& context, const ParsedOptions& options) {
     if (options.positional.size() != 3) {
         return usageError("add needs LIB.bcm, NAME and IMAGE");
     }
@@ -169,35 +166,34 @@ readImage(const std::string& path, const std::optional<std::pair<int, int>>& siz
         }
     }
     const auto choice = codePageOption(context, options);
-    if (const auto* failure = std::get_if<Failure>(&choice)) {
-        return *failure;
+    if (!choice) {
+        return choice.error();
     }
-    const CodePage& page = std::get<PageChoice>(choice).page;
+    const CodePage& page = choice.value().page;
     // Held from reading the library to writing it, so that concurrent runs take turns.
     const auto lock = FolderLock::acquire(libraryPath);
     if (!lock) {
-        return refused("", lock.error().message);
+        return lock.error();
     }
     // The same read-check-open and append the editor uses; entries that stay as they were are
     // copied into the new file, not decoded.
     Document document;
     document.setCodePage(page);
-    if (Outcome failure = openOrStartBitmaps(document, libraryPath)) {
-        return failure;
+    if (Result<void> opened = openOrStartBitmaps(document, libraryPath); !opened) {
+        return opened;
     }
     const QString typed = QString::fromStdString(name);
     if (converts(options)) {
         return addConverted(context, options, document, size);
     }
-    if (const BitmapNameFault fault = checkBitmapName(typed, document.bitmapLibrary().index);
-        fault != BitmapNameFault::None) {
-        return refused(libraryPath, bitmapNameMessage(fault, page).toStdString());
+    if (const auto checked = checkBitmapName(typed, document.bitmapLibrary().index); !checked) {
+        return checked.error().about(libraryPath);
     }
     auto image = readImage(options.positional[2], size);
-    if (auto* failure = std::get_if<Failure>(&image)) {
-        return *failure;
+    if (!image) {
+        return image.error();
     }
-    Picture picture = std::move(std::get<Picture>(image));
+    Picture picture = std::move(image).value();
     const int width = picture.width();
     const int height = picture.height();
     document.appendBitmap({toLibraryText(typed, page), width, height, std::move(picture)});

@@ -8,8 +8,10 @@
 #include "fileio/filesource.h"
 #include "formats/bcm.h"
 #include "formats/bdf.h"
+#include "formats/formattable.h"
 
 #include <filesystem>
+#include <optional>
 
 namespace korvel::cli {
 
@@ -24,7 +26,7 @@ constexpr std::string_view kConvertUsage =
 }
 
 /// --baseline auto (the default), bottom or a row from 0 to 255.
-[[nodiscard]] std::variant<BaselineChoice, Failure> baselineOption(const ParsedOptions& options) {
+[[nodiscard]] Result<BaselineChoice> baselineOption(const ParsedOptions& options) {
     const std::string* given = options.value("--baseline");
     if (given == nullptr || *given == "auto") {
         return BaselineChoice{};
@@ -40,14 +42,14 @@ constexpr std::string_view kConvertUsage =
     return BaselineChoice::at(*row);
 }
 
-[[nodiscard]] Outcome fontToBdf(Context& context, const std::string& input,
-                                const std::string& output, const BaselineChoice& choice,
-                                const CodePage& page) {
+[[nodiscard]] Result<void> fontToBdf(Context& context, const std::string& input,
+                                     const std::string& output, const BaselineChoice& choice,
+                                     const CodePage& page) {
     auto loaded = loadFont(input);
-    if (auto* failure = std::get_if<Failure>(&loaded)) {
-        return *failure;
+    if (!loaded) {
+        return loaded.error();
     }
-    const FontLibrary& library = std::get<FontLibrary>(loaded);
+    const FontLibrary& library = loaded.value();
     const FontMetrics metrics = measureFont(library, choice);
     if (metrics.descent < 0) {
         return refused(input, "the baseline row " + std::to_string(metrics.ascent) +
@@ -60,16 +62,18 @@ constexpr std::string_view kConvertUsage =
         bytesOf(encodeBdf(library.glyphs, library.count, name, metrics.baseline, page)));
 }
 
-[[nodiscard]] Outcome bdfToFont(Context& context, const std::string& input,
-                                const std::string& output, BdfCell cell, const PageChoice& choice) {
+[[nodiscard]] Result<void> bdfToFont(Context& context, const std::string& input,
+                                     const std::string& output, BdfCell cell,
+                                     const PageChoice& choice) {
     const std::string caption(choice.page.caption());
-    const auto bytes = readRegularFile(input, kBdfMaxTextSize, "a BDF font");
+    const FileFormat& bdf = fileFormat(FormatId::Bdf);
+    const auto bytes = readRegularFile(input, bdf.maxFileBytes, bdf.fileWhat);
     if (!bytes) {
-        return refused("", bytes.error().message);
+        return bytes.error();
     }
     const auto font = decodeBdf(textOf(bytes.value()), cell, BdfCodes{choice.page, choice.chosen});
     if (!font) {
-        return refused(input, font.error().message);
+        return font.error().about(input);
     }
     for (const std::string& note : bdfReadNotes(font.value(), caption)) {
         context.err << "korvel-cli: " << input << ": " << note << '\n';
@@ -77,44 +81,44 @@ constexpr std::string_view kConvertUsage =
     return saveFont(context, output, font.value().library);
 }
 
-[[nodiscard]] Outcome bitmapsToFolder(Context& context, const std::string& input,
-                                      const std::string& output) {
+[[nodiscard]] Result<void> bitmapsToFolder(Context& context, const std::string& input,
+                                           const std::string& output) {
     // The directory and block heads first; then one entry at a time is read, decoded and
     // written, so memory holds one picture whatever the library's size.
     auto opened = openSource(input);
-    if (auto* failure = std::get_if<Failure>(&opened)) {
-        return *failure;
+    if (!opened) {
+        return opened.error();
     }
-    FileSource& source = *std::get<std::unique_ptr<FileSource>>(opened);
+    FileSource& source = *opened.value();
     if (source.size() > kBcmMaxFileBytes) {
-        return refused("", "Cannot read file \"" + input + "\". It has " +
-                               std::to_string(source.size()) +
-                               " bytes, more than a bitmap library file can hold (" +
-                               std::to_string(kBcmMaxFileBytes) + " bytes).");
+        return Error{"Cannot read file \"" + input + "\". It has " + std::to_string(source.size()) +
+                         " bytes, more than a bitmap library file can hold (" +
+                         std::to_string(kBcmMaxFileBytes) + " bytes).",
+                     ErrorKind::Access};
     }
     const auto blocks = readBcmDirectory(source);
     if (!blocks) {
-        return refused(input, blocks.error().message);
+        return blocks.error().about(input);
     }
     TerminalProgress progress(context.err, context.errIsTerminal,
                               "writing " + output + ": PNG files");
-    if (const Status written =
+    if (const Result<void> written =
             writeBitmapFolder(source, blocks.value(), output, progress.callback());
         !written) {
-        return refused("", written.error().message);
+        return written;
     }
     const std::size_t count = blocks.value().size();
     progress.update(count, count);
-    return std::nullopt;
+    return {};
 }
 
-[[nodiscard]] Outcome folderToBitmaps(Context& context, const std::string& input,
-                                      const std::string& output) {
+[[nodiscard]] Result<void> folderToBitmaps(Context& context, const std::string& input,
+                                           const std::string& output) {
     // Every header is read and checked before any pixel is decoded; then one picture at a time
     // goes straight into its block of the new file.
     const auto plan = planBitmapFolder(input);
     if (!plan) {
-        return refused("", plan.error().message);
+        return plan.error();
     }
     if (const std::string warning = repeatedNamesWarning(plan.value().lines); !warning.empty()) {
         context.err << "korvel-cli: " << (std::filesystem::path(input) / kIndexFileName).string()
@@ -123,102 +127,101 @@ constexpr std::string_view kConvertUsage =
     TerminalProgress progress(context.err, context.errIsTerminal, "saving " + output + ": bitmaps");
     const auto saved = saveFolderAsLibrary(plan.value(), output, progress.callback());
     if (!saved) {
-        return refused("", saved.error().message);
+        return saved.error();
     }
     const std::size_t steps = plan.value().lines.size() + 1;
     progress.update(steps, steps);
     warnIfWrittenInPlace(context, output, saved.value());
-    return std::nullopt;
+    return {};
 }
 
-/// What a convert argument names.
-enum class ConvertForm { Lcm, Bdf, Bcm, Folder, Unknown };
-
-/// An existing directory is a folder whatever its name; any other path is told by its
-/// extension, and a path without one names a folder.
-[[nodiscard]] ConvertForm convertFormOf(const std::string& path) {
+/// The library format a convert argument names, or nothing. An existing directory is a folder
+/// whatever its name; any other path is told by its extension, and a path without one names a
+/// folder.
+[[nodiscard]] std::optional<FormatId> convertFormOf(const std::string& path) {
     std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-        return ConvertForm::Folder;
-    }
     const std::string extension = extensionOf(path);
-    if (extension == "lcm") {
-        return ConvertForm::Lcm;
+    if (std::filesystem::is_directory(path, error) || extension.empty()) {
+        return FormatId::PngFolder;
     }
-    if (extension == "bdf") {
-        return ConvertForm::Bdf;
+    const FileFormat* format = formatOfExtension(extension);
+    if (format == nullptr || format->holds == FormatHolds::Picture) {
+        return std::nullopt;
     }
-    if (extension == "bcm") {
-        return ConvertForm::Bcm;
-    }
-    return extension.empty() ? ConvertForm::Folder : ConvertForm::Unknown;
+    return format->id;
 }
 
-[[nodiscard]] Failure unknownConvertForm(const std::string& path) {
+[[nodiscard]] Error unknownConvertForm(const std::string& path) {
     return usageError("\"" + path +
                       "\" is neither a .lcm, .bdf or .bcm file nor a folder (an existing "
                       "directory, or a new name without an extension)");
 }
 
-[[nodiscard]] Outcome runConvert(Context& context, const ParsedOptions& options) {
+[[nodiscard]] Result<void> runConvert(Context& context, const ParsedOptions& options) {
     if (options.positional.size() != 2) {
         return usageError("convert needs IN and OUT");
     }
     const std::string& input = options.positional[0];
     const std::string& output = options.positional[1];
-    const ConvertForm from = convertFormOf(input);
-    const ConvertForm to = convertFormOf(output);
-    for (const auto& [form, path] : {std::pair{from, input}, std::pair{to, output}}) {
-        if (form == ConvertForm::Unknown) {
+    const auto fromForm = convertFormOf(input);
+    const auto toForm = convertFormOf(output);
+    for (const auto& [form, path] : {std::pair{fromForm, input}, std::pair{toForm, output}}) {
+        if (!form) {
             return unknownConvertForm(path);
         }
     }
-    if (options.has("--clip") && (from != ConvertForm::Bdf || to != ConvertForm::Lcm)) {
+    const FormatId from = *fromForm;
+    const FormatId to = *toForm;
+    if (options.has("--clip") && (from != FormatId::Bdf || to != FormatId::Lcm)) {
         return usageError("--clip goes only with a conversion from .bdf to .lcm");
     }
-    if (options.value("--baseline") != nullptr &&
-        (from != ConvertForm::Lcm || to != ConvertForm::Bdf)) {
+    if (options.value("--baseline") != nullptr && (from != FormatId::Lcm || to != FormatId::Bdf)) {
         return usageError("--baseline goes only with a conversion from .lcm to .bdf");
     }
     const auto choice = codePageOption(context, options);
-    if (const auto* failure = std::get_if<Failure>(&choice)) {
-        return *failure;
+    if (!choice) {
+        return choice.error();
     }
-    const PageChoice& page = std::get<PageChoice>(choice);
-    if (from == ConvertForm::Lcm && to == ConvertForm::Bdf) {
+    const PageChoice& page = choice.value();
+    if (from == FormatId::Lcm && to == FormatId::Bdf) {
         const auto baseline = baselineOption(options);
-        if (const auto* failure = std::get_if<Failure>(&baseline)) {
-            return *failure;
+        if (!baseline) {
+            return baseline.error();
         }
-        return fontToBdf(context, input, output, std::get<BaselineChoice>(baseline), page.page);
+        return fontToBdf(context, input, output, baseline.value(), page.page);
     }
-    if (from == ConvertForm::Bdf && to == ConvertForm::Lcm) {
+    if (from == FormatId::Bdf && to == FormatId::Lcm) {
         return bdfToFont(context, input, output,
                          options.has("--clip") ? BdfCell::Clip : BdfCell::KeepInk, page);
     }
-    if (from == ConvertForm::Bcm && to == ConvertForm::Folder) {
+    if (from == FormatId::Bcm && to == FormatId::PngFolder) {
         return bitmapsToFolder(context, input, output);
     }
-    if (from == ConvertForm::Folder && to == ConvertForm::Bcm) {
+    if (from == FormatId::PngFolder && to == FormatId::Bcm) {
         return folderToBitmaps(context, input, output);
     }
     return usageError("convert turns .lcm into .bdf, .bdf into .lcm, .bcm into a folder or a "
                       "folder into .bcm");
 }
 
+/// What --help says convert does, naming the formats as the format table does.
+[[nodiscard]] std::string_view convertSummary() {
+    const auto name = [](FormatId id) { return std::string(fileFormat(id).name); };
+    static const std::string kSummary =
+        "convert between " + name(FormatId::Lcm) + " and " + name(FormatId::Bdf) + ", or " +
+        name(FormatId::Bcm) + " and a " + name(FormatId::PngFolder) +
+        " (--clip: cut BDF glyphs to FONT_ASCENT + FONT_DESCENT; --baseline: where BDF glyphs "
+        "stand; --codepage: the code page of the library's codes, which BDF glyphs go to and are "
+        "written from by their Unicode values, and in which folder names are compared)";
+    return kSummary;
+}
+
 } // namespace
 
 const Command& convertCommand() {
-    static const Command kCommand{
-        "convert",
-        kConvertUsage,
-        "convert between .lcm and BDF, or .bcm and a PNG folder (--clip: cut BDF glyphs to "
-        "FONT_ASCENT + FONT_DESCENT; --baseline: where BDF glyphs stand; --codepage: the code "
-        "page of the library's codes, which BDF glyphs go to and are written from by their "
-        "Unicode values, and in which folder names are compared)",
-        {"--baseline", kCodePageOption},
-        {"--clip"},
-        runConvert};
+    static const Command kCommand{"convert",        kConvertUsage,
+                                  convertSummary(), {"--baseline", kCodePageOption},
+                                  {"--clip"},       runConvert};
     return kCommand;
 }
 

@@ -32,62 +32,53 @@ constexpr std::string_view kExportUsage =
 
 // export reads the table or directory and decodes the one glyph or bitmap asked for.
 
-[[nodiscard]] std::variant<Picture, Failure> glyphPicture(const std::string& path,
-                                                          const std::string& codeText) {
-    auto opened = openSource(path);
-    if (auto* failure = std::get_if<Failure>(&opened)) {
-        return *failure;
+[[nodiscard]] Result<Picture> glyphPicture(const std::string& path, const std::string& codeText) {
+    auto opened = openLibrary(path, readLcmTable);
+    if (!opened) {
+        return opened.error();
     }
-    FileSource& source = *std::get<std::unique_ptr<FileSource>>(opened);
-    const auto records = readLcmTable(source);
-    if (!records) {
-        return refused(path, records.error().message);
-    }
-    const auto count = static_cast<int>(records.value().size());
+    FileSource& source = *opened.value().source;
+    const auto& records = opened.value().entries;
+    const auto count = static_cast<int>(records.size());
     const auto code = parseInteger(codeText);
     if (!code || *code < 0 || *code >= count) {
         return refused(path, "there is no glyph of code \"" + codeText +
                                  "\" (it holds codes 0 to " + std::to_string(count - 1) + ")");
     }
-    const LcmRecord& record = records.value()[static_cast<std::size_t>(*code)];
+    const LcmRecord& record = records[static_cast<std::size_t>(*code)];
     auto picture = readLcmPicture(source, record);
     if (!picture) {
-        return refused(path, picture.error().message);
+        return picture.error().about(path);
     }
     return exportedPicture(record.width, record.height, std::move(picture).value());
 }
 
-[[nodiscard]] std::variant<Picture, Failure> entryPicture(const std::string& path,
-                                                          const std::string& name) {
-    auto opened = openSource(path);
-    if (auto* failure = std::get_if<Failure>(&opened)) {
-        return *failure;
+[[nodiscard]] Result<Picture> entryPicture(const std::string& path, const std::string& name) {
+    auto opened = openLibrary(path, readBcmDirectory);
+    if (!opened) {
+        return opened.error();
     }
-    FileSource& source = *std::get<std::unique_ptr<FileSource>>(opened);
-    const auto blocks = readBcmDirectory(source);
-    if (!blocks) {
-        return refused(path, blocks.error().message);
-    }
+    FileSource& source = *opened.value().source;
+    const auto& blocks = opened.value().entries;
     // The first entry whose name equals the one asked for ignoring letter case, as the
     // library's name index finds it, without building the index for one look-up.
     const std::string wanted = toLibraryText(QString::fromStdString(name));
     const CodePage namePage;
-    const auto found =
-        std::find_if(blocks.value().begin(), blocks.value().end(), [&](const BcmBlock& block) {
-            return namePage.equalFoldingCase(block.name, wanted);
-        });
-    if (found == blocks.value().end()) {
+    const auto found = std::find_if(blocks.begin(), blocks.end(), [&](const BcmBlock& block) {
+        return namePage.equalFoldingCase(block.name, wanted);
+    });
+    if (found == blocks.end()) {
         return refused(path, "there is no bitmap named \"" + name + "\"");
     }
     const BcmBlock& block = *found;
     auto picture = readBcmPicture(source, block);
     if (!picture) {
-        return refused(path, picture.error().message);
+        return picture.error().about(path);
     }
     return exportedPicture(block.width, block.height, std::move(picture).value());
 }
 
-[[nodiscard]] Outcome runExport(Context& context, const ParsedOptions& options) {
+[[nodiscard]] Result<void> runExport(Context& context, const ParsedOptions& options) {
     if (options.positional.size() != 3) {
         return usageError("export needs LIB, CODE or NAME, and OUT");
     }
@@ -100,10 +91,10 @@ constexpr std::string_view kExportUsage =
     }
     auto picture = kind == "lcm" ? glyphPicture(libraryPath, options.positional[1])
                                  : entryPicture(libraryPath, options.positional[1]);
-    if (auto* failure = std::get_if<Failure>(&picture)) {
-        return *failure;
+    if (!picture) {
+        return picture.error();
     }
-    const Picture& exported = std::get<Picture>(picture);
+    const Picture& exported = picture.value();
     if (exported.isEmpty() && format->extension != "bmp") {
         // A BMP of no pixels is an empty file, as the modify dialog's export writes it.
         return refused(libraryPath, "\"" + options.positional[1] + "\" is " +
@@ -113,7 +104,7 @@ constexpr std::string_view kExportUsage =
     }
     const auto encoded = format->encode(exported);
     if (!encoded) {
-        return refused(output, encoded.error().message);
+        return encoded.error().about(output);
     }
     return writeBytes(context, output, encoded.value());
 }

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <span>
-#include <variant>
 
 namespace korvel::cli {
 
@@ -22,18 +21,25 @@ constexpr std::string_view kExportCUsage =
     "                    [--bit-order msb|lsb] [--ink 1|0] [--name IDENT]";
 
 /// A value of a chosen option: what it parsed to, or why not.
-template <class T> using Parsed = std::variant<T, Failure>;
+template <class T> using Parsed = Result<T>;
+
+/// The first of the parsed values that failed, in the order given; success when none did.
+template <class... T> [[nodiscard]] Result<void> firstFailure(const Parsed<T>&... parsed) {
+    Result<void> first;
+    ((first = first.ok() && !parsed.ok() ? Result<void>(parsed.error()) : first), ...);
+    return first;
+}
 
 /// The one option of those that a kind of library or a layout cannot take, if any is given.
-[[nodiscard]] std::optional<Failure> forbidden(const ParsedOptions& options,
-                                               std::initializer_list<std::string_view> names,
-                                               const std::string& why) {
+[[nodiscard]] Result<void> forbidden(const ParsedOptions& options,
+                                     std::initializer_list<std::string_view> names,
+                                     const std::string& why) {
     for (const std::string_view name : names) {
         if (options.value(name) != nullptr) {
             return usageError(std::string(name) + " " + why);
         }
     }
-    return std::nullopt;
+    return {};
 }
 
 /// An option's value out of its choices, or the first choice when it is not given.
@@ -68,14 +74,14 @@ template <class T>
     if (list != nullptr) {
         auto parsed = parseCodeList(*list);
         if (!parsed) {
-            return refused("", parsed.error().message);
+            return parsed.error();
         }
         codes = mergedCodes(codes, parsed.value());
     }
     if (text != nullptr) {
         auto parsed = codesOfCharacters(*text, codePage);
         if (!parsed) {
-            return refused("", parsed.error().message);
+            return parsed.error();
         }
         codes = mergedCodes(codes, parsed.value());
     }
@@ -140,8 +146,9 @@ template <class T>
 
 [[nodiscard]] Parsed<FontExportOptions> fontOptions(const ParsedOptions& options,
                                                     const std::string& path, const CodePage& page) {
-    if (auto failure = forbidden(options, {"--pixel", "--endian"}, "is for bitmap libraries")) {
-        return *failure;
+    if (auto allowed = forbidden(options, {"--pixel", "--endian"}, "is for bitmap libraries");
+        !allowed) {
+        return allowed.error();
     }
     FontExportOptions font;
     font.codePage = page;
@@ -154,46 +161,45 @@ template <class T>
     const auto encoding = choice<U8g2Encoding>(
         options, "--encoding", {{"code", U8g2Encoding::Code}, {"unicode", U8g2Encoding::Unicode}});
     const auto baseline = baselineChoice(options);
-    for (const Failure* failure :
-         {std::get_if<Failure>(&format), std::get_if<Failure>(&layout),
-          std::get_if<Failure>(&order), std::get_if<Failure>(&ink), std::get_if<Failure>(&encoding),
-          std::get_if<Failure>(&baseline)}) {
-        if (failure != nullptr) {
-            return *failure;
-        }
+    if (auto parsed = firstFailure(format, layout, order, ink, encoding, baseline); !parsed) {
+        return parsed.error();
     }
-    const FontLayout formatted = std::get<FontLayout>(format);
+    const FontLayout formatted = format.value();
     const bool plain = formatted == FontLayout::Rows;
-    font.layout = plain ? std::get<FontLayout>(layout) : formatted;
-    font.bitOrder = std::get<BitOrder>(order);
-    font.inkIsOne = std::get<bool>(ink);
-    font.encoding = std::get<U8g2Encoding>(encoding);
-    font.baseline = std::get<BaselineChoice>(baseline);
+    font.layout = plain ? layout.value() : formatted;
+    font.bitOrder = order.value();
+    font.inkIsOne = ink.value();
+    font.encoding = encoding.value();
+    font.baseline = baseline.value();
     if (!plain) {
         const std::string word = formatWord(font.layout);
-        if (auto failure = forbidden(options, {"--layout", "--bit-order", "--ink"},
-                                     "does not go with --format " + word)) {
-            return *failure;
+        if (auto allowed = forbidden(options, {"--layout", "--bit-order", "--ink"},
+                                     "does not go with --format " + word);
+            !allowed) {
+            return allowed.error();
         }
-    } else if (auto failure =
-                   forbidden(options, {"--baseline"}, "goes with --format gfx, u8g2 or lvgl")) {
-        return *failure;
+    } else if (auto allowed =
+                   forbidden(options, {"--baseline"}, "goes with --format gfx, u8g2 or lvgl");
+               !allowed) {
+        return allowed.error();
     }
     if (font.layout != FontLayout::U8g2) {
-        if (auto failure = forbidden(options, {"--encoding"}, "goes with --format u8g2")) {
-            return *failure;
+        if (auto allowed = forbidden(options, {"--encoding"}, "goes with --format u8g2");
+            !allowed) {
+            return allowed.error();
         }
     }
     if (font.layout == FontLayout::Pages) {
-        if (auto failure = forbidden(options, {"--bit-order"}, "goes with --layout rows")) {
-            return *failure;
+        if (auto allowed = forbidden(options, {"--bit-order"}, "goes with --layout rows");
+            !allowed) {
+            return allowed.error();
         }
     }
     auto codes = chosenCodes(options, font.codePage);
-    if (auto* failure = std::get_if<Failure>(&codes)) {
-        return *failure;
+    if (!codes) {
+        return codes.error();
     }
-    font.codes = std::get<std::optional<CodeList>>(std::move(codes));
+    font.codes = std::move(codes).value();
     font.name = arrayName(options, path, "font_");
     font.source = fileNameOf(path);
     return font;
@@ -201,10 +207,11 @@ template <class T>
 
 [[nodiscard]] Parsed<BitmapExportOptions> bitmapOptions(const ParsedOptions& options,
                                                         const std::string& path) {
-    if (auto failure = forbidden(
+    if (auto allowed = forbidden(
             options, {"--layout", "--format", "--codes", "--chars", "--baseline", "--encoding"},
-            "is for font libraries")) {
-        return *failure;
+            "is for font libraries");
+        !allowed) {
+        return allowed.error();
     }
     BitmapExportOptions bitmaps;
     const auto pixel = choice<BitmapPixel>(options, "--pixel",
@@ -216,25 +223,22 @@ template <class T>
     const auto order = choice<BitOrder>(options, "--bit-order",
                                         {{"msb", BitOrder::MsbFirst}, {"lsb", BitOrder::LsbFirst}});
     const auto ink = choice<bool>(options, "--ink", {{"1", true}, {"0", false}});
-    for (const Failure* failure : {std::get_if<Failure>(&pixel), std::get_if<Failure>(&endian),
-                                   std::get_if<Failure>(&order), std::get_if<Failure>(&ink)}) {
-        if (failure != nullptr) {
-            return *failure;
-        }
+    if (auto parsed = firstFailure(pixel, endian, order, ink); !parsed) {
+        return parsed.error();
     }
-    bitmaps.pixel = std::get<BitmapPixel>(pixel);
-    bitmaps.byteOrder = std::get<ByteOrder>(endian);
-    bitmaps.bitOrder = std::get<BitOrder>(order);
-    bitmaps.litIsOne = std::get<bool>(ink);
+    bitmaps.pixel = pixel.value();
+    bitmaps.byteOrder = endian.value();
+    bitmaps.bitOrder = order.value();
+    bitmaps.litIsOne = ink.value();
     if (bitmaps.pixel != BitmapPixel::Rgb565) {
-        if (auto failure = forbidden(options, {"--endian"}, "goes with --pixel rgb565")) {
-            return *failure;
+        if (auto allowed = forbidden(options, {"--endian"}, "goes with --pixel rgb565"); !allowed) {
+            return allowed.error();
         }
     }
     if (bitmaps.pixel != BitmapPixel::Planes) {
-        if (auto failure =
-                forbidden(options, {"--bit-order", "--ink"}, "goes with --pixel planes")) {
-            return *failure;
+        if (auto allowed = forbidden(options, {"--bit-order", "--ink"}, "goes with --pixel planes");
+            !allowed) {
+            return allowed.error();
         }
     }
     bitmaps.name = arrayName(options, path, "bitmaps_");
@@ -242,43 +246,37 @@ template <class T>
     return bitmaps;
 }
 
-[[nodiscard]] Parsed<std::string> fontHeader(const Context& context, const ParsedOptions& options,
-                                             const std::string& path) {
-    const auto page = codePageOption(context, options);
-    if (const auto* failure = std::get_if<Failure>(&page)) {
-        return *failure;
+/// The header of the library at path: the options chosen for its kind, the library read, and
+/// the header made by exportC.
+template <class Choose, class Load, class Export>
+[[nodiscard]] Parsed<std::string> headerOf(const ParsedOptions& options, const std::string& path,
+                                           Choose choose, Load load, Export exportC) {
+    auto chosen = choose(options, path);
+    if (!chosen) {
+        return chosen.error();
     }
-    auto chosen = fontOptions(options, path, std::get<PageChoice>(page).page);
-    if (auto* failure = std::get_if<Failure>(&chosen)) {
-        return *failure;
+    const auto loaded = load(path);
+    if (!loaded) {
+        return loaded.error();
     }
-    const auto loaded = loadFont(path);
-    if (const auto* failure = std::get_if<Failure>(&loaded)) {
-        return *failure;
-    }
-    auto header = exportFontC(std::get<FontLibrary>(loaded), std::get<FontExportOptions>(chosen));
+    auto header = exportC(loaded.value(), chosen.value());
     if (!header) {
-        return refused(path, header.error().message);
+        return header.error().about(path);
     }
     return std::move(header).value();
 }
 
-[[nodiscard]] Parsed<std::string> bitmapHeader(const ParsedOptions& options,
-                                               const std::string& path) {
-    auto chosen = bitmapOptions(options, path);
-    if (auto* failure = std::get_if<Failure>(&chosen)) {
-        return *failure;
+/// The header of the font library at path, its characters in the code page of --codepage.
+[[nodiscard]] Parsed<std::string> fontHeader(const Context& context, const ParsedOptions& options,
+                                             const std::string& path) {
+    const auto page = codePageOption(context, options);
+    if (!page) {
+        return page.error();
     }
-    const auto loaded = loadBitmaps(path);
-    if (const auto* failure = std::get_if<Failure>(&loaded)) {
-        return *failure;
-    }
-    auto header =
-        exportBitmapsC(std::get<BitmapLibrary>(loaded), std::get<BitmapExportOptions>(chosen));
-    if (!header) {
-        return refused(path, header.error().message);
-    }
-    return std::move(header).value();
+    const auto choose = [&page](const ParsedOptions& given, const std::string& file) {
+        return fontOptions(given, file, page.value().page);
+    };
+    return headerOf(options, path, choose, loadFont, exportFontC);
 }
 
 [[nodiscard]] const std::vector<std::string_view>& exportCValueOptions() {
@@ -288,7 +286,7 @@ template <class T>
     return kOptions;
 }
 
-[[nodiscard]] Outcome runExportC(Context& context, const ParsedOptions& options) {
+[[nodiscard]] Result<void> runExportC(Context& context, const ParsedOptions& options) {
     const std::string* output = options.value("-o");
     if (options.positional.size() != 1 || output == nullptr) {
         return usageError("export-c needs one LIB and -o OUT.h");
@@ -302,11 +300,13 @@ template <class T>
     if (std::filesystem::equivalent(path, *output, error)) {
         return refused(*output, "is the library itself; the header would overwrite it");
     }
-    auto header = kind == "lcm" ? fontHeader(context, options, path) : bitmapHeader(options, path);
-    if (auto* failure = std::get_if<Failure>(&header)) {
-        return *failure;
+    auto header = kind == "lcm"
+                      ? fontHeader(context, options, path)
+                      : headerOf(options, path, bitmapOptions, loadBitmaps, exportBitmapsC);
+    if (!header) {
+        return header.error();
     }
-    return writeBytes(context, *output, bytesOf(std::get<std::string>(header)));
+    return writeBytes(context, *output, bytesOf(header.value()));
 }
 
 } // namespace

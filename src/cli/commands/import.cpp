@@ -23,9 +23,8 @@ constexpr std::string_view kImportUsage =
 constexpr int kMaxGlyphSide = 255;
 
 /// The size the picture goes into: the entry's own unless --size gives one or "picture".
-[[nodiscard]] std::variant<ImageSize, Failure> sizeFor(const ParsedOptions& options, int entryWidth,
-                                                       int entryHeight, int maxWidth,
-                                                       int maxHeight) {
+[[nodiscard]] Result<ImageSize> sizeFor(const ParsedOptions& options, int entryWidth,
+                                        int entryHeight, int maxWidth, int maxHeight) {
     const std::string* text = options.value("--size");
     if (text != nullptr && *text == "picture") {
         return ImageSize{std::nullopt, maxWidth, maxHeight};
@@ -46,15 +45,15 @@ constexpr int kMaxGlyphSide = 255;
     return ImageSize{std::pair{entryWidth, entryHeight}, maxWidth, maxHeight};
 }
 
-[[nodiscard]] Outcome importGlyph(Context& context, const ParsedOptions& options) {
+[[nodiscard]] Result<void> importGlyph(Context& context, const ParsedOptions& options) {
     const std::string& path = options.positional[0];
     const std::string& codeText = options.positional[1];
     if (options.has("--frames")) {
         return usageError("--frames makes new bitmaps; a font library has no room for them");
     }
     Document document;
-    if (const auto fault = document.openFontFile(path)) {
-        return refusedFile(path, *fault);
+    if (Result<void> opened = document.openFontFile(path); !opened) {
+        return opened;
     }
     const int count = document.fontLibrary().count;
     const auto code = parseInteger(codeText);
@@ -64,27 +63,27 @@ constexpr int kMaxGlyphSide = 255;
     }
     const GlyphRecord& glyph = document.fontLibrary().glyphs[static_cast<std::size_t>(*code)];
     auto size = sizeFor(options, glyph.width, glyph.height, kMaxGlyphSide, kMaxGlyphSide);
-    if (auto* failure = std::get_if<Failure>(&size)) {
-        return *failure;
+    if (!size) {
+        return size.error();
     }
     auto pictures = convertImageFile(context, options.positional[2], options,
-                                     ColourTarget::Brightness, std::get<ImageSize>(size));
-    if (auto* failure = std::get_if<Failure>(&pictures)) {
-        return *failure;
+                                     ColourTarget::Brightness, size.value());
+    if (!pictures) {
+        return pictures.error();
     }
-    Picture& picture = std::get<std::vector<Picture>>(pictures).front();
+    Picture& picture = pictures.value().front();
     const int width = picture.width();
     const int height = picture.height();
     document.modifyGlyph(*code, {width, height, std::move(picture)});
     return saveFont(context, path, document.fontLibrary());
 }
 
-[[nodiscard]] Outcome importBitmap(Context& context, const ParsedOptions& options) {
+[[nodiscard]] Result<void> importBitmap(Context& context, const ParsedOptions& options) {
     const std::string& path = options.positional[0];
     const QString name = QString::fromStdString(options.positional[1]);
     Document document;
-    if (const auto fault = document.openBitmapFile(path)) {
-        return refusedFile(path, *fault);
+    if (Result<void> opened = document.openBitmapFile(path); !opened) {
+        return opened;
     }
     const BitmapLibrary& library = document.bitmapLibrary();
     const auto position = library.index.find(toLibraryText(name));
@@ -93,24 +92,23 @@ constexpr int kMaxGlyphSide = 255;
     }
     const bitmapInfoList& entry = library.entries[static_cast<std::size_t>(*position)];
     auto size = sizeFor(options, entry.width, entry.height, kMaxEntryWidth, kMaxEntryHeight);
-    if (auto* failure = std::get_if<Failure>(&size)) {
-        return *failure;
+    if (!size) {
+        return size.error();
     }
     auto converted = convertImageFile(context, options.positional[2], options,
-                                      ColourTarget::Channels, std::get<ImageSize>(size));
-    if (auto* failure = std::get_if<Failure>(&converted)) {
-        return *failure;
+                                      ColourTarget::Channels, size.value());
+    if (!converted) {
+        return converted.error();
     }
-    auto& pictures = std::get<std::vector<Picture>>(converted);
+    auto& pictures = converted.value();
     if (options.has("--frames")) {
         // Every frame as a new bitmap NAME1, NAME2, ...; the entry itself stays.
         const std::vector<QString> names = frameNames(name, static_cast<int>(pictures.size()));
         std::vector<bitmapInfoList> entries;
         for (std::size_t k = 0; k < names.size(); ++k) {
-            if (const BitmapNameFault fault = checkBitmapName(names[k], library.index);
-                fault != BitmapNameFault::None) {
-                return refused(path, "\"" + names[k].toStdString() +
-                                         "\": " + bitmapNameMessage(fault).toStdString());
+            if (const auto checked = checkBitmapName(names[k], library.index); !checked) {
+                return Error{"\"" + names[k].toStdString() + "\": " + checked.error().message,
+                             checked.error().kind, path};
             }
             const int width = pictures[k].width();
             const int height = pictures[k].height();
@@ -126,7 +124,7 @@ constexpr int kMaxGlyphSide = 255;
     return saveBitmaps(context, path, document.bitmapLibrary().entries);
 }
 
-[[nodiscard]] Outcome runImport(Context& context, const ParsedOptions& options) {
+[[nodiscard]] Result<void> runImport(Context& context, const ParsedOptions& options) {
     if (options.positional.size() != 3) {
         return usageError("import needs LIB, CODE or NAME, and IMAGE");
     }
@@ -138,7 +136,7 @@ constexpr int kMaxGlyphSide = 255;
     // Held from reading the library to writing it, so that concurrent runs take turns.
     const auto lock = FolderLock::acquire(options.positional[0]);
     if (!lock) {
-        return refused("", lock.error().message);
+        return lock.error();
     }
     return kind == "lcm" ? importGlyph(context, options) : importBitmap(context, options);
 }

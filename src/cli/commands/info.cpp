@@ -57,20 +57,17 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
 // info reads the table or directory and the heads of the records only, and with --rows one
 // record at a time, so its memory stays small whatever the library's size.
 
-[[nodiscard]] Outcome infoFont(Context& context, const std::string& path, bool rows,
-                               const PageChoice& choice) {
-    auto opened = openSource(path);
-    if (auto* failure = std::get_if<Failure>(&opened)) {
-        return *failure;
+[[nodiscard]] Result<void> infoFont(Context& context, const std::string& path, bool rows,
+                                    const PageChoice& choice) {
+    auto opened = openLibrary(path, readLcmTable);
+    if (!opened) {
+        return opened.error();
     }
-    FileSource& source = *std::get<std::unique_ptr<FileSource>>(opened);
-    const auto records = readLcmTable(source);
-    if (!records) {
-        return refused(path, records.error().message);
-    }
-    context.out << records.value().size() << '\n';
-    for (std::size_t code = 0; code < records.value().size(); ++code) {
-        const LcmRecord& record = records.value()[code];
+    FileSource& source = *opened.value().source;
+    const auto& records = opened.value().entries;
+    context.out << records.size() << '\n';
+    for (std::size_t code = 0; code < records.size(); ++code) {
+        const LcmRecord& record = records[code];
         context.out << code << ' ' << record.width << ' ' << record.height;
         if (choice.chosen) {
             context.out << ' ' << characterWords(code, choice.page);
@@ -79,23 +76,23 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
         if (rows) {
             auto picture = readLcmPicture(source, record);
             if (!picture) {
-                return refused(path, picture.error().message);
+                return picture.error().about(path);
             }
             printRows(context.out, std::move(picture).value(), record.width, record.height,
                       [](Rgb c) { return isInk(c) ? '#' : '.'; });
         }
     }
-    return std::nullopt;
+    return {};
 }
 
 /// The baseline the exports find and what stands above and below it, for the user to check
 /// before exporting.
-[[nodiscard]] Outcome infoMetrics(Context& context, const std::string& path) {
+[[nodiscard]] Result<void> infoMetrics(Context& context, const std::string& path) {
     const auto loaded = loadFont(path);
-    if (const auto* failure = std::get_if<Failure>(&loaded)) {
-        return *failure;
+    if (!loaded) {
+        return loaded.error();
     }
-    const FontMetrics metrics = measureFont(std::get<FontLibrary>(loaded));
+    const FontMetrics metrics = measureFont(loaded.value());
     std::ostream& out = context.out;
     if (metrics.baseline.row) {
         out << "baseline: " << *metrics.baseline.row << " (the row under the ink of "
@@ -111,38 +108,35 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
     } else {
         out << "ink box: none (no glyph has ink)\n";
     }
-    return std::nullopt;
+    return {};
 }
 
-[[nodiscard]] Outcome infoBitmaps(Context& context, const std::string& path, bool rows,
-                                  const CodePage& page) {
-    auto opened = openSource(path);
-    if (auto* failure = std::get_if<Failure>(&opened)) {
-        return *failure;
+[[nodiscard]] Result<void> infoBitmaps(Context& context, const std::string& path, bool rows,
+                                       const CodePage& page) {
+    auto opened = openLibrary(path, readBcmDirectory);
+    if (!opened) {
+        return opened.error();
     }
-    FileSource& source = *std::get<std::unique_ptr<FileSource>>(opened);
-    const auto blocks = readBcmDirectory(source);
-    if (!blocks) {
-        return refused(path, blocks.error().message);
-    }
-    context.out << blocks.value().size() << '\n';
-    for (std::size_t k = 0; k < blocks.value().size(); ++k) {
-        const BcmBlock& block = blocks.value()[k];
+    FileSource& source = *opened.value().source;
+    const auto& blocks = opened.value().entries;
+    context.out << blocks.size() << '\n';
+    for (std::size_t k = 0; k < blocks.size(); ++k) {
+        const BcmBlock& block = blocks[k];
         context.out << k << ' ' << fromLibraryText(block.name, page).toStdString() << ' '
                     << block.width << ' ' << block.height << '\n';
         if (rows) {
             auto picture = readBcmPicture(source, block);
             if (!picture) {
-                return refused(path, picture.error().message);
+                return picture.error().about(path);
             }
             printRows(context.out, std::move(picture).value(), block.width, block.height,
                       paletteLetter);
         }
     }
-    return std::nullopt;
+    return {};
 }
 
-[[nodiscard]] Outcome runInfo(Context& context, const ParsedOptions& options) {
+[[nodiscard]] Result<void> runInfo(Context& context, const ParsedOptions& options) {
     if (options.positional.size() != 1) {
         return usageError("info needs one FILE");
     }
@@ -155,14 +149,14 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
         return infoMetrics(context, path);
     }
     const auto choice = codePageOption(context, options);
-    if (const auto* failure = std::get_if<Failure>(&choice)) {
-        return *failure;
+    if (!choice) {
+        return choice.error();
     }
     if (extension == "lcm") {
-        return infoFont(context, path, options.has("--rows"), std::get<PageChoice>(choice));
+        return infoFont(context, path, options.has("--rows"), choice.value());
     }
     if (extension == "bcm") {
-        return infoBitmaps(context, path, options.has("--rows"), std::get<PageChoice>(choice).page);
+        return infoBitmaps(context, path, options.has("--rows"), choice.value().page);
     }
     return usageError("info reads a .lcm or a .bcm file, not \"" + path + "\"");
 }

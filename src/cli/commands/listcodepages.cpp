@@ -20,7 +20,7 @@ constexpr std::string_view kListCodePagesUsage = "korvel-cli list-codepages";
     return names;
 }
 
-[[nodiscard]] Outcome runListCodePages(Context& context, const ParsedOptions& options) {
+[[nodiscard]] Result<void> runListCodePages(Context& context, const ParsedOptions& options) {
     if (!options.positional.empty()) {
         return usageError("list-codepages takes no words");
     }
@@ -31,7 +31,7 @@ constexpr std::string_view kListCodePagesUsage = "korvel-cli list-codepages";
                     << "also " << otherNames(page)
                     << (page == context.defaultPage ? "  (the default here)" : "") << '\n';
     }
-    return std::nullopt;
+    return {};
 }
 
 } // namespace

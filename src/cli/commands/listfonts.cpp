@@ -12,7 +12,7 @@ namespace {
 
 constexpr std::string_view kListFontsUsage = "korvel-cli list-fonts";
 
-[[nodiscard]] Outcome runListFonts(Context& context, const ParsedOptions& options) {
+[[nodiscard]] Result<void> runListFonts(Context& context, const ParsedOptions& options) {
     if (!options.positional.empty()) {
         return usageError("list-fonts takes no words");
     }
@@ -20,7 +20,7 @@ constexpr std::string_view kListFontsUsage = "korvel-cli list-fonts";
     for (const QString& family : installedFamilies()) {
         context.out << family.toStdString() << '\n';
     }
-    return std::nullopt;
+    return {};
 }
 
 } // namespace

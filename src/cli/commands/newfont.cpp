@@ -16,7 +16,7 @@ constexpr std::string_view kNewFontUsage =
     "OUT.lcm\n"
     "korvel-cli new-font --blank WIDTHxHEIGHT [--codes 128|256] -o OUT.lcm";
 
-[[nodiscard]] std::variant<int, Failure> codeCountOption(const ParsedOptions& options) {
+[[nodiscard]] Result<int> codeCountOption(const ParsedOptions& options) {
     const std::string* codes = options.value("--codes");
     if (codes == nullptr || *codes == "128") {
         return kSmallCodeRange;
@@ -28,7 +28,7 @@ constexpr std::string_view kNewFontUsage =
 }
 
 /// The refusal of a family that is not installed, naming the closest installed ones.
-[[nodiscard]] Failure notInstalled(const std::string& family) {
+[[nodiscard]] Error notInstalled(const std::string& family) {
     std::string reason = "the font family \"" + family + "\" is not installed";
     const QStringList closest = closestFamilies(QString::fromStdString(family));
     if (!closest.isEmpty()) {
@@ -52,8 +52,8 @@ void reportRendering(std::ostream& err, const std::string& family, const SystemF
     }
 }
 
-[[nodiscard]] std::variant<FontLibrary, Failure>
-systemFont(Context& context, const ParsedOptions& options, int count, const CodePage& page) {
+[[nodiscard]] Result<FontLibrary> systemFont(Context& context, const ParsedOptions& options,
+                                             int count, const CodePage& page) {
     const std::string* family = options.value("--family");
     const std::string* size = options.value("--size");
     if (family == nullptr || size == nullptr) {
@@ -74,7 +74,7 @@ systemFont(Context& context, const ParsedOptions& options, int count, const Code
     return library;
 }
 
-[[nodiscard]] std::variant<FontLibrary, Failure> blankFont(const std::string& sizeText, int count) {
+[[nodiscard]] Result<FontLibrary> blankFont(const std::string& sizeText, int count) {
     const auto size = parseSize(sizeText, kMaxBlankWidth, kMaxBlankHeight);
     if (!size) {
         return usageError("--blank is WIDTHxHEIGHT, width 1 to 1024 and height 1 to 576, not \"" +
@@ -85,7 +85,7 @@ systemFont(Context& context, const ParsedOptions& options, int count, const Code
     return library;
 }
 
-[[nodiscard]] Outcome runNewFont(Context& context, const ParsedOptions& options) {
+[[nodiscard]] Result<void> runNewFont(Context& context, const ParsedOptions& options) {
     const std::string* output = options.value("-o");
     if (output == nullptr || !options.positional.empty()) {
         return usageError("new-font needs -o OUT.lcm and no other words");
@@ -94,24 +94,23 @@ systemFont(Context& context, const ParsedOptions& options, int count, const Code
         return usageError("new-font writes a .lcm file, not \"" + *output + "\"");
     }
     const auto count = codeCountOption(options);
-    if (const auto* failure = std::get_if<Failure>(&count)) {
-        return *failure;
+    if (!count) {
+        return count.error();
     }
     const auto choice = codePageOption(context, options);
-    if (const auto* failure = std::get_if<Failure>(&choice)) {
-        return *failure;
+    if (!choice) {
+        return choice.error();
     }
     const std::string* blank = options.value("--blank");
     if (blank != nullptr && (options.value("--family") != nullptr || options.value("--size"))) {
         return usageError("--blank goes without --family and --size");
     }
-    auto made = blank != nullptr ? blankFont(*blank, std::get<int>(count))
-                                 : systemFont(context, options, std::get<int>(count),
-                                              std::get<PageChoice>(choice).page);
-    if (const auto* failure = std::get_if<Failure>(&made)) {
-        return *failure;
+    auto made = blank != nullptr ? blankFont(*blank, count.value())
+                                 : systemFont(context, options, count.value(), choice.value().page);
+    if (!made) {
+        return made.error();
     }
-    return saveFont(context, *output, std::get<FontLibrary>(made));
+    return saveFont(context, *output, made.value());
 }
 
 } // namespace
