@@ -212,6 +212,13 @@ QWidget* ExportCDialog::buildFontOptions() {
     baseline->addWidget(BaselineRow);
     form->addRow(QStringLiteral("Baseline"), baseline);
     form->addRow(QStringLiteral("u8g2 encoding"), EncodingBox);
+    CodePageLabel = new QLabel(group);
+    CodePageLabel->setObjectName(QStringLiteral("CodePageLabel"));
+    CodePageLabel->setToolTip(QStringLiteral("The editor's code page, chosen in Options > Code "
+                                             "Page: what the characters of a text map through, "
+                                             "what u8g2's Unicode encoding and LVGL find glyphs "
+                                             "by"));
+    form->addRow(QStringLiteral("Code page"), CodePageLabel);
     for (QComboBox* box : {FormatBox, BitOrderBox, InkBox, BaselineBox, EncodingBox}) {
         connect(box, &QComboBox::currentIndexChanged, this, &ExportCDialog::refresh);
     }
@@ -263,6 +270,8 @@ std::string ExportCDialog::defaultName() const {
 void ExportCDialog::showEvent(QShowEvent* event) {
     fontShown_ = main_.editingMode() != EditingMode::Bitmap;
     pages_->setCurrentIndex(fontShown_ ? 0 : 1);
+    const std::string_view page = main_.document().codePage().caption();
+    CodePageLabel->setText(QString::fromLatin1(page.data(), static_cast<qsizetype>(page.size())));
     // The name follows the library's file until the user types one of their own for it.
     const std::string path = (fontShown_ ? "font:" : "bitmaps:") + libraryPath();
     if (path != namedFor_) {

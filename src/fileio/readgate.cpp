@@ -22,6 +22,7 @@
 namespace korvel {
 
 using namespace detail;
+
 Result<std::vector<std::uint8_t>> readWholeFile(const std::string& path) {
     return readRegularFile(path, kNoSizeCap, "a file");
 }
@@ -36,12 +37,11 @@ namespace {
                  ErrorKind::Access};
 }
 
-} // namespace
-
-Result<std::vector<std::uint8_t>> readRegularFile(const std::string& path, std::uint64_t maxBytes,
-                                                  std::string_view what) {
-    // Looked at before opening, so that no device is ever opened; checked again on the open
-    // descriptor, which a FIFO cannot block because of O_NONBLOCK.
+/// The read gate's checks before a file is read: a regular file of at most maxBytes, looked at
+/// before opening so that no device is ever opened, and again on the open descriptor. Gives the
+/// descriptor, open without blocking, and the file's size.
+[[nodiscard]] Result<std::pair<int, std::uint64_t>>
+openGated(const std::string& path, std::uint64_t maxBytes, std::string_view what) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         return systemError("Cannot open file", path, errno);
@@ -52,20 +52,35 @@ Result<std::vector<std::uint8_t>> readRegularFile(const std::string& path, std::
     if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
         return tooLarge(path, static_cast<std::uint64_t>(info.st_size), maxBytes, what);
     }
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (file.get() < 0) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
         return systemError("Cannot open file", path, errno);
     }
-    if (::fstat(file.get(), &info) != 0) {
-        return systemError("Cannot read file", path, errno);
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+        const int error = errno;
+        ::close(fd);
+        if (!S_ISREG(info.st_mode)) {
+            return notRegular(path, info.st_mode);
+        }
+        if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+            return tooLarge(path, static_cast<std::uint64_t>(info.st_size), maxBytes, what);
+        }
+        return systemError("Cannot read file", path, error);
     }
-    if (!S_ISREG(info.st_mode)) {
-        return notRegular(path, info.st_mode);
+    return std::pair{fd, static_cast<std::uint64_t>(info.st_size)};
+}
+
+} // namespace
+
+Result<std::vector<std::uint8_t>> readRegularFile(const std::string& path, std::uint64_t maxBytes,
+                                                  std::string_view what) {
+    const auto opened = openGated(path, maxBytes, what);
+    if (!opened) {
+        return opened.error();
     }
-    const auto size = static_cast<std::uint64_t>(info.st_size);
-    if (size > maxBytes) {
-        return tooLarge(path, size, maxBytes, what);
-    }
+    const Descriptor file(opened.value().first);
+    const std::uint64_t size = opened.value().second;
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     std::size_t done = 0;
     for (;;) {
@@ -118,44 +133,6 @@ Result<std::vector<std::uint8_t>> readRegularFile(const std::string& path, std::
     bytes.resize(done);
     return bytes;
 }
-
-namespace {
-
-/// The read gate's checks before a file is read: a regular file of at most maxBytes, looked at
-/// before opening so that no device is ever opened, and again on the open descriptor. Gives the
-/// descriptor, open without blocking, and the file's size.
-[[nodiscard]] Result<std::pair<int, std::uint64_t>>
-openGated(const std::string& path, std::uint64_t maxBytes, std::string_view what) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return systemError("Cannot open file", path, errno);
-    }
-    if (!S_ISREG(info.st_mode)) {
-        return notRegular(path, info.st_mode);
-    }
-    if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
-        return tooLarge(path, static_cast<std::uint64_t>(info.st_size), maxBytes, what);
-    }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        return systemError("Cannot open file", path, errno);
-    }
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-        static_cast<std::uint64_t>(info.st_size) > maxBytes) {
-        const int error = errno;
-        ::close(fd);
-        if (!S_ISREG(info.st_mode)) {
-            return notRegular(path, info.st_mode);
-        }
-        if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
-            return tooLarge(path, static_cast<std::uint64_t>(info.st_size), maxBytes, what);
-        }
-        return systemError("Cannot read file", path, error);
-    }
-    return std::pair{fd, static_cast<std::uint64_t>(info.st_size)};
-}
-
-} // namespace
 
 Result<SharedFileImage> mapRegularFile(const std::string& path, std::uint64_t maxBytes,
                                        std::string_view what) {

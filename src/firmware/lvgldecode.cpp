@@ -346,7 +346,10 @@ Result<std::vector<LvglDrawn>> drawLvglFont(const Tokens& tokens, const std::str
     }
     std::vector<LvglDrawn> drawn;
     for (const long long character : charactersOf(font.value().cmaps)) {
-        const long long id = glyphIdOf(font.value().cmaps, character);
+        // lv_font_get_glyph_dsc_fmt_txt draws a tab as the space, twice as wide: the font's own
+        // glyph of U+0009 is never drawn.
+        const bool tab = character == '\t';
+        const long long id = glyphIdOf(font.value().cmaps, tab ? ' ' : character);
         if (id == 0) {
             continue; // LVGL finds no glyph for it: a map further on names it in vain
         }
@@ -354,8 +357,9 @@ Result<std::vector<LvglDrawn>> drawLvglFont(const Tokens& tokens, const std::str
             return Error{unicodeName(character) + " maps to glyph id " + std::to_string(id) +
                          ", past glyph_dsc."};
         }
-        auto glyph =
-            drawGlyph(font.value(), font.value().glyphs[static_cast<std::size_t>(id)], character);
+        Glyph shown = font.value().glyphs[static_cast<std::size_t>(id)];
+        shown.advance16 *= tab ? 2 : 1;
+        auto glyph = drawGlyph(font.value(), shown, character);
         if (!glyph) {
             return glyph.error();
         }

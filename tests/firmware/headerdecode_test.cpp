@@ -331,6 +331,20 @@ TEST(HeaderDecode, LvglFontsAreReadAsLvglReadsThem) {
               "here.");
     EXPECT_FALSE(edited(".ofs_x = 0, .ofs_y = 1}", ".ofs_x = 0, .ofs_y = 9}"));
     EXPECT_FALSE(edited(".box_w = 5", ".box_w = 256"));
+    // A tab is drawn as the space at twice its advance, never as the font's own glyph of U+0009;
+    // U+0000 ends a text and is not drawn at all.
+    const FontLibrary font = terminus12();
+    FontExportOptions tabs = lvgl;
+    tabs.codes = CodeList{0, 9, 32};
+    const auto header = exportFontC(font, tabs);
+    ASSERT_TRUE(header) << header.error().message;
+    const auto tabbed = decodeFontHeader(header.value(), tabs);
+    ASSERT_TRUE(tabbed) << tabbed.error().message;
+    ASSERT_EQ(codesOf(tabbed.value()), (std::vector<int>{9, 32}));
+    const DecodedGlyph& tab = tabbed.value().front();
+    EXPECT_EQ(tab.picture.width(), 2 * font.glyphs[' '].width);
+    EXPECT_EQ(pictureToText(tab.picture),
+              pictureToText(Picture(tab.picture.width(), tab.picture.height())));
     // Under another name there is no such font.
     FontExportOptions other = lvgl;
     other.name = "other";
