@@ -3,6 +3,7 @@
 #include "fileio/posixfile.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -99,8 +100,23 @@ Result<std::vector<std::uint8_t>> readRegularFile(const std::string& path, std::
                 }
                 break;
             }
-            const std::uint64_t room = std::min<std::uint64_t>(65536, maxBytes - done);
-            bytes.resize(done + static_cast<std::size_t>(room));
+            // Looked for in a chunk of its own: growing the buffer first would copy the whole
+            // file into fresh pages when, as nearly always, nothing follows.
+            std::array<std::uint8_t, 16384> chunk{};
+            const std::uint64_t room = std::min<std::uint64_t>(chunk.size(), maxBytes - done);
+            const ssize_t more = ::read(file.get(), chunk.data(), static_cast<std::size_t>(room));
+            if (more < 0 && errno == EINTR) {
+                continue;
+            }
+            if (more < 0) {
+                return systemError("Cannot read file", path, errno);
+            }
+            if (more == 0) {
+                break;
+            }
+            bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + more);
+            done += static_cast<std::size_t>(more);
+            continue;
         }
         const ssize_t got = ::read(file.get(), bytes.data() + done, bytes.size() - done);
         if (got < 0) {
