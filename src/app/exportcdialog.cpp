@@ -80,6 +80,12 @@ const QColor kSheetGround(64, 64, 64);
     return box;
 }
 
+/// A decoder's reason, framed as the status line says it.
+[[nodiscard]] QString decodeFault(const Error& error) {
+    return QStringLiteral("The header does not decode back: %1.")
+        .arg(QString::fromStdString(error.message));
+}
+
 [[nodiscard]] BitOrder bitOrderOf(const QComboBox* box) {
     return box->currentIndex() == 1 ? BitOrder::LsbFirst : BitOrder::MsbFirst;
 }
@@ -212,6 +218,13 @@ QWidget* ExportCDialog::buildFontOptions() {
     baseline->addWidget(BaselineRow);
     form->addRow(QStringLiteral("Baseline"), baseline);
     form->addRow(QStringLiteral("u8g2 encoding"), EncodingBox);
+    CodePageLabel = new QLabel(group);
+    CodePageLabel->setObjectName(QStringLiteral("CodePageLabel"));
+    CodePageLabel->setToolTip(QStringLiteral("The editor's code page, chosen in Options > Code "
+                                             "Page: what the characters of a text map through, "
+                                             "what u8g2's Unicode encoding and LVGL find glyphs "
+                                             "by"));
+    form->addRow(QStringLiteral("Code page"), CodePageLabel);
     for (QComboBox* box : {FormatBox, BitOrderBox, InkBox, BaselineBox, EncodingBox}) {
         connect(box, &QComboBox::currentIndexChanged, this, &ExportCDialog::refresh);
     }
@@ -263,6 +276,8 @@ std::string ExportCDialog::defaultName() const {
 void ExportCDialog::showEvent(QShowEvent* event) {
     fontShown_ = main_.editingMode() != EditingMode::Bitmap;
     pages_->setCurrentIndex(fontShown_ ? 0 : 1);
+    const std::string_view page = main_.document().codePage().caption();
+    CodePageLabel->setText(QString::fromLatin1(page.data(), static_cast<qsizetype>(page.size())));
     // The name follows the library's file until the user types one of their own for it.
     const std::string path = (fontShown_ ? "font:" : "bitmaps:") + libraryPath();
     if (path != namedFor_) {
@@ -426,7 +441,7 @@ void ExportCDialog::showHeader() {
         if (decoded) {
             glyphs_ = std::move(decoded).value();
         } else {
-            status = QString::fromStdString(decoded.error().message);
+            status = decodeFault(decoded.error());
         }
         for (const DecodedGlyph& glyph : glyphs_) {
             pictures.push_back(&glyph.picture);
@@ -440,7 +455,7 @@ void ExportCDialog::showHeader() {
         if (decoded) {
             bitmaps_ = std::move(decoded).value();
         } else {
-            status = QString::fromStdString(decoded.error().message);
+            status = decodeFault(decoded.error());
         }
         for (const DecodedBitmap& bitmap : bitmaps_) {
             pictures.push_back(&bitmap.picture);

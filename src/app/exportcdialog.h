@@ -73,6 +73,8 @@ public:
     QComboBox* BaselineBox = nullptr;
     QSpinBox* BaselineRow = nullptr;
     QComboBox* EncodingBox = nullptr; ///< u8g2: "code" or "unicode"
+    /// The editor's code page, which the header is made with (Options > Code Page).
+    QLabel* CodePageLabel = nullptr;
     // Bitmap options.
     QComboBox* PixelBox = nullptr;
     QComboBox* ByteOrderBox = nullptr;

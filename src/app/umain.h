@@ -294,6 +294,8 @@ private:
     void previewCells(const std::vector<CellPoint>& cells);
     void dropShapePreview();
     [[nodiscard]] std::vector<CellPoint> shapeCells(CellPoint to) const;
+    /// The picture of glyph or bitmap entry in the mode being edited.
+    [[nodiscard]] const std::optional<Picture>& entryPicture(int entry) const;
     void fillRegionAt(CellPoint cell, Rgb colour);
     void pickColourAt(CellPoint cell);
     /// The canvas has just changed cell: forget its outline if the pointer's was there.

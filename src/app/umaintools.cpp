@@ -200,15 +200,18 @@ void TForm1::dropShapePreview() {
     preview_.clear();
 }
 
+const std::optional<Picture>& TForm1::entryPicture(int entry) const {
+    return editingMode() == EditingMode::Font
+               ? fontLibrary().glyphs[static_cast<std::size_t>(entry)].picture
+               : bitmapLibrary().entries[static_cast<std::size_t>(entry)].picture;
+}
+
 void TForm1::fillRegionAt(CellPoint cell, Rgb colour) {
     const auto entry = entryOfRow(AdvStringGrid2->currentGridRow());
     if (!entry) {
         return;
     }
-    const std::optional<Picture>& picture =
-        editingMode() == EditingMode::Font
-            ? fontLibrary().glyphs[static_cast<std::size_t>(*entry)].picture
-            : bitmapLibrary().entries[static_cast<std::size_t>(*entry)].picture;
+    const std::optional<Picture>& picture = entryPicture(*entry);
     if (!picture) {
         return;
     }
@@ -225,10 +228,7 @@ void TForm1::pickColourAt(CellPoint cell) {
     if (!entry) {
         return;
     }
-    const std::optional<Picture>& picture =
-        editingMode() == EditingMode::Font
-            ? fontLibrary().glyphs[static_cast<std::size_t>(*entry)].picture
-            : bitmapLibrary().entries[static_cast<std::size_t>(*entry)].picture;
+    const std::optional<Picture>& picture = entryPicture(*entry);
     const Rgb pixel = picture ? picture->pixel(cell.x, cell.y) : kBlack;
     PaletteColour colour = classify(pixel);
     if (editingMode() == EditingMode::Font && !colourButton(colour)->isEnabled()) {

@@ -37,6 +37,22 @@ Result<PageChoice> codePageOption(const Context& context, const ParsedOptions& o
                            " (korvel-cli list-codepages lists every name of each)");
 }
 
+Result<BaselineChoice> baselineOption(const ParsedOptions& options) {
+    const std::string* given = options.value("--baseline");
+    if (given == nullptr || *given == "auto") {
+        return BaselineChoice{};
+    }
+    if (*given == "bottom") {
+        return BaselineChoice::bottom();
+    }
+    const auto row = parseInteger(*given);
+    if (!row || *row < 0 || *row > 255) {
+        return usageError("--baseline is auto, bottom or a row from 0 to 255, not \"" + *given +
+                          "\"");
+    }
+    return BaselineChoice::at(*row);
+}
+
 std::string extensionOf(const std::string& path) {
     std::string extension = std::filesystem::path(path).extension().string();
     if (!extension.empty()) {

@@ -5,6 +5,7 @@
 #include "core/bitmaplibrary.h"
 #include "core/codepage.h"
 #include "core/fontlibrary.h"
+#include "core/fontmetrics.h"
 #include "core/setuplimits.h"
 #include "document/libraryfiles.h"
 #include "fileio/fileio.h"
@@ -55,6 +56,10 @@ struct PageChoice {
 /// names korvel-cli knows.
 [[nodiscard]] Result<PageChoice> codePageOption(const Context& context,
                                                 const ParsedOptions& options);
+
+/// --baseline auto (the default), bottom or a row from 0 to 255: where glyphs stand in BDF and
+/// in the firmware formats that place them on a baseline.
+[[nodiscard]] Result<BaselineChoice> baselineOption(const ParsedOptions& options);
 
 /// The option every command that takes --codepage lists.
 inline constexpr std::string_view kCodePageOption = "--codepage";

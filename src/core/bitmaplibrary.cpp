@@ -79,10 +79,13 @@ void BitmapLibrary::clear() {
 }
 
 void BitmapLibrary::assign(std::vector<bitmapInfoList> newEntries) {
-    clear();
-    for (bitmapInfoList& entry : newEntries) {
-        append(std::move(entry));
+    // The entries are taken as they are, without growing a second list of them one by one.
+    index.clear();
+    index.reserve(newEntries.size());
+    for (std::size_t k = 0; k < newEntries.size(); ++k) {
+        index.add(newEntries[k].name, static_cast<int>(k));
     }
+    entries = std::move(newEntries);
 }
 
 bitmapInfoList* BitmapLibrary::findEntry(const std::string& name) {

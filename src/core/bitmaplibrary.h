@@ -23,6 +23,8 @@ struct bitmapInfoList {
 class NameIndex {
 public:
     void clear() { lines_.clear(); }
+    /// Makes room for count lines.
+    void reserve(std::size_t count) { lines_.reserve(count); }
     /// Adds the line for an entry at position.
     void add(const std::string& name, int position);
     /// Removes line k and lowers the position of every later line by one.

@@ -22,6 +22,8 @@ using namespace detail;
 namespace {
 /// The least a piece read from a file reads at once: heads close together come in one call.
 constexpr std::size_t kWindowBytes = 8192;
+/// The most a window grows to while reads go on where the last one ended.
+constexpr std::size_t kLargestWindowBytes = std::size_t{1} << 20;
 } // namespace
 
 FileSource::FileSource(int fd, std::uint64_t size, std::string path)
@@ -71,7 +73,14 @@ Result<std::unique_ptr<FileSource>> FileSource::openDescriptor(int fd, const std
 Result<std::span<const std::uint8_t>> FileSource::read(std::uint64_t offset, std::size_t length) {
     const bool inWindow = offset >= windowAt_ && offset - windowAt_ + length <= window_.size();
     if (!inWindow) {
-        const std::uint64_t want = std::max<std::uint64_t>(length, kWindowBytes);
+        // Reads that go on where the window ended (the heads of small blocks, one after the
+        // other) take windows twice as large each time, so a file read front to back costs a
+        // few calls; reads further apart keep the smallest window.
+        const std::uint64_t windowEnd = windowAt_ + window_.size();
+        const bool goesOn =
+            !window_.empty() && offset >= windowAt_ && offset <= windowEnd + kWindowBytes / 2;
+        windowBytes_ = goesOn ? std::min(windowBytes_ * 2, kLargestWindowBytes) : kWindowBytes;
+        const std::uint64_t want = std::max<std::uint64_t>(length, windowBytes_);
         window_.resize(static_cast<std::size_t>(std::min(want, size_ - std::min(offset, size_))));
         windowAt_ = offset;
         std::size_t done = 0;

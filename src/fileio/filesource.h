@@ -44,6 +44,8 @@ private:
     std::string path_;
     std::vector<std::uint8_t> window_;
     std::uint64_t windowAt_ = 0;
+    /// How much the next window reads at least: doubles while reads go on one after the other.
+    std::size_t windowBytes_ = 8192;
     std::uint64_t bytesRead_ = 0;
 };
 

@@ -3,6 +3,7 @@
 #include "fileio/posixfile.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -21,6 +22,7 @@
 namespace korvel {
 
 using namespace detail;
+
 Result<std::vector<std::uint8_t>> readWholeFile(const std::string& path) {
     return readRegularFile(path, kNoSizeCap, "a file");
 }
@@ -34,76 +36,6 @@ namespace {
                      std::to_string(maxBytes) + " bytes).",
                  ErrorKind::Access};
 }
-
-} // namespace
-
-Result<std::vector<std::uint8_t>> readRegularFile(const std::string& path, std::uint64_t maxBytes,
-                                                  std::string_view what) {
-    // Looked at before opening, so that no device is ever opened; checked again on the open
-    // descriptor, which a FIFO cannot block because of O_NONBLOCK.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return systemError("Cannot open file", path, errno);
-    }
-    if (!S_ISREG(info.st_mode)) {
-        return notRegular(path, info.st_mode);
-    }
-    if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
-        return tooLarge(path, static_cast<std::uint64_t>(info.st_size), maxBytes, what);
-    }
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (file.get() < 0) {
-        return systemError("Cannot open file", path, errno);
-    }
-    if (::fstat(file.get(), &info) != 0) {
-        return systemError("Cannot read file", path, errno);
-    }
-    if (!S_ISREG(info.st_mode)) {
-        return notRegular(path, info.st_mode);
-    }
-    const auto size = static_cast<std::uint64_t>(info.st_size);
-    if (size > maxBytes) {
-        return tooLarge(path, size, maxBytes, what);
-    }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    std::size_t done = 0;
-    for (;;) {
-        if (done == bytes.size()) {
-            // The file may have grown since fstat: look for more, within the cap.
-            if (done >= maxBytes) {
-                std::uint8_t probe = 0;
-                const ssize_t more = ::read(file.get(), &probe, 1);
-                if (more > 0) {
-                    return tooLarge(path, done + 1, maxBytes, what);
-                }
-                if (more < 0 && errno == EINTR) {
-                    continue;
-                }
-                if (more < 0) {
-                    return systemError("Cannot read file", path, errno);
-                }
-                break;
-            }
-            const std::uint64_t room = std::min<std::uint64_t>(65536, maxBytes - done);
-            bytes.resize(done + static_cast<std::size_t>(room));
-        }
-        const ssize_t got = ::read(file.get(), bytes.data() + done, bytes.size() - done);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return systemError("Cannot read file", path, errno);
-        }
-        if (got == 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    bytes.resize(done);
-    return bytes;
-}
-
-namespace {
 
 /// The read gate's checks before a file is read: a regular file of at most maxBytes, looked at
 /// before opening so that no device is ever opened, and again on the open descriptor. Gives the
@@ -140,6 +72,67 @@ openGated(const std::string& path, std::uint64_t maxBytes, std::string_view what
 }
 
 } // namespace
+
+Result<std::vector<std::uint8_t>> readRegularFile(const std::string& path, std::uint64_t maxBytes,
+                                                  std::string_view what) {
+    const auto opened = openGated(path, maxBytes, what);
+    if (!opened) {
+        return opened.error();
+    }
+    const Descriptor file(opened.value().first);
+    const std::uint64_t size = opened.value().second;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    std::size_t done = 0;
+    for (;;) {
+        if (done == bytes.size()) {
+            // The file may have grown since fstat: look for more, within the cap.
+            if (done >= maxBytes) {
+                std::uint8_t probe = 0;
+                const ssize_t more = ::read(file.get(), &probe, 1);
+                if (more > 0) {
+                    return tooLarge(path, done + 1, maxBytes, what);
+                }
+                if (more < 0 && errno == EINTR) {
+                    continue;
+                }
+                if (more < 0) {
+                    return systemError("Cannot read file", path, errno);
+                }
+                break;
+            }
+            // Looked for in a chunk of its own: growing the buffer first would copy the whole
+            // file into fresh pages when, as nearly always, nothing follows.
+            std::array<std::uint8_t, 16384> chunk{};
+            const std::uint64_t room = std::min<std::uint64_t>(chunk.size(), maxBytes - done);
+            const ssize_t more = ::read(file.get(), chunk.data(), static_cast<std::size_t>(room));
+            if (more < 0 && errno == EINTR) {
+                continue;
+            }
+            if (more < 0) {
+                return systemError("Cannot read file", path, errno);
+            }
+            if (more == 0) {
+                break;
+            }
+            bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + more);
+            done += static_cast<std::size_t>(more);
+            continue;
+        }
+        const ssize_t got = ::read(file.get(), bytes.data() + done, bytes.size() - done);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return systemError("Cannot read file", path, errno);
+        }
+        if (got == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    bytes.resize(done);
+    return bytes;
+}
 
 Result<SharedFileImage> mapRegularFile(const std::string& path, std::uint64_t maxBytes,
                                        std::string_view what) {

@@ -292,12 +292,12 @@ CSourceWriter::CSourceWriter(std::string_view name, std::span<const std::string>
     line("");
 }
 
-void CSourceWriter::line(std::string_view text) {
+void CText::line(std::string_view text) {
     text_ += text;
     text_ += '\n';
 }
 
-void CSourceWriter::comment(std::span<const std::string> lines, int indent) {
+void CText::comment(std::span<const std::string> lines, int indent) {
     const std::string margin(static_cast<std::size_t>(indent), ' ');
     if (lines.size() == 1) {
         line(margin + "/* " + commentSafe(lines[0]) + " */");

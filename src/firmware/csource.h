@@ -38,15 +38,23 @@ private:
 };
 
 /// Builds the text of one generated header: guard, includes, comments and byte arrays.
-class CSourceWriter {
+/// C text made line by line.
+class CText {
+public:
+    void line(std::string_view text);
+    /// A block comment over several lines, indented by indent spaces.
+    void comment(std::span<const std::string> lines, int indent);
+
+protected:
+    std::string text_;
+};
+
+class CSourceWriter : public CText {
 public:
     /// Starts the header: a comment with the paragraphs of about, the include guard made from name,
     /// <stdint.h> and the KORVEL_FLASH storage macro.
     CSourceWriter(std::string_view name, std::span<const std::string> about);
 
-    void line(std::string_view text);
-    /// A block comment over several lines, indented by indent spaces.
-    void comment(std::span<const std::string> lines, int indent);
     /// The bytes as hexadecimal literals ending in commas, 4 spaces in, at most 16 to a line; a
     /// line starts with a group of groupSize bytes (a row), and holds as many whole groups as
     /// fit. A groupSize of 0 fills every line.
@@ -56,7 +64,6 @@ public:
 
 private:
     std::string guard_;
-    std::string text_;
 };
 
 /// The byte as "0xAB".

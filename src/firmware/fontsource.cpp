@@ -73,23 +73,4 @@ PlainCSource::PlainCSource(std::span<const std::string> about) {
     comment(wrapParagraphs(about, kTextWidth), 0);
 }
 
-void PlainCSource::line(std::string_view text) {
-    text_ += text;
-    text_ += '\n';
-}
-
-void PlainCSource::comment(std::span<const std::string> lines, int indent) {
-    const std::string margin(static_cast<std::size_t>(indent), ' ');
-    if (lines.size() == 1) {
-        line(margin + "/* " + commentSafe(lines[0]) + " */");
-        return;
-    }
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::string text = margin + (i == 0 ? "/* " : "   ") + commentSafe(lines[i]);
-        text.erase(text.find_last_not_of(' ') + 1);
-        line(text);
-    }
-    line(margin + " */");
-}
-
 } // namespace korvel

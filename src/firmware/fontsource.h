@@ -5,6 +5,7 @@
 // layouts that are files of their own kind (u8g2, LVGL).
 
 #include "firmware/cexport.h"
+#include "firmware/csource.h"
 
 #include <span>
 #include <string>
@@ -22,16 +23,10 @@ namespace korvel {
 [[nodiscard]] std::string baselinePhrase(const Baseline& baseline);
 
 /// The text of a C source file that is not a Korvel header: a comment, then lines.
-class PlainCSource {
+class PlainCSource : public CText {
 public:
     explicit PlainCSource(std::span<const std::string> about);
-    void line(std::string_view text);
-    /// A block comment over several lines, indented by indent spaces.
-    void comment(std::span<const std::string> lines, int indent);
     [[nodiscard]] std::string finish() { return std::move(text_); }
-
-private:
-    std::string text_;
 };
 
 /// A u8g2 font as a C file: the font's bytes in one array named options.name.

@@ -2,16 +2,21 @@
 
 #include "core/bits.h"
 #include "core/codepage.h"
+#include "core/encodedrows.h"
 #include "core/fontmetrics.h"
 #include "core/glyphnames.h"
 #include "core/textcodes.h"
 #include "formats/lcm.h"
+#include "formats/rows.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace korvel {
 
@@ -692,28 +697,68 @@ struct GlyphPlace {
     return {};
 }
 
+/// The value of a hexadecimal digit, or -1: looked up from a table, since a large font's bitmap
+/// rows hold millions of digits.
+[[nodiscard]] int hexNibble(char digit) {
+    static constexpr auto kValues = [] {
+        std::array<std::int8_t, 256> values{};
+        values.fill(-1);
+        for (int k = 0; k < 10; ++k) {
+            values[static_cast<std::size_t>('0' + k)] = static_cast<std::int8_t>(k);
+        }
+        for (int k = 0; k < 6; ++k) {
+            values[static_cast<std::size_t>('A' + k)] = static_cast<std::int8_t>(10 + k);
+            values[static_cast<std::size_t>('a' + k)] = static_cast<std::int8_t>(10 + k);
+        }
+        return values;
+    }();
+    return kValues[static_cast<unsigned char>(digit)];
+}
+
+/// A glyph cell as the rows of a font library record: one bit per pixel, most significant bit
+/// first, 0 for ink and 1 for background, each row padded to whole bytes. The picture is made
+/// over these rows, so the cell costs an eighth of a byte per pixel until its pixels are used,
+/// and a library writer copies them.
+struct InkCell {
+    InkCell(int cellWidth, int cellHeight)
+        : width(cellWidth), height(cellHeight), rowBytes(paddedBytes(cellWidth)),
+          bits(static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(cellHeight), 0xFF) {}
+    void setInk(int x, int y) {
+        bits[static_cast<std::size_t>(y) * static_cast<std::size_t>(rowBytes) +
+             static_cast<std::size_t>(x / 8)] &= static_cast<std::uint8_t>(~(0x80U >> (x % 8)));
+    }
+    int width;
+    int height;
+    int rowBytes;
+    std::vector<std::uint8_t> bits;
+};
+
 /// Sets the ink of one bitmap row into the cell; true when some ink fell outside it.
-[[nodiscard]] Result<bool> placeRow(Picture& cell, const RawGlyph& glyph, int rowIndex, int x0,
+[[nodiscard]] Result<bool> placeRow(InkCell& cell, const RawGlyph& glyph, int rowIndex, int x0,
                                     int y) {
     bool clipped = false;
     const std::string_view row = glyph.rows[static_cast<std::size_t>(rowIndex)];
+    const bool rowInside = y >= 0 && y < cell.height;
     // Only the digits present are walked, so the work follows the length of the text.
     const int digits = std::min(static_cast<int>(row.size()), (glyph.boxWidth + 3) / 4);
     for (int d = 0; d < digits; ++d) {
-        const auto nibble = hexDigitValue(row[static_cast<std::size_t>(d)]);
-        if (!nibble) {
+        const int nibble = hexNibble(row[static_cast<std::size_t>(d)]);
+        if (nibble < 0) {
             return lineError(glyph.line, "the glyph begun here has a bitmap row that is not hex");
+        }
+        if (nibble == 0) {
+            continue;
         }
         for (int bit = 0; bit < 4; ++bit) {
             const int column = d * 4 + bit;
-            if (column >= glyph.boxWidth || (*nibble & (0x8 >> bit)) == 0) {
+            if (column >= glyph.boxWidth || (nibble & (0x8 >> bit)) == 0) {
                 continue;
             }
             const int x = x0 + column;
-            if (x < 0 || x >= cell.width() || y < 0 || y >= cell.height()) {
+            if (!rowInside || x < 0 || x >= cell.width) {
                 clipped = true;
             } else {
-                cell.setPixel(x, y, kRed);
+                cell.setInk(x, y);
             }
         }
     }
@@ -729,11 +774,11 @@ struct GlyphPlace {
         return lineError(glyph.line, "the glyph's " + what + std::to_string(place.width) +
                                          " is outside 0 to " + std::to_string(kLcmMaxSide));
     }
-    Picture picture(place.width, cell.height);
+    InkCell rows(place.width, std::max(cell.height, 0));
     const int top = cell.ascent - (glyph.offsetY + glyph.boxHeight);
     bool clipped = false;
     for (int r = 0; r < static_cast<int>(glyph.rows.size()); ++r) {
-        const auto rowClipped = placeRow(picture, glyph, r, place.originX + glyph.offsetX, top + r);
+        const auto rowClipped = placeRow(rows, glyph, r, place.originX + glyph.offsetX, top + r);
         if (!rowClipped) {
             return rowClipped.error();
         }
@@ -745,7 +790,14 @@ struct GlyphPlace {
                            std::to_string(place.width) + " x " + std::to_string(cell.height) +
                            " cell was clipped");
     }
-    return picture;
+    if (rows.bits.empty()) {
+        return Picture(place.width, cell.height);
+    }
+    const int rowBytes = rows.rowBytes;
+    const int height = rows.height;
+    return Picture(
+        place.width, height,
+        EncodedRows{shareFileImage(std::move(rows.bits)), 0, rowBytes, height, &inkRows()});
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "app/libraryexchange.h"
 
 #include "cli/commands.h"
+#include "core/codepage.h"
 #include "core/fontmetrics.h"
 #include "document/libraryfactory.h"
 #include "document/libraryfiles.h"
@@ -14,12 +15,14 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <sstream>
@@ -232,6 +235,64 @@ TEST_F(ExchangeTest, FontHeaderIsExportCsByteForByteInEveryFormat) {
         EXPECT_EQ(dialog().decodedGlyphs().size(), c.glyphs);
     }
     EXPECT_TRUE(prompter->ofKind(Prompt::Kind::Error).empty());
+}
+
+TEST_F(ExchangeTest, FontHeaderIsMadeWithTheEditorsCodePage) {
+    const std::string library = file("cyrillic.lcm");
+    std::vector<std::vector<std::string>> glyphs(256, {"..", ".."});
+    glyphs[0xC0] = {".#.", "#.#", "###", "#.#"}; // А in Windows-1251
+    glyphs[0xE0] = {"...", "##.", ".##", "###"}; // а
+    glyphs[0xA8] = {"#.#", "###", "#..", "###"}; // Ё
+    writeBytes(QString::fromStdString(library), fontFile(glyphs));
+    openFont(QString::fromStdString(library));
+    window->setCodePage(*codePageByName("windows-1251"));
+    struct Case {
+        std::vector<std::string> options;
+        std::function<void(ExportCDialog&)> choose;
+        std::vector<int> codes; ///< the codes the header holds
+    };
+    const std::vector<Case> cases{
+        {{"--format", "lvgl", "--chars", "Аа"},
+         [](ExportCDialog& d) {
+             d.FormatBox->setCurrentIndex(4);
+             d.CharsEdit->setText(QStringLiteral("Аа"));
+         },
+         {32, 0xC0, 0xE0}},
+        {{"--format", "u8g2", "--encoding", "unicode", "--codes", "168,192-193"},
+         [](ExportCDialog& d) {
+             d.FormatBox->setCurrentIndex(3);
+             d.EncodingBox->setCurrentIndex(1);
+             d.CodesEdit->setText(QStringLiteral("168,192-193"));
+         },
+         {0xA8, 0xC0, 0xC1}},
+    };
+    for (std::size_t k = 0; k < cases.size(); ++k) {
+        SCOPED_TRACE(k);
+        const std::string fromCli = file("cli.h");
+        std::vector<std::string> arguments{"export-c", library,      "-o",
+                                           fromCli,    "--codepage", "windows-1251"};
+        arguments.insert(arguments.end(), cases[k].options.begin(), cases[k].options.end());
+        cli(arguments);
+        const std::string fromDialog = file("dialog.h");
+        saveHeader(
+            [&](ExportCDialog& d) {
+                EXPECT_EQ(d.CodePageLabel->text(), QStringLiteral("Windows-1251"));
+                d.FormatBox->setCurrentIndex(0);
+                d.CodesEdit->clear();
+                d.CharsEdit->clear();
+                d.EncodingBox->setCurrentIndex(0);
+                cases[k].choose(d);
+            },
+            fromDialog);
+        EXPECT_EQ(firstDifference(textOf(fromDialog), textOf(fromCli)), "");
+        std::vector<int> codes;
+        for (const DecodedGlyph& glyph : dialog().decodedGlyphs()) {
+            codes.push_back(glyph.code);
+        }
+        std::sort(codes.begin(), codes.end());
+        EXPECT_EQ(codes, cases[k].codes);
+        expectDecodedEqualsLibrary();
+    }
 }
 
 TEST_F(ExchangeTest, BitmapHeaderIsExportCsByteForByteForEachPixelFormat) {

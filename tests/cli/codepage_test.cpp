@@ -217,6 +217,12 @@ TEST_F(CodePageCli, AddWritesAndComparesNamesInItsCodePage) {
     EXPECT_EQ(run({"add", library, "ё", picture, "--codepage", "cp1251"}).status, kExitRefused);
     const CliRun shown = run({"info", library, "--codepage", "cp1251"});
     EXPECT_NE(shown.out.find("0 Лого 9 1\n1 Ё 9 1\n"), std::string::npos) << shown.out;
+    // A picture converted on the way (here a threshold) is named in the same code page.
+    const CliRun converted =
+        run({"add", library, "Знак", picture, "--threshold", "128", "--codepage", "cp1251"});
+    ASSERT_EQ(converted.status, kExitOk) << converted.err;
+    const CliRun listed = run({"info", library, "--codepage", "cp1251"});
+    EXPECT_NE(listed.out.find("2 Знак 9 1\n"), std::string::npos) << listed.out;
 }
 
 TEST_F(CodePageCli, UnicodeBdfGlyphsGoToTheCodesOfTheirCharacters) {

@@ -419,10 +419,12 @@ int main(void) {
 
 /// The glyphs of codes as the editor's decoded view draws them from the header at path, in the
 /// decoders' text: "CODE WIDTH HEIGHT" and rows of '#' and '.', each glyph's ink moved into the
-/// library's cell of metrics.height rows by the baselines, ink that does not fit named.
+/// library's cell of metrics.height rows by the baselines, ink that does not fit named. Glyphs
+/// of the codes passed over are neither drawn nor counted.
 [[nodiscard]] std::string drawnByHeaderDecode(const std::string& path, FontLayout layout,
                                               bool unicode, const std::vector<int>& codes,
-                                              const Metrics& metrics) {
+                                              const Metrics& metrics,
+                                              const std::vector<int>& passedOver = {}) {
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly)) {
         return "cannot read " + path;
@@ -436,8 +438,12 @@ int main(void) {
         return decoded.error().message;
     }
     std::string text;
-    if (decoded.value().size() != codes.size()) {
-        text += std::to_string(decoded.value().size()) + " glyphs decoded\n";
+    const auto counted =
+        std::count_if(decoded.value().begin(), decoded.value().end(), [&](const DecodedGlyph& g) {
+            return std::find(passedOver.begin(), passedOver.end(), g.code) == passedOver.end();
+        });
+    if (static_cast<std::size_t>(counted) != codes.size()) {
+        text += std::to_string(counted) + " glyphs decoded\n";
     }
     for (const int code : codes) {
         const auto found = std::find_if(decoded.value().begin(), decoded.value().end(),
@@ -526,19 +532,20 @@ protected:
         case Decoder::Lvgl:
             exportFont(library, v.options + " --name font", "font.c");
             {
-                // LVGL takes U+0000 for the end of a text and never draws its glyph, so the
-                // editor's view leaves code 0 out.
+                // LVGL takes U+0000 for the end of a text and never draws its glyph, and draws
+                // a tab as a wide space, so the editor's view leaves out codes 0 and 9 (the
+                // firmware tests check what it shows for them).
                 std::vector<int> drawable;
                 std::string drawn;
                 for (const int code : codes) {
-                    if (code != 0) {
+                    if (code != 0 && code != '\t') {
                         drawable.push_back(code);
                         drawn += blocks.at(code);
                     }
                 }
-                EXPECT_EQ(
-                    drawnByHeaderDecode(path("font.c"), FontLayout::Lvgl, true, drawable, metrics),
-                    drawn);
+                EXPECT_EQ(drawnByHeaderDecode(path("font.c"), FontLayout::Lvgl, true, drawable,
+                                              metrics, {'\t'}),
+                          drawn);
             }
             for (const char* version : {"8", "9"}) {
                 SCOPED_TRACE(std::string("LVGL ") + version);

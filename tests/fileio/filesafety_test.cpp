@@ -300,6 +300,27 @@ TEST_F(FileSafety, AFileLargerThanItsFormatAllowsIsRefusedBeforeReading) {
     EXPECT_EQ(exact.value().size(), 101U);
 }
 
+TEST_F(FileSafety, AFileLongerThanItsSizeSaysIsReadToItsEndWithinTheCap) {
+    // Linux's /proc files say they hold 0 bytes and give their text when read: what is read
+    // beyond the size fstat gave is read on, chunk after chunk, up to the cap.
+    const auto status = readRegularFile("/proc/self/status", kNoSizeCap, "a status");
+    ASSERT_TRUE(status.ok()) << status.error().message;
+    const std::string text(status.value().begin(), status.value().end());
+    EXPECT_TRUE(text.starts_with("Name:")) << text;
+    EXPECT_EQ(text.back(), '\n');
+    // Longer than one chunk of the reader (16 KiB): read whole, or refused past a cap between.
+    const auto maps = readRegularFile("/proc/self/smaps", kNoSizeCap, "a map");
+    ASSERT_TRUE(maps.ok()) << maps.error().message;
+    EXPECT_GT(maps.value().size(), 16384U);
+    EXPECT_EQ(maps.value().back(), '\n');
+    const std::uint64_t cap = 16384 + 100;
+    const auto capped = readRegularFile("/proc/self/smaps", cap, "a map");
+    ASSERT_FALSE(capped.ok());
+    EXPECT_NE(capped.error().message.find("more than a map can hold (16484 bytes)"),
+              std::string::npos)
+        << capped.error().message;
+}
+
 // ---- The staged folder ----
 
 [[nodiscard]] bool anyFile(std::string_view) {

@@ -163,6 +163,51 @@ TEST(BdfImport, KeepsAccentsAboveTheAscentAndInkLeftOfTheOrigin) {
     EXPECT_EQ(clipped.warnings.size(), 2U); // É and j
 }
 
+TEST(BdfImport, WideGlyphsAreKeptAsInkRowsThatTheLibraryWriterCopies) {
+    // 19 columns: ink on both sides of each byte boundary and in the last, padded byte; mixed
+    // letter case in the digits.
+    const std::string font = R"(STARTFONT 2.1
+FONT -test-wide-medium-r-normal--3-30-75-75-c-190-iso10646-1
+SIZE 3 75 75
+FONTBOUNDINGBOX 19 3 0 0
+STARTPROPERTIES 2
+FONT_ASCENT 3
+FONT_DESCENT 0
+ENDPROPERTIES
+CHARS 1
+STARTCHAR A
+ENCODING 65
+DWIDTH 19 0
+BBX 19 3 0 0
+BITMAP
+81C0A0
+01fFe0
+000020
+ENDCHAR
+ENDFONT
+)";
+    const BdfFont decoded = decodedOk(font);
+    const GlyphRecord& glyph = decoded.library.glyphs[65];
+    ASSERT_TRUE(glyph.picture);
+    EXPECT_NE(glyph.picture->encodedRows(), nullptr);
+    EXPECT_FALSE(glyph.picture->isDecoded());
+    EXPECT_EQ(inkRows(glyph), (std::vector<std::string>{"#......###......#.#", //
+                                                        ".......############", //
+                                                        "..................#"}));
+    // The same pixels drawn into plain pictures give the same library file.
+    FontLibrary drawn = decoded.library;
+    for (GlyphRecord& record : drawn.glyphs) {
+        if (record.picture) {
+            Picture plain(record.picture->width(), record.picture->height());
+            plain.draw(*record.picture);
+            EXPECT_EQ(plain.encodedRows(), nullptr);
+            EXPECT_EQ(plain, *record.picture);
+            record.picture = plain;
+        }
+    }
+    EXPECT_EQ(lcmOf(decoded.library), lcmOf(drawn));
+}
+
 TEST(BdfImport, MapsCharacterSetsOntoWindows1252) {
     const BdfFont latin = decodedOk(dataFile("bdf/latin1.bdf"));
     EXPECT_EQ(latin.charset, "ISO8859-1");

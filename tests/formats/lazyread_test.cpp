@@ -251,6 +251,38 @@ TEST(FileSource, DirectoryOfALargeLibraryReadsOnlyHeads) {
     EXPECT_EQ(last.value(), Picture(1024, 512));
 }
 
+TEST(FileSource, HeadsOneAfterAnotherAreReadOnceInGrowingWindows) {
+    // 20,000 entries of 20 x 3, 15-byte blocks packed one after the other (about 540 KB): the
+    // windows grow while the heads follow each other and reads straddle their ends.
+    std::mt19937 random(11);
+    std::vector<bitmapInfoList> entries;
+    for (int k = 0; k < 20000; ++k) {
+        Picture picture(20, 3);
+        picture.setPixel(static_cast<int>(random() % 20), static_cast<int>(random() % 3), kWhite);
+        entries.push_back({"D" + std::to_string(k), 20, 3, picture});
+    }
+    const Bytes bytes = encodeBcm(entries, 20000).value();
+    const TemporaryFile file(bytes);
+    auto source = FileSource::open(file.path());
+    ASSERT_TRUE(source.ok()) << source.error().message;
+    const auto fromFile = readBcmDirectory(*source.value());
+    ASSERT_TRUE(fromFile.ok()) << fromFile.error().message;
+    EXPECT_LT(source.value()->bytesRead(), bytes.size() + bytes.size() / 8)
+        << "the file was read more than once";
+    MemorySource memory(bytes);
+    const auto fromMemory = readBcmDirectory(memory).value();
+    ASSERT_EQ(fromFile.value().size(), fromMemory.size());
+    for (std::size_t k = 0; k < fromMemory.size(); ++k) {
+        ASSERT_EQ(fromFile.value()[k].name, fromMemory[k].name);
+        ASSERT_EQ(fromFile.value()[k].at, fromMemory[k].at);
+        ASSERT_EQ(fromFile.value()[k].rowBytes, 3);
+    }
+    // After the growing windows, pictures far apart are read as they are.
+    for (const std::size_t k : {std::size_t{19999}, std::size_t{0}, std::size_t{12345}}) {
+        EXPECT_EQ(readBcmPicture(*source.value(), fromMemory[k]).value(), entries[k].picture) << k;
+    }
+}
+
 TEST(FileSource, ReadsOneEntryOrGlyphAsTheWholeDecodeHasIt) {
     std::mt19937 random(5);
     const Bytes bcm = oddBcm(random);

@@ -25,23 +25,6 @@ constexpr std::string_view kConvertUsage =
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
-/// --baseline auto (the default), bottom or a row from 0 to 255.
-[[nodiscard]] Result<BaselineChoice> baselineOption(const ParsedOptions& options) {
-    const std::string* given = options.value("--baseline");
-    if (given == nullptr || *given == "auto") {
-        return BaselineChoice{};
-    }
-    if (*given == "bottom") {
-        return BaselineChoice::bottom();
-    }
-    const auto row = parseInteger(*given);
-    if (!row || *row < 0 || *row > 255) {
-        return usageError("--baseline is auto, bottom or a row from 0 to 255, not \"" + *given +
-                          "\"");
-    }
-    return BaselineChoice::at(*row);
-}
-
 [[nodiscard]] Result<void> fontToBdf(Context& context, const std::string& input,
                                      const std::string& output, const BaselineChoice& choice,
                                      const CodePage& page) {

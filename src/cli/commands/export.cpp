@@ -2,6 +2,7 @@
 
 #include "cli/qtsession.h"
 #include "cli/support.h"
+#include "core/codepage.h"
 #include "document/librarytext.h"
 #include "document/pictureformats.h"
 #include "formats/bcm.h"
@@ -9,6 +10,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <optional>
 
 namespace korvel::cli {
@@ -58,15 +60,17 @@ constexpr std::string_view kExportUsage =
     }
     FileSource& source = *opened.value().source;
     const auto& blocks = opened.value().entries;
-    NameIndex index;
-    for (std::size_t k = 0; k < blocks.size(); ++k) {
-        index.add(blocks[k].name, static_cast<int>(k));
-    }
-    const auto position = index.find(toLibraryText(QString::fromStdString(name)));
-    if (!position) {
+    // The first entry whose name equals the one asked for ignoring letter case, as the
+    // library's name index finds it, without building the index for one look-up.
+    const std::string wanted = toLibraryText(QString::fromStdString(name));
+    const CodePage namePage;
+    const auto found = std::find_if(blocks.begin(), blocks.end(), [&](const BcmBlock& block) {
+        return namePage.equalFoldingCase(block.name, wanted);
+    });
+    if (found == blocks.end()) {
         return refused(path, "there is no bitmap named \"" + name + "\"");
     }
-    const BcmBlock& block = blocks[static_cast<std::size_t>(*position)];
+    const BcmBlock& block = *found;
     auto picture = readBcmPicture(source, block);
     if (!picture) {
         return picture.error().about(path);

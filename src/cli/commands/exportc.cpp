@@ -88,23 +88,6 @@ template <class T>
     return std::optional<CodeList>{std::move(codes)};
 }
 
-/// --baseline auto, bottom or a row from 0 to 255; auto when it is not given.
-[[nodiscard]] Parsed<BaselineChoice> baselineChoice(const ParsedOptions& options) {
-    const std::string* given = options.value("--baseline");
-    if (given == nullptr || *given == "auto") {
-        return BaselineChoice{};
-    }
-    if (*given == "bottom") {
-        return BaselineChoice::bottom();
-    }
-    const auto row = parseInteger(*given);
-    if (!row || *row < 0 || *row > 255) {
-        return usageError("--baseline is auto, bottom or a row from 0 to 255, not \"" + *given +
-                          "\"");
-    }
-    return BaselineChoice::at(*row);
-}
-
 /// The layout --format names (the first row for "plain": --layout chooses rows or pages).
 [[nodiscard]] Parsed<FontLayout> formatLayout(const ParsedOptions& options) {
     const std::string* given = options.value("--format");
@@ -160,7 +143,7 @@ template <class T>
     const auto ink = choice<bool>(options, "--ink", {{"1", true}, {"0", false}});
     const auto encoding = choice<U8g2Encoding>(
         options, "--encoding", {{"code", U8g2Encoding::Code}, {"unicode", U8g2Encoding::Unicode}});
-    const auto baseline = baselineChoice(options);
+    const auto baseline = baselineOption(options);
     if (auto parsed = firstFailure(format, layout, order, ink, encoding, baseline); !parsed) {
         return parsed.error();
     }
