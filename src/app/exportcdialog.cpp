@@ -80,6 +80,12 @@ const QColor kSheetGround(64, 64, 64);
     return box;
 }
 
+/// A decoder's reason, framed as the status line says it.
+[[nodiscard]] QString decodeFault(const Error& error) {
+    return QStringLiteral("The header does not decode back: %1.")
+        .arg(QString::fromStdString(error.message));
+}
+
 [[nodiscard]] BitOrder bitOrderOf(const QComboBox* box) {
     return box->currentIndex() == 1 ? BitOrder::LsbFirst : BitOrder::MsbFirst;
 }
@@ -435,7 +441,7 @@ void ExportCDialog::showHeader() {
         if (decoded) {
             glyphs_ = std::move(decoded).value();
         } else {
-            status = QString::fromStdString(decoded.error().message);
+            status = decodeFault(decoded.error());
         }
         for (const DecodedGlyph& glyph : glyphs_) {
             pictures.push_back(&glyph.picture);
@@ -449,7 +455,7 @@ void ExportCDialog::showHeader() {
         if (decoded) {
             bitmaps_ = std::move(decoded).value();
         } else {
-            status = QString::fromStdString(decoded.error().message);
+            status = decodeFault(decoded.error());
         }
         for (const DecodedBitmap& bitmap : bitmaps_) {
             pictures.push_back(&bitmap.picture);

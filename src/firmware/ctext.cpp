@@ -36,7 +36,7 @@ namespace {
         bytes.push_back(c);
     }
     if (at >= text.size()) {
-        return Error{"A string literal in the header does not end."};
+        return Error{"a string literal in the header does not end"};
     }
     ++at;
     return bytes;
@@ -94,7 +94,7 @@ Result<Tokens> tokenize(std::string_view text) {
         } else if (text.substr(at, 2) == "/*") {
             const std::size_t end = text.find("*/", at + 2);
             if (end == std::string_view::npos) {
-                return Error{"A comment in the header does not end."};
+                return Error{"a comment in the header does not end"};
             }
             at = end + 2;
         } else if (text.substr(at, 2) == "//") {
@@ -125,7 +125,7 @@ Result<Tokens> tokenize(std::string_view text) {
             try {
                 tokens.push_back({Token::Kind::Number, digits, std::stoll(digits, nullptr, 0)});
             } catch (const std::exception&) {
-                return Error{"The header holds a number that is none: " + digits + "."};
+                return Error{"the header holds a number that is none: " + digits};
             }
             lineStart = false;
         } else {
@@ -164,9 +164,9 @@ Result<Tokens> initializer(const Tokens& tokens, const std::string& name) {
             }
             inside.push_back(tokens[at]);
         }
-        return Error{"The initializer of " + name + " does not end."};
+        return Error{"the initializer of " + name + " does not end"};
     }
-    return Error{"The header defines no " + name + "."};
+    return Error{"the header defines no " + name};
 }
 
 std::vector<long long> numbersOf(const Tokens& tokens) {
@@ -186,7 +186,7 @@ Result<long long> enumValue(const Tokens& tokens, const std::string& name) {
             return tokens[k + 2].number;
         }
     }
-    return Error{"The header gives no value for " + name + "."};
+    return Error{"the header gives no value for " + name};
 }
 
 Result<std::vector<long long>> arrayNumbers(const Tokens& tokens, const std::string& name) {

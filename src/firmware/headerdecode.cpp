@@ -29,7 +29,7 @@ public:
     [[nodiscard]] bool bit(std::size_t index) const { // most significant bit first
         return ((at(index / 8) >> (7 - index % 8)) & 1U) != 0;
     }
-    [[nodiscard]] Error outside() const { return Error{what_ + " reads past its array."}; }
+    [[nodiscard]] Error outside() const { return Error{what_ + " reads past its array"}; }
 
 private:
     const std::vector<long long>& bytes_;
@@ -99,13 +99,13 @@ constexpr Rgb kInk = makeRgb(255, 255, 255);
         }
     }
     if (codes.size() * 3 != table.value().size()) {
-        return Error{"The glyph table of " + n + " does not hold one row per code."};
+        return Error{"the glyph table of " + n + " does not hold one row per code"};
     }
     std::vector<DecodedGlyph> glyphs;
     for (std::size_t k = 0; k < codes.size(); ++k) {
         const auto row = table.value().begin() + static_cast<std::ptrdiff_t>(k * 3);
         const int code = codes[k];
-        const ByteReader reader(bytes.value(), "Glyph " + std::to_string(code));
+        const ByteReader reader(bytes.value(), "glyph " + std::to_string(code));
         auto picture = plainGlyph(reader, static_cast<std::size_t>(std::max(0LL, row[0])),
                                   static_cast<int>(row[1]), static_cast<int>(row[2]), options);
         if (!picture) {
@@ -131,13 +131,13 @@ decodeGfx(const Tokens& tokens, const FontExportOptions& options, const Baseline
     }
     // GFXfont: bitmap, glyphs (casts, no numbers), first, last, yAdvance.
     if (font.value().size() != 3) {
-        return Error{"The GFXfont " + n + " does not give first, last and yAdvance."};
+        return Error{"the GFXfont " + n + " does not give first, last and yAdvance"};
     }
     const long long first = font.value()[0];
     const long long count = font.value()[1] - first + 1;
     const int lineHeight = static_cast<int>(font.value()[2]);
     if (count < 0 || static_cast<std::size_t>(count) * 6 != table.value().size()) {
-        return Error{"The GFXglyph table of " + n + " does not hold one row per code."};
+        return Error{"the GFXglyph table of " + n + " does not hold one row per code"};
     }
     const int baseline = baselineRow.row.value_or(lineHeight);
     std::vector<DecodedGlyph> glyphs;
@@ -147,7 +147,7 @@ decodeGfx(const Tokens& tokens, const FontExportOptions& options, const Baseline
         const auto offset = static_cast<std::size_t>(std::max(0LL, row[0]));
         const int width = static_cast<int>(row[1]);
         const int height = static_cast<int>(row[2]);
-        const ByteReader reader(bytes.value(), "Glyph " + std::to_string(code));
+        const ByteReader reader(bytes.value(), "glyph " + std::to_string(code));
         const std::size_t bits = static_cast<std::size_t>(std::max(0, width)) *
                                  static_cast<std::size_t>(std::max(0, height));
         if (!reader.has(offset, (bits + 7) / 8)) {
@@ -199,7 +199,7 @@ decodeGfx(const Tokens& tokens, const FontExportOptions& options, const Baseline
         bytes.push_back(0);
         return bytes;
     }
-    return Error{"The header defines no u8g2 font " + name + "."};
+    return Error{"the header defines no u8g2 font " + name};
 }
 
 [[nodiscard]] std::string unicodeName(char32_t character) {
@@ -213,8 +213,8 @@ decodeGfx(const Tokens& tokens, const FontExportOptions& options, const Baseline
     if (const auto code = codePage.fromUnicode(character)) {
         return int{*code};
     }
-    return Error{"The font holds " + unicodeName(character) + ", which " +
-                 std::string(codePage.caption()) + " has no code for."};
+    return Error{"the font holds " + unicodeName(character) + ", which " +
+                 std::string(codePage.caption()) + " has no code for"};
 }
 
 [[nodiscard]] Result<std::vector<DecodedGlyph>> decodeU8g2(const Tokens& tokens,
@@ -237,8 +237,8 @@ decodeGfx(const Tokens& tokens, const FontExportOptions& options, const Baseline
             }
             code = found.value();
         } else if (code > 255) {
-            return Error{"The font stores a glyph under " + std::to_string(code) +
-                         ", which is no 8-bit code."};
+            return Error{"the font stores a glyph under " + std::to_string(code) +
+                         ", which is no 8-bit code"};
         }
         glyphs.push_back({code, std::move(glyph.picture), glyph.baseline});
     }
@@ -334,7 +334,7 @@ Result<std::vector<DecodedGlyph>> decodeFontHeader(std::string_view text,
     case FontLayout::Lvgl:
         return decodeLvgl(tokens.value(), options);
     }
-    return Error{"The header's layout is none this program writes."};
+    return Error{"the header's layout is none this program writes"};
 }
 
 Result<std::vector<DecodedBitmap>> decodeBitmapHeader(std::string_view text,
@@ -362,7 +362,7 @@ Result<std::vector<DecodedBitmap>> decodeBitmapHeader(std::string_view text,
         }
         if (fields.size() < 3 || fields[0]->kind != Token::Kind::Number ||
             fields[1]->kind != Token::Kind::Number) {
-            return Error{"A row of " + options.name + "_bitmaps is not name, size and pixels."};
+            return Error{"a row of " + options.name + "_bitmaps is not name, size and pixels"};
         }
         const int width = static_cast<int>(fields[0]->number);
         const int height = static_cast<int>(fields[1]->number);
@@ -372,7 +372,7 @@ Result<std::vector<DecodedBitmap>> decodeBitmapHeader(std::string_view text,
             if (!bytes) {
                 return bytes.error();
             }
-            const ByteReader reader(bytes.value(), "Bitmap " + std::to_string(bitmaps.size()));
+            const ByteReader reader(bytes.value(), "bitmap " + std::to_string(bitmaps.size()));
             auto pixels = bitmapPixels(reader, width, height, options);
             if (!pixels) {
                 return pixels.error();

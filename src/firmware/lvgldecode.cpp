@@ -58,12 +58,12 @@ struct Font {
                                             const std::string& what) {
     const Tokens value = fieldOf(record, field, positions);
     if (value.size() != 1 || value.front().kind != Token::Kind::Number) {
-        return Error{what + " gives no number for ." + std::string(field) + "."};
+        return Error{what + " gives no number for ." + std::string(field)};
     }
     const long long number = value.front().number;
     if (number < lowest || number > highest) {
         return Error{what + " gives ." + std::string(field) + " = " + std::to_string(number) +
-                     ", which LVGL's field cannot hold."};
+                     ", which LVGL's field cannot hold"};
     }
     return number;
 }
@@ -80,7 +80,7 @@ struct Font {
 }
 
 [[nodiscard]] Result<Glyph> glyphOf(const Tokens& record, std::size_t id) {
-    const std::string what = "Entry " + std::to_string(id) + " of glyph_dsc";
+    const std::string what = "entry " + std::to_string(id) + " of glyph_dsc";
     Glyph g;
     struct Field {
         std::string_view name;
@@ -119,7 +119,7 @@ struct Font {
             return found->second;
         }
     }
-    return Error{what + " gives no character map type LVGL knows."};
+    return Error{what + " gives no character map type LVGL knows"};
 }
 
 /// The numbers of the array a field names, none for NULL.
@@ -133,7 +133,7 @@ struct Font {
 }
 
 [[nodiscard]] Result<Cmap> cmapOf(const Tokens& tokens, const Tokens& record, std::size_t k) {
-    const std::string what = "Character map " + std::to_string(k);
+    const std::string what = "character map " + std::to_string(k);
     Cmap cmap;
     for (const auto& [field, highest, into] :
          {std::tuple{"range_start", 0xFFFFFFFFLL, &cmap.rangeStart},
@@ -168,7 +168,7 @@ struct Font {
         cmap.type == CmapType::Format0Full ? static_cast<std::size_t>(cmap.rangeLength) : listed;
     if ((sparse && cmap.unicodeList.size() < listed) ||
         (full && cmap.glyphIdOffsets.size() < offsetsNeeded)) {
-        return Error{what + "'s lists are shorter than it says."};
+        return Error{what + "'s lists are shorter than it says"};
     }
     cmap.unicodeList.resize(sparse ? listed : 0);
     return cmap;
@@ -248,9 +248,9 @@ struct Font {
     drawn.picture = Picture(advance, static_cast<int>(font.lineHeight));
     const std::size_t bits = static_cast<std::size_t>(g.boxWidth * g.boxHeight);
     const auto start = static_cast<std::size_t>(g.bitmapIndex);
-    const std::string which = "The LVGL glyph of " + unicodeName(character);
+    const std::string which = "the LVGL glyph of " + unicodeName(character);
     if (bits > 0 && (start > font.bitmap.size() || (bits + 7) / 8 > font.bitmap.size() - start)) {
-        return Error{which + " reads past glyph_bitmap."};
+        return Error{which + " reads past glyph_bitmap"};
     }
     const int left = static_cast<int>(g.offsetX);
     const int top = drawn.baseline - static_cast<int>(g.boxHeight + g.offsetY);
@@ -262,7 +262,7 @@ struct Font {
         const int x = left + static_cast<int>(bit % static_cast<std::size_t>(g.boxWidth));
         const int y = top + static_cast<int>(bit / static_cast<std::size_t>(g.boxWidth));
         if (x < 0 || y < 0 || x >= drawn.picture.width() || y >= drawn.picture.height()) {
-            return Error{which + " draws outside its cell."};
+            return Error{which + " draws outside its cell"};
         }
         drawn.picture.setPixel(x, y, kInk);
     }
@@ -275,10 +275,11 @@ struct Font {
         return fontObject.error();
     }
     Font font;
-    auto lineHeight = numberField(fontObject.value(), "line_height", kNoPositions, 0, 0x7FFFFFFF,
-                                  "The font " + name);
-    auto baseLine = numberField(fontObject.value(), "base_line", kNoPositions, -0x7FFFFFFF,
-                                0x7FFFFFFF, "The font " + name);
+    // lv_coord_t of LVGL 8, the narrower of the versions the file builds for.
+    auto lineHeight =
+        numberField(fontObject.value(), "line_height", kNoPositions, 0, 0x7FFF, "the font " + name);
+    auto baseLine = numberField(fontObject.value(), "base_line", kNoPositions, -0x8000, 0x7FFF,
+                                "the font " + name);
     const std::string dscName = nameField(fontObject.value(), "dsc", kNoPositions);
     if (!lineHeight || !baseLine) {
         return lineHeight ? baseLine.error() : lineHeight.error();
@@ -289,7 +290,7 @@ struct Font {
     if (!dsc) {
         return dsc.error();
     }
-    const std::string what = "The font's lv_font_fmt_txt_dsc_t";
+    const std::string what = "the font's lv_font_fmt_txt_dsc_t";
     const auto bpp = numberField(dsc.value(), "bpp", kNoPositions, 0, 255, what);
     const auto zeroOrNone = [&](std::string_view field) {
         const Tokens value = fieldOf(dsc.value(), field, kNoPositions);
@@ -298,8 +299,8 @@ struct Font {
     };
     // Rows padded to a stride, and compressed bitmaps, are read otherwise.
     if (!bpp || bpp.value() != 1 || !zeroOrNone("bitmap_format") || !zeroOrNone("stride")) {
-        return Error{"Only LVGL fonts of 1 bit per pixel, uncompressed and unpadded, are drawn "
-                     "back here."};
+        return Error{"only LVGL fonts of 1 bit per pixel, uncompressed and unpadded, are drawn "
+                     "back here"};
     }
     auto cmapNum = numberField(dsc.value(), "cmap_num", kNoPositions, 0, 0xFFFF, what);
     if (!cmapNum) {
@@ -325,7 +326,7 @@ struct Font {
     }
     const auto cmapRecords = bracedRecords(maps.value());
     if (cmapRecords.size() < static_cast<std::size_t>(cmapNum.value())) {
-        return Error{"The font has fewer character maps than its cmap_num."};
+        return Error{"the font has fewer character maps than its cmap_num"};
     }
     for (std::size_t k = 0; k < static_cast<std::size_t>(cmapNum.value()); ++k) {
         auto cmap = cmapOf(tokens, cmapRecords[k], k);
@@ -355,7 +356,7 @@ Result<std::vector<LvglDrawn>> drawLvglFont(const Tokens& tokens, const std::str
         }
         if (id < 0 || static_cast<std::size_t>(id) >= font.value().glyphs.size()) {
             return Error{unicodeName(character) + " maps to glyph id " + std::to_string(id) +
-                         ", past glyph_dsc."};
+                         ", past glyph_dsc"};
         }
         Glyph shown = font.value().glyphs[static_cast<std::size_t>(id)];
         shown.advance16 *= tab ? 2 : 1;

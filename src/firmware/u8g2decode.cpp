@@ -61,22 +61,22 @@ struct Record {
 
 [[nodiscard]] Result<Fields> fieldsOf(const FontBytes& font) {
     if (!font.has(0, kHeaderSize)) {
-        return Error{"The u8g2 font is shorter than its 23-byte header."};
+        return Error{"the u8g2 font is shorter than its 23-byte header"};
     }
     Fields f{font.byte(2),        font.byte(3),  font.byte(4),  font.byte(5),
              font.byte(6),        font.byte(7),  font.byte(8),  static_cast<int>(font.byte(10)),
              font.signedByte(12), font.word(17), font.word(19), font.word(21)};
     for (const unsigned bits : {f.zeroBits, f.oneBits, f.width, f.height, f.x, f.y, f.advance}) {
         if (bits > kWidestField) {
-            return Error{"The u8g2 font gives a field of " + std::to_string(bits) +
-                         " bits; u8g2 reads no field wider than 8."};
+            return Error{"the u8g2 font gives a field of " + std::to_string(bits) +
+                         " bits, and u8g2 reads no field wider than 8"};
         }
     }
     return f;
 }
 
 [[nodiscard]] Error cutShort() {
-    return Error{"The u8g2 font ends inside a glyph."};
+    return Error{"the u8g2 font ends inside a glyph"};
 }
 
 /// The records of the 8-bit glyphs, then those of the Unicode glyphs, as the font lists them.
@@ -213,7 +213,7 @@ struct RunPosition {
     drawn.number = static_cast<int>(record.number);
     drawn.baseline = fields.boxHeight + fields.boxY;
     drawn.picture = Picture(std::max(0, advance), fields.boxHeight);
-    const std::string which = "The u8g2 glyph " + std::to_string(record.number);
+    const std::string which = "the u8g2 glyph " + std::to_string(record.number);
     if (width > 0) {
         // The box's top left corner: x right of the origin, its bottom y rows above the baseline.
         const int left = x;
@@ -244,11 +244,11 @@ struct RunPosition {
             } while (bits.take(1) != 0 && !bits.overrun());
         } while (at.y < height && !bits.overrun());
         if (outside) {
-            return Error{which + " draws outside its cell."};
+            return Error{which + " draws outside its cell"};
         }
     }
     if (bits.overrun()) {
-        return Error{which + " reads past the end of its record."};
+        return Error{which + " reads past the end of its record"};
     }
     return drawn;
 }
@@ -269,7 +269,7 @@ Result<std::vector<U8g2Drawn>> drawU8g2Font(std::span<const std::uint8_t> bytes)
     for (const Record& record : records.value()) {
         if (lookUp(font, fields.value(), record.number) != record.data) {
             return Error{"u8g2 would not find the glyph stored under " +
-                         std::to_string(record.number) + "."};
+                         std::to_string(record.number)};
         }
         auto drawn = drawRecord(font, fields.value(), record);
         if (!drawn) {

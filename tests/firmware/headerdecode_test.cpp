@@ -164,7 +164,7 @@ TEST(HeaderDecode, TextThatIsNoSuchHeaderIsRefused) {
     past.replace(row, 10, "{7, 12, 2}");
     const auto outside = decodeFontHeader(past, rows);
     ASSERT_FALSE(outside);
-    EXPECT_EQ(outside.error().message, "Glyph 3 reads past its array.");
+    EXPECT_EQ(outside.error().message, "glyph 3 reads past its array");
     // Cut in the middle of the data (the UTF-8 helper after it would leave the data whole).
     EXPECT_FALSE(decodeFontHeader(text.substr(0, text.find("static inline") / 2), rows));
     EXPECT_FALSE(decodeFontHeader("/* never closed", rows));
@@ -288,7 +288,7 @@ TEST(HeaderDecode, U8g2GlyphsAreFoundOnlyWhereU8g2LooksForThem) {
     hidden[18] = static_cast<std::uint8_t>(next & 0xFF);
     const auto missing = drawU8g2Font(hidden);
     ASSERT_FALSE(missing);
-    EXPECT_EQ(missing.error().message, "u8g2 would not find the glyph stored under 65.");
+    EXPECT_EQ(missing.error().message, "u8g2 would not find the glyph stored under 65");
 
     // A font cut inside a record, and one that gives a field wider than u8g2 reads.
     EXPECT_FALSE(drawU8g2Font(std::span(bytes).first(bytes.size() / 2)));
@@ -327,10 +327,11 @@ TEST(HeaderDecode, LvglFontsAreReadAsLvglReadsThem) {
     const auto deeper = edited(".bpp = 1", ".bpp = 4");
     ASSERT_FALSE(deeper);
     EXPECT_EQ(deeper.error().message,
-              "Only LVGL fonts of 1 bit per pixel, uncompressed and unpadded, are drawn back "
-              "here.");
+              "only LVGL fonts of 1 bit per pixel, uncompressed and unpadded, are drawn back "
+              "here");
     EXPECT_FALSE(edited(".ofs_x = 0, .ofs_y = 1}", ".ofs_x = 0, .ofs_y = 9}"));
     EXPECT_FALSE(edited(".box_w = 5", ".box_w = 256"));
+    EXPECT_FALSE(edited(".line_height = 12", ".line_height = 40000")); // past LVGL 8's lv_coord_t
     // A tab is drawn as the space at twice its advance, never as the font's own glyph of U+0009;
     // U+0000 ends a text and is not drawn at all.
     const FontLibrary font = terminus12();
