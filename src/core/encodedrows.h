@@ -67,6 +67,11 @@ public:
     [[nodiscard]] virtual std::size_t rowLength(int rowBytes) const = 0;
     /// Decodes one row into row. Pixels beyond what the row carries are left as they are.
     virtual void decodeRow(std::span<const std::uint8_t> rowData, std::span<Rgb> row) const = 0;
+    /// The number of bit planes when a row is laid out as bit planes: rowBytes groups of one
+    /// byte from every plane, a byte holding eight pixels (the leftmost in its most significant
+    /// bit), a 0 bit lighting channel p (red, green, blue) of plane p and a 1 bit leaving it dark.
+    /// 0 for any other layout. Transforms move such bits without decoding them.
+    [[nodiscard]] virtual int bitPlanes() const { return 0; }
 };
 
 /// The pixel rows of one glyph record or bitmap block, left encoded in the file image they were

@@ -1,5 +1,7 @@
 #include "core/picturetransform.h"
 
+#include "core/encodedtransform.h"
+
 #include <algorithm>
 #include <cstddef>
 
@@ -77,8 +79,8 @@ Picture quarterTurned(const Picture& source, bool clockwise) {
 }
 
 Picture shifted(const Picture& source, int dx, int dy) {
+    // A new picture is background (black) already; the source is drawn one place off.
     Picture result = blankLike(source, source.width(), source.height());
-    result.fill(kBlack);
     result.draw(source, dx, dy);
     return result;
 }
@@ -111,6 +113,15 @@ std::optional<PictureTransform> inverseOf(PictureTransform transform) {
 }
 
 Picture transformed(const Picture& picture, PictureTransform transform, PictureKind kind) {
+    // A picture still held as the rows of its library file is transformed in those rows, a bit
+    // a pixel and plane, and the result stays encoded: neither picture's pixels are decoded.
+    if (const EncodedRows* rows = picture.encodedRows();
+        rows != nullptr && !picture.isEmpty() && transformsEncoded(transform, kind, *rows)) {
+        const bool swap = swapsSides(transform);
+        return Picture(swap ? picture.height() : picture.width(),
+                       swap ? picture.width() : picture.height(),
+                       transformedRows(*rows, picture.width(), picture.height(), transform));
+    }
     switch (transform) {
     case PictureTransform::FlipHorizontally:
         return flippedHorizontally(picture);

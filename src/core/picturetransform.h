@@ -75,7 +75,9 @@ inline constexpr std::array<TransformName, 11> kTransformNames{{
 
 /// The picture after the transform; the source is left as it was. The result keeps the
 /// source's pixel format. Shifts move every pixel one place: what leaves the picture is lost,
-/// what enters is background.
+/// what enters is background. A picture still held as its library file's encoded rows is
+/// transformed in those rows (core/encodedtransform.h) and gives a picture held encoded, so
+/// that neither is decoded.
 [[nodiscard]] Picture transformed(const Picture& picture, PictureTransform transform,
                                   PictureKind kind);
 

@@ -68,21 +68,21 @@ TransformEntries::TransformEntries(Document& document, EditingMode kind, std::ve
     : QUndoCommand(text), document_(document), kind_(kind), indices_(std::move(indices)),
       transform_(transform) {}
 
-std::vector<EntryShape> TransformEntries::apply(PictureTransform transform) {
+std::vector<EntryShape> TransformEntries::apply(PictureTransform transform,
+                                                const std::vector<std::size_t>& at) {
     // Each entry's new picture depends on that entry alone, so the entries are shared out
     // between the processor's cores; the library itself changes afterwards, on this thread.
-    std::vector<EntryShape> shapes(indices_.size());
+    std::vector<EntryShape> shapes(at.size());
     const auto makeShapes = [&](std::size_t first, std::size_t step) {
-        for (std::size_t k = first; k < indices_.size(); k += step) {
-            shapes[k] = document_.transformedShape(kind_, indices_[k], transform);
+        for (std::size_t k = first; k < at.size(); k += step) {
+            shapes[k] = document_.transformedShape(kind_, indices_[at[k]], transform);
         }
     };
     const std::size_t helpers =
-        indices_.size() < 2
-            ? 0
-            : std::min<std::size_t>(
-                  {std::max(1U, std::thread::hardware_concurrency()), 4, indices_.size()}) -
-                  1;
+        at.size() < 2 ? 0
+                      : std::min<std::size_t>(
+                            {std::max(1U, std::thread::hardware_concurrency()), 4, at.size()}) -
+                            1;
     std::vector<std::thread> threads;
     threads.reserve(helpers);
     for (std::size_t h = 0; h < helpers; ++h) {
@@ -92,26 +92,53 @@ std::vector<EntryShape> TransformEntries::apply(PictureTransform transform) {
     for (std::thread& thread : threads) {
         thread.join();
     }
-    for (std::size_t k = 0; k < indices_.size(); ++k) {
-        document_.swapShape(kind_, indices_[k], shapes[k]);
+    for (std::size_t k = 0; k < at.size(); ++k) {
+        document_.swapShape(kind_, indices_[at[k]], shapes[k]);
     }
     return shapes;
 }
 
-void TransformEntries::redo() {
-    std::vector<EntryShape> replaced = apply(transform_);
+std::optional<EntryShape> TransformEntries::heldForUndo(EntryShape replaced) const {
+    if (!replaced.picture) {
+        return replaced;
+    }
+    if (const EncodedRows* rows = replaced.picture->encodedRows()) {
+        // A picture on the same rows, without the decoded pixels the replaced one may hold.
+        const int width = replaced.picture->width();
+        const int height = replaced.picture->height();
+        replaced.picture = Picture(width, height, *rows);
+        return replaced;
+    }
     if (!inverseOf(transform_)) {
-        before_ = std::move(replaced);
+        return replaced;
+    }
+    return std::nullopt;
+}
+
+void TransformEntries::redo() {
+    std::vector<std::size_t> all(indices_.size());
+    for (std::size_t k = 0; k < all.size(); ++k) {
+        all[k] = k;
+    }
+    std::vector<EntryShape> replaced = apply(transform_, all);
+    before_.clear();
+    before_.reserve(replaced.size());
+    for (EntryShape& shape : replaced) {
+        before_.push_back(heldForUndo(std::move(shape)));
     }
 }
 
 void TransformEntries::undo() {
-    if (const auto inverse = inverseOf(transform_)) {
-        (void)apply(*inverse);
-        return;
+    std::vector<std::size_t> turnBack;
+    for (std::size_t k = 0; k < indices_.size(); ++k) {
+        if (k < before_.size() && before_[k]) {
+            document_.swapShape(kind_, indices_[k], *before_[k]);
+        } else {
+            turnBack.push_back(k);
+        }
     }
-    for (std::size_t k = 0; k < indices_.size() && k < before_.size(); ++k) {
-        document_.swapShape(kind_, indices_[k], before_[k]);
+    if (const auto inverse = inverseOf(transform_); inverse && !turnBack.empty()) {
+        (void)apply(*inverse, turnBack);
     }
     before_.clear(); // the transformed shapes are made again on redo
 }

@@ -6,6 +6,8 @@
 
 #include <QUndoCommand>
 
+#include <cstddef>
+#include <optional>
 #include <vector>
 
 namespace korvel {
@@ -76,8 +78,10 @@ public:
 
 /// One whole-picture transform of several entries, undone as one step.
 ///
-/// A transform that only moves pixels is undone by its inverse; for the others (shifts,
-/// invert, clear) the entries' earlier shapes are held while the command is done.
+/// Undo puts back an entry's earlier shape where holding it costs no pixel memory (its picture
+/// still only the encoded rows of the library file, which are then restored as they were) and
+/// where the transform loses information (shifts, invert, clear). An entry whose decoded
+/// pixels a transform only moved is turned back by the inverse transform instead.
 class TransformEntries : public QUndoCommand {
 public:
     TransformEntries(Document& document, EditingMode kind, std::vector<int> indices,
@@ -86,14 +90,18 @@ public:
     void redo() override;
 
 private:
-    /// Puts the transformed shape of every entry in place and returns the shapes it replaced.
-    std::vector<EntryShape> apply(PictureTransform transform);
+    /// Puts the transformed shape of the entries at these places of indices_ in place and
+    /// returns the shapes it replaced, in the same order.
+    std::vector<EntryShape> apply(PictureTransform transform, const std::vector<std::size_t>& at);
+    /// What undo needs to hold of a replaced shape, or nothing when undo applies the inverse.
+    [[nodiscard]] std::optional<EntryShape> heldForUndo(EntryShape replaced) const;
 
     Document& document_;
     EditingMode kind_;
     std::vector<int> indices_;
     PictureTransform transform_;
-    std::vector<EntryShape> before_; ///< held while a lossy transform is done
+    /// One per entry while the command is done: the shape undo puts back, if held.
+    std::vector<std::optional<EntryShape>> before_;
 };
 
 /// Pixels painted by one drawing gesture in one entry. The paints of a gesture (each stretch of

@@ -33,6 +33,7 @@ public:
     [[nodiscard]] std::size_t rowLength(int rowBytes) const override;
     /// A 0 bit gives 255 in its plane's channel, a 1 bit 0; channels without a plane are 0.
     void decodeRow(std::span<const std::uint8_t> rowData, std::span<Rgb> row) const override;
+    [[nodiscard]] int bitPlanes() const override { return planes_; }
 
     /// Decodes rows of rowLength bytes from data into the top-left columns x rows pixels of
     /// target, stopping where data ends; what is not decoded keeps its pixels.

@@ -79,6 +79,35 @@ TEST_F(EntryToolsTest, EveryTransformOfSeveralEntriesIsOneStepThatRestoresTheByt
     }
 }
 
+TEST_F(EntryToolsTest, TransformsOfEncodedPicturesDecodeNothingAndUndoRestoresTheFilesRows) {
+    const auto rowsOf = [this](int index) -> const std::optional<Picture>& {
+        return document.bitmapLibrary().entries[static_cast<std::size_t>(index)].picture;
+    };
+    const EncodedRows opened = *rowsOf(0)->encodedRows();
+    for (const PictureTransform transform :
+         {PictureTransform::RotateClockwise, PictureTransform::ShiftLeft}) {
+        document.transformEntries(EditingMode::Bitmap, {0, 1}, transform, QStringLiteral("T"));
+        for (const int index : {0, 1}) {
+            ASSERT_NE(rowsOf(index)->encodedRows(), nullptr) << "the result stays encoded";
+            EXPECT_FALSE(rowsOf(index)->isDecoded());
+        }
+        document.bitmapHistory().undo();
+        const EncodedRows* restored = rowsOf(0)->encodedRows();
+        ASSERT_NE(restored, nullptr);
+        EXPECT_EQ(restored->file, opened.file) << "the very rows of the opened file";
+        EXPECT_EQ(restored->offset, opened.offset);
+        EXPECT_FALSE(rowsOf(0)->isDecoded());
+    }
+    // A picture already decoded (as for the canvas) comes back on its rows too.
+    EXPECT_EQ(pictureToText(*rowsOf(0)), (std::vector<std::string>{"#G.", "BAW"}));
+    ASSERT_TRUE(rowsOf(0)->isDecoded());
+    document.transformEntries(EditingMode::Bitmap, {0}, PictureTransform::FlipVertically,
+                              QStringLiteral("Flip"));
+    document.bitmapHistory().undo();
+    EXPECT_EQ(rowsOf(0)->encodedRows()->offset, opened.offset);
+    EXPECT_EQ(pictureToText(*rowsOf(0)), (std::vector<std::string>{"#G.", "BAW"}));
+}
+
 TEST_F(EntryToolsTest, AQuarterTurnSwapsTheEntrysSizeAndTheOthersKeepIt) {
     const int emptyWidth = document.bitmapLibrary().entries[2].width;
     document.transformEntries(EditingMode::Bitmap, {1, 0, 7}, PictureTransform::RotateClockwise,
