@@ -2,8 +2,8 @@
 
 #include "app/exportcdialog.h"
 #include "app/umain.h"
-#include "cli/bitmapfolder.h"
 #include "core/fontmetrics.h"
+#include "document/bitmapfolder.h"
 #include "fileio/fileio.h"
 #include "formats/bdf.h"
 
@@ -137,7 +137,7 @@ void LibraryExchange::exportPngFolder() {
     const QString label = QStringLiteral("Writing \"%1\"").arg(*chosen);
     runWithinMemory(main_.prompter(), &main_, quotedFile(*chosen), [&] {
         const auto& entries = main_.bitmapLibrary().entries;
-        const Result<void> written = cli::writeBitmapFolder(
+        const Result<void> written = writeBitmapFolder(
             entries, chosen->toStdString(), [&](std::size_t done, std::size_t total) {
                 main_.prompter().showProgress(&main_, label, done, total);
             });
@@ -188,7 +188,7 @@ void LibraryExchange::importPngFolder() {
         return;
     }
     runWithinMemory(main_.prompter(), &main_, quotedFile(*chosen), [&] {
-        auto entries = cli::readBitmapFolder(chosen->toStdString());
+        auto entries = readBitmapFolder(chosen->toStdString());
         if (!entries) {
             main_.prompter().showError(&main_, refusal("", entries.error().message));
             return;

@@ -1,6 +1,6 @@
 #include "cli/commands/commandlist.h"
 
-#include "cli/bitmapfolder.h"
+#include "document/bitmapfolder.h"
 #include "cli/qtsession.h"
 #include "cli/support.h"
 #include "cli/terminalprogress.h"

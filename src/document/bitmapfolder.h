@@ -23,7 +23,7 @@
 #include <string_view>
 #include <vector>
 
-namespace korvel::cli {
+namespace korvel {
 
 inline constexpr std::string_view kIndexFileName = "index.txt";
 /// The largest index.txt read.
@@ -74,7 +74,7 @@ using PictureOf = std::function<Result<Picture>(std::size_t k)>;
 /// Writes entries of these names and sizes as a new folder, PNGs and index.txt, into a hidden
 /// sibling folder and swaps it in for folder only when all is written and synced: a failure
 /// leaves an old folder whole. One picture is made and written at a time. An old folder holding
-/// anything else than such files is refused. Needs a running QtSession. Progress counts the
+/// anything else than such files is refused. Progress counts the
 /// entries written.
 [[nodiscard]] Result<void> writeBitmapFolder(std::span<const BcmShape> shapes,
                                              const PictureOf& pictureOf, const std::string& folder,
@@ -112,4 +112,4 @@ saveFolderAsLibrary(const FolderPlan& plan, const std::string& path, const Progr
 /// Reads the entries a folder lists into memory, each PNG as saveFolderAsLibrary reads it.
 [[nodiscard]] Result<std::vector<bitmapInfoList>> readBitmapFolder(const std::string& folder);
 
-} // namespace korvel::cli
+} // namespace korvel

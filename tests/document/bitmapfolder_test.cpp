@@ -1,4 +1,4 @@
-#include "cli/bitmapfolder.h"
+#include "document/bitmapfolder.h"
 #include "fileio/fileio.h"
 #include "support/pngbuild.h"
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace korvel::cli {
+namespace korvel {
 namespace {
 
 TEST(BitmapFolderNames, AnyNameEscapesToOneSafeWordAndBack) {
@@ -139,4 +139,4 @@ TEST(BitmapFolderRead, PngsReadWithTransparencyAndTheirDamageNamed) {
 }
 
 } // namespace
-} // namespace korvel::cli
+} // namespace korvel

@@ -1,6 +1,5 @@
-#include "cli/bitmapfolder.h"
+#include "document/bitmapfolder.h"
 
-#include "cli/options.h"
 #include "core/codepage.h"
 #include "core/textcodes.h"
 #include "fileio/fileio.h"
@@ -8,13 +7,25 @@
 #include "png/pngread.h"
 #include "png/pngwrite.h"
 
+#include <charconv>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <unordered_map>
 
-namespace korvel::cli {
+namespace korvel {
 
 namespace {
+
+/// A whole decimal word as a number, or nothing.
+[[nodiscard]] std::optional<int> parseInteger(std::string_view word) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+    if (word.empty() || error != std::errc() || end != word.data() + word.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
 
 constexpr std::size_t kMaxNameBytes = 8;
 constexpr int kMaxEmptySide = 1024;
@@ -456,4 +467,4 @@ Result<std::vector<bitmapInfoList>> readBitmapFolder(const std::string& folder) 
     return entries;
 }
 
-} // namespace korvel::cli
+} // namespace korvel
