@@ -1,10 +1,10 @@
 #include "cli/commands/commandlist.h"
 
-#include "document/bitmapfolder.h"
 #include "cli/qtsession.h"
 #include "cli/support.h"
 #include "cli/terminalprogress.h"
 #include "core/fontmetrics.h"
+#include "document/bitmapfolder.h"
 #include "fileio/filesource.h"
 #include "formats/bcm.h"
 #include "formats/bdf.h"
