@@ -1,5 +1,6 @@
 #include "app/exportcdialog.h"
 
+#include "app/controls.h"
 #include "app/umain.h"
 #include "core/codeselection.h"
 #include "core/fontmetrics.h"
@@ -63,22 +64,6 @@ constexpr int kDecodedSide = 40;
 constexpr int kDecodedColumns = 16;
 constexpr int kSheetGap = 6;
 const QColor kSheetGround(64, 64, 64);
-
-[[nodiscard]] QComboBox* comboBox(const char* name, const QStringList& items, QWidget* parent) {
-    auto* box = new QComboBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->addItems(items);
-    return box;
-}
-
-[[nodiscard]] QSpinBox* spinBox(const char* name, int minimum, int maximum, int value,
-                                QWidget* parent) {
-    auto* box = new QSpinBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setRange(minimum, maximum);
-    box->setValue(value);
-    return box;
-}
 
 /// A decoder's reason, framed as the status line says it.
 [[nodiscard]] QString decodeFault(const Error& error) {
@@ -193,21 +178,22 @@ QWidget* ExportCDialog::buildFontOptions() {
     for (const auto& choice : formatChoices()) {
         formats << choice.first;
     }
-    FormatBox = comboBox("FormatBox", formats, group);
-    BitOrderBox = comboBox("BitOrderBox", {QStringLiteral("msb"), QStringLiteral("lsb")}, group);
-    InkBox = comboBox("InkBox", {QStringLiteral("1"), QStringLiteral("0")}, group);
+    FormatBox = namedComboBox("FormatBox", formats, group);
+    BitOrderBox =
+        namedComboBox("BitOrderBox", {QStringLiteral("msb"), QStringLiteral("lsb")}, group);
+    InkBox = namedComboBox("InkBox", {QStringLiteral("1"), QStringLiteral("0")}, group);
     CodesEdit = new QLineEdit(group);
     CodesEdit->setObjectName(QStringLiteral("CodesEdit"));
     CodesEdit->setPlaceholderText(QStringLiteral("every code, or 32-126,176"));
     CharsEdit = new QLineEdit(group);
     CharsEdit->setObjectName(QStringLiteral("CharsEdit"));
     CharsEdit->setPlaceholderText(QStringLiteral("the characters of a text"));
-    BaselineBox =
-        comboBox("BaselineBox",
-                 {QStringLiteral("auto"), QStringLiteral("bottom"), QStringLiteral("row")}, group);
-    BaselineRow = spinBox("BaselineRow", 0, 255, 0, group);
+    BaselineBox = namedComboBox(
+        "BaselineBox", {QStringLiteral("auto"), QStringLiteral("bottom"), QStringLiteral("row")},
+        group);
+    BaselineRow = namedSpinBox("BaselineRow", 0, 255, 0, group);
     EncodingBox =
-        comboBox("EncodingBox", {QStringLiteral("code"), QStringLiteral("unicode")}, group);
+        namedComboBox("EncodingBox", {QStringLiteral("code"), QStringLiteral("unicode")}, group);
     form->addRow(QStringLiteral("Layout or format"), FormatBox);
     form->addRow(QStringLiteral("Bit order"), BitOrderBox);
     form->addRow(QStringLiteral("Ink bit"), InkBox);
@@ -242,12 +228,12 @@ QWidget* ExportCDialog::buildBitmapOptions() {
     for (const PixelChoice& choice : kPixels) {
         pixels << QString::fromLatin1(choice.word);
     }
-    PixelBox = comboBox("PixelBox", pixels, group);
+    PixelBox = namedComboBox("PixelBox", pixels, group);
     ByteOrderBox =
-        comboBox("ByteOrderBox", {QStringLiteral("big"), QStringLiteral("little")}, group);
+        namedComboBox("ByteOrderBox", {QStringLiteral("big"), QStringLiteral("little")}, group);
     PlaneOrderBox =
-        comboBox("PlaneOrderBox", {QStringLiteral("msb"), QStringLiteral("lsb")}, group);
-    PlaneInkBox = comboBox("PlaneInkBox", {QStringLiteral("1"), QStringLiteral("0")}, group);
+        namedComboBox("PlaneOrderBox", {QStringLiteral("msb"), QStringLiteral("lsb")}, group);
+    PlaneInkBox = namedComboBox("PlaneInkBox", {QStringLiteral("1"), QStringLiteral("0")}, group);
     form->addRow(QStringLiteral("Pixel format"), PixelBox);
     form->addRow(QStringLiteral("Byte order"), ByteOrderBox);
     form->addRow(QStringLiteral("Plane bit order"), PlaneOrderBox);

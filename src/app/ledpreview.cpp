@@ -1,5 +1,6 @@
 #include "app/ledpreview.h"
 
+#include "app/controls.h"
 #include "app/umain.h"
 #include "core/colour.h"
 #include "document/librarytext.h"
@@ -67,21 +68,12 @@ const QString kPngSuffix = QStringLiteral("*.png");
     return lines;
 }
 
-/// A numbered spin box.
+/// A spin box that takes a typed number when Enter is pressed or the box is left, not at each
+/// digit.
 [[nodiscard]] QSpinBox* spinBox(const char* name, int minimum, int maximum, int value,
                                 QWidget* parent) {
-    auto* box = new QSpinBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setRange(minimum, maximum);
-    box->setValue(value);
+    QSpinBox* box = namedSpinBox(name, minimum, maximum, value, parent);
     box->setKeyboardTracking(false);
-    return box;
-}
-
-[[nodiscard]] QComboBox* comboBox(const char* name, const QStringList& items, QWidget* parent) {
-    auto* box = new QComboBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->addItems(items);
     return box;
 }
 
@@ -257,7 +249,7 @@ QWidget* LedPreview::buildControls() {
         presetNames << textOf(preset.name);
     }
     presetNames << QStringLiteral("Custom");
-    PresetBox = comboBox("PresetBox", presetNames, panel);
+    PresetBox = namedComboBox("PresetBox", presetNames, panel);
     PresetBox->setCurrentIndex(kDefaultPreset);
     const PanelPreset& start = panelPresets()[kDefaultPreset];
     PanelWidth = spinBox("PanelWidth", 1, kLedMaxWidth, start.width, panel);
@@ -278,14 +270,14 @@ QWidget* LedPreview::buildControls() {
 
     auto* look = new QGroupBox(QStringLiteral("Look"), controls);
     auto* lookForm = new QFormLayout(look);
-    ShapeBox = comboBox("ShapeBox", {QStringLiteral("Round"), QStringLiteral("Square")}, look);
+    ShapeBox = namedComboBox("ShapeBox", {QStringLiteral("Round"), QStringLiteral("Square")}, look);
     DotSize = spinBox("DotSize", 10, 100, 80, look);
     DotSize->setSuffix(QStringLiteral(" % of pitch"));
     QStringList colourNames;
     for (const LedColour& colour : ledColours()) {
         colourNames << textOf(colour.name);
     }
-    ColourBox = comboBox("ColourBox", colourNames, look);
+    ColourBox = namedComboBox("ColourBox", colourNames, look);
     Pitch = spinBox("Pitch", kLedMinPitch, kLedMaxPitch, 8, look);
     Pitch->setSuffix(QStringLiteral(" px"));
     Glow = new QCheckBox(QStringLiteral("Soft glow"), look);
@@ -301,7 +293,7 @@ QWidget* LedPreview::buildControls() {
     auto* scrolling = new QGroupBox(QStringLiteral("Scrolling"), controls);
     auto* scrollForm = new QFormLayout(scrolling);
     DirectionBox =
-        comboBox("DirectionBox", {QStringLiteral("Left"), QStringLiteral("Right")}, scrolling);
+        namedComboBox("DirectionBox", {QStringLiteral("Left"), QStringLiteral("Right")}, scrolling);
     Speed = spinBox("Speed", 1, 200, 20, scrolling);
     Speed->setSuffix(QStringLiteral(" dots/s"));
     PlayButton = new QPushButton(QStringLiteral("Play"), scrolling);
