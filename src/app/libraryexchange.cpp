@@ -3,9 +3,9 @@
 #include "app/exportcdialog.h"
 #include "app/umain.h"
 #include "core/fontmetrics.h"
-#include "document/bitmapfolder.h"
 #include "fileio/fileio.h"
 #include "formats/bdf.h"
+#include "libraryio/bitmapfolder.h"
 
 #include <QAction>
 #include <QMenu>

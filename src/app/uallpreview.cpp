@@ -2,8 +2,9 @@
 
 #include "app/umain.h"
 #include "core/fontlibrary.h"
-#include "document/pictureformats.h"
+#include "document/imagefiles.h"
 #include "document/textcompose.h"
+#include "libraryio/pictureformats.h"
 #include "widgets/cellcanvas.h"
 
 #include <QComboBox>

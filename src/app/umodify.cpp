@@ -1,10 +1,10 @@
 #include "app/umodify.h"
 
 #include "app/umain.h"
-#include "document/pictureformats.h"
 #include "fileio/fileio.h"
 #include "formats/bmp.h"
 #include "formats/formattable.h"
+#include "libraryio/pictureformats.h"
 #include "widgets/cellcanvas.h"
 #include "widgets/numberbox.h"
 

@@ -1,7 +1,7 @@
 #include "cli/support.h"
 
 #include "cli/terminalprogress.h"
-#include "document/libraryfiles.h"
+#include "libraryio/libraryfiles.h"
 
 #include <algorithm>
 #include <cctype>

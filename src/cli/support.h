@@ -7,9 +7,9 @@
 #include "core/fontlibrary.h"
 #include "core/fontmetrics.h"
 #include "core/setuplimits.h"
-#include "document/libraryfiles.h"
 #include "fileio/fileio.h"
 #include "formats/bcm.h"
+#include "libraryio/libraryfiles.h"
 
 #include <cstdint>
 #include <memory>

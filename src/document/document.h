@@ -6,7 +6,7 @@
 #include "core/colour.h"
 #include "core/fontlibrary.h"
 #include "core/picturetransform.h"
-#include "document/libraryfiles.h"
+#include "libraryio/libraryfiles.h"
 
 #include <QObject>
 #include <QUndoGroup>

@@ -255,4 +255,17 @@ std::string imageFileFilter() {
     return "Image Files|" + patterns;
 }
 
+QImage toQImage(const Picture& picture) {
+    QImage image(picture.width(), picture.height(), QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y) {
+        auto* target = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const auto source = picture.row(y);
+        for (int x = 0; x < picture.width(); ++x) {
+            const Rgb colour = source[static_cast<std::size_t>(x)];
+            target[x] = qRgb(redOf(colour), greenOf(colour), blueOf(colour));
+        }
+    }
+    return image;
+}
+
 } // namespace korvel

@@ -1,13 +1,14 @@
 #pragma once
 
-// Reading any picture file for the image import: BMP through Korvel's own decoder, everything
-// else (PNG, JPEG, GIF, WebP, SVG, ...) through the image readers Qt has on the machine. Needs
-// a Qt application (the offscreen platform will do), not a display.
+// Pictures and Qt's images. Reading any picture file for the image import: BMP through Korvel's
+// own decoder, everything else (PNG, JPEG, GIF, WebP, SVG, ...) through the image readers Qt has
+// on the machine. Needs a Qt application (the offscreen platform will do), not a display.
 
 #include "core/result.h"
-#include "document/libraryfiles.h"
 #include "formats/imageconvert.h"
+#include "libraryio/libraryfiles.h"
 
+#include <QImage>
 #include <QSize>
 
 #include <cstdint>
@@ -62,5 +63,8 @@ struct ImageFrames {
 
 /// A file dialog filter of every readable format, "Image Files|*.bmp *.gif *.jpg ...".
 [[nodiscard]] std::string imageFileFilter();
+
+/// The picture as an opaque 32-bit Qt image of its own size, each pixel its own colour.
+[[nodiscard]] QImage toQImage(const Picture& picture);
 
 } // namespace korvel

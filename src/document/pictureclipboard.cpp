@@ -1,6 +1,7 @@
 #include "document/pictureclipboard.h"
 
-#include "document/pictureformats.h"
+#include "document/imagefiles.h"
+#include "libraryio/pictureformats.h"
 
 #include <QByteArray>
 #include <QDataStream>

@@ -111,7 +111,7 @@ constexpr std::array kFormats{
                {},
                {},
                PictureCodec{decodeBmp, writeBmp}},
-    // Read through libpng (src/png) and written through Qt (document/pictureformats.h).
+    // Read and written through libpng (src/png).
     FileFormat{FormatId::Png,
                "PNG",
                "png",

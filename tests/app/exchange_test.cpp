@@ -9,7 +9,7 @@
 #include "core/codepage.h"
 #include "core/fontmetrics.h"
 #include "document/libraryfactory.h"
-#include "document/libraryfiles.h"
+#include "libraryio/libraryfiles.h"
 #include "support/windowfixture.h"
 
 #include <QAction>

@@ -2,9 +2,9 @@
 // function the editor's "Image into Entry" uses.
 #include "cli/commands.h"
 #include "document/imagefiles.h"
-#include "document/libraryfiles.h"
 #include "fileio/fileio.h"
 #include "formats/imageconvert.h"
+#include "libraryio/libraryfiles.h"
 #include "support/gifbuild.h"
 #include "support/pngbuild.h"
 

@@ -1,6 +1,7 @@
-#include "document/pictureformats.h"
+#include "document/imagefiles.h"
 #include "document/textcompose.h"
 #include "formats/bmp.h"
+#include "libraryio/pictureformats.h"
 #include "png/pngwrite.h"
 #include "support/picturetext.h"
 

@@ -4,11 +4,11 @@
 #include "cli/support.h"
 #include "cli/terminalprogress.h"
 #include "core/fontmetrics.h"
-#include "document/bitmapfolder.h"
 #include "fileio/filesource.h"
 #include "formats/bcm.h"
 #include "formats/bdf.h"
 #include "formats/formattable.h"
+#include "libraryio/bitmapfolder.h"
 
 #include <filesystem>
 #include <optional>

@@ -4,9 +4,9 @@
 #include "cli/support.h"
 #include "core/codepage.h"
 #include "document/librarytext.h"
-#include "document/pictureformats.h"
 #include "formats/bcm.h"
 #include "formats/lcm.h"
+#include "libraryio/pictureformats.h"
 
 #include <QString>
 

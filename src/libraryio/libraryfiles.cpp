@@ -1,4 +1,4 @@
-#include "document/libraryfiles.h"
+#include "libraryio/libraryfiles.h"
 
 #include "fileio/fileio.h"
 #include "formats/bcm.h"

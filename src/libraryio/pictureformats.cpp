@@ -1,10 +1,8 @@
-#include "document/pictureformats.h"
+#include "libraryio/pictureformats.h"
 
 #include "core/textcodes.h"
 #include "formats/bmp.h"
 #include "png/pngwrite.h"
-
-#include <QImage>
 
 #include <algorithm>
 #include <array>
@@ -36,19 +34,6 @@ const PictureFormat* pictureFormatOfExtension(std::string_view extension) {
         return sameIgnoringCase(f.extension, extension);
     });
     return found == kFormats.end() ? nullptr : &*found;
-}
-
-QImage toQImage(const Picture& picture) {
-    QImage image(picture.width(), picture.height(), QImage::Format_RGB32);
-    for (int y = 0; y < picture.height(); ++y) {
-        auto* target = reinterpret_cast<QRgb*>(image.scanLine(y));
-        const auto source = picture.row(y);
-        for (int x = 0; x < picture.width(); ++x) {
-            const Rgb colour = source[static_cast<std::size_t>(x)];
-            target[x] = qRgb(redOf(colour), greenOf(colour), blueOf(colour));
-        }
-    }
-    return image;
 }
 
 } // namespace korvel

@@ -1,12 +1,13 @@
-#include "document/bitmapfolder.h"
 #include "fileio/fileio.h"
+#include "libraryio/bitmapfolder.h"
 #include "support/pngbuild.h"
-
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace korvel {
@@ -111,8 +112,15 @@ TEST(BitmapFolderIndex, RepeatedNamesAreTakenAndTheirLinesNamed) {
 }
 
 TEST(BitmapFolderRead, PngsReadWithTransparencyAndTheirDamageNamed) {
-    QTemporaryDir folder;
-    const std::string base = folder.path().toStdString();
+    std::string base = (std::filesystem::temp_directory_path() / "korvel-folder.XXXXXX").string();
+    ASSERT_NE(::mkdtemp(base.data()), nullptr);
+    struct Removed {
+        std::string path;
+        ~Removed() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } removed{base};
     std::vector<bitmapInfoList> entries;
     entries.push_back({"A", 2, 1, Picture(2, 1)});
     entries[0].picture->setPixel(1, 0, kWhite);

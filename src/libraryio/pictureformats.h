@@ -6,7 +6,6 @@
 #include "core/picture.h"
 
 #include "core/result.h"
-#include <QImage>
 
 #include <cstdint>
 #include <span>
@@ -28,8 +27,5 @@ struct PictureFormat {
 
 /// The format of a file extension in any letter case (without the dot), or nullptr.
 [[nodiscard]] const PictureFormat* pictureFormatOfExtension(std::string_view extension);
-
-/// The picture as an opaque 32-bit Qt image of its own size, each pixel its own colour.
-[[nodiscard]] QImage toQImage(const Picture& picture);
 
 } // namespace korvel

@@ -1,4 +1,4 @@
-#include "document/bitmapfolder.h"
+#include "libraryio/bitmapfolder.h"
 
 #include "core/codepage.h"
 #include "core/textcodes.h"
