@@ -168,7 +168,16 @@ std::size_t BcmBlock::rowsLength() const {
     return 3 * static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(height);
 }
 
-Result<std::vector<BcmBlock>> readBcmDirectory(ByteSource& source) {
+namespace {
+
+/// The entry count's promise checked against the file: how many entries, and where the blocks
+/// begin (after the directory).
+struct DirectoryExtent {
+    std::size_t count = 0;
+    std::uint64_t blocksAt = 0;
+};
+
+[[nodiscard]] Result<DirectoryExtent> readDirectoryExtent(ByteSource& source) {
     const std::uint64_t size = source.size();
     if (size < 2) {
         return Error{"the file is shorter than its 2-byte entry count"};
@@ -183,65 +192,119 @@ Result<std::vector<BcmBlock>> readBcmDirectory(ByteSource& source) {
         return Error{"the directory of " + std::to_string(n) + " bitmaps needs " +
                      std::to_string(blocks) + " bytes, but the file has " + std::to_string(size)};
     }
+    return DirectoryExtent{n, blocks};
+}
+
+/// The name and block offset of directory record k, whose 12 bytes are given.
+[[nodiscard]] BcmBlock recordOf(std::span<const std::uint8_t> record, std::uint64_t blocksAt) {
+    BcmBlock entry;
+    const auto name = record.first(kNameField);
+    entry.name.assign(name.begin(), std::find(name.begin(), name.end(), std::uint8_t{0}));
+    entry.at = blocksAt + std::uint64_t{getBigEndian32(record, kNameField)};
+    return entry;
+}
+
+/// Reads the head of entry k's block into entry and checks it: the block and its rows lie inside
+/// the file, and no larger than the writer stores.
+[[nodiscard]] Result<void> readBlockHead(ByteSource& source, std::size_t k, BcmBlock& entry) {
+    const std::uint64_t size = source.size();
+    if (entry.at + kBlockHead > size) {
+        return Error{"the block of " + entryLabel(k, entry.name) + " lies outside the file"};
+    }
+    const auto blockHead = source.read(entry.at, kBlockHead);
+    if (!blockHead) {
+        return blockHead.error();
+    }
+    entry.rowBytes = static_cast<int>(getBigEndian16(blockHead.value(), 0));
+    entry.width = static_cast<int>(getBigEndian16(blockHead.value(), 2));
+    entry.height = static_cast<int>(getBigEndian16(blockHead.value(), 4));
+    if (entry.rowBytes * 8 > kBcmMaxPaddedWidth || entry.width > kBcmMaxPaddedWidth ||
+        entry.height > kBcmMaxRows) {
+        return Error{entryLabel(k, entry.name) + " claims " + std::to_string(entry.width) + " x " +
+                     std::to_string(entry.height) + " pixels in rows of " +
+                     std::to_string(entry.rowBytes) +
+                     " bytes, more than a bitmap library holds (1024 x 513)"};
+    }
+    if (entry.rowsAt() + entry.rowsLength() > size) {
+        return Error{"the rows of " + entryLabel(k, entry.name) + " run past the end of the file"};
+    }
+    return {};
+}
+
+} // namespace
+
+Result<std::vector<BcmBlock>> readBcmDirectory(ByteSource& source) {
+    const auto extent = readDirectoryExtent(source);
+    if (!extent) {
+        return extent.error();
+    }
+    const std::size_t n = extent.value().count;
     // The directory is copied out before the block heads are read, since reading may reuse its
     // bytes; the copy is no larger than the directory. The entry list grows one checked block at
     // a time, so a directory whose blocks are not there is refused before room for all its
     // entries is made.
-    struct Record {
-        std::array<char, kNameField> name;
-        std::uint32_t offset;
-    };
-    std::vector<Record> records(n);
+    std::vector<std::array<std::uint8_t, kDirectoryRecord>> records(n);
     {
         const auto directory = source.read(2, kDirectoryRecord * n);
         if (!directory) {
             return directory.error();
         }
         for (std::size_t k = 0; k < n; ++k) {
-            const std::size_t at = kDirectoryRecord * k;
-            std::copy_n(directory.value().begin() + static_cast<std::ptrdiff_t>(at), kNameField,
-                        records[k].name.begin());
-            records[k].offset = getBigEndian32(directory.value(), at + kNameField);
+            std::copy_n(directory.value().begin() +
+                            static_cast<std::ptrdiff_t>(kDirectoryRecord * k),
+                        kDirectoryRecord, records[k].begin());
         }
     }
     std::vector<BcmBlock> entries;
     std::uint64_t pixels = 0;
     for (std::size_t k = 0; k < n; ++k) {
-        const auto& name = records[k].name;
-        BcmBlock& entry = entries.emplace_back();
-        entry.name.assign(name.begin(), std::find(name.begin(), name.end(), '\0'));
-        entry.at = blocks + std::uint64_t{records[k].offset};
-        if (entry.at + kBlockHead > size) {
-            return Error{"the block of " + entryLabel(k, entry.name) + " lies outside the file"};
-        }
-        const auto blockHead = source.read(entry.at, kBlockHead);
-        if (!blockHead) {
-            return blockHead.error();
-        }
-        entry.rowBytes = static_cast<int>(getBigEndian16(blockHead.value(), 0));
-        entry.width = static_cast<int>(getBigEndian16(blockHead.value(), 2));
-        entry.height = static_cast<int>(getBigEndian16(blockHead.value(), 4));
-        if (entry.rowBytes * 8 > kBcmMaxPaddedWidth || entry.width > kBcmMaxPaddedWidth ||
-            entry.height > kBcmMaxRows) {
-            return Error{entryLabel(k, entry.name) + " claims " + std::to_string(entry.width) +
-                         " x " + std::to_string(entry.height) + " pixels in rows of " +
-                         std::to_string(entry.rowBytes) +
-                         " bytes, more than a bitmap library holds (1024 x 513)"};
-        }
-        if (entry.rowsAt() + entry.rowsLength() > size) {
-            return Error{"the rows of " + entryLabel(k, entry.name) +
-                         " run past the end of the file"};
+        BcmBlock& entry = entries.emplace_back(recordOf(records[k], extent.value().blocksAt));
+        if (Result<void> checked = readBlockHead(source, k, entry); !checked) {
+            return checked.error();
         }
         pixels +=
             static_cast<std::uint64_t>(entry.width) * static_cast<std::uint64_t>(entry.height);
     }
     // Blocks written by this program spend three bits on every pixel; blocks that share rows or
     // claim more width than their rows carry cannot blow up memory beyond that.
+    const std::uint64_t size = source.size();
     if (pixels > 3 * size + 8 * 513) {
         return Error{"the bitmaps claim " + std::to_string(pixels) +
                      " pixels, more than the file's " + std::to_string(size) + " bytes can hold"};
     }
     return entries;
+}
+
+Result<std::optional<BcmBlock>> findBcmBlock(ByteSource& source,
+                                             const std::function<bool(std::string_view)>& wanted) {
+    const auto extent = readDirectoryExtent(source);
+    if (!extent) {
+        return extent.error();
+    }
+    const std::size_t n = extent.value().count;
+    const auto directory = source.read(2, kDirectoryRecord * n);
+    if (!directory) {
+        return directory.error();
+    }
+    std::optional<BcmBlock> found;
+    std::size_t foundAt = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        BcmBlock entry = recordOf(directory.value().subspan(kDirectoryRecord * k, kDirectoryRecord),
+                                  extent.value().blocksAt);
+        if (entry.at + kBlockHead > source.size()) {
+            return Error{"the block of " + entryLabel(k, entry.name) + " lies outside the file"};
+        }
+        if (!found && wanted(entry.name)) {
+            found = std::move(entry);
+            foundAt = k;
+        }
+    }
+    if (found) {
+        if (Result<void> checked = readBlockHead(source, foundAt, *found); !checked) {
+            return checked.error();
+        }
+    }
+    return found;
 }
 
 Result<Picture> readBcmPicture(ByteSource& source, const BcmBlock& block) {

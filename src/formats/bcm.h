@@ -8,8 +8,11 @@
 #include "core/result.h"
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korvel {
@@ -85,6 +88,13 @@ struct BcmBlock {
 /// them as decodeBcm does (same refusals, same messages): every block and its rows lie inside the
 /// file, no entry is larger than the writer stores, the pixels fit the file's size.
 [[nodiscard]] Result<std::vector<BcmBlock>> readBcmDirectory(ByteSource& source);
+
+/// The first entry whose name wanted accepts, reading only the entry count, the directory and
+/// that entry's block head: the directory and that block are checked as readBcmDirectory checks
+/// them (every block begins inside the file), the other blocks are not read. Nothing when no
+/// name is accepted.
+[[nodiscard]] Result<std::optional<BcmBlock>>
+findBcmBlock(ByteSource& source, const std::function<bool(std::string_view)>& wanted);
 
 /// One entry's picture, as decodeBcm gives it, read from the source and decoded. Fails only when
 /// the source cannot be read.

@@ -283,6 +283,54 @@ TEST(FileSource, HeadsOneAfterAnotherAreReadOnceInGrowingWindows) {
     }
 }
 
+// An export of one entry finds it from the directory alone: the first name that matches, read
+// and checked as the whole directory read checks it, while other blocks are not read at all.
+TEST(FileSource, OneEntryIsFoundFromTheDirectoryAndItsOwnBlockAlone) {
+    std::vector<bitmapInfoList> entries;
+    for (int k = 0; k < 20000; ++k) {
+        entries.push_back({"D" + std::to_string(k % 19000), 20, 3, std::nullopt}); // D500 twice
+    }
+    entries[500].picture = Picture(20, 3);
+    entries[500].picture->setPixel(4, 1, kRed);
+    const Bytes bytes = encodeBcm(entries, 20000).value();
+    const TemporaryFile file(bytes);
+    auto source = FileSource::open(file.path()).value();
+    const auto wanted = [](std::string name) {
+        return [name](std::string_view entry) { return entry == name; };
+    };
+    const auto found = findBcmBlock(*source, wanted("D500"));
+    ASSERT_TRUE(found.ok()) << found.error().message;
+    ASSERT_TRUE(found.value().has_value());
+    MemorySource memory(bytes);
+    const BcmBlock first = readBcmDirectory(memory).value()[500];
+    EXPECT_EQ(found.value()->at, first.at) << "the first of two entries of that name";
+    EXPECT_EQ(found.value()->width, 20);
+    EXPECT_EQ(found.value()->rowBytes, first.rowBytes);
+    EXPECT_EQ(readBcmPicture(*source, *found.value()).value(), *entries[500].picture);
+    EXPECT_LT(source->bytesRead(), 2 + 12 * 20000 + 4 * 8192) << "of a file of " << bytes.size();
+    EXPECT_FALSE(findBcmBlock(memory, wanted("d500")).value().has_value());
+
+    // A block that claims too much is refused as the directory read refuses it, but only when it
+    // is the one asked for; a block outside the file is refused whichever is asked for.
+    Bytes damaged = bytes;
+    const std::size_t head = static_cast<std::size_t>(first.at) + 2;
+    damaged[head] = 0x08;
+    MemorySource damagedSource(damaged);
+    const auto whole = readBcmDirectory(damagedSource);
+    ASSERT_FALSE(whole.ok());
+    const auto asked = findBcmBlock(damagedSource, wanted("D500"));
+    ASSERT_FALSE(asked.ok());
+    EXPECT_EQ(asked.error().message, whole.error().message);
+    EXPECT_TRUE(findBcmBlock(damagedSource, wanted("D7")).value().has_value());
+
+    Bytes outside = bytes;
+    outside[2 + 12 * 7 + 8] = 0xFF;
+    MemorySource outsideSource(outside);
+    const auto refused = findBcmBlock(outsideSource, wanted("D18000"));
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error().message, readBcmDirectory(outsideSource).error().message);
+}
+
 TEST(FileSource, ReadsOneEntryOrGlyphAsTheWholeDecodeHasIt) {
     std::mt19937 random(5);
     const Bytes bcm = oddBcm(random);
