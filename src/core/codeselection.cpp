@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <optional>
+#include <utility>
 
 namespace korvel {
 
@@ -113,33 +115,58 @@ bool isOneRun(const CodeList& codes) {
     return codes.empty() || codes.back() - codes.front() + 1 == static_cast<int>(codes.size());
 }
 
+namespace {
+
+/// The character of the UTF-8 sequence at utf8[k] and its length in bytes, or nothing when the
+/// bytes there are no whole, shortest, valid sequence.
+[[nodiscard]] std::optional<std::pair<char32_t, std::size_t>> utf8SequenceAt(std::string_view utf8,
+                                                                             std::size_t k) {
+    const auto lead = static_cast<unsigned char>(utf8[k]);
+    const std::size_t length = lead < 0x80    ? 1
+                               : lead >= 0xF0 ? 4
+                               : lead >= 0xE0 ? 3
+                               : lead >= 0xC0 ? 2
+                                              : 0;
+    if (length == 0 || lead > 0xF4 || k + length > utf8.size()) {
+        return std::nullopt;
+    }
+    char32_t character = length == 1 ? lead : lead & (0x7FU >> length);
+    for (std::size_t n = 1; n < length; ++n) {
+        const auto next = static_cast<unsigned char>(utf8[k + n]);
+        if ((next & 0xC0U) != 0x80U) {
+            return std::nullopt;
+        }
+        character = (character << 6) | (next & 0x3FU);
+    }
+    constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (character < kSmallest[length] || character > 0x10FFFF ||
+        (character >= 0xD800 && character <= 0xDFFF)) {
+        return std::nullopt;
+    }
+    return std::pair{character, length};
+}
+
+} // namespace
+
 Result<std::u32string> decodeUtf8(std::string_view utf8) {
     std::u32string characters;
     for (std::size_t k = 0; k < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[k]);
-        const int length = lead < 0x80    ? 1
-                           : lead >= 0xF0 ? 4
-                           : lead >= 0xE0 ? 3
-                           : lead >= 0xC0 ? 2
-                                          : 0;
-        if (length == 0 || lead > 0xF4 || k + static_cast<std::size_t>(length) > utf8.size()) {
+        const auto sequence = utf8SequenceAt(utf8, k);
+        if (!sequence) {
             return Error{"The text is not UTF-8 (byte " + std::to_string(k + 1) + ")."};
         }
-        char32_t character = length == 1 ? lead : lead & (0x7FU >> length);
-        for (int n = 1; n < length; ++n) {
-            const auto next = static_cast<unsigned char>(utf8[k + static_cast<std::size_t>(n)]);
-            if ((next & 0xC0U) != 0x80U) {
-                return Error{"The text is not UTF-8 (byte " + std::to_string(k + 1) + ")."};
-            }
-            character = (character << 6) | (next & 0x3FU);
-        }
-        constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (character < kSmallest[length] || character > 0x10FFFF ||
-            (character >= 0xD800 && character <= 0xDFFF)) {
-            return Error{"The text is not UTF-8 (byte " + std::to_string(k + 1) + ")."};
-        }
-        characters.push_back(character);
-        k += static_cast<std::size_t>(length);
+        characters.push_back(sequence->first);
+        k += sequence->second;
+    }
+    return characters;
+}
+
+std::u32string decodeUtf8Replacing(std::string_view utf8) {
+    std::u32string characters;
+    for (std::size_t k = 0; k < utf8.size();) {
+        const auto sequence = utf8SequenceAt(utf8, k);
+        characters.push_back(sequence ? sequence->first : kReplacementCharacter);
+        k += sequence ? sequence->second : 1;
     }
     return characters;
 }
@@ -162,6 +189,26 @@ std::string encodeUtf8(char32_t c) {
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
     return out;
+}
+
+std::string libraryTextOf(std::u32string_view characters, const CodePage& page) {
+    std::string bytes;
+    bytes.reserve(characters.size());
+    for (const char32_t character : characters) {
+        const auto byte = page.fromUnicode(character);
+        bytes.push_back(static_cast<char>(byte ? *byte : '?'));
+    }
+    return bytes;
+}
+
+std::string utf8OfLibraryText(std::string_view bytes, const CodePage& page) {
+    std::string text;
+    text.reserve(bytes.size());
+    for (const char byte : bytes) {
+        const auto character = page.toUnicode(static_cast<std::uint8_t>(byte));
+        text += encodeUtf8(character ? *character : kReplacementCharacter);
+    }
+    return text;
 }
 
 } // namespace korvel

@@ -40,7 +40,22 @@ inline constexpr int kHighestCode = 255;
 /// The characters of a UTF-8 text, or nothing when it is no UTF-8.
 [[nodiscard]] Result<std::u32string> decodeUtf8(std::string_view utf8);
 
+/// U+FFFD, which stands for bytes that are no UTF-8 and for codes that stand for no character.
+inline constexpr char32_t kReplacementCharacter = U'\uFFFD';
+
+/// The characters of a text taken as UTF-8, each byte that begins no valid sequence read as
+/// U+FFFD, as Qt reads such bytes: a command-line argument becomes the same name in korvel-cli
+/// as in the editor.
+[[nodiscard]] std::u32string decodeUtf8Replacing(std::string_view utf8);
+
 /// A character as UTF-8.
 [[nodiscard]] std::string encodeUtf8(char32_t character);
+
+/// A text as a library holds it, one byte of the page a character: '?' for a character the page
+/// has no code for.
+[[nodiscard]] std::string libraryTextOf(std::u32string_view characters, const CodePage& page);
+
+/// A library's text as UTF-8: U+FFFD for a byte that stands for no character in the page.
+[[nodiscard]] std::string utf8OfLibraryText(std::string_view bytes, const CodePage& page);
 
 } // namespace korvel

@@ -1,5 +1,7 @@
 #include "document/librarytext.h"
 
+#include "core/codeselection.h"
+
 #include <QList>
 
 namespace korvel {
@@ -22,12 +24,8 @@ QString fromLibraryText(const std::string& bytes, const CodePage& page) {
 }
 
 std::string toLibraryText(const QString& text, const CodePage& page) {
-    std::string bytes;
-    for (const char32_t character : text.toUcs4()) {
-        const auto byte = page.fromUnicode(character);
-        bytes.push_back(static_cast<char>(byte ? *byte : '?'));
-    }
-    return bytes;
+    const QList<uint> characters = text.toUcs4();
+    return libraryTextOf(std::u32string(characters.begin(), characters.end()), page);
 }
 
 QString characterOfCode(int code, const CodePage& page) {
