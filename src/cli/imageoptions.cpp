@@ -151,7 +151,7 @@ Result<std::vector<Picture>> convertImageFile(Context& context, const std::strin
     if (!checked) {
         return usageError(checked.error().message);
     }
-    context.qt.ensureStarted();
+    context.qt->ensureStarted();
     ImageRequest request;
     request.allFrames = options.has("--frames");
     if (size.given) {

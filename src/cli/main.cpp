@@ -1,4 +1,10 @@
-#include "cli/commands.h"
+// korvel-cli: runs the commands that need no Qt itself, in a process that never loads Qt, and
+// hands every other command line, help and --version included, to korvel-cli-qt, which runs them
+// all.
+
+#include "cli/commandline.h"
+#include "cli/commands/commandlist.h"
+#include "cli/qtprogram.h"
 #include "core/codepage.h"
 
 #include <iostream>
@@ -7,12 +13,14 @@
 #include <vector>
 
 int main(int argc, char* argv[]) {
-    std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i) {
-        arguments.emplace_back(argv[i]);
+    using namespace korvel::cli;
+    const Command* command = argc > 1 ? findCommand(qtFreeCommands(), argv[1]) : nullptr;
+    if (command == nullptr) {
+        return runQtProgram(argv);
     }
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
     // The code page of the user's language, as Windows would choose it for its 8-bit texts.
-    const korvel::CodePage page =
-        korvel::defaultCodePageForLocale(korvel::localeNameOfEnvironment());
-    return korvel::cli::runCli(arguments, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1, page);
+    Context context{std::cout, std::cerr, nullptr, ::isatty(STDERR_FILENO) == 1,
+                    korvel::defaultCodePageForLocale(korvel::localeNameOfEnvironment())};
+    return runCommandLine(context, arguments, qtFreeCommands());
 }

@@ -37,7 +37,9 @@ class QtSession;
 struct Context {
     std::ostream& out;
     std::ostream& err; ///< messages and warnings of the command
-    QtSession& qt;
+    /// Qt, started on first need; null in the program that runs only the commands that need no
+    /// Qt (qtFreeCommands()), which never start it.
+    QtSession* qt = nullptr;
     bool errIsTerminal = false; ///< progress of long work is shown only on a terminal
     /// The code page without --codepage: the locale's Windows code page.
     CodePage defaultPage;

@@ -17,6 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -509,6 +512,75 @@ TEST_F(CliTest, TheProgramRunsWithoutADisplay) {
         << "nothing but the count of glyphs cut sideways";
     const CliRun result = run({"info", output});
     EXPECT_EQ(result.out.substr(0, 4), "128\n");
+}
+
+/// korvel-cli as a user starts it: the Qt-free commands run in a process that has no Qt
+/// linked, every other command line is handed to korvel-cli-qt with the same result, and a
+/// missing korvel-cli-qt is said, not hidden.
+TEST_F(CliTest, TheProgramRunsQtFreeCommandsWithoutQtAndHandsOverTheRest) {
+    const auto started = [](const QString& program, const std::vector<std::string>& arguments) {
+        QStringList list;
+        for (const std::string& argument : arguments) {
+            list << QString::fromStdString(argument);
+        }
+        QProcess process;
+        // The in-process runs' default code page, Windows-1252, whatever the machine's language.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        process.setProcessEnvironment(environment);
+        process.start(program, list);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return CliRun{process.exitCode(), process.readAllStandardOutput().toStdString(),
+                      process.readAllStandardError().toStdString()};
+    };
+    const QString program = QStringLiteral(KORVEL_CLI_PROGRAM);
+
+    QProcess readelf;
+    readelf.start(QStringLiteral("readelf"), {QStringLiteral("-d"), program});
+    ASSERT_TRUE(readelf.waitForFinished(60000));
+    const std::string dynamic = readelf.readAllStandardOutput().toStdString();
+    ASSERT_NE(dynamic.find("NEEDED"), std::string::npos) << dynamic;
+    EXPECT_EQ(dynamic.find("libQt6"), std::string::npos) << dynamic;
+
+    // Names as typed: in another letter case, and in UTF-8 for a Windows-1252 name.
+    const std::string library = kData + "/bcm/palette-and-names.bcm";
+    const std::vector<std::vector<std::string>> lines{
+        {"info", library},
+        {"export", library, "all", path("front.png")},
+        {"export", library, "\"?\\*/\u00c9", path("front.bmp")},
+        {"export", library, "\"?\\*/e", path("front.png")},
+        {"list-codepages"},
+        {"--version"},
+        {"help"},
+        {"new-font", "--help"},
+        {"no-such-command"},
+    };
+    for (const auto& line : lines) {
+        const CliRun inProcess = run(line);
+        const auto written = [&] {
+            const std::string file = line[0] == "export" ? line[3] : "";
+            std::ifstream in(file, std::ios::binary);
+            std::string bytes{std::istreambuf_iterator<char>(in), {}};
+            std::filesystem::remove(file);
+            return bytes;
+        };
+        const std::string inProcessBytes = written();
+        const CliRun front = started(program, line);
+        EXPECT_EQ(written(), inProcessBytes) << testing::PrintToString(line);
+        EXPECT_EQ(front.status, inProcess.status) << testing::PrintToString(line);
+        EXPECT_EQ(front.out, inProcess.out) << testing::PrintToString(line);
+        EXPECT_EQ(front.err, inProcess.err) << testing::PrintToString(line);
+    }
+
+    const std::string alone = path("alone");
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(alone)));
+    const QString copy = QString::fromStdString(alone + "/korvel-cli");
+    ASSERT_TRUE(QFile::copy(program, copy));
+    const CliRun handedOver = started(copy, {"new-font", "--help"});
+    EXPECT_EQ(handedOver.status, kExitRefused);
+    EXPECT_EQ(handedOver.err.rfind("korvel-cli: cannot run korvel-cli-qt", 0), 0U)
+        << handedOver.err;
+    EXPECT_EQ(started(copy, {"list-codepages"}).out, run({"list-codepages"}).out);
 }
 
 } // namespace

@@ -17,7 +17,7 @@ fail() {
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-for file in bin/korvel bin/korvel-cli share/applications/korvel.desktop \
+for file in bin/korvel bin/korvel-cli libexec/korvel/korvel-cli-qt share/applications/korvel.desktop \
     share/mime/packages/korvel.xml share/metainfo/korvel.metainfo.xml \
     share/icons/hicolor/scalable/apps/korvel.svg share/man/man1/korvel.1.gz \
     share/man/man1/korvel-cli.1.gz share/bash-completion/completions/korvel-cli \
@@ -25,6 +25,10 @@ for file in bin/korvel bin/korvel-cli share/applications/korvel.desktop \
     [ -s "$prefix/$file" ] || fail "$file is not installed"
 done
 [ -x "$prefix/bin/korvel" ] && [ -x "$prefix/bin/korvel-cli" ] || fail "the programs are not executable"
+# korvel-cli finds korvel-cli-qt where it is installed, also when started through a link.
+ln -s "$prefix/bin/korvel-cli" "$prefix/korvel-cli-link"
+"$prefix/korvel-cli-link" new-font --help | grep -q "^  korvel-cli new-font" ||
+    fail "the installed korvel-cli does not hand new-font to korvel-cli-qt"
 
 # The menu entry: valid, in the two categories, opening both kinds of library.
 entry="$share/applications/korvel.desktop"

@@ -22,7 +22,8 @@ deb="$out/korvel_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || { ls "$out" >&2; echo "FAIL: no $deb" >&2; exit 1; }
 
 contents="$(dpkg-deb -c "$deb")"
-for file in usr/bin/korvel usr/bin/korvel-cli usr/share/applications/korvel.desktop \
+for file in usr/bin/korvel usr/bin/korvel-cli usr/libexec/korvel/korvel-cli-qt \
+    usr/share/applications/korvel.desktop \
     usr/share/mime/packages/korvel.xml usr/share/metainfo/korvel.metainfo.xml \
     usr/share/icons/hicolor/scalable/apps/korvel.svg usr/share/icons/hicolor/16x16/apps/korvel.png \
     usr/share/icons/hicolor/256x256/apps/korvel.png usr/share/man/man1/korvel.1.gz \

@@ -1,6 +1,5 @@
 #include "cli/commands/commandlist.h"
 
-#include "cli/qtsession.h"
 #include "cli/support.h"
 #include "cli/terminalprogress.h"
 #include "core/fontmetrics.h"

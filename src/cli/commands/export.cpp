@@ -1,16 +1,12 @@
 #include "cli/commands/commandlist.h"
 
-#include "cli/qtsession.h"
 #include "cli/support.h"
 #include "core/codepage.h"
-#include "document/librarytext.h"
+#include "core/codeselection.h"
 #include "formats/bcm.h"
 #include "formats/lcm.h"
 #include "libraryio/pictureformats.h"
 
-#include <QString>
-
-#include <algorithm>
 #include <optional>
 
 namespace korvel::cli {
@@ -54,23 +50,25 @@ constexpr std::string_view kExportUsage =
 }
 
 [[nodiscard]] Result<Picture> entryPicture(const std::string& path, const std::string& name) {
-    auto opened = openLibrary(path, readBcmDirectory);
+    auto opened = openSource(path);
     if (!opened) {
         return opened.error();
     }
-    FileSource& source = *opened.value().source;
-    const auto& blocks = opened.value().entries;
+    FileSource& source = *opened.value();
     // The first entry whose name equals the one asked for ignoring letter case, as the
-    // library's name index finds it, without building the index for one look-up.
-    const std::string wanted = toLibraryText(QString::fromStdString(name));
+    // library's name index finds it. Only the directory and that entry's block are read, so an
+    // entry comes out of a library of any size at once, also when another entry is damaged.
     const CodePage namePage;
-    const auto found = std::find_if(blocks.begin(), blocks.end(), [&](const BcmBlock& block) {
-        return namePage.equalFoldingCase(block.name, wanted);
-    });
-    if (found == blocks.end()) {
+    const std::string wanted = libraryTextOf(decodeUtf8Replacing(name), namePage);
+    const auto found = findBcmBlock(
+        source, [&](std::string_view entry) { return namePage.equalFoldingCase(entry, wanted); });
+    if (!found) {
+        return found.error().about(path);
+    }
+    if (!found.value()) {
         return refused(path, "there is no bitmap named \"" + name + "\"");
     }
-    const BcmBlock& block = *found;
+    const BcmBlock& block = *found.value();
     auto picture = readBcmPicture(source, block);
     if (!picture) {
         return picture.error().about(path);

@@ -1,8 +1,8 @@
 #include "cli/commands/commandlist.h"
 
 #include "cli/support.h"
+#include "core/codeselection.h"
 #include "core/fontmetrics.h"
-#include "document/librarytext.h"
 #include "firmware/glyphlabel.h"
 #include "formats/bcm.h"
 #include "formats/lcm.h"
@@ -33,7 +33,7 @@ constexpr std::string_view kInfoUsage =
     std::string words = value.data();
     const bool control = *character < 0x21 || (*character >= 0x7F && *character <= 0xA0);
     if (!control) {
-        words += ' ' + QString::fromUcs4(&*character, 1).toStdString();
+        words += ' ' + encodeUtf8(*character);
     }
     return words;
 }
@@ -122,8 +122,8 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
     context.out << blocks.size() << '\n';
     for (std::size_t k = 0; k < blocks.size(); ++k) {
         const BcmBlock& block = blocks[k];
-        context.out << k << ' ' << fromLibraryText(block.name, page).toStdString() << ' '
-                    << block.width << ' ' << block.height << '\n';
+        context.out << k << ' ' << utf8OfLibraryText(block.name, page) << ' ' << block.width << ' '
+                    << block.height << '\n';
         if (rows) {
             auto picture = readBcmPicture(source, block);
             if (!picture) {

@@ -16,7 +16,7 @@ constexpr std::string_view kListFontsUsage = "korvel-cli list-fonts";
     if (!options.positional.empty()) {
         return usageError("list-fonts takes no words");
     }
-    context.qt.ensureStarted();
+    context.qt->ensureStarted();
     for (const QString& family : installedFamilies()) {
         context.out << family.toStdString() << '\n';
     }

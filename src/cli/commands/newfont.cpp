@@ -63,7 +63,7 @@ void reportRendering(std::ostream& err, const std::string& family, const SystemF
     if (!points || *points < 1 || *points > kMaxPoints) {
         return usageError("--size is a number of points from 1 to 250, not \"" + *size + "\"");
     }
-    context.qt.ensureStarted();
+    context.qt->ensureStarted();
     const auto installed = findInstalledFamily(QString::fromStdString(*family));
     if (!installed) {
         return notInstalled(*family);

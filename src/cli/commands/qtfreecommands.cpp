@@ -1,0 +1,14 @@
+#include "cli/commands/commandlist.h"
+
+#include <array>
+
+namespace korvel::cli {
+
+std::span<const Command* const> qtFreeCommands() {
+    static const std::array<const Command*, 5> kCommands{&infoCommand(), &convertCommand(),
+                                                         &exportCommand(), &exportCCommand(),
+                                                         &listCodePagesCommand()};
+    return kCommands;
+}
+
+} // namespace korvel::cli
