@@ -32,6 +32,7 @@ for k in $(seq "$runs"); do
     "$bench" defined-font "$work/font-256x255x255.lcm"
     "$bench" setup-add
     "$bench" startup
+    "$bench" startup-settled
 done >"$samples"
 
 hyperfine --style none --warmup 3 --runs "$((runs * 2))" -N --export-json "$work/startup.json" \
@@ -40,7 +41,7 @@ hyperfine --style none --warmup 3 --runs "$((runs * 2))" -N --export-json "$work
 python3 - "$samples" "$work/startup.json" <<'PY'
 import json, statistics, sys
 goals = {"open-65535x32x16": 100, "open-64x1024x512": 50, "open-256x255x255": 100,
-         "defined-font": 50, "setup-add": 150, "startup": None}
+         "defined-font": 50, "setup-add": 150, "startup": None, "startup-settled": None}
 rows = {}
 for line in open(sys.argv[1]):
     name, wall, cpu, faults = line.split()

@@ -8,10 +8,13 @@
 #include <QCommandLineParser>
 #include <QIcon>
 #include <QTextStream>
+#include <QWindow>
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <memory>
+#include <utility>
 
 namespace korvel {
 
@@ -71,6 +74,9 @@ void setApplicationNames() {
 void setApplicationIdentity() {
     setApplicationNames();
     QGuiApplication::setDesktopFileName(QStringLiteral("korvel"));
+}
+
+void setApplicationIcon() {
     QIcon icon;
     for (const int size : kIconSizes) {
         icon.addFile(QStringLiteral(":/icons/%1x%1/korvel.png").arg(size), QSize(size, size));
@@ -132,6 +138,55 @@ namespace {
 
 } // namespace
 
+namespace {
+
+/// Runs work once, right after the window's first exposure has been painted and shown, so that
+/// what the first sight of the window does not need waits until it is on the screen.
+class AfterFirstPaint : public QObject {
+public:
+    AfterFirstPaint(QWindow& window, std::function<void()> work)
+        : window_(window), work_(std::move(work)) {
+        if (window_.isExposed()) {
+            // Shown and painted already, by a platform that exposes at once.
+            QMetaObject::invokeMethod(this, work_, Qt::QueuedConnection);
+        } else {
+            window_.installEventFilter(this);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &window_ && event->type() == QEvent::Expose && window_.isExposed()) {
+            window_.removeEventFilter(this);
+            // Queued: the exposure paints and flushes the window before the loop comes back.
+            QMetaObject::invokeMethod(this, work_, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    QWindow& window_;
+    std::function<void()> work_;
+};
+
+} // namespace
+
+StartedEditor showEditorWindow(std::unique_ptr<Prompter> prompter) {
+    StartedEditor started;
+    started.window = std::make_unique<TForm1>(std::move(prompter));
+    TForm1& window = *started.window;
+    // The code page of the user's language, as Windows would choose it for its 8-bit texts.
+    window.setCodePage(defaultCodePageForLocale(localeNameOfEnvironment()));
+    window.showMaximized();
+    // The window icon's eight sizes and the three dialogs are made once the window is on the
+    // screen; a dialog asked for before then is made when it is asked for.
+    started.afterFirstPaint = std::make_unique<AfterFirstPaint>(*window.windowHandle(), [&window] {
+        setApplicationIcon();
+        window.createDialogs();
+    });
+    return started;
+}
+
 int runEditor(int argc, char** argv) {
     // Qt's own options (-platform, -style, ...) are for the window, which the core application
     // does not know: they go to the usual start.
@@ -147,11 +202,8 @@ int runEditor(int argc, char** argv) {
     if (commandLine.exitCode) {
         return *commandLine.exitCode;
     }
-    TForm1 mainWindow(std::make_unique<QtPrompter>());
-    mainWindow.createDialogs();
-    // The code page of the user's language, as Windows would choose it for its 8-bit texts.
-    mainWindow.setCodePage(defaultCodePageForLocale(localeNameOfEnvironment()));
-    mainWindow.showMaximized();
+    const StartedEditor started = showEditorWindow(std::make_unique<QtPrompter>());
+    TForm1& mainWindow = *started.window;
     if (!commandLine.libraryFiles.isEmpty()) {
         // Opened from the message loop, so that any error box shows over the window.
         QMetaObject::invokeMethod(

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QObject>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 class QTextStream;
@@ -23,13 +25,30 @@ struct EditorCommandLine {
 [[nodiscard]] EditorCommandLine readEditorCommandLine(const QStringList& arguments,
                                                       QTextStream& out, QTextStream& err);
 
-/// Gives the application its name, organisation, version, desktop file name (which names the
-/// installed menu entry to the desktop) and window icon.
+/// Gives the application its name, organisation, version and desktop file name (which names the
+/// installed menu entry to the desktop).
 void setApplicationIdentity();
 
-/// Starts the editor: the application, the main window, then the setup, modify and preview
-/// dialogs, and runs the message loop with the main window maximized; library files named on
-/// the command line open from the loop. Returns the exit code.
+/// Gives the application its window icon, in every size built in.
+void setApplicationIcon();
+
+class Prompter;
+class TForm1;
+
+/// The editor's main window as it starts, and the work that waits for its first paint.
+struct StartedEditor {
+    std::unique_ptr<TForm1> window;
+    /// Makes the window icon and the dialogs once the window has painted; kept with the window.
+    std::unique_ptr<QObject> afterFirstPaint;
+};
+
+/// Shows the main window as the editor starts it, within a running application: the locale's
+/// code page, maximized; the window icon and the dialogs follow its first paint.
+[[nodiscard]] StartedEditor showEditorWindow(std::unique_ptr<Prompter> prompter);
+
+/// Starts the editor: the application and the main window, shown maximized, and once it has
+/// painted the window icon and the setup, modify and preview dialogs; runs the message loop,
+/// from which library files named on the command line open. Returns the exit code.
 int runEditor(int argc, char** argv);
 
 } // namespace korvel

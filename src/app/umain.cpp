@@ -135,9 +135,30 @@ TForm1::TForm1(std::unique_ptr<Prompter> prompter, QWidget* parent)
 TForm1::~TForm1() = default;
 
 void TForm1::createDialogs() {
-    form2_ = new TForm2(*this);
-    form3_ = new TForm3(*this);
-    form4_ = new TForm4(*this);
+    static_cast<void>(setupDialog());
+    static_cast<void>(modifyDialog());
+    static_cast<void>(previewDialog());
+}
+
+TForm2& TForm1::setupDialog() {
+    if (form2_ == nullptr) {
+        form2_ = new TForm2(*this);
+    }
+    return *form2_;
+}
+
+TForm3& TForm1::modifyDialog() {
+    if (form3_ == nullptr) {
+        form3_ = new TForm3(*this);
+    }
+    return *form3_;
+}
+
+TForm4& TForm1::previewDialog() {
+    if (form4_ == nullptr) {
+        form4_ = new TForm4(*this);
+    }
+    return *form4_;
 }
 
 void TForm1::FormCreate() {
@@ -760,7 +781,7 @@ void TForm1::AdvStringGrid2DblClick() {
     }
     target.width = cellNumber(AdvStringGrid2->cell(3, row));
     target.height = cellNumber(AdvStringGrid2->cell(4, row));
-    TForm3& dialog = *form3_;
+    TForm3& dialog = modifyDialog();
     dialog.prepare(target);
     prompter_->showModal(dialog);
 }
@@ -930,8 +951,9 @@ void TForm1::openFontLibrary(const QString& fileName) {
 }
 
 void TForm1::showSetupDialog(const QString& caption, bool fontFace) {
-    form2_->prepare(caption, fontFace);
-    prompter_->showModal(*form2_);
+    TForm2& dialog = setupDialog();
+    dialog.prepare(caption, fontFace);
+    prompter_->showModal(dialog);
 }
 
 void TForm1::NewFontFile1Click() {
@@ -957,8 +979,9 @@ void TForm1::showPreview(const QString& caption, bool allFont) {
     if (fontLibrary().count == 0) {
         return;
     }
-    form4_->prepare(caption, allFont);
-    prompter_->showModal(*form4_);
+    TForm4& dialog = previewDialog();
+    dialog.prepare(caption, allFont);
+    prompter_->showModal(dialog);
 }
 
 void TForm1::AllFont1Click() {
@@ -1063,7 +1086,7 @@ void TForm1::AddBitmapFile1Click() {
     if (editingMode() != EditingMode::Bitmap) {
         return;
     }
-    form2_->clearBitmapName();
+    setupDialog().clearBitmapName();
     showSetupDialog(QStringLiteral("Bitmap Setup"), false);
 }
 

@@ -67,7 +67,9 @@ public:
     explicit TForm1(std::unique_ptr<Prompter> prompter, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    /// Creates the setup dialog, the modify dialog and the preview window, in that order.
+    /// Creates the setup dialog, the modify dialog and the preview window, in that order, those
+    /// not made yet. Each is otherwise made when it is first shown, so the editor can start by
+    /// painting its window and make them after.
     void createDialogs();
 
     // The document, through which the dialogs change the libraries, and the window's state.
@@ -369,6 +371,11 @@ private:
     std::array<QToolButton*, 8> colourButtons_{};
     std::array<QLabel*, 6> statusPanels_{};
     QWidget* canvasHolder_ = nullptr;
+    /// The dialogs, made on first need.
+    [[nodiscard]] TForm2& setupDialog();
+    [[nodiscard]] TForm3& modifyDialog();
+    [[nodiscard]] TForm4& previewDialog();
+
     // The dialogs, owned by this window as their Qt parent.
     TForm2* form2_ = nullptr;
     TForm3* form3_ = nullptr;

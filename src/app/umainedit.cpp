@@ -86,8 +86,15 @@ QIcon drawnToolIcon(EditTool tool) {
     return QIcon(picture);
 }
 
+/// The icon theme's icon of that name, else fallback. Without a fallback the theme is searched
+/// only when the icon is first drawn or asked about (a menu's icons, when the menu first opens),
+/// so the window does not wait on the search to show.
 QIcon themeIcon(const char* name, const QIcon& fallback = {}) {
-    return QIcon::fromTheme(QString::fromLatin1(name), fallback);
+    const QString themeName = QString::fromLatin1(name);
+    if (themeName.isEmpty()) {
+        return fallback;
+    }
+    return fallback.isNull() ? QIcon::fromTheme(themeName) : QIcon::fromTheme(themeName, fallback);
 }
 
 const char* transformIconName(PictureTransform transform) {

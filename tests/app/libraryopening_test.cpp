@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
+#include <QIcon>
 #include <QMimeData>
 #include <QTextStream>
 #include <QToolButton>
@@ -232,11 +234,26 @@ TEST(EditorCommandLine, NamesFilesOrAnswersHelpAndVersion) {
     EXPECT_TRUE(wrong.err.contains("frobnicate")) << wrong.err.toStdString();
 }
 
+// The window is shown first; its icon and its dialogs follow its first paint, and a dialog asked
+// for before then is made at once.
 TEST(EditorIdentity, NamesTheDesktopEntryAndCarriesTheIconWithoutRetitlingTheWindow) {
     setApplicationIdentity();
     EXPECT_EQ(QGuiApplication::desktopFileName(), "korvel");
     EXPECT_EQ(QCoreApplication::applicationName(), "korvel");
     EXPECT_EQ(QCoreApplication::applicationVersion(), kVersion);
+    QApplication::setWindowIcon(QIcon());
+    const StartedEditor started = showEditorWindow(std::make_unique<ScriptedPrompter>());
+    TForm1& form = *started.window;
+    EXPECT_EQ(form.windowTitle(), "Korvel Font/Bitmap Creater");
+    EXPECT_EQ(form.form2(), nullptr) << "made before the window painted";
+    QElapsedTimer waited;
+    waited.start();
+    while (form.form4() == nullptr && waited.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    ASSERT_NE(form.form2(), nullptr);
+    ASSERT_NE(form.form3(), nullptr);
+    ASSERT_NE(form.form4(), nullptr);
     const QIcon icon = QApplication::windowIcon();
     for (const int size : {16, 32, 256}) {
         const QImage image = icon.pixmap(size, size).toImage();
@@ -248,8 +265,15 @@ TEST(EditorIdentity, NamesTheDesktopEntryAndCarriesTheIconWithoutRetitlingTheWin
         EXPECT_LT(qGreen(lit), 130) << size;
         EXPECT_LT(qRed(dark), 80) << size;
     }
-    TForm1 form(std::make_unique<ScriptedPrompter>());
-    EXPECT_EQ(form.windowTitle(), "Korvel Font/Bitmap Creater");
+    EXPECT_EQ(form.windowIcon().cacheKey(), icon.cacheKey());
+
+    auto prompter = std::make_unique<ScriptedPrompter>();
+    prompter->answers = {true};
+    TForm1 later(std::move(prompter));
+    later.AllFont1Click();
+    later.NewFontFile1Click();
+    EXPECT_NE(later.form2(), nullptr) << "the setup dialog, made when first shown";
+    EXPECT_EQ(later.form4(), nullptr) << "no preview of an empty font";
 }
 
 } // namespace
