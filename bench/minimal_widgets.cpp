@@ -35,6 +35,5 @@ int main(int argc, char** argv) {
     while (!application.painted) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    QCoreApplication::processEvents();
     std::_Exit(0);
 }

@@ -207,12 +207,12 @@ int run(int argc, char** argv) {
     const StartedEditor editor = startEditor(file);
     TForm1* window = editor.window.get();
     if (action == "startup" || action == "startup-settled") {
-        // Ends at the first paint, without tearing down, as the minimal program it is set beside;
-        // startup-settled ends once the work that follows the first paint is done too.
+        // Ends as soon as the first exposure has been painted and flushed, without tearing down,
+        // as the minimal program it is set beside; startup-settled ends once the work that
+        // follows the first paint (the window icon, the dialogs) is done too.
         while (app().paints == 0 || !window->isVisible()) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         }
-        QCoreApplication::processEvents();
         if (action == "startup") {
             report("startup", started);
         } else {
