@@ -4,6 +4,7 @@
 #include "core/codepage.h"
 #include "core/version.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
@@ -140,15 +141,16 @@ namespace {
 
 namespace {
 
-/// Runs work once, right after the window's first exposure has been painted and shown, so that
-/// what the first sight of the window does not need waits until it is on the screen.
+/// Runs work once, when the message loop is next idle after the window's first exposure: the
+/// window has been painted and its pixels sent to the display, so that what the first sight of
+/// the window does not need waits until it is on the screen.
 class AfterFirstPaint : public QObject {
 public:
     AfterFirstPaint(QWindow& window, std::function<void()> work)
         : window_(window), work_(std::move(work)) {
         if (window_.isExposed()) {
             // Shown and painted already, by a platform that exposes at once.
-            QMetaObject::invokeMethod(this, work_, Qt::QueuedConnection);
+            runWhenIdle();
         } else {
             window_.installEventFilter(this);
         }
@@ -158,15 +160,23 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == &window_ && event->type() == QEvent::Expose && window_.isExposed()) {
             window_.removeEventFilter(this);
-            // Queued: the exposure paints and flushes the window before the loop comes back.
-            QMetaObject::invokeMethod(this, work_, Qt::QueuedConnection);
+            runWhenIdle();
         }
         return false;
     }
 
 private:
+    void runWhenIdle() {
+        QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+        idle_ = connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+            disconnect(idle_);
+            work_();
+        });
+    }
+
     QWindow& window_;
     std::function<void()> work_;
+    QMetaObject::Connection idle_;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "app/umain.h"
 
+#include "app/lazyicon.h"
 #include "app/ledpreview.h"
 #include "app/libraryexchange.h"
 #include "app/libraryopening.h"
@@ -208,6 +209,10 @@ void TForm1::buildToolBar() {
 
 void TForm1::buildMenus() {
     QStyle* look = style();
+    // The style's icons are made when a menu first shows them.
+    const auto standardIcon = [look](QStyle::StandardPixmap which) {
+        return lazyIcon([look, which] { return look->standardIcon(which); });
+    };
     const auto item = [this](QMenu* menu, const char* name, const QString& caption,
                              const QIcon& icon, void (TForm1::*handler)()) {
         QAction* action = menu->addAction(icon, caption);
@@ -220,35 +225,35 @@ void TForm1::buildMenus() {
     QMenu* fontMenu = menuBar()->addMenu(QStringLiteral("Font Library      "));
     fontMenu->setObjectName(QStringLiteral("FontLibrary1"));
     N2 = item(fontMenu, "N2", QStringLiteral("Open Library"),
-              look->standardIcon(QStyle::SP_DialogOpenButton), &TForm1::N2Click);
+              standardIcon(QStyle::SP_DialogOpenButton), &TForm1::N2Click);
     NewFontFile1 = item(fontMenu, "NewFontFile1", QStringLiteral("New Library"),
-                        look->standardIcon(QStyle::SP_FileIcon), &TForm1::NewFontFile1Click);
+                        standardIcon(QStyle::SP_FileIcon), &TForm1::NewFontFile1Click);
     N3 = item(fontMenu, "N3", QStringLiteral("Save Library"),
-              look->standardIcon(QStyle::SP_DialogSaveButton), &TForm1::N3Click);
-    QMenu* preview = fontMenu->addMenu(look->standardIcon(QStyle::SP_FileDialogContentsView),
+              standardIcon(QStyle::SP_DialogSaveButton), &TForm1::N3Click);
+    QMenu* preview = fontMenu->addMenu(standardIcon(QStyle::SP_FileDialogContentsView),
                                        QStringLiteral("Preview Library"));
     preview->setObjectName(QStringLiteral("PreviewLibrary1"));
     AllFont1 = item(preview, "AllFont1", QStringLiteral("All Font"),
-                    look->standardIcon(QStyle::SP_FileDialogListView), &TForm1::AllFont1Click);
+                    standardIcon(QStyle::SP_FileDialogListView), &TForm1::AllFont1Click);
     De1 = item(preview, "De1", QStringLiteral("Defined Font"),
-               look->standardIcon(QStyle::SP_FileDialogDetailedView), &TForm1::De1Click);
+               standardIcon(QStyle::SP_FileDialogDetailedView), &TForm1::De1Click);
 
     BitmapLibrary1 = menuBar()->addMenu(QStringLiteral("Bitmap Library     "));
     BitmapLibrary1->setObjectName(QStringLiteral("BitmapLibrary1"));
     connect(BitmapLibrary1, &QMenu::aboutToShow, this, &TForm1::BitmapLibrary1Click);
     OpenBitmapFile1 =
         item(BitmapLibrary1, "OpenBitmapFile1", QStringLiteral("Open Library"),
-             look->standardIcon(QStyle::SP_DialogOpenButton), &TForm1::OpenBitmapFile1Click);
+             standardIcon(QStyle::SP_DialogOpenButton), &TForm1::OpenBitmapFile1Click);
     NewBitampFile1 = item(BitmapLibrary1, "NewBitampFile1", QStringLiteral("New  Library"),
-                          look->standardIcon(QStyle::SP_FileIcon), &TForm1::NewBitampFile1Click);
+                          standardIcon(QStyle::SP_FileIcon), &TForm1::NewBitampFile1Click);
     SaveBitmapFile1 =
         item(BitmapLibrary1, "SaveBitmapFile1", QStringLiteral("Save Library"),
-             look->standardIcon(QStyle::SP_DialogSaveButton), &TForm1::SaveBitmapFile1Click);
+             standardIcon(QStyle::SP_DialogSaveButton), &TForm1::SaveBitmapFile1Click);
     AddBitmapFile1 =
         item(BitmapLibrary1, "AddBitmapFile1", QStringLiteral("Add  Bitmap "),
-             look->standardIcon(QStyle::SP_FileDialogNewFolder), &TForm1::AddBitmapFile1Click);
+             standardIcon(QStyle::SP_FileDialogNewFolder), &TForm1::AddBitmapFile1Click);
     RemoveBitmap1 = item(BitmapLibrary1, "RemoveBitmap1", QStringLiteral("Delete Bitmap"),
-                         look->standardIcon(QStyle::SP_TrashIcon), &TForm1::RemoveBitmap1Click);
+                         standardIcon(QStyle::SP_TrashIcon), &TForm1::RemoveBitmap1Click);
 
     QMenu* zoomMenu = menuBar()->addMenu(QStringLiteral("Zoom    "));
     zoomMenu->setObjectName(QStringLiteral("Zoom1"));

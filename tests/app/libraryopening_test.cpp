@@ -6,10 +6,11 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QIcon>
 #include <QMimeData>
 #include <QTextStream>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 
@@ -246,11 +247,17 @@ TEST(EditorIdentity, NamesTheDesktopEntryAndCarriesTheIconWithoutRetitlingTheWin
     TForm1& form = *started.window;
     EXPECT_EQ(form.windowTitle(), "Korvel Font/Bitmap Creater");
     EXPECT_EQ(form.form2(), nullptr) << "made before the window painted";
-    QElapsedTimer waited;
-    waited.start();
-    while (form.form4() == nullptr && waited.elapsed() < 10000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
+    // The message loop as the editor runs it, which waits when it has nothing to do.
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (form.form4() != nullptr) {
+            loop.quit();
+        }
+    });
+    poll.start(5);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
     ASSERT_NE(form.form2(), nullptr);
     ASSERT_NE(form.form3(), nullptr);
     ASSERT_NE(form.form4(), nullptr);

@@ -1,10 +1,13 @@
 #include "support/windowfixture.h"
 
+#include "app/lazyicon.h"
 #include "app/uallpreview.h"
 
 #include <QDir>
 #include <QFile>
 #include <QMenuBar>
+#include <QPixmap>
+#include <QStyle>
 #include <QToolButton>
 
 #include <sys/stat.h>
@@ -83,6 +86,27 @@ TEST_F(WindowTest, MenusCarryTheirExactCaptions) {
     EXPECT_EQ(window->RemoveBitmap1->text(), "Delete Bitmap");
     EXPECT_TRUE(window->N8pixels2->icon().isNull());
     EXPECT_FALSE(window->N2->icon().isNull());
+    // Made when first drawn, the style's own icon.
+    const QImage drawn = window->N2->icon().pixmap(16, 16).toImage();
+    EXPECT_EQ(drawn,
+              window->style()->standardIcon(QStyle::SP_DialogOpenButton).pixmap(16, 16).toImage());
+    EXPECT_FALSE(drawn.isNull());
+}
+
+TEST(LazyIcon, IsMadeOnceWhenFirstDrawnAndSharedByItsCopies) {
+    int made = 0;
+    const QIcon icon = lazyIcon([&made] {
+        ++made;
+        QPixmap red(8, 8);
+        red.fill(Qt::red);
+        return QIcon(red);
+    });
+    const QIcon copy = icon;
+    EXPECT_FALSE(icon.isNull());
+    EXPECT_EQ(made, 0);
+    EXPECT_EQ(copy.pixmap(8, 8).toImage().pixel(3, 3), QColor(Qt::red).rgb());
+    EXPECT_EQ(icon.actualSize(QSize(32, 32)), QSize(8, 8));
+    EXPECT_EQ(made, 1);
 }
 
 TEST_F(WindowTest, ClicksBeforeAnyLibraryShowNothing) {
