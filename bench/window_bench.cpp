@@ -226,7 +226,10 @@ int run(int argc, char** argv) {
         }
         std::_Exit(0);
     }
-    // The actions begin from a settled window, its dialogs made.
+    // The actions begin from a settled window, the work after its first paint done.
+    while (window->form4() == nullptr) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
     settle();
     const auto nothing = [] {};
     if (action == "open-bcm") {
