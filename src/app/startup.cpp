@@ -137,10 +137,6 @@ namespace {
     return commandLine.exitCode.value_or(0);
 }
 
-} // namespace
-
-namespace {
-
 /// Runs work once, when the message loop is next idle after the window's first exposure: the
 /// window has been painted and its pixels sent to the display, so that what the first sight of
 /// the window does not need waits until it is on the screen.

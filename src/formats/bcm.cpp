@@ -195,7 +195,7 @@ struct DirectoryExtent {
     return DirectoryExtent{n, blocks};
 }
 
-/// The name and block offset of directory record k, whose 12 bytes are given.
+/// The name and block offset that one 12-byte directory record gives.
 [[nodiscard]] BcmBlock recordOf(std::span<const std::uint8_t> record, std::uint64_t blocksAt) {
     BcmBlock entry;
     const auto name = record.first(kNameField);
