@@ -12,6 +12,7 @@
 #include "formats/bcm.h"
 #include "formats/bmp.h"
 #include "formats/lcm.h"
+#include "support/benchlibraries.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -52,26 +53,9 @@ public:
     void showModal(QDialog&) override {}
 };
 
-Picture patterned(int width, int height, bool twoColour) {
-    Picture picture(width, height);
-    for (int y = 0; y < height; ++y) {
-        auto row = picture.row(y);
-        for (int x = 0; x < width; ++x) {
-            const auto& entry = kPalette[static_cast<std::size_t>((x * 7 + y * 3) % 8)];
-            row[static_cast<std::size_t>(x)] =
-                twoColour ? (((x ^ y) & 1) ? kRed : kBlack) : entry.value;
-        }
-    }
-    return picture;
-}
-
-std::array<GlyphRecord, kGlyphSlots> bigFont() {
-    std::array<GlyphRecord, kGlyphSlots> glyphs{};
-    for (int code = 0; code < kGlyphSlots; ++code) {
-        glyphs[static_cast<std::size_t>(code)] = {code, 255, 255, patterned(255, 255, true)};
-    }
-    return glyphs;
-}
+using bench::bigFont;
+using bench::patterned;
+using bench::repeatedBitmaps;
 
 std::vector<bitmapInfoList> bigBitmaps() {
     std::vector<bitmapInfoList> entries;
@@ -313,19 +297,6 @@ void BM_BmpImportSampled_4096x4096_To250(benchmark::State& state) {
 }
 
 // ---- Libraries of every legal size ----
-
-/// n entries named prefix + k, each a copy of one patterned picture. The picture is encoded once
-/// and its copies stay encoded, so a library of 197 MB is made without 2 GB of pixels.
-std::vector<std::uint8_t> repeatedBitmaps(int n, int width, int height, const std::string& prefix) {
-    const std::vector<bitmapInfoList> one{{"X", width, height, patterned(width, height, false)}};
-    const auto image = korvel::shareFileImage(encodeBcm(one, 1).value());
-    const bitmapInfoList encoded = openBcm(image).value().front();
-    std::vector<bitmapInfoList> entries;
-    for (int k = 0; k < n; ++k) {
-        entries.push_back({prefix + std::to_string(k), width, height, encoded.picture});
-    }
-    return encodeBcm(entries, n).value();
-}
 
 /// 65,535 entries of 32 x 16 in the eight colours: a 13 MB file.
 std::vector<std::uint8_t> manySmallBitmaps() {

@@ -23,6 +23,7 @@
 #include "fileio/fileio.h"
 #include "formats/bcm.h"
 #include "formats/lcm.h"
+#include "support/benchlibraries.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -155,44 +156,13 @@ int timeAction(const char* name, QWidget& shown, const std::function<void()>& se
 
 // ---- The libraries the actions open ----
 
-[[nodiscard]] Picture patterned(int width, int height, bool twoColour) {
-    Picture picture(width, height);
-    for (int y = 0; y < height; ++y) {
-        auto row = picture.row(y);
-        for (int x = 0; x < width; ++x) {
-            const auto& entry = kPalette[static_cast<std::size_t>((x * 7 + y * 3) % 8)];
-            row[static_cast<std::size_t>(x)] =
-                twoColour ? (((x ^ y) & 1) ? kRed : kBlack) : entry.value;
-        }
-    }
-    return picture;
-}
-
-/// n entries named prefix + k, copies of one patterned picture kept encoded.
-[[nodiscard]] std::vector<std::uint8_t> repeatedBitmaps(int n, int width, int height) {
-    const std::vector<bitmapInfoList> one{{"X", width, height, patterned(width, height, false)}};
-    const auto image = shareFileImage(encodeBcm(one, 1).value());
-    const bitmapInfoList encoded = openBcm(image).value().front();
-    std::vector<bitmapInfoList> entries;
-    for (int k = 0; k < n; ++k) {
-        entries.push_back({"B" + std::to_string(k), width, height, encoded.picture});
-    }
-    return encodeBcm(entries, n).value();
-}
-
-[[nodiscard]] std::vector<std::uint8_t> bigFont() {
-    std::array<GlyphRecord, kGlyphSlots> glyphs{};
-    for (int code = 0; code < kGlyphSlots; ++code) {
-        glyphs[static_cast<std::size_t>(code)] = {code, 255, 255, patterned(255, 255, true)};
-    }
-    return encodeLcm(glyphs, kGlyphSlots).value();
-}
-
 int makeLibraries(const std::string& folder) {
     const bool written =
-        writeFileAtomic(folder + "/small-65535.bcm", repeatedBitmaps(kBcmMaxEntries, 32, 16)) &&
-        writeFileAtomic(folder + "/large-64.bcm", repeatedBitmaps(64, 1024, 512)) &&
-        writeFileAtomic(folder + "/font-256x255x255.lcm", bigFont());
+        writeFileAtomic(folder + "/small-65535.bcm",
+                        bench::repeatedBitmaps(kBcmMaxEntries, 32, 16, "B")) &&
+        writeFileAtomic(folder + "/large-64.bcm", bench::repeatedBitmaps(64, 1024, 512, "B")) &&
+        writeFileAtomic(folder + "/font-256x255x255.lcm",
+                        encodeLcm(bench::bigFont(), kGlyphSlots).value());
     return written ? 0 : 1;
 }
 
