@@ -184,11 +184,11 @@ StartedEditor showEditorWindow(std::unique_ptr<Prompter> prompter) {
     // The code page of the user's language, as Windows would choose it for its 8-bit texts.
     window.setCodePage(defaultCodePageForLocale(localeNameOfEnvironment()));
     window.showMaximized();
-    // The window icon's eight sizes and the three dialogs are made once the window is on the
-    // screen; a dialog asked for before then is made when it is asked for.
+    // The window icon's eight sizes, the three dialogs and the clipboard's state wait until the
+    // window is on the screen; a dialog asked for before then is made when it is asked for.
     started.afterFirstPaint = std::make_unique<AfterFirstPaint>(*window.windowHandle(), [&window] {
         setApplicationIcon();
-        window.createDialogs();
+        window.finishStart();
     });
     return started;
 }

@@ -38,17 +38,20 @@ class TForm1;
 /// The editor's main window as it starts, and the work that waits for its first paint.
 struct StartedEditor {
     std::unique_ptr<TForm1> window;
-    /// Makes the window icon and the dialogs once the window has painted; kept with the window.
+    /// Makes the window icon and the dialogs, and reads the clipboard's state, once the window
+    /// has painted; kept with the window.
     std::unique_ptr<QObject> afterFirstPaint;
 };
 
 /// Shows the main window as the editor starts it, within a running application: the locale's
-/// code page, maximized; the window icon and the dialogs follow its first paint.
+/// code page, maximized; the window icon, the dialogs and the paste items' state follow its
+/// first paint.
 [[nodiscard]] StartedEditor showEditorWindow(std::unique_ptr<Prompter> prompter);
 
 /// Starts the editor: the application and the main window, shown maximized, and once it has
-/// painted the window icon and the setup, modify and preview dialogs; runs the message loop,
-/// from which library files named on the command line open. Returns the exit code.
+/// painted the window icon, the setup, modify and preview dialogs and the paste items' state;
+/// runs the message loop, from which library files named on the command line open. Returns the
+/// exit code.
 int runEditor(int argc, char** argv);
 
 } // namespace korvel

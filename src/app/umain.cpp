@@ -141,6 +141,11 @@ void TForm1::createDialogs() {
     static_cast<void>(previewDialog());
 }
 
+void TForm1::finishStart() {
+    createDialogs();
+    refreshPasteActions();
+}
+
 TForm2& TForm1::setupDialog() {
     if (form2_ == nullptr) {
         form2_ = new TForm2(*this);

@@ -71,6 +71,9 @@ public:
     /// not made yet. Each is otherwise made when it is first shown, so the editor can start by
     /// painting its window and make them after.
     void createDialogs();
+    /// The work the editor leaves until its window is on the screen: the dialogs, and the state
+    /// of the paste items, for which the clipboard asks the program that holds it.
+    void finishStart();
 
     // The document, through which the dialogs change the libraries, and the window's state.
     [[nodiscard]] Document& document() { return *document_; }

@@ -4,10 +4,12 @@
 #include "support/windowfixture.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEventLoop>
 #include <QIcon>
+#include <QImage>
 #include <QMimeData>
 #include <QTextStream>
 #include <QTimer>
@@ -235,18 +237,22 @@ TEST(EditorCommandLine, NamesFilesOrAnswersHelpAndVersion) {
     EXPECT_TRUE(wrong.err.contains("frobnicate")) << wrong.err.toStdString();
 }
 
-// The window is shown first; its icon and its dialogs follow its first paint, and a dialog asked
-// for before then is made at once.
+// The window is shown first; its icon, its dialogs and the clipboard's state follow its first
+// paint, and a dialog asked for before then is made at once.
 TEST(EditorIdentity, NamesTheDesktopEntryAndCarriesTheIconWithoutRetitlingTheWindow) {
     setApplicationIdentity();
     EXPECT_EQ(QGuiApplication::desktopFileName(), "korvel");
     EXPECT_EQ(QCoreApplication::applicationName(), "korvel");
     EXPECT_EQ(QCoreApplication::applicationVersion(), kVersion);
     QApplication::setWindowIcon(QIcon());
+    QImage held(2, 2, QImage::Format_RGB32);
+    held.fill(Qt::white);
+    QApplication::clipboard()->setImage(held);
     const StartedEditor started = showEditorWindow(std::make_unique<ScriptedPrompter>());
     TForm1& form = *started.window;
     EXPECT_EQ(form.windowTitle(), "Korvel Font/Bitmap Creater");
     EXPECT_EQ(form.form2(), nullptr) << "made before the window painted";
+    EXPECT_FALSE(form.Paste1->isEnabled()) << "the clipboard asked before the window painted";
     // The message loop as the editor runs it, which waits when it has nothing to do.
     QEventLoop loop;
     QTimer poll;
@@ -261,6 +267,8 @@ TEST(EditorIdentity, NamesTheDesktopEntryAndCarriesTheIconWithoutRetitlingTheWin
     ASSERT_NE(form.form2(), nullptr);
     ASSERT_NE(form.form3(), nullptr);
     ASSERT_NE(form.form4(), nullptr);
+    EXPECT_TRUE(form.Paste1->isEnabled()) << "the picture held before the start";
+    QApplication::clipboard()->clear();
     const QIcon icon = QApplication::windowIcon();
     for (const int size : {16, 32, 256}) {
         const QImage image = icon.pixmap(size, size).toImage();
