@@ -1,7 +1,7 @@
-// korvel-cli in other code pages than Windows-1252: --codepage on new-font, info, add and
-// convert, the refusal of unknown names, list-codepages, the default the program takes from the
-// locale, and BDF fonts through the X11 tools (bdftopcf and fc-scan, pcf2bdf on the KOI8-R fonts
-// of xfonts-base).
+// korvel-cli in other code pages than Windows-1252: --codepage on new-font, info, add, import,
+// export and convert, the refusal of unknown names, list-codepages, the default the program takes
+// from the locale, and BDF fonts through the X11 tools (bdftopcf and fc-scan, pcf2bdf on the KOI8-R
+// fonts of xfonts-base).
 #include "cli/commands.h"
 #include "core/codepage.h"
 #include "document/glyphrender.h"
@@ -223,6 +223,35 @@ TEST_F(CodePageCli, AddWritesAndComparesNamesInItsCodePage) {
     ASSERT_EQ(converted.status, kExitOk) << converted.err;
     const CliRun listed = run({"info", library, "--codepage", "cp1251"});
     EXPECT_NE(listed.out.find("2 Знак 9 1\n"), std::string::npos) << listed.out;
+}
+
+TEST_F(CodePageCli, ExportAndImportFindNamesInTheirCodePage) {
+    const std::string library = path("names.bcm");
+    const std::string picture = kData + "/png/grey-1bit-9x1.png";
+    const CodePage& cyrillic = *codePageByName("cp1251");
+    ASSERT_EQ(run({"add", library, "Лого", picture, "--codepage", "cp1251"}).status, kExitOk);
+    // Found in any letter case of the page, named on the command line or by the locale.
+    const CliRun named = run({"export", library, "ЛОГО", path("named.bmp"), "--codepage", "1251"});
+    EXPECT_EQ(named.status, kExitOk) << named.err;
+    const CliRun byLocale = run({"export", library, "лого", path("locale.bmp")}, cyrillic);
+    EXPECT_EQ(byLocale.status, kExitOk) << byLocale.err;
+    const auto exported = bytes(path("locale.bmp"));
+    ASSERT_GT(exported.size(), 22U);
+    EXPECT_EQ(exported[18], 9) << "the BMP of the 9 x 1 entry";
+    EXPECT_EQ(exported, bytes(path("named.bmp")));
+    // Windows-1252 has no such letters, so it has no such name.
+    const CliRun western = run({"export", library, "ЛОГО", path("western.png")});
+    EXPECT_EQ(western.status, kExitRefused);
+    EXPECT_NE(western.err.find("there is no bitmap named \"ЛОГО\""), std::string::npos)
+        << western.err;
+    EXPECT_EQ(run({"import", library, "ЛОГО", picture, "--size", "3x2"}).status, kExitRefused);
+    const CliRun imported =
+        run({"import", library, "лОгО", picture, "--size", "3x2", "--codepage", "cp1251"});
+    ASSERT_EQ(imported.status, kExitOk) << imported.err;
+    const CliRun shown = run({"info", library}, cyrillic);
+    EXPECT_NE(shown.out.find("0 Лого 3 2\n"), std::string::npos) << shown.out;
+    EXPECT_EQ(run({"export", library, "Лого", path("x.png"), "--codepage", "cp9999"}).status,
+              kExitRefused);
 }
 
 TEST_F(CodePageCli, UnicodeBdfGlyphsGoToTheCodesOfTheirCharacters) {

@@ -14,7 +14,8 @@ namespace korvel::cli {
 namespace {
 
 constexpr std::string_view kExportUsage =
-    "korvel-cli export LIB.lcm CODE OUT.png|OUT.bmp | LIB.bcm NAME OUT.png|OUT.bmp";
+    "korvel-cli export LIB.lcm CODE OUT.png|OUT.bmp | LIB.bcm NAME OUT.png|OUT.bmp\n"
+    "    [--codepage NAME]";
 
 /// The picture of one glyph or entry as the modify dialog exports it: its own size, black where
 /// its picture does not reach.
@@ -49,16 +50,17 @@ constexpr std::string_view kExportUsage =
     return exportedPicture(record.width, record.height, std::move(picture).value());
 }
 
-[[nodiscard]] Result<Picture> entryPicture(const std::string& path, const std::string& name) {
+[[nodiscard]] Result<Picture> entryPicture(const std::string& path, const std::string& name,
+                                           const CodePage& namePage) {
     auto opened = openSource(path);
     if (!opened) {
         return opened.error();
     }
     FileSource& source = *opened.value();
-    // The first entry whose name equals the one asked for ignoring letter case, as the
-    // library's name index finds it. Only the directory and that entry's block are read, so an
-    // entry comes out of a library of any size at once, also when another entry is damaged.
-    const CodePage namePage;
+    // The first entry whose name equals the one asked for ignoring letter case in the code
+    // page, as the library's name index finds it. Only the directory and that entry's block are
+    // read, so an entry comes out of a library of any size at once, also when another entry is
+    // damaged.
     const std::string wanted = libraryTextOf(decodeUtf8Replacing(name), namePage);
     const auto found = findBcmBlock(
         source, [&](std::string_view entry) { return namePage.equalFoldingCase(entry, wanted); });
@@ -87,8 +89,13 @@ constexpr std::string_view kExportUsage =
     if ((kind != "lcm" && kind != "bcm") || format == nullptr) {
         return usageError("export reads a .lcm or .bcm file and writes a .png or .bmp file");
     }
-    auto picture = kind == "lcm" ? glyphPicture(libraryPath, options.positional[1])
-                                 : entryPicture(libraryPath, options.positional[1]);
+    const auto choice = codePageOption(context, options);
+    if (!choice) {
+        return choice.error();
+    }
+    auto picture = kind == "lcm"
+                       ? glyphPicture(libraryPath, options.positional[1])
+                       : entryPicture(libraryPath, options.positional[1], choice.value().page);
     if (!picture) {
         return picture.error();
     }
@@ -110,8 +117,9 @@ constexpr std::string_view kExportUsage =
 } // namespace
 
 const Command& exportCommand() {
-    static const Command kCommand{"export", kExportUsage, "write one glyph or bitmap as PNG or BMP",
-                                  {},       {},           runExport};
+    static const Command kCommand{
+        "export",          kExportUsage, "write one glyph or bitmap as PNG or BMP",
+        {kCodePageOption}, {},           runExport};
     return kCommand;
 }
 

@@ -2,6 +2,7 @@
 
 #include "cli/imageoptions.h"
 #include "cli/support.h"
+#include "core/codepage.h"
 #include "document/document.h"
 #include "document/libraryfactory.h"
 #include "document/librarytext.h"
@@ -17,7 +18,7 @@ namespace {
 constexpr std::string_view kImportUsage =
     "korvel-cli import LIB.lcm CODE IMAGE | LIB.bcm NAME IMAGE [--size WIDTHxHEIGHT|picture]\n"
     "    [--fit stretch|inside|crop|centre] [--scaling nearest|area] [--threshold N|R,G,B]\n"
-    "    [--dither none|fs|atkinson|bayer] [--invert] [--alpha N] [--frames]";
+    "    [--dither none|fs|atkinson|bayer] [--invert] [--alpha N] [--frames] [--codepage NAME]";
 
 // A glyph's sides are stored in one byte each.
 constexpr int kMaxGlyphSide = 255;
@@ -78,15 +79,17 @@ constexpr int kMaxGlyphSide = 255;
     return saveFont(context, path, document.fontLibrary());
 }
 
-[[nodiscard]] Result<void> importBitmap(Context& context, const ParsedOptions& options) {
+[[nodiscard]] Result<void> importBitmap(Context& context, const ParsedOptions& options,
+                                        const CodePage& page) {
     const std::string& path = options.positional[0];
     const QString name = QString::fromStdString(options.positional[1]);
     Document document;
+    document.setCodePage(page);
     if (Result<void> opened = document.openBitmapFile(path); !opened) {
         return opened;
     }
     const BitmapLibrary& library = document.bitmapLibrary();
-    const auto position = library.index.find(toLibraryText(name));
+    const auto position = library.index.find(toLibraryText(name, page));
     if (!position) {
         return refused(path, "there is no bitmap named \"" + options.positional[1] + "\"");
     }
@@ -112,7 +115,8 @@ constexpr int kMaxGlyphSide = 255;
             }
             const int width = pictures[k].width();
             const int height = pictures[k].height();
-            entries.push_back({toLibraryText(names[k]), width, height, std::move(pictures[k])});
+            entries.push_back(
+                {toLibraryText(names[k], page), width, height, std::move(pictures[k])});
         }
         document.appendBitmaps(std::move(entries));
     } else {
@@ -133,17 +137,23 @@ constexpr int kMaxGlyphSide = 255;
         return usageError("import writes into a .lcm or .bcm file, not \"" + options.positional[0] +
                           "\"");
     }
+    const auto choice = codePageOption(context, options);
+    if (!choice) {
+        return choice.error();
+    }
     // Held from reading the library to writing it, so that concurrent runs take turns.
     const auto lock = FolderLock::acquire(options.positional[0]);
     if (!lock) {
         return lock.error();
     }
-    return kind == "lcm" ? importGlyph(context, options) : importBitmap(context, options);
+    return kind == "lcm" ? importGlyph(context, options)
+                         : importBitmap(context, options, choice.value().page);
 }
 
 [[nodiscard]] std::vector<std::string_view> importValueOptions() {
     std::vector<std::string_view> options = imageValueOptions();
     options.push_back("--size");
+    options.push_back(kCodePageOption);
     return options;
 }
 
