@@ -228,7 +228,7 @@ TEST_F(CodePageCli, AddWritesAndComparesNamesInItsCodePage) {
 TEST_F(CodePageCli, ExportAndImportFindNamesInTheirCodePage) {
     const std::string library = path("names.bcm");
     const std::string picture = kData + "/png/grey-1bit-9x1.png";
-    const CodePage& cyrillic = *codePageByName("cp1251");
+    const CodePage cyrillic = *codePageByName("cp1251");
     ASSERT_EQ(run({"add", library, "Лого", picture, "--codepage", "cp1251"}).status, kExitOk);
     // Found in any letter case of the page, named on the command line or by the locale.
     const CliRun named = run({"export", library, "ЛОГО", path("named.bmp"), "--codepage", "1251"});
