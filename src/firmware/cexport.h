@@ -64,7 +64,8 @@ struct BitmapExportOptions {
 
 /// Whether text can name the arrays: a C identifier that starts with a letter, has no "__" and
 /// does not end in "_" (so no name made from it is reserved and its include guard cannot meet a
-/// system header's), and is no C or C++ keyword nor a name of <stdint.h> or Adafruit GFX.
+/// system header's), and is no C or C++ keyword nor a name of <stdint.h> (its types and limit
+/// macros), Adafruit GFX or an LVGL font file's own arrays (glyph_bitmap, cmaps, ...).
 [[nodiscard]] bool isArrayName(std::string_view text);
 
 /// A file's base name made an array name: every other byte becomes "_", runs of "_" become one

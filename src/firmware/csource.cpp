@@ -5,6 +5,10 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace korvel {
 
@@ -138,6 +142,44 @@ constexpr std::array<std::string_view, 33> kHeaderNames{
     "KORVEL_FLASH",   "PROGMEM",       "NULL",
 };
 
+/// The fixed names of an LVGL font file's own static arrays, as lv_font_conv names them.
+constexpr std::array<std::string_view, 5> kLvglFileNames{
+    "glyph_bitmap", "glyph_dsc", "cmaps", "font_dsc", "cache",
+};
+
+/// The object-like macros of <stdint.h>: INT8_MAX, UINT_LEAST16_MAX, INTPTR_MIN, SIZE_MAX, ...
+[[nodiscard]] bool isStdintLimit(std::string_view text) {
+    // Each type's prefix; the unsigned ones (leading "U") have a _MAX alone.
+    std::vector<std::string> prefixes{"INTPTR",     "UINTPTR", "INTMAX", "UINTMAX", "PTRDIFF",
+                                      "SIG_ATOMIC", "WCHAR",   "WINT",   "SIZE"};
+    for (const std::string_view kind : {"INT", "INT_LEAST", "INT_FAST"}) {
+        for (const std::string_view bits : {"8", "16", "32", "64"}) {
+            prefixes.push_back(std::string(kind) + std::string(bits));
+            prefixes.push_back("U" + std::string(kind) + std::string(bits));
+        }
+    }
+    for (const std::string& prefix : prefixes) {
+        const bool unsignedOnly = prefix.front() == 'U' || prefix == "SIZE";
+        if (text == prefix + "_MAX" || (!unsignedOnly && text == prefix + "_MIN")) {
+            return true;
+        }
+    }
+    return false;
+}
+
+/// A name LVGL's font file already gives one of its arrays (unicode_list_0, ... included).
+[[nodiscard]] bool isLvglFileName(std::string_view text) {
+    constexpr std::string_view kUnicodeList = "unicode_list_";
+    if (text.starts_with(kUnicodeList) && text.size() > kUnicodeList.size()) {
+        const std::string_view digits = text.substr(kUnicodeList.size());
+        if (std::all_of(digits.begin(), digits.end(),
+                        [](char c) { return c >= '0' && c <= '9'; })) {
+            return true;
+        }
+    }
+    return std::find(kLvglFileNames.begin(), kLvglFileNames.end(), text) != kLvglFileNames.end();
+}
+
 [[nodiscard]] bool isIdentifierStart(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
 }
@@ -156,7 +198,8 @@ bool isArrayName(std::string_view text) {
     return !text.empty() && isIdentifierStart(text.front()) && text.front() != '_' &&
            text.back() != '_' && text.find("__") == std::string_view::npos &&
            std::all_of(text.begin(), text.end(), isIdentifierChar) && !isKeyword(text) &&
-           std::find(kHeaderNames.begin(), kHeaderNames.end(), text) == kHeaderNames.end();
+           std::find(kHeaderNames.begin(), kHeaderNames.end(), text) == kHeaderNames.end() &&
+           !isStdintLimit(text) && !isLvglFileName(text);
 }
 
 Result<void> checkArrayName(const std::string& name) {
@@ -165,8 +208,8 @@ Result<void> checkArrayName(const std::string& name) {
     }
     return Error{"\"" + name +
                  "\" cannot name C arrays: a name is a letter followed by letters, digits and "
-                 "single \"_\" (not at its end), and no C or C++ keyword or name of <stdint.h> "
-                 "or Adafruit GFX."};
+                 "single \"_\" (not at its end), and no C or C++ keyword or name of <stdint.h>, "
+                 "Adafruit GFX or an LVGL font file."};
 }
 
 std::string arrayNameFromFileName(std::string_view stem, std::string_view prefix) {

@@ -23,9 +23,10 @@ struct LvglDrawn {
 
 /// Every character the character maps of the lv_font_t called name give, in Unicode order, each
 /// drawn from the glyph LVGL finds for it: none for U+0000, which ends a text, and for U+0009 the
-/// space at twice its advance, as LVGL draws a tab. Fails with a sentence on structures the text
-/// lacks or cannot hold (values past the glyph table's bit fields), a font of other than 1 bit per
-/// pixel uncompressed, a glyph id or bits outside their arrays, and ink outside the cell.
+/// space at twice its advance, as LVGL 8.3 draws a tab (LVGL 9 draws no character below U+0020).
+/// Fails with a sentence on structures the text lacks or cannot hold (values past the glyph table's
+/// bit fields), a font of other than 1 bit per pixel uncompressed, a glyph id or bits outside their
+/// arrays, and ink outside the cell.
 [[nodiscard]] Result<std::vector<LvglDrawn>> drawLvglFont(const Tokens& tokens,
                                                           const std::string& name);
 

@@ -327,9 +327,10 @@ void writeFontDescriptors(PlainCSource& source, const LvglFont& font, const std:
                 "glyph's data*/");
     source.line("    .get_glyph_bitmap = lv_font_get_bitmap_fmt_txt,    /*Function pointer to get "
                 "glyph's bitmap*/");
-    // Fields of LVGL 9.3's lv_font_t that lv_font_conv leaves out: named here so that the file
+    // Fields of LVGL 9's lv_font_t that lv_font_conv leaves out: named here so that the file
     // also builds as C++ without warnings, where designated initializers must name them.
-    source.line("#if LV_VERSION_CHECK(9, 3, 0)");
+    // release_glyph and kerning came with 9.0, static_bitmap with 9.3.
+    source.line("#if LVGL_VERSION_MAJOR >= 9");
     source.line("    .release_glyph = NULL,");
     source.line("#endif");
     source.line("    .line_height = " + std::to_string(font.lineHeight) +
@@ -339,8 +340,10 @@ void writeFontDescriptors(PlainCSource& source, const LvglFont& font, const std:
     source.line("#if !(LVGL_VERSION_MAJOR == 6 && LVGL_VERSION_MINOR == 0)");
     source.line("    .subpx = LV_FONT_SUBPX_NONE,");
     source.line("#endif");
-    source.line("#if LV_VERSION_CHECK(9, 3, 0)");
+    source.line("#if LVGL_VERSION_MAJOR >= 9");
     source.line("    .kerning = 0,");
+    source.line("#endif");
+    source.line("#if LV_VERSION_CHECK(9, 3, 0)");
     source.line(
         "    .static_bitmap = 1,    /*Bitmaps are stored as const so they are always static "
         "if not compressed */");

@@ -28,6 +28,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace korvel::cli {
@@ -547,9 +548,13 @@ protected:
                                               metrics, {'\t'}),
                           drawn);
             }
-            for (const char* version : {"8", "9"}) {
-                SCOPED_TRACE(std::string("LVGL ") + version);
-                const QStringList define{QString("-DLVGL_VERSION_MAJOR=") + version};
+            // 9.0 to 9.2 lack two fields of 9.3, which the file must leave out.
+            using Version = std::pair<const char*, const char*>;
+            for (const auto& [major, minor] :
+                 {Version{"8", "3"}, Version{"9", "0"}, Version{"9", "3"}}) {
+                SCOPED_TRACE(std::string("LVGL ") + major + "." + minor);
+                const QStringList define{QString("-DLVGL_VERSION_MAJOR=") + major,
+                                         QString("-DLVGL_VERSION_MINOR=") + minor};
                 const QStringList sources{decoder("lvgl_decoder.c"),
                                           QString::fromStdString(path("font.c"))};
                 ASSERT_TRUE(decode(kCompilerC, sources, QStringList{"-std=c99"} + define, decoded));

@@ -14,13 +14,20 @@ namespace {
 // ---- Names, literals and comments ----
 
 TEST(ArrayName, AcceptsIdentifiersAndRefusesKeywordsAndReservedForms) {
-    for (const char* good : {"a", "x_9", "sans9", "Font_7x13", "integer", "uint8"}) {
+    for (const char* good :
+         {"a", "x_9", "sans9", "Font_7x13", "integer", "uint8", "INT8", "UINT8_MIN", "INT8_MAXIMUM",
+          "SIZE_MAX2", "cmaps2", "unicode_list", "unicode_list_x"}) {
         EXPECT_TRUE(isArrayName(good)) << good;
     }
     // "_stdint" would make the guard _STDINT_H, which is glibc's own: <stdint.h> would vanish.
     for (const char* bad :
          {"", "9x", "a-b", "a b", "int", "class", "_Bool", "and", "nullptr", "caf\xC3\xA9", "x.h",
-          "_stdint", "a__b", "font_", "uint8_t", "GFXfont", "KORVEL_FLASH"}) {
+          "_stdint", "a__b", "font_", "uint8_t", "GFXfont", "KORVEL_FLASH",
+          // <stdint.h>'s limit macros would expand where the font is named.
+          "INT8_MAX", "UINT_LEAST16_MAX", "INT_FAST64_MIN", "SIZE_MAX", "WCHAR_MIN", "PTRDIFF_MAX",
+          // An LVGL font file's own arrays would be defined twice.
+          "cmaps", "glyph_dsc", "glyph_bitmap", "font_dsc", "cache", "unicode_list_0",
+          "unicode_list_12"}) {
         EXPECT_FALSE(isArrayName(bad)) << bad;
     }
 }
@@ -33,7 +40,8 @@ TEST(ArrayName, FileNamesBecomeArrayNames) {
     EXPECT_EQ(arrayNameFromFileName("int", "bitmaps_"), "bitmaps_int");
     EXPECT_EQ(arrayNameFromFileName("", "font_"), "font");
     EXPECT_EQ(arrayNameFromFileName("\xC3\xA9", "font_"), "font");
-    for (const char* stem : {"caf\xC3\xA9", "a.b.c", "(1)", "for", "__", "uint8_t", "-9-"}) {
+    for (const char* stem :
+         {"caf\xC3\xA9", "a.b.c", "(1)", "for", "__", "uint8_t", "-9-", "INT8_MAX", "cmaps"}) {
         EXPECT_TRUE(isArrayName(arrayNameFromFileName(stem, "font_"))) << stem;
     }
 }

@@ -1621,7 +1621,7 @@ lv_font_t terminus12 = {
 #endif
     .get_glyph_dsc = lv_font_get_glyph_dsc_fmt_txt,    /*Function pointer to get glyph's data*/
     .get_glyph_bitmap = lv_font_get_bitmap_fmt_txt,    /*Function pointer to get glyph's bitmap*/
-#if LV_VERSION_CHECK(9, 3, 0)
+#if LVGL_VERSION_MAJOR >= 9
     .release_glyph = NULL,
 #endif
     .line_height = 12,          /*The maximum line height required by the font*/
@@ -1629,8 +1629,10 @@ lv_font_t terminus12 = {
 #if !(LVGL_VERSION_MAJOR == 6 && LVGL_VERSION_MINOR == 0)
     .subpx = LV_FONT_SUBPX_NONE,
 #endif
-#if LV_VERSION_CHECK(9, 3, 0)
+#if LVGL_VERSION_MAJOR >= 9
     .kerning = 0,
+#endif
+#if LV_VERSION_CHECK(9, 3, 0)
     .static_bitmap = 1,    /*Bitmaps are stored as const so they are always static if not compressed */
 #endif
 #if LV_VERSION_CHECK(7, 4, 0) || LVGL_VERSION_MAJOR >= 8

@@ -1,6 +1,7 @@
 /* The parts of LVGL's lv_font.h and lv_font_fmt_txt.h that a font file uses, written from their
-   documentation for LVGL_VERSION_MAJOR 8 (8.3) or 9 (9.3), so fonts compile and are looked up
-   without LVGL itself. */
+   documentation for LVGL_VERSION_MAJOR 8 (8.3) or 9 (9.3, or 9.0 with LVGL_VERSION_MINOR 0, which
+   lacks the stride and static_bitmap fields), so fonts compile and are looked up without LVGL
+   itself. */
 #ifndef TEST_LVGL_H
 #define TEST_LVGL_H
 
@@ -8,7 +9,9 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#ifndef LVGL_VERSION_MINOR
 #define LVGL_VERSION_MINOR 3
+#endif
 #define LVGL_VERSION_PATCH 0
 #define LV_VERSION_CHECK(x, y, z)                                                                  \
     (x == LVGL_VERSION_MAJOR &&                                                                    \
@@ -66,7 +69,7 @@ typedef struct {
     uint16_t bitmap_format : 2;
 #if LVGL_VERSION_MAJOR == 8
     lv_font_fmt_txt_glyph_cache_t* cache;
-#else
+#elif LVGL_VERSION_MINOR >= 3
     uint8_t stride;
 #endif
 } lv_font_fmt_txt_dsc_t;
@@ -100,7 +103,9 @@ typedef struct lv_font_t_ {
     int32_t base_line;
     uint8_t subpx : 2;
     uint8_t kerning : 1;
+#if LVGL_VERSION_MINOR >= 3
     uint8_t static_bitmap : 1;
+#endif
 #endif
     int8_t underline_position;
     int8_t underline_thickness;
