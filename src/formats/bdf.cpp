@@ -543,6 +543,24 @@ struct CharsetCodes {
     return {CodeRule::AsTheyAre, fontPage};
 }
 
+/// The code of a glyph named as glyphNameOfCode names a code that stands for no character
+/// ("code170"), when page leaves that code without a character too; else nothing.
+[[nodiscard]] std::optional<int> codeWithoutCharacter(std::string_view name, const CodePage& page) {
+    constexpr std::string_view kPrefix = "code";
+    if (!name.starts_with(kPrefix) || name.size() == kPrefix.size() ||
+        name[kPrefix.size()] == '0') {
+        return std::nullopt;
+    }
+    const std::string_view digits = name.substr(kPrefix.size());
+    int code = -1;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), code);
+    if (error != std::errc{} || end != digits.data() + digits.size() || code < 0 ||
+        code >= kGlyphSlots || page.toUnicode(static_cast<std::uint8_t>(code))) {
+        return std::nullopt;
+    }
+    return code;
+}
+
 /// The library code a glyph lands on, or nothing.
 [[nodiscard]] std::optional<int> codeOf(const RawGlyph& glyph, const CharsetCodes& charset,
                                         const CodePage& page) {
@@ -557,6 +575,11 @@ struct CharsetCodes {
             return std::nullopt;
         }
         character = characterOfGlyphName(glyph.name);
+        if (!character) {
+            // A code that stands for no character in the page it was written from comes back
+            // to the same code of a page that leaves it so as well.
+            return codeWithoutCharacter(glyph.name, page);
+        }
     } else if (charset.rule == CodeRule::AsTheyAre) {
         return encoding < kGlyphSlots ? std::optional<int>(encoding) : std::nullopt;
     } else if (charset.rule == CodeRule::Unicode) {

@@ -74,7 +74,9 @@ struct BdfFont {
 };
 
 /// Reads BDF text into a glyph table. Unicode and ISO 8859-1 fonts land on the codes of their
-/// characters in the code page of codes (a glyph with ENCODING -1 by its standard glyph name);
+/// characters in the code page of codes (a glyph with ENCODING -1 by its standard glyph name, or
+/// by a name "code170" as encodeBdf gives a code without a character, to that code when the page
+/// leaves it without one too);
 /// fonts of another 8-bit code page go through its table when codes asks so, and fonts of other
 /// character sets keep their codes 0..255. Each glyph's cell is sized as cell says, with
 /// one baseline for all; codes the font lacks become blank glyphs (no picture) of the cell

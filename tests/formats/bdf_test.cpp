@@ -520,11 +520,21 @@ TEST(BdfCodePages, ExportWritesTheUnicodeValuesOfTheCodePage) {
         encodeBdf(library.glyphs, library.count, "iso", {}, *codePageByName("iso-8859-5"));
     EXPECT_NE(iso.find("STARTCHAR uni0080\nENCODING -1\n"), std::string::npos);
     EXPECT_NE(iso.find("STARTCHAR uni0430\nENCODING 1072\n"), std::string::npos); // 0xD0 "а"
-    // Read back in the same code page, every glyph comes to its code again.
-    const auto back = decodeBdf(greek, BdfCell::KeepInk, BdfCodes{*codePageByName("cp1253"), true});
+    // Read back in the same code page, every glyph comes to its code again, also those of the
+    // codes that stand for no character, where a sign maker may keep an icon.
+    library.glyphs[170].picture->setPixel(1, 0, kRed);
+    const std::string marked =
+        encodeBdf(library.glyphs, library.count, "greek", {}, *codePageByName("windows-1253"));
+    const auto back =
+        decodeBdf(marked, BdfCell::KeepInk, BdfCodes{*codePageByName("cp1253"), true});
     ASSERT_TRUE(back.ok()) << back.error().message;
-    EXPECT_EQ(back.value().skipped, 3) << "code170, code210 and code255 name no character";
+    EXPECT_EQ(back.value().skipped, 0);
     EXPECT_TRUE(back.value().library.glyphs[0xC1].picture.has_value());
+    EXPECT_EQ(inkRows(back.value().library.glyphs[170]), (std::vector<std::string>{".#.", "..."}));
+    // A page that has a character at 170 (Windows-1252's "ª") does not take the glyph there.
+    const auto western = decodeBdf(marked, BdfCell::KeepInk, BdfCodes{windows1252(), true});
+    ASSERT_TRUE(western.ok());
+    EXPECT_FALSE(western.value().library.glyphs[170].picture.has_value());
 }
 
 TEST(BdfCodePages, EightBitFontsAreReadThroughTheirOwnTableWhenAsked) {
