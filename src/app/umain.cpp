@@ -416,7 +416,7 @@ ImageImportDialog& TForm1::imageImportDialog() {
 }
 
 void TForm1::ImageIntoEntry1Click() {
-    const auto entry = entryOfRow(AdvStringGrid2->currentGridRow());
+    const auto entry = shownEntry();
     if (!entry) {
         return;
     }
@@ -580,6 +580,13 @@ void TForm1::refreshHistory() {
     const EditingMode mode = editingMode();
     document_->setHistoryReachable((mode == EditingMode::Font && fontLayoutShown()) ||
                                    (mode == EditingMode::Bitmap && bitmapLayoutShown()));
+}
+
+std::optional<int> TForm1::shownEntry() const {
+    if (Image1->isHidden()) {
+        return std::nullopt;
+    }
+    return entryOfRow(AdvStringGrid2->currentGridRow());
 }
 
 std::optional<int> TForm1::entryOfRow(int row) const {

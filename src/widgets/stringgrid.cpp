@@ -325,7 +325,11 @@ void StringGrid::followCurrentRow() {
 
 void StringGrid::setCurrentGridRow(int row) {
     if (row >= 1 && row < rows()) {
-        setCurrentIndex(texts_->index(row - 1, 2 < cols() ? 2 : 0));
+        // The row alone, selected: setCurrentIndex would take the keys still held (the Shift of
+        // a shortcut that chose it) to extend the selection.
+        selectionModel()->setCurrentIndex(texts_->index(row - 1, 2 < cols() ? 2 : 0),
+                                          QItemSelectionModel::ClearAndSelect |
+                                              QItemSelectionModel::Rows);
     } else {
         setCurrentIndex({});
     }

@@ -148,6 +148,23 @@ TEST_F(EditGroupsTest, CopyAndPasteCarryExactPixelsAndCutClearsTheSelection) {
     EXPECT_EQ(entryText(2), (std::vector<std::string>{"YY"}));
 }
 
+TEST_F(EditGroupsTest, AfterAnOpenTheEditCommandsWaitForARowToBeClicked) {
+    openNamed({{"A", {"RGB"}}, {"B", {"YY"}}, {"C", {"W"}}});
+    clickRow(3);
+    window->Copy1->trigger();
+    // The new library's list has no row chosen and the canvas is hidden: nothing is changed.
+    openNamed({{"ONE", {"RG"}}, {"TWO", {"BA"}}});
+    window->transformAction(PictureTransform::Invert)->trigger();
+    window->Paste1->trigger();
+    window->Cut1->trigger();
+    EXPECT_EQ(entryText(0), (std::vector<std::string>{"#G"})); // "#" is Red
+    EXPECT_EQ(entryText(1), (std::vector<std::string>{"BA"}));
+    EXPECT_EQ(history().count(), 0);
+    clickRow(2);
+    window->transformAction(PictureTransform::Invert)->trigger();
+    EXPECT_EQ(entryText(1), (std::vector<std::string>{"Y#"}));
+}
+
 TEST_F(EditGroupsTest, AnImageOfAnotherProgramIsPastedInTheWrittenColours) {
     std::vector<std::vector<std::string>> glyphs(2, {"#"});
     writeBytes(path("font.lcm"), fontFile(glyphs));

@@ -1,6 +1,7 @@
 #include "widgets/stringgrid.h"
 
 #include <QAccessible>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -62,6 +63,17 @@ TEST(StringGrid, ClicksReportTheCurrentRowAndTheHeaderIsRowZero) {
     grid.setCurrentGridRow(4);
     EXPECT_EQ(grid.currentGridRow(), 4);
     EXPECT_EQ(clicks.size(), 3) << "selecting from code is not a click";
+
+    // Chosen from code while the keys of a shortcut (Ctrl+Shift+V) are still held, the row is
+    // chosen alone, not added to the row clicked before.
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, inRow3);
+    grid.setRows(6); // as a pasted bitmap adds its row
+    QTest::keyPress(&grid, Qt::Key_Shift, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_EQ(QGuiApplication::keyboardModifiers(), Qt::ControlModifier | Qt::ShiftModifier);
+    grid.setCurrentGridRow(5);
+    QTest::keyRelease(&grid, Qt::Key_Shift, Qt::ControlModifier);
+    QTest::keyRelease(&grid, Qt::Key_Control);
+    EXPECT_EQ(grid.selectedGridRows(), std::vector<int>{5});
 }
 
 TEST(StringGrid, ColumnWidthZeroHidesTheColumn) {
