@@ -59,16 +59,8 @@ void printCommandHelp(std::ostream& stream, const Command& command) {
     return status;
 }
 
-} // namespace
-
-const Command* findCommand(std::span<const Command* const> commands, std::string_view name) {
-    const auto found = std::find_if(commands.begin(), commands.end(),
-                                    [&](const Command* c) { return c->name == name; });
-    return found == commands.end() ? nullptr : *found;
-}
-
-int runCommandLine(Context& context, const std::vector<std::string>& arguments,
-                   std::span<const Command* const> commands) {
+[[nodiscard]] int runArguments(Context& context, const std::vector<std::string>& arguments,
+                               std::span<const Command* const> commands) {
     if (arguments.empty()) {
         return report(context, usageError("no command given"), nullptr, commands);
     }
@@ -98,6 +90,30 @@ int runCommandLine(Context& context, const std::vector<std::string>& arguments,
         return report(context, ran.error(), command, commands);
     }
     return kExitOk;
+}
+
+/// The status once the output is flushed: a run whose output could not all be written (a full
+/// disk, a closed pipe or descriptor) has failed, whatever the command made of it.
+[[nodiscard]] int withOutputWritten(Context& context, int status) {
+    context.out.flush();
+    if (context.out) {
+        return status;
+    }
+    context.err << "korvel-cli: cannot write to standard output\n";
+    return status == kExitOk ? static_cast<int>(kExitRefused) : status;
+}
+
+} // namespace
+
+const Command* findCommand(std::span<const Command* const> commands, std::string_view name) {
+    const auto found = std::find_if(commands.begin(), commands.end(),
+                                    [&](const Command* c) { return c->name == name; });
+    return found == commands.end() ? nullptr : *found;
+}
+
+int runCommandLine(Context& context, const std::vector<std::string>& arguments,
+                   std::span<const Command* const> commands) {
+    return withOutputWritten(context, runArguments(context, arguments, commands));
 }
 
 } // namespace korvel::cli

@@ -1,6 +1,7 @@
 #include "cli/support.h"
 
 #include "cli/terminalprogress.h"
+#include "core/codeselection.h"
 #include "libraryio/libraryfiles.h"
 
 #include <algorithm>
@@ -19,6 +20,26 @@ Error usageError(std::string message) {
 
 ExitStatus exitStatusOf(const Error& error) {
     return error.kind == ErrorKind::Usage ? kExitUsage : kExitRefused;
+}
+
+Result<void> refuseOutputOverInput(const std::string& input, const std::string& output,
+                                   std::string_view inputWhat, std::string_view outputWhat) {
+    std::error_code error;
+    if (std::filesystem::equivalent(input, output, error)) {
+        return refused(output, "is " + std::string(inputWhat) + " itself; " +
+                                   std::string(outputWhat) + " would overwrite it");
+    }
+    return {};
+}
+
+Result<std::string> bitmapNameInPage(const std::string& typed, const CodePage& page,
+                                     const std::string& path) {
+    if (auto name = libraryTextExactly(decodeUtf8Replacing(typed), page)) {
+        return std::move(*name);
+    }
+    return refused(path, "there is no bitmap named \"" + typed +
+                             "\": " + std::string(page.caption()) +
+                             " has no code for one of its characters (see --codepage)");
 }
 
 Result<PageChoice> codePageOption(const Context& context, const ParsedOptions& options) {

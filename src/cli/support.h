@@ -59,6 +59,20 @@ struct PageChoice {
 [[nodiscard]] Result<PageChoice> codePageOption(const Context& context,
                                                 const ParsedOptions& options);
 
+/// Refuses an output that is the input file itself under another name (a symbolic or a hard
+/// link): saving follows links, so writing the output would replace the input. Said as "is
+/// INPUT itself; OUTPUT would overwrite it" of output.
+[[nodiscard]] Result<void> refuseOutputOverInput(const std::string& input,
+                                                 const std::string& output,
+                                                 std::string_view inputWhat,
+                                                 std::string_view outputWhat);
+
+/// A bitmap name typed on the command line (UTF-8) as a library holds it in page. Refused, of
+/// path, when the page has no code for one of its characters: no entry can have that name, and
+/// standing in '?' for the character would find the entry named "?".
+[[nodiscard]] Result<std::string> bitmapNameInPage(const std::string& typed, const CodePage& page,
+                                                   const std::string& path);
+
 /// --baseline auto (the default), bottom or a row from 0 to 255: where glyphs stand in BDF and
 /// in the firmware formats that place them on a baseline.
 [[nodiscard]] Result<BaselineChoice> baselineOption(const ParsedOptions& options);

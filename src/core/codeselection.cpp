@@ -201,6 +201,20 @@ std::string libraryTextOf(std::u32string_view characters, const CodePage& page) 
     return bytes;
 }
 
+std::optional<std::string> libraryTextExactly(std::u32string_view characters,
+                                              const CodePage& page) {
+    std::string bytes;
+    bytes.reserve(characters.size());
+    for (const char32_t character : characters) {
+        const auto byte = page.fromUnicode(character);
+        if (!byte) {
+            return std::nullopt;
+        }
+        bytes.push_back(static_cast<char>(*byte));
+    }
+    return bytes;
+}
+
 std::string utf8OfLibraryText(std::string_view bytes, const CodePage& page) {
     std::string text;
     text.reserve(bytes.size());

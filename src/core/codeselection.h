@@ -55,6 +55,11 @@ inline constexpr char32_t kReplacementCharacter = U'\uFFFD';
 /// has no code for.
 [[nodiscard]] std::string libraryTextOf(std::u32string_view characters, const CodePage& page);
 
+/// A text as a library holds it, one byte of the page a character, or nothing when the page has
+/// no code for one of its characters.
+[[nodiscard]] std::optional<std::string> libraryTextExactly(std::u32string_view characters,
+                                                            const CodePage& page);
+
 /// A library's text as UTF-8: U+FFFD for a byte that stands for no character in the page.
 [[nodiscard]] std::string utf8OfLibraryText(std::string_view bytes, const CodePage& page);
 

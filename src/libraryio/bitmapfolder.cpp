@@ -70,14 +70,6 @@ constexpr int kMaxEmptySide = 1024;
     return std::pair{*width, *height};
 }
 
-/// The name with every letter folded to lower case, as Windows-1252 letters pair up.
-[[nodiscard]] std::string foldedName(std::string name) {
-    for (char& c : name) {
-        c = static_cast<char>(foldCase1252(static_cast<std::uint8_t>(c)));
-    }
-    return name;
-}
-
 [[nodiscard]] Error lineError(int lineNumber, const std::string& what) {
     return Error{std::string(kIndexFileName) + " line " + std::to_string(lineNumber) + ": " + what};
 }
@@ -197,7 +189,7 @@ std::string indexText(std::span<const bitmapInfoList> entries) {
     return indexText(shapesOf(entries));
 }
 
-Result<std::vector<IndexLine>> parseIndex(std::string_view text) {
+Result<std::vector<IndexLine>> parseIndex(std::string_view text, const CodePage& page) {
     std::vector<IndexLine> lines;
     // Each name folded to lower case, with the line that gave it.
     std::unordered_map<std::string, int> nameLines;
@@ -221,7 +213,8 @@ Result<std::vector<IndexLine>> parseIndex(std::string_view text) {
         if (!entry) {
             return entry.error();
         }
-        const auto [earlier, isNew] = nameLines.emplace(foldedName(entry.value().name), lineNumber);
+        const auto [earlier, isNew] =
+            nameLines.emplace(page.foldedCase(entry.value().name), lineNumber);
         if (!isNew) {
             entry.value().repeatsLine = earlier->second;
         }
@@ -380,7 +373,7 @@ namespace {
 
 } // namespace
 
-Result<FolderPlan> planBitmapFolder(const std::string& folder) {
+Result<FolderPlan> planBitmapFolder(const std::string& folder, const CodePage& page) {
     const std::filesystem::path base(folder);
     const std::string indexPath = (base / kIndexFileName).string();
     const auto bytes = readRegularFile(indexPath, fileFormat(FormatId::PngFolder).maxFileBytes,
@@ -390,7 +383,7 @@ Result<FolderPlan> planBitmapFolder(const std::string& folder) {
     }
     const std::string_view text(reinterpret_cast<const char*>(bytes.value().data()),
                                 bytes.value().size());
-    auto lines = parseIndex(text);
+    auto lines = parseIndex(text, page);
     if (!lines) {
         return Error{folder + ": " + lines.error().message};
     }

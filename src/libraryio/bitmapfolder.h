@@ -9,6 +9,7 @@
 
 #include "core/bitmaplibrary.h"
 #include "core/bytesource.h"
+#include "core/codepage.h"
 #include "core/progress.h"
 #include "core/result.h"
 #include "fileio/fileio.h"
@@ -57,8 +58,10 @@ struct IndexLine {
 
 /// Reads index.txt text. Fails, naming the line, when a line is malformed, lists its position
 /// out of order, names a file outside the folder or gives a name longer than 8 bytes. A name
-/// that repeats an earlier one is taken, and its line says which (repeatsLine).
-[[nodiscard]] Result<std::vector<IndexLine>> parseIndex(std::string_view text);
+/// that repeats an earlier one in page's letter case is taken, and its line says which
+/// (repeatsLine).
+[[nodiscard]] Result<std::vector<IndexLine>> parseIndex(std::string_view text,
+                                                        const CodePage& page = CodePage());
 
 /// The one warning that names the lines of index.txt whose names repeat earlier ones (the first
 /// ten of them), or "" when none does.
@@ -99,7 +102,9 @@ struct FolderPlan {
 /// Reads and checks index.txt and every PNG's header: each picture no larger than a bitmap
 /// library file holds (1024 x 513), and the whole library addressable by one. Fails naming the
 /// file or the line and why, as soon as the first that does not fit is seen.
-[[nodiscard]] Result<FolderPlan> planBitmapFolder(const std::string& folder);
+/// Repeated names are told in page's letter case.
+[[nodiscard]] Result<FolderPlan> planBitmapFolder(const std::string& folder,
+                                                  const CodePage& page = CodePage());
 
 /// Saves the library a folder plans as a .bcm file at path (through saveFileStreamed), decoding
 /// one PNG at a time straight into its block, so memory holds one picture and the directory

@@ -9,6 +9,7 @@
 #include "formats/bcm.h"
 #include "formats/lcm.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -252,6 +253,46 @@ TEST_F(CodePageCli, ExportAndImportFindNamesInTheirCodePage) {
     EXPECT_NE(shown.out.find("0 Лого 3 2\n"), std::string::npos) << shown.out;
     EXPECT_EQ(run({"export", library, "Лого", path("x.png"), "--codepage", "cp9999"}).status,
               kExitRefused);
+    // A name the page cannot write is no entry's, not the entry "?" that a stand-in would find.
+    ASSERT_EQ(run({"add", library, "?", picture}).status, kExitOk);
+    for (const char* verb : {"export", "import"}) {
+        const CliRun unwritable =
+            run({verb, library, "Ж", verb == std::string("export") ? path("ж.png") : picture});
+        EXPECT_EQ(unwritable.status, kExitRefused) << verb;
+        EXPECT_NE(unwritable.err.find("there is no bitmap named \"Ж\": Windows-1252 has no code"),
+                  std::string::npos)
+            << unwritable.err;
+    }
+    EXPECT_NE(run({"info", library}).out.find("\n1 ? 9 1\n"), std::string::npos);
+}
+
+TEST_F(CodePageCli, FolderNamesRepeatInTheLetterCaseOfTheCodePage) {
+    const std::string folder = path("folder");
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+    const std::string picture = kData + "/png/grey-1bit-9x1.png";
+    for (const char* file : {"/a.png", "/b.png"}) {
+        ASSERT_TRUE(
+            QFile::copy(QString::fromStdString(picture), QString::fromStdString(folder + file)));
+    }
+    const auto writeIndex = [&](const std::string& text) {
+        QFile index(QString::fromStdString(folder + "/index.txt"));
+        ASSERT_TRUE(index.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        index.write(text.data(), static_cast<qint64>(text.size()));
+    };
+    // 0xA8 and 0xB8 are "Ё" and "ё" in Windows-1251, and two signs in Windows-1252.
+    writeIndex("0 %A8 a.png\n1 %B8 b.png\n");
+    const std::string warning = "line 2 repeats line 1";
+    const CliRun cyrillic = run({"convert", folder, path("a.bcm"), "--codepage", "cp1251"});
+    ASSERT_EQ(cyrillic.status, kExitOk) << cyrillic.err;
+    EXPECT_NE(cyrillic.err.find(warning), std::string::npos) << cyrillic.err;
+    const CliRun western = run({"convert", folder, path("b.bcm")});
+    ASSERT_EQ(western.status, kExitOk) << western.err;
+    EXPECT_EQ(western.err.find(warning), std::string::npos) << western.err;
+    // 0x9F and 0xFF are "Ÿ" and "ÿ" in Windows-1252, and "џ" and "я" in Windows-1251.
+    writeIndex("0 %9F a.png\n1 %FF b.png\n");
+    EXPECT_EQ(run({"convert", folder, path("c.bcm"), "--codepage", "cp1251"}).err.find(warning),
+              std::string::npos);
+    EXPECT_NE(run({"convert", folder, path("d.bcm")}).err.find(warning), std::string::npos);
 }
 
 TEST_F(CodePageCli, UnicodeBdfGlyphsGoToTheCodesOfTheirCharacters) {

@@ -94,6 +94,13 @@ TEST_F(CliTest, InfoListsTheGoldenLibraries) {
     CliRun bitmaps = run({"info", "--rows", kData + "/bcm/white-and-black-8x2.bcm"});
     EXPECT_EQ(bitmaps.status, kExitOk) << bitmaps.err;
     EXPECT_EQ(bitmaps.out, "2\n0 WHITE 8 2\nWWWWWWWW\nWWWWWWWW\n1 BLACK 8 2\nKKKKKKKK\nKKKKKKKK\n");
+
+    // A name of control characters (a line break, a terminal's escape) keeps to its line.
+    const std::vector<bitmapInfoList> odd{{"a\nb", 1, 1, Picture(1, 1)},
+                                          {"\x1B[2J\x81", 1, 1, Picture(1, 1)}};
+    const std::string oddNames = path("odd.bcm");
+    ASSERT_TRUE(writeFileAtomic(oddNames, encodeBcm(odd, 2).value()).ok());
+    EXPECT_EQ(run({"info", oddNames}).out, "2\n0 a\\x0Ab 1 1\n1 \\x1B[2J\\x81 1 1\n");
 }
 
 TEST_F(CliTest, NewFontMakesWhatTheSetupDialogMakes) {
@@ -368,6 +375,16 @@ TEST_F(CliTest, AddAppendsAPictureUnderTheNameRules) {
     ASSERT_EQ(run({"add", library, "B", bmp, "--size", "4x2"}).status, kExitOk);
     EXPECT_EQ(run({"info", "--rows", library}).out,
               "2\n0 A 4 4\nRRRR\nRRRR\nRRRR\nRRRR\n1 B 4 2\nKKWW\nKKWW\n");
+
+    // A PNG larger than a bitmap is refused from its header, as a BMP is, naming the picture.
+    const auto before = bytes(library);
+    const std::string tall = path("tall.png");
+    ASSERT_TRUE(QImage(4, 513, QImage::Format_RGB32).save(QString::fromStdString(tall), "PNG"));
+    const CliRun tooTall = run({"add", library, "C", tall});
+    EXPECT_EQ(tooTall.status, kExitRefused);
+    EXPECT_NE(tooTall.err.find(tall + ": its picture of 4 x 513 is larger"), std::string::npos)
+        << tooTall.err;
+    EXPECT_EQ(bytes(library), before);
 }
 
 TEST_F(CliTest, ExportWritesOneGlyphOrEntry) {
@@ -455,13 +472,50 @@ TEST_F(CliTest, RefusedInputsExitOneNamingTheFileAndTheReason) {
     EXPECT_NE(absent.err.find("absent.bcm"), std::string::npos);
 
     const CliRun tooWide = run({"new-font", "--blank", "300x9", "-o", path("wide.lcm")});
-    EXPECT_EQ(tooWide.status, kExitRefused);
-    EXPECT_NE(tooWide.err.find("wide.lcm: Glyph 0 is 300 x 9"), std::string::npos) << tooWide.err;
+    EXPECT_EQ(tooWide.status, kExitUsage);
+    EXPECT_NE(tooWide.err.find("each from 1 to 255"), std::string::npos) << tooWide.err;
 
     const CliRun noFamily =
         run({"new-font", "--family", "No Such Family", "--size", "7", "-o", path("n.lcm")});
     EXPECT_EQ(noFamily.status, kExitRefused);
     EXPECT_NE(noFamily.err.find("\"No Such Family\" is not installed"), std::string::npos);
+}
+
+TEST_F(CliTest, AnOutputThatIsAnInputUnderAnotherNameIsRefused) {
+    namespace fs = std::filesystem;
+    const std::string font = path("font.lcm");
+    ASSERT_EQ(run({"new-font", "--blank", "3x2", "-o", font}).status, kExitOk);
+    const std::string library = path("logos.bcm");
+    fs::copy_file(kData + "/bcm/one-red-4x4.bcm", library);
+    const auto fontBytes = bytes(font);
+    const auto libraryBytes = bytes(library);
+    // Saving follows links, so either would have replaced the input with the output.
+    fs::create_symlink(library, path("linked.png"));
+    fs::create_hard_link(font, path("linked.bdf"));
+    const CliRun exported = run({"export", library, "A", path("linked.png")});
+    EXPECT_EQ(exported.status, kExitRefused);
+    EXPECT_NE(exported.err.find("linked.png: is the library itself"), std::string::npos)
+        << exported.err;
+    const CliRun converted = run({"convert", font, path("linked.bdf")});
+    EXPECT_EQ(converted.status, kExitRefused);
+    EXPECT_NE(converted.err.find("linked.bdf: is the input itself"), std::string::npos)
+        << converted.err;
+    EXPECT_EQ(bytes(library), libraryBytes);
+    EXPECT_EQ(bytes(font), fontBytes);
+}
+
+/// Output lost to a full disk fails the run, in the Qt-free program and in korvel-cli-qt.
+TEST_F(CliTest, OutputThatCannotBeWrittenFailsTheRun) {
+    for (const char* command : {"list-codepages", "--help"}) {
+        QProcess process;
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        process.start(QStringLiteral(KORVEL_CLI_PROGRAM), {QString::fromLatin1(command)});
+        ASSERT_TRUE(process.waitForFinished(60000)) << command;
+        EXPECT_EQ(process.exitCode(), kExitRefused) << command;
+        EXPECT_EQ(process.readAllStandardError().toStdString(),
+                  "korvel-cli: cannot write to standard output\n")
+            << command;
+    }
 }
 
 TEST_F(CliTest, UsageErrorsExitTwoWithTheUsage) {

@@ -25,16 +25,29 @@ constexpr std::string_view kAddUsage =
     "    [--scaling nearest|area] [--threshold N|R,G,B] [--dither none|fs|atkinson|bayer]\n"
     "    [--invert] [--alpha N] [--frames] [--codepage NAME]";
 
-/// Refuses, from the headers alone, a BMP picture larger than a bitmap entry holds.
+/// Refuses, from the headers alone, a BMP or PNG picture larger than a bitmap entry holds.
 [[nodiscard]] Result<void> checkEntrySize(const std::string& path,
-                                          std::span<const std::uint8_t> bytes) {
-    const auto size = bmpSize(bytes);
-    if (!size) {
-        return size.error().about(path);
+                                          std::span<const std::uint8_t> bytes, bool bmp) {
+    std::uint64_t width = 0;
+    std::uint64_t height = 0;
+    if (bmp) {
+        const auto size = bmpSize(bytes);
+        if (!size) {
+            return size.error().about(path);
+        }
+        width = static_cast<std::uint64_t>(size.value().width);
+        height = static_cast<std::uint64_t>(size.value().height);
+    } else {
+        const auto size = pngSize(bytes);
+        if (!size) {
+            return size.error().about(path);
+        }
+        width = size.value().width;
+        height = size.value().height;
     }
-    if (size.value().width > kMaxEntryWidth || size.value().height > kMaxEntryHeight) {
-        return refused(path, "its picture of " + std::to_string(size.value().width) + " x " +
-                                 std::to_string(size.value().height) +
+    if (width > kMaxEntryWidth || height > kMaxEntryHeight) {
+        return refused(path, "its picture of " + std::to_string(width) + " x " +
+                                 std::to_string(height) +
                                  " is larger than a bitmap holds (1024 x 512); give --size to "
                                  "scale it");
     }
@@ -63,15 +76,13 @@ constexpr std::string_view kAddUsage =
     if (!bytes) {
         return bytes.error();
     }
-    Result<Picture> picture = Error{};
-    if (extension == "bmp") {
-        if (auto fits = checkEntrySize(path, bytes.value()); !fits) {
+    if (!size) {
+        if (auto fits = checkEntrySize(path, bytes.value(), extension == "bmp"); !fits) {
             return fits.error();
         }
-        picture = decodeBmp(bytes.value());
-    } else {
-        picture = decodePng(bytes.value());
     }
+    Result<Picture> picture =
+        extension == "bmp" ? decodeBmp(bytes.value()) : decodePng(bytes.value());
     if (!picture) {
         return picture.error().about(path);
     }

@@ -95,10 +95,10 @@ constexpr std::string_view kConvertUsage =
 }
 
 [[nodiscard]] Result<void> folderToBitmaps(Context& context, const std::string& input,
-                                           const std::string& output) {
+                                           const std::string& output, const CodePage& page) {
     // Every header is read and checked before any pixel is decoded; then one picture at a time
     // goes straight into its block of the new file.
-    const auto plan = planBitmapFolder(input);
+    const auto plan = planBitmapFolder(input, page);
     if (!plan) {
         return plan.error();
     }
@@ -154,6 +154,9 @@ constexpr std::string_view kConvertUsage =
     }
     const FormatId from = *fromForm;
     const FormatId to = *toForm;
+    if (auto apart = refuseOutputOverInput(input, output, "the input", "the output"); !apart) {
+        return apart.error();
+    }
     if (options.has("--clip") && (from != FormatId::Bdf || to != FormatId::Lcm)) {
         return usageError("--clip goes only with a conversion from .bdf to .lcm");
     }
@@ -180,7 +183,7 @@ constexpr std::string_view kConvertUsage =
         return bitmapsToFolder(context, input, output);
     }
     if (from == FormatId::PngFolder && to == FormatId::Bcm) {
-        return folderToBitmaps(context, input, output);
+        return folderToBitmaps(context, input, output, page.page);
     }
     return usageError("convert turns .lcm into .bdf, .bdf into .lcm, .bcm into a folder or a "
                       "folder into .bcm");

@@ -2,7 +2,6 @@
 
 #include "cli/support.h"
 #include "core/codepage.h"
-#include "core/codeselection.h"
 #include "formats/bcm.h"
 #include "formats/lcm.h"
 #include "libraryio/pictureformats.h"
@@ -61,9 +60,13 @@ constexpr std::string_view kExportUsage =
     // page, as the library's name index finds it. Only the directory and that entry's block are
     // read, so an entry comes out of a library of any size at once, also when another entry is
     // damaged.
-    const std::string wanted = libraryTextOf(decodeUtf8Replacing(name), namePage);
-    const auto found = findBcmBlock(
-        source, [&](std::string_view entry) { return namePage.equalFoldingCase(entry, wanted); });
+    const auto wanted = bitmapNameInPage(name, namePage, path);
+    if (!wanted) {
+        return wanted.error();
+    }
+    const auto found = findBcmBlock(source, [&](std::string_view entry) {
+        return namePage.equalFoldingCase(entry, wanted.value());
+    });
     if (!found) {
         return found.error().about(path);
     }
@@ -88,6 +91,10 @@ constexpr std::string_view kExportUsage =
     const PictureFormat* format = pictureFormatOfExtension(extensionOf(output));
     if ((kind != "lcm" && kind != "bcm") || format == nullptr) {
         return usageError("export reads a .lcm or .bcm file and writes a .png or .bmp file");
+    }
+    if (auto apart = refuseOutputOverInput(libraryPath, output, "the library", "the picture");
+        !apart) {
+        return apart.error();
     }
     const auto choice = codePageOption(context, options);
     if (!choice) {

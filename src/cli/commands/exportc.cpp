@@ -279,9 +279,8 @@ template <class Choose, class Load, class Export>
     if (kind != "lcm" && kind != "bcm") {
         return usageError("export-c reads a .lcm or a .bcm file, not \"" + path + "\"");
     }
-    std::error_code error;
-    if (std::filesystem::equivalent(path, *output, error)) {
-        return refused(*output, "is the library itself; the header would overwrite it");
+    if (auto apart = refuseOutputOverInput(path, *output, "the library", "the header"); !apart) {
+        return apart.error();
     }
     auto header = kind == "lcm"
                       ? fontHeader(context, options, path)

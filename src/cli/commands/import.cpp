@@ -89,7 +89,11 @@ constexpr int kMaxGlyphSide = 255;
         return opened;
     }
     const BitmapLibrary& library = document.bitmapLibrary();
-    const auto position = library.index.find(toLibraryText(name, page));
+    const auto wanted = bitmapNameInPage(options.positional[1], page, path);
+    if (!wanted) {
+        return wanted.error();
+    }
+    const auto position = library.index.find(wanted.value());
     if (!position) {
         return refused(path, "there is no bitmap named \"" + options.positional[1] + "\"");
     }

@@ -111,6 +111,25 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
     return {};
 }
 
+/// A bitmap name as info lists it: its characters in UTF-8, each byte that stands for a control
+/// character written \xHH instead, so that a name keeps to its one line and sends nothing to
+/// a terminal but text.
+[[nodiscard]] std::string listedName(std::string_view bytes, const CodePage& page) {
+    std::string text;
+    for (const char byte : bytes) {
+        const auto code = static_cast<std::uint8_t>(byte);
+        const auto character = page.toUnicode(code);
+        if (character && (*character < 0x20 || (*character >= 0x7F && *character <= 0x9F))) {
+            std::array<char, 8> escaped{};
+            std::snprintf(escaped.data(), escaped.size(), "\\x%02X", static_cast<unsigned>(code));
+            text += escaped.data();
+        } else {
+            text += encodeUtf8(character ? *character : kReplacementCharacter);
+        }
+    }
+    return text;
+}
+
 [[nodiscard]] Result<void> infoBitmaps(Context& context, const std::string& path, bool rows,
                                        const CodePage& page) {
     auto opened = openLibrary(path, readBcmDirectory);
@@ -122,7 +141,7 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
     context.out << blocks.size() << '\n';
     for (std::size_t k = 0; k < blocks.size(); ++k) {
         const BcmBlock& block = blocks[k];
-        context.out << k << ' ' << utf8OfLibraryText(block.name, page) << ' ' << block.width << ' '
+        context.out << k << ' ' << listedName(block.name, page) << ' ' << block.width << ' '
                     << block.height << '\n';
         if (rows) {
             auto picture = readBcmPicture(source, block);

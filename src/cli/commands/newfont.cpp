@@ -3,6 +3,7 @@
 #include "cli/qtsession.h"
 #include "cli/support.h"
 #include "document/libraryfactory.h"
+#include "formats/lcm.h"
 
 #include <QString>
 #include <QStringList>
@@ -75,9 +76,12 @@ void reportRendering(std::ostream& err, const std::string& family, const SystemF
 }
 
 [[nodiscard]] Result<FontLibrary> blankFont(const std::string& sizeText, int count) {
-    const auto size = parseSize(sizeText, kMaxBlankWidth, kMaxBlankHeight);
+    // The setup dialog offers larger blank glyphs, but a .lcm file, all that new-font writes,
+    // holds none wider or taller than 255.
+    const auto size = parseSize(sizeText, kLcmMaxSide, kLcmMaxSide);
     if (!size) {
-        return usageError("--blank is WIDTHxHEIGHT, width 1 to 1024 and height 1 to 576, not \"" +
+        return usageError("--blank is WIDTHxHEIGHT, each from 1 to 255 (what a .lcm file holds), "
+                          "not \"" +
                           sizeText + "\"");
     }
     FontLibrary library;
