@@ -44,7 +44,9 @@ def bcm(entries):
             for x in range(width, b * 8):
                 for plane in planes:
                     plane[x // 8] |= 0x80 >> (x % 8)
-            rows += planes[0] + planes[1] + planes[2]
+            # Group by group of eight pixels: the red, green and blue plane bytes.
+            for g in range(b):
+                rows += bytes((planes[0][g], planes[1][g], planes[2][g]))
         directory += name.ljust(8, b'\0')[:8] + struct.pack('>I', len(blocks))
         blocks += struct.pack('>HHH', b, width, height) + rows
     return head + directory + blocks
