@@ -65,8 +65,13 @@ struct BitmapExportOptions {
 /// Whether text can name the arrays: a C identifier that starts with a letter, has no "__" and
 /// does not end in "_" (so no name made from it is reserved and its include guard cannot meet a
 /// system header's), and is no C or C++ keyword nor a name of <stdint.h> (its types and limit
-/// macros), Adafruit GFX or an LVGL font file's own arrays (glyph_bitmap, cmaps, ...).
+/// macros), Adafruit GFX or the compiler (linux, unix). An LVGL font has more rules
+/// (checkLvglFontName).
 [[nodiscard]] bool isArrayName(std::string_view text);
+
+/// Whether text is a name an LVGL font file gives its own arrays: glyph_bitmap, glyph_dsc,
+/// unicode_list_0, ..., cmaps, font_dsc or cache.
+[[nodiscard]] bool isLvglFileName(std::string_view text);
 
 /// A file's base name made an array name: every other byte becomes "_", runs of "_" become one
 /// and those at the ends go; prefix goes in front when that is no array name (empty, starting

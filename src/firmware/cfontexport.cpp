@@ -129,7 +129,10 @@ constexpr int kNoGlyph = 0xFFFF;
     if (library.count <= 0) {
         return Error{"The font library holds no glyphs."};
     }
-    if (const Result<void> named = checkArrayName(options.name); !named) {
+    if (const Result<void> named = options.layout == FontLayout::Lvgl
+                                       ? checkLvglFontName(options.name)
+                                       : checkArrayName(options.name);
+        !named) {
         return named.error();
     }
     CodeList codes;

@@ -142,12 +142,16 @@ constexpr std::array<std::string_view, 33> kHeaderNames{
     "KORVEL_FLASH",   "PROGMEM",       "NULL",
 };
 
+/// Names GCC and Clang predefine as 1 in their default GNU modes, outside the reserved forms.
+constexpr std::array<std::string_view, 3> kPredefinedNames{"linux", "unix", "i386"};
+
 /// The fixed names of an LVGL font file's own static arrays, as lv_font_conv names them.
 constexpr std::array<std::string_view, 5> kLvglFileNames{
     "glyph_bitmap", "glyph_dsc", "cmaps", "font_dsc", "cache",
 };
 
-/// The object-like macros of <stdint.h>: INT8_MAX, UINT_LEAST16_MAX, INTPTR_MIN, SIZE_MAX, ...
+/// The object-like macros of <stdint.h>: INT8_MAX, UINT_LEAST16_MAX, INTPTR_MIN, SIZE_MAX, and
+/// C23's widths (INT8_WIDTH, SIZE_WIDTH, ...).
 [[nodiscard]] bool isStdintLimit(std::string_view text) {
     // Each type's prefix; the unsigned ones (leading "U") have a _MAX alone.
     std::vector<std::string> prefixes{"INTPTR",     "UINTPTR", "INTMAX", "UINTMAX", "PTRDIFF",
@@ -160,15 +164,25 @@ constexpr std::array<std::string_view, 5> kLvglFileNames{
     }
     for (const std::string& prefix : prefixes) {
         const bool unsignedOnly = prefix.front() == 'U' || prefix == "SIZE";
-        if (text == prefix + "_MAX" || (!unsignedOnly && text == prefix + "_MIN")) {
+        if (text == prefix + "_MAX" || text == prefix + "_WIDTH" ||
+            (!unsignedOnly && text == prefix + "_MIN")) {
             return true;
         }
     }
     return false;
 }
 
-/// A name LVGL's font file already gives one of its arrays (unicode_list_0, ... included).
-[[nodiscard]] bool isLvglFileName(std::string_view text) {
+[[nodiscard]] std::string capitals(std::string_view text) {
+    std::string upper(text);
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    });
+    return upper;
+}
+
+} // namespace
+
+bool isLvglFileName(std::string_view text) {
     constexpr std::string_view kUnicodeList = "unicode_list_";
     if (text.starts_with(kUnicodeList) && text.size() > kUnicodeList.size()) {
         const std::string_view digits = text.substr(kUnicodeList.size());
@@ -179,6 +193,8 @@ constexpr std::array<std::string_view, 5> kLvglFileNames{
     }
     return std::find(kLvglFileNames.begin(), kLvglFileNames.end(), text) != kLvglFileNames.end();
 }
+
+namespace {
 
 [[nodiscard]] bool isIdentifierStart(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
@@ -199,7 +215,9 @@ bool isArrayName(std::string_view text) {
            text.back() != '_' && text.find("__") == std::string_view::npos &&
            std::all_of(text.begin(), text.end(), isIdentifierChar) && !isKeyword(text) &&
            std::find(kHeaderNames.begin(), kHeaderNames.end(), text) == kHeaderNames.end() &&
-           !isStdintLimit(text) && !isLvglFileName(text);
+           std::find(kPredefinedNames.begin(), kPredefinedNames.end(), text) ==
+               kPredefinedNames.end() &&
+           !isStdintLimit(text);
 }
 
 Result<void> checkArrayName(const std::string& name) {
@@ -209,7 +227,27 @@ Result<void> checkArrayName(const std::string& name) {
     return Error{"\"" + name +
                  "\" cannot name C arrays: a name is a letter followed by letters, digits and "
                  "single \"_\" (not at its end), and no C or C++ keyword or name of <stdint.h>, "
-                 "Adafruit GFX or an LVGL font file."};
+                 "Adafruit GFX or the compiler."};
+}
+
+Result<void> checkLvglFontName(const std::string& name) {
+    if (auto named = checkArrayName(name); !named) {
+        return named;
+    }
+    // The file's switch is the name in capitals (#ifndef NAME / #if NAME), so it must be no
+    // macro of the headers either: #if NULL does not compile, and #if WINT_MIN (0) would leave
+    // the font out without a word.
+    const std::string upper = capitals(name);
+    const bool headerMacro =
+        std::find(kHeaderNames.begin(), kHeaderNames.end(), upper) != kHeaderNames.end() ||
+        isStdintLimit(upper);
+    if (isLvglFileName(name) || headerMacro) {
+        return Error{"\"" + name +
+                     "\" cannot name an LVGL font: the file names its own arrays glyph_bitmap, "
+                     "glyph_dsc, unicode_list_N, cmaps, font_dsc and cache, and its switch " +
+                     upper + " must be no macro of <stdint.h> or the header."};
+    }
+    return {};
 }
 
 std::string arrayNameFromFileName(std::string_view stem, std::string_view prefix) {

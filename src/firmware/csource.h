@@ -13,6 +13,10 @@ namespace korvel {
 /// Fails with a sentence unless name can name the arrays (isArrayName).
 [[nodiscard]] Result<void> checkArrayName(const std::string& name);
 
+/// Fails with a sentence unless name can name the arrays and also an LVGL font: none of the file's
+/// own arrays, and its capitals, the file's switch, no macro of <stdint.h> or the header.
+[[nodiscard]] Result<void> checkLvglFontName(const std::string& name);
+
 /// Text made safe inside a C block comment: "*/" and "/*" get a space between their characters.
 [[nodiscard]] std::string commentSafe(std::string_view text);
 

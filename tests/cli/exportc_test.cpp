@@ -214,6 +214,17 @@ TEST_F(ExportCTest, RefusesWhatCannotBecomeAHeaderAndWritesNothing) {
 
     const CliRun outside = run({"export-c", font, "--codes", "2-4", "-o", path("out.h")});
     EXPECT_NE(outside.err.find("codes 0 to 3"), std::string::npos) << outside.err;
+
+    // A library called cmaps.lcm names an LVGL font font_cmaps, not the file's own cmaps; given
+    // with --name, that name is refused.
+    const std::string cmaps = path("cmaps.lcm");
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(font), QString::fromStdString(cmaps)));
+    EXPECT_NE(
+        textOf(exportHeader(cmaps, "--format lvgl", "cmaps_lvgl")).find("lv_font_t font_cmaps"),
+        std::string::npos);
+    EXPECT_EQ(
+        run({"export-c", cmaps, "--format", "lvgl", "--name", "cmaps", "-o", path("c.h")}).status,
+        kExitRefused);
 }
 
 TEST_F(ExportCTest, OptionsThatDoNotFitTheLibraryAreUsageErrors) {

@@ -14,21 +14,32 @@ namespace {
 // ---- Names, literals and comments ----
 
 TEST(ArrayName, AcceptsIdentifiersAndRefusesKeywordsAndReservedForms) {
-    for (const char* good :
-         {"a", "x_9", "sans9", "Font_7x13", "integer", "uint8", "INT8", "UINT8_MIN", "INT8_MAXIMUM",
-          "SIZE_MAX2", "cmaps2", "unicode_list", "unicode_list_x"}) {
+    for (const char* good : {"a", "x_9", "sans9", "Font_7x13", "integer", "uint8", "INT8",
+                             "UINT8_MIN", "INT8_MAXIMUM", "SIZE_MAX2", "cmaps", "linux2"}) {
         EXPECT_TRUE(isArrayName(good)) << good;
     }
     // "_stdint" would make the guard _STDINT_H, which is glibc's own: <stdint.h> would vanish.
     for (const char* bad :
          {"", "9x", "a-b", "a b", "int", "class", "_Bool", "and", "nullptr", "caf\xC3\xA9", "x.h",
           "_stdint", "a__b", "font_", "uint8_t", "GFXfont", "KORVEL_FLASH",
-          // <stdint.h>'s limit macros would expand where the font is named.
+          // <stdint.h>'s limit macros (C23's widths too) and what GNU modes predefine would
+          // expand where the font is named.
           "INT8_MAX", "UINT_LEAST16_MAX", "INT_FAST64_MIN", "SIZE_MAX", "WCHAR_MIN", "PTRDIFF_MAX",
-          // An LVGL font file's own arrays would be defined twice.
-          "cmaps", "glyph_dsc", "glyph_bitmap", "font_dsc", "cache", "unicode_list_0",
-          "unicode_list_12"}) {
+          "INT8_WIDTH", "UINTMAX_WIDTH", "linux", "unix"}) {
         EXPECT_FALSE(isArrayName(bad)) << bad;
+    }
+}
+
+TEST(ArrayName, AnLvglFontNamesNoneOfItsFilesArraysAndSwitchesOnNoMacro) {
+    for (const char* good : {"sans9", "cmaps2", "unicode_list", "unicode_list_x", "int8_max2"}) {
+        EXPECT_TRUE(checkLvglFontName(good).ok()) << good;
+    }
+    // The file's own arrays would be defined twice; the capitals are its #if NAME switch, which
+    // NULL would break and WINT_MIN (0) would turn off.
+    for (const char* bad :
+         {"cmaps", "glyph_dsc", "glyph_bitmap", "font_dsc", "cache", "unicode_list_0",
+          "unicode_list_12", "null", "korvel_flash", "wint_min", "int", "linux"}) {
+        EXPECT_FALSE(checkLvglFontName(bad).ok()) << bad;
     }
 }
 
@@ -41,7 +52,7 @@ TEST(ArrayName, FileNamesBecomeArrayNames) {
     EXPECT_EQ(arrayNameFromFileName("", "font_"), "font");
     EXPECT_EQ(arrayNameFromFileName("\xC3\xA9", "font_"), "font");
     for (const char* stem :
-         {"caf\xC3\xA9", "a.b.c", "(1)", "for", "__", "uint8_t", "-9-", "INT8_MAX", "cmaps"}) {
+         {"caf\xC3\xA9", "a.b.c", "(1)", "for", "__", "uint8_t", "-9-", "INT8_MAX", "linux"}) {
         EXPECT_TRUE(isArrayName(arrayNameFromFileName(stem, "font_"))) << stem;
     }
 }
