@@ -646,9 +646,10 @@ void TForm1::connectDocument() {
 void TForm1::fontLibraryReset(LibraryReset why) {
     const int count = fontLibrary().count;
     if (why == LibraryReset::Opened) {
-        // The canvas showed an entry of the library being replaced: nothing may be painted until
-        // a row of the new library is clicked.
+        // The canvas showed an entry of the library being replaced: nothing may be painted or
+        // edited until a row of the new library is clicked.
         Image1->hide();
+        AdvStringGrid2->clearSelection();
         advinit();
         if (count + 1 > AdvStringGrid2->rows()) {
             AdvStringGrid2->setRows(count + 1);
@@ -688,8 +689,9 @@ void TForm1::bitmapLibraryReset(LibraryReset why) {
     // An empty library keeps its one empty data row, which the first new bitmap fills.
     showBitmapLayout(std::max(count + 1, 2));
     // Opened or made, the canvas showed an entry of the library being replaced: nothing may be
-    // painted until a row of the new library is clicked.
+    // painted or edited until a row of the new library is clicked.
     Image1->hide();
+    AdvStringGrid2->clearSelection();
     const StringGrid::Batch batch(*AdvStringGrid2);
     for (int position = 0; position < count; ++position) {
         writeBitmapRow(position);

@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -323,13 +324,21 @@ void StringGrid::followCurrentRow() {
     }
 }
 
+QItemSelectionModel::SelectionFlags StringGrid::selectionCommand(const QModelIndex& index,
+                                                                 const QEvent* event) const {
+    // A row chosen from code is chosen alone: the keys still held (the Ctrl+Shift of the shortcut
+    // that chose it) would otherwise add it to the selection.
+    if (choosingFromCode_) {
+        return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+    }
+    return QTableView::selectionCommand(index, event);
+}
+
 void StringGrid::setCurrentGridRow(int row) {
+    const QScopedValueRollback choosing(choosingFromCode_, true);
     if (row >= 1 && row < rows()) {
-        // The row alone, selected: setCurrentIndex would take the keys still held (the Shift of
-        // a shortcut that chose it) to extend the selection.
-        selectionModel()->setCurrentIndex(texts_->index(row - 1, 2 < cols() ? 2 : 0),
-                                          QItemSelectionModel::ClearAndSelect |
-                                              QItemSelectionModel::Rows);
+        // Through the view, which also makes the row the anchor of a later Shift range.
+        setCurrentIndex(texts_->index(row - 1, 2 < cols() ? 2 : 0));
     } else {
         setCurrentIndex({});
     }

@@ -85,7 +85,7 @@ public:
 
     /// The current row: 0 for the header, 1 .. for data rows, -1 when nothing is current.
     [[nodiscard]] int currentGridRow() const { return currentRow_; }
-    /// Makes row current (and selected) without reporting a click.
+    /// Makes row current and selected alone, whatever keys are held, without reporting a click.
     void setCurrentGridRow(int row);
     /// The selected data rows (1 ..), in ascending order. Ctrl+click adds or drops a row and
     /// Shift+click a range; a plain click selects its row alone.
@@ -118,6 +118,8 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    [[nodiscard]] QItemSelectionModel::SelectionFlags
+    selectionCommand(const QModelIndex& index, const QEvent* event) const override;
     void resizeEvent(QResizeEvent* event) override;
     void updateGeometries() override;
 
@@ -130,6 +132,7 @@ private:
     GridTexts* texts_ = nullptr; // owned as this view's Qt child
     QTableView* frozen_ = nullptr;
     int currentRow_ = -1;
+    bool choosingFromCode_ = false; ///< while setCurrentGridRow runs
 };
 
 } // namespace korvel

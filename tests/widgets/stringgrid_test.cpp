@@ -74,6 +74,10 @@ TEST(StringGrid, ClicksReportTheCurrentRowAndTheHeaderIsRowZero) {
     QTest::keyRelease(&grid, Qt::Key_Shift, Qt::ControlModifier);
     QTest::keyRelease(&grid, Qt::Key_Control);
     EXPECT_EQ(grid.selectedGridRows(), std::vector<int>{5});
+    // It anchors a Shift range as a click does.
+    const QPoint inRow4 = grid.visualRect(grid.model()->index(3, 1)).center();
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::ShiftModifier, inRow4);
+    EXPECT_EQ(grid.selectedGridRows(), (std::vector<int>{4, 5}));
 }
 
 TEST(StringGrid, ColumnWidthZeroHidesTheColumn) {
