@@ -118,7 +118,9 @@ namespace {
         while (argument.startsWith('-')) {
             argument.remove(0, 1);
         }
-        argument = argument.left(argument.indexOf('='));
+        if (const qsizetype equals = argument.indexOf('='); equals >= 0) {
+            argument.truncate(equals); // -style=Fusion as well as -style Fusion
+        }
         if (std::find(kQtOptions.begin(), kQtOptions.end(), argument) != kQtOptions.end()) {
             return true;
         }

@@ -14,6 +14,12 @@ export QT_QPA_PLATFORM=offscreen
 [ "$("$korvel" --version)" = "korvel $version" ] || { echo "FAIL: korvel --version" >&2; status=1; }
 [ "$("$korvel_cli" --version)" = "korvel-cli $version" ] ||
     { echo "FAIL: korvel-cli --version" >&2; status=1; }
+# Qt's own options, with their value after a space or an "=", go to Qt.
+for qt_options in "-platform offscreen" "-style Fusion" "-style=Fusion" "-reverse"; do
+    # shellcheck disable=SC2086 # each set of options is split into its words on purpose
+    [ "$("$korvel" $qt_options --version 2>/dev/null)" = "korvel $version" ] ||
+        { echo "FAIL: korvel $qt_options --version" >&2; status=1; }
+done
 help="$("$korvel" --help)"
 grep -q -- '--version' <<<"$help" && grep -q 'FILE\.\.\.' <<<"$help" ||
     { echo "FAIL: korvel --help: $help" >&2; status=1; }
