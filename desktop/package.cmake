@@ -13,8 +13,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The windows lay their 8-point labels out for Arial's widths, which Liberation Sans has.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-liberation)
+# The windows lay their 8-point labels out for Arial's widths, which Liberation Sans has. The
+# image import reads WebP and SVG through Qt's plug-ins, which dpkg-shlibdeps cannot see.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, qt6-image-formats-plugins, libqt6svg6")
 # The summary above is the synopsis; this is the extended description below it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Korvel prepares pixel graphics for matrix displays. It edits font libraries

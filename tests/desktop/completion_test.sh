@@ -42,7 +42,7 @@ folder="$(mktemp -d)"
 trap 'rm -rf "$folder"' EXIT
 cd "$folder"
 mkdir pictures
-touch font.lcm OLD.LCM logos.bcm font.bdf arrow.png arrow.bmp notes.txt out.h
+touch font.lcm OLD.LCM logos.bcm font.bdf arrow.png arrow.bmp notes.txt out.h anim.gif
 korvel-cli new-font --blank 3x3 -o font.lcm >/dev/null
 korvel-cli add logos.bcm ARROW arrow.png --size 4x4 >/dev/null 2>&1 ||
     printf '' # arrow.png is no picture: the library stays without entries
@@ -54,8 +54,18 @@ expect "--codepage --help --metrics --rows" korvel-cli info --
 expect "font.bdf pictures" korvel-cli convert font.lcm ""
 expect "OLD.LCM font.lcm pictures" korvel-cli convert font.bdf ""
 expect "pictures" korvel-cli convert logos.bcm ""
-expect "arrow.bmp arrow.png pictures" korvel-cli add logos.bcm ARROW ""
-expect "arrow.bmp arrow.png pictures" korvel-cli add --size 4x4 logos.bcm ARROW ""
+expect "anim.gif arrow.bmp arrow.png pictures" korvel-cli add logos.bcm ARROW ""
+expect "anim.gif arrow.bmp arrow.png pictures" korvel-cli add --size 4x4 logos.bcm ARROW ""
+expect "OLD.LCM font.lcm logos.bcm pictures" korvel-cli import ""
+expect "anim.gif arrow.bmp arrow.png pictures" korvel-cli import font.lcm 65 ""
+expect "font.bdf pictures" korvel-cli convert OLD.LCM ""
+# Bitmap names with spaces, of a library in a folder with a space, typed bare or in quotes.
+mkdir "pictures/my dir"
+printf '\000\001MY LOGO\000\000\000\000\000\000\001\000\001\000\001\177\377\377' \
+    >"pictures/my dir/spaced.bcm"
+expect 'MY\ LOGO' korvel-cli export 'pictures/my\ dir/spaced.bcm' ""
+expect 'MY LOGO' korvel-cli import '"pictures/my dir/spaced.bcm"' '"MY'
+
 expect "128 256" korvel-cli new-font --codes ""
 expect "out.h pictures" korvel-cli export-c font.lcm -o ""
 expect "planes rgb111 rgb565" korvel-cli export-c logos.bcm --pixel ""
@@ -72,6 +82,11 @@ want="$(while IFS= read -r family; do
     if [[ "$family" == "$prefix"* ]]; then echo "${family// /\\ }"; fi
 done <<<"$families" | sort -u | paste -sd' ' -)"
 expect "$want" korvel-cli new-font --family "$prefix"
+# In quotes, the shell keeps the spaces: they are offered as they are.
+want="$(while IFS= read -r family; do
+    if [[ "$family" == "$prefix"* ]]; then echo "$family"; fi
+done <<<"$families" | sort -u | paste -sd' ' -)"
+expect "$want" korvel-cli new-font --family "\"$prefix"
 
 # Every command and option of the tool's own usage is known to the completion and the manual.
 usage="$(korvel-cli --help)"

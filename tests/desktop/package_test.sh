@@ -43,6 +43,11 @@ for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libpng16-1
     grep -qxF "$library" <<<"$depended" || fail "Depends lacks $library: $depends"
 done
 
+recommends="$(dpkg-deb -f "$deb" Recommends)"
+for package in fonts-liberation qt6-image-formats-plugins libqt6svg6; do
+    grep -qw -- "$package" <<<"$recommends" || fail "Recommends lacks $package: $recommends"
+done
+
 # lintian: no error. Its warnings and remarks are shown for the reader.
 if ! lintian --fail-on error --tag-display-limit 0 "$deb"; then
     fail "lintian reports errors"
