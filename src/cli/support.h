@@ -59,9 +59,9 @@ struct PageChoice {
 [[nodiscard]] Result<PageChoice> codePageOption(const Context& context,
                                                 const ParsedOptions& options);
 
-/// Refuses an output that is the input file itself under another name (a symbolic or a hard
-/// link): saving follows links, so writing the output would replace the input. Said as "is
-/// INPUT itself; OUTPUT would overwrite it" of output.
+/// Refuses an output that is the input file itself under another name: a symbolic link, which
+/// saving follows, or a hard link, which a save in place writes through; writing the output
+/// would replace the input. Said as "is INPUT itself; OUTPUT would overwrite it" of output.
 [[nodiscard]] Result<void> refuseOutputOverInput(const std::string& input,
                                                  const std::string& output,
                                                  std::string_view inputWhat,

@@ -5,6 +5,7 @@
 #include "document/librarytext.h"
 
 #include <cstddef>
+#include <optional>
 
 namespace korvel {
 
@@ -24,20 +25,18 @@ namespace {
     return name.mid(first, last - first);
 }
 
-/// Whether every character has a byte in page and there are at most 8 of them.
-[[nodiscard]] bool fitsLibraryName(const QString& name, const CodePage& page) {
-    const QList<uint> characters = name.toUcs4();
-    if (characters.size() > kBitmapNameLength) {
-        return false;
-    }
-    for (const uint character : characters) {
+/// The first character of name that page has no byte for, or that would be a 0 byte, which
+/// ends a name in a .bcm directory record.
+[[nodiscard]] std::optional<QString> unwritableCharacter(const QString& name,
+                                                         const CodePage& page) {
+    for (const uint character : name.toUcs4()) {
         const auto byte = page.fromUnicode(static_cast<char32_t>(character));
-        // A 0 byte would end the name in a .bcm directory record.
         if (!byte.has_value() || *byte == 0) {
-            return false;
+            const auto unicode = static_cast<char32_t>(character);
+            return QString::fromUcs4(&unicode, 1);
         }
     }
-    return true;
+    return std::nullopt;
 }
 
 } // namespace
@@ -65,11 +64,19 @@ Result<void> checkBitmapName(const QString& name, const NameIndex& index) {
     if (withoutSurroundingBlanks(name).isEmpty()) {
         return refusal("Please input your bitmap name!");
     }
-    if (!index.empty() && index.find(toLibraryText(name, index.codePage())).has_value()) {
+    const CodePage page = index.codePage();
+    // Before the look-up: a character the page lacks would be looked for as '?', and found in a
+    // bitmap that is really named so.
+    if (const auto unwritable = unwritableCharacter(name, page)) {
+        return refusal("A bitmap name is at most 8 " + std::string(page.caption()) +
+                       " characters, and " + std::string(page.caption()) + " has no \"" +
+                       unwritable->toStdString() + "\".");
+    }
+    if (!index.empty() && index.find(toLibraryText(name, page)).has_value()) {
         return Error{"Please input exclusive bitmap name!", ErrorKind::Duplicate};
     }
-    if (!fitsLibraryName(name, index.codePage())) {
-        return refusal("A bitmap name is at most 8 " + std::string(index.codePage().caption()) +
+    if (name.toUcs4().size() > kBitmapNameLength) {
+        return refusal("A bitmap name is at most 8 " + std::string(page.caption()) +
                        " characters.");
     }
     return {};

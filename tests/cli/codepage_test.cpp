@@ -210,7 +210,8 @@ TEST_F(CodePageCli, AddWritesAndComparesNamesInItsCodePage) {
     // In Windows-1252 the name has no bytes, as before.
     const CliRun western = run({"add", library, "ЛОГО", picture});
     EXPECT_EQ(western.status, kExitRefused);
-    EXPECT_NE(western.err.find("at most 8 Windows-1252 characters"), std::string::npos)
+    EXPECT_NE(western.err.find("at most 8 Windows-1252 characters, and Windows-1252 has no \"Л\""),
+              std::string::npos)
         << western.err;
     // "Ё" and "ё" are a pair in Windows-1251 (0xA8, 0xB8), not in KOI8-U, where those bytes are
     // box-drawing signs; the bytes decide, not the characters typed.
@@ -264,6 +265,10 @@ TEST_F(CodePageCli, ExportAndImportFindNamesInTheirCodePage) {
             << unwritable.err;
     }
     EXPECT_NE(run({"info", library}).out.find("\n1 ? 9 1\n"), std::string::npos);
+    // add says so too, rather than taking the name for the entry "?" again.
+    const CliRun added = run({"add", library, "Ж", picture});
+    EXPECT_EQ(added.status, kExitRefused);
+    EXPECT_NE(added.err.find("Windows-1252 has no \"Ж\""), std::string::npos) << added.err;
 }
 
 TEST_F(CodePageCli, FolderNamesRepeatInTheLetterCaseOfTheCodePage) {

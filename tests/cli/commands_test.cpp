@@ -502,6 +502,17 @@ TEST_F(CliTest, AnOutputThatIsAnInputUnderAnotherNameIsRefused) {
         << converted.err;
     EXPECT_EQ(bytes(library), libraryBytes);
     EXPECT_EQ(bytes(font), fontBytes);
+    // A folder's library may not be written over a file the folder is read from.
+    const std::string folder = path("folder");
+    ASSERT_EQ(run({"convert", library, folder}).status, kExitOk);
+    const std::string index = folder + "/index.txt";
+    const auto indexBytes = bytes(index);
+    fs::create_symlink(index, path("linked.bcm"));
+    const CliRun imported = run({"convert", folder, path("linked.bcm")});
+    EXPECT_EQ(imported.status, kExitRefused);
+    EXPECT_NE(imported.err.find("linked.bcm: is the folder's index itself"), std::string::npos)
+        << imported.err;
+    EXPECT_EQ(bytes(index), indexBytes);
 }
 
 /// Output lost to a full disk fails the run, in the Qt-free program and in korvel-cli-qt.

@@ -94,6 +94,33 @@ constexpr std::string_view kConvertUsage =
     return {};
 }
 
+/// Refuses an output that is one of the files the folder's library is read from (its index.txt
+/// or a listed PNG) under another name, as a link in or out of the folder makes it.
+[[nodiscard]] Result<void> refuseOutputOverFolder(const FolderPlan& plan,
+                                                  const std::string& output) {
+    std::error_code error;
+    if (!std::filesystem::exists(output, error)) {
+        return {};
+    }
+    const std::filesystem::path folder(plan.folder);
+    if (auto apart = refuseOutputOverInput((folder / kIndexFileName).string(), output,
+                                           "the folder's index", "the library");
+        !apart) {
+        return apart;
+    }
+    for (const IndexLine& line : plan.lines) {
+        if (line.file.empty()) {
+            continue;
+        }
+        if (auto apart = refuseOutputOverInput((folder / line.file).string(), output,
+                                               "a picture of the folder", "the library");
+            !apart) {
+            return apart;
+        }
+    }
+    return {};
+}
+
 [[nodiscard]] Result<void> folderToBitmaps(Context& context, const std::string& input,
                                            const std::string& output, const CodePage& page) {
     // Every header is read and checked before any pixel is decoded; then one picture at a time
@@ -101,6 +128,9 @@ constexpr std::string_view kConvertUsage =
     const auto plan = planBitmapFolder(input, page);
     if (!plan) {
         return plan.error();
+    }
+    if (auto apart = refuseOutputOverFolder(plan.value(), output); !apart) {
+        return apart.error();
     }
     if (const std::string warning = repeatedNamesWarning(plan.value().lines); !warning.empty()) {
         context.err << "korvel-cli: " << (std::filesystem::path(input) / kIndexFileName).string()
