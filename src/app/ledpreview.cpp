@@ -45,10 +45,11 @@ const QString kPngSuffix = QStringLiteral("*.png");
 }
 
 /// The text's lines, each cut to the glyphs that fit kMaxContentWidth dots.
-[[nodiscard]] std::vector<std::string> fittedLines(const FontLibrary& font, const QString& text) {
+[[nodiscard]] std::vector<std::string> fittedLines(const FontLibrary& font, const QString& text,
+                                                   const CodePage& page) {
     std::vector<std::string> lines;
     for (const QString& line : text.split(QLatin1Char('\n'))) {
-        std::string bytes = lineBytes(line);
+        std::string bytes = lineBytes(line, page);
         std::int64_t width = 0;
         std::size_t kept = 0;
         for (const char byte : bytes) {
@@ -111,8 +112,9 @@ QRgb dimOf(QRgb lit) {
                 faint(qBlue(kLedBoard), qBlue(lit)));
 }
 
-LedContent fontContent(const FontLibrary& font, const QString& text, QRgb colour) {
-    const std::vector<std::string> lines = fittedLines(font, text);
+LedContent fontContent(const FontLibrary& font, const QString& text, QRgb colour,
+                       const CodePage& page) {
+    const std::vector<std::string> lines = fittedLines(font, text, page);
     const TextMeasure measure = measureText(lines, font);
     LedContent content;
     if (measure.width <= 0 || measure.height <= 0 || measure.height > kLedMaxHeight * 64) {
@@ -346,6 +348,11 @@ void LedPreview::connectDocument() {
     connect(&document, &Document::bitmapRemoved, this,
             [this](int position) { refillBitmapList(shiftedChoice(position, -1)); });
     connect(&document, &Document::bitmapChanged, this, &LedPreview::contentChanged);
+    // The text's characters and the bitmaps' names are read in the code page.
+    connect(&document, &Document::codePageChanged, this, [this] {
+        refillBitmapList(chosenBitmaps());
+        contentChanged();
+    });
 }
 
 bool LedPreview::fontShown() const {
@@ -380,7 +387,7 @@ void LedPreview::refillBitmapList(const std::vector<int>& chosen) {
         const QSignalBlocker quiet(BitmapList);
         BitmapList->clear();
         for (const bitmapInfoList& entry : library.entries) {
-            BitmapList->addItem(fromLibraryText(entry.name));
+            BitmapList->addItem(fromLibraryText(entry.name, main_.document().codePage()));
         }
         // A refilled list keeps the bitmaps it had chosen; with none chosen it shows the first.
         bool any = false;
@@ -483,7 +490,8 @@ const DotFrame& LedPreview::dots() {
                 ? fontContent(
                       main_.fontLibrary(), TextEdit->toPlainText(),
                       ledColours()[static_cast<std::size_t>(std::max(0, ColourBox->currentIndex()))]
-                          .lit)
+                          .lit,
+                      main_.document().codePage())
                 : bitmapContent(main_.bitmapLibrary(), chosenBitmaps());
         contentStale_ = false;
     }

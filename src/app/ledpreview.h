@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/bitmaplibrary.h"
+#include "core/codepage.h"
 #include "core/fontlibrary.h"
 #include "widgets/ledpanel.h"
 
@@ -47,10 +48,11 @@ struct LedColour {
 /// An unlit dot of a bitmap panel, whose dots light in eight colours.
 inline constexpr QRgb kUnlitBitmapDot = 0xFF26262AU;
 
-/// The lines of text set with the font's glyphs as the text preview sets them (through
-/// Windows-1252, glyphs on each line's bottom edge), ink lit in colour. Each line is cut where
-/// it would pass kMaxContentWidth dots.
-[[nodiscard]] LedContent fontContent(const FontLibrary& font, const QString& text, QRgb colour);
+/// The lines of text set with the font's glyphs as the text preview sets them (through the code
+/// page, glyphs on each line's bottom edge), ink lit in colour. Each line is cut where it would
+/// pass kMaxContentWidth dots.
+[[nodiscard]] LedContent fontContent(const FontLibrary& font, const QString& text, QRgb colour,
+                                     const CodePage& page = windows1252());
 /// The bitmaps at positions side by side in that order, tops aligned; a pixel is lit in its
 /// palette colour unless it is black. Positions outside the library are left out.
 [[nodiscard]] LedContent bitmapContent(const BitmapLibrary& library,

@@ -237,12 +237,12 @@ void ImageImportDialog::prepare(int index) {
     result_ = Picture();
     resetOptions();
     setWindowTitle(
-        kTitle +
-        (fontMode()
-             ? QStringLiteral(" - Glyph %1").arg(index)
-             : QStringLiteral(" - Bitmap \"%1\"")
-                   .arg(fromLibraryText(
-                       main_.bitmapLibrary().entries[static_cast<std::size_t>(index)].name))));
+        kTitle + (fontMode()
+                      ? QStringLiteral(" - Glyph %1").arg(index)
+                      : QStringLiteral(" - Bitmap \"%1\"")
+                            .arg(fromLibraryText(
+                                main_.bitmapLibrary().entries[static_cast<std::size_t>(index)].name,
+                                main_.document().codePage()))));
     refresh();
 }
 
@@ -355,7 +355,8 @@ void ImageImportDialog::refresh() {
 
 bool ImageImportDialog::appendFrames() {
     const QString base =
-        fromLibraryText(main_.bitmapLibrary().entries[static_cast<std::size_t>(index_)].name);
+        fromLibraryText(main_.bitmapLibrary().entries[static_cast<std::size_t>(index_)].name,
+                        main_.document().codePage());
     const std::vector<QString> names = frameNames(base, frameCount());
     for (const QString& name : names) {
         if (const auto checked = checkBitmapName(name, main_.bitmapLibrary().index); !checked) {
@@ -368,8 +369,8 @@ bool ImageImportDialog::appendFrames() {
     const ConversionOptions options = conversionOptions();
     std::vector<bitmapInfoList> entries;
     for (std::size_t k = 0; k < names.size(); ++k) {
-        entries.push_back({toLibraryText(names[k]), options.width, options.height,
-                           convertImage(frames_->frames[k], options)});
+        entries.push_back({toLibraryText(names[k], main_.document().codePage()), options.width,
+                           options.height, convertImage(frames_->frames[k], options)});
     }
     main_.document().appendBitmaps(std::move(entries));
     return true;

@@ -1,4 +1,5 @@
 #include "app/uimageimport.h"
+#include "core/codepage.h"
 #include "document/imagefiles.h"
 #include "support/gifbuild.h"
 #include "support/picturetext.h"
@@ -56,12 +57,13 @@ protected:
         return file;
     }
 
-    /// Opens a bitmap library of one black entry LOGO of width x height, its row clicked.
-    void bitmapLibrary(int width, int height) {
+    /// Opens a bitmap library of one black entry (LOGO) of width x height, its row clicked.
+    void bitmapLibrary(int width, int height, const std::string& name = "LOGO") {
         const std::string row(static_cast<std::size_t>(width), 'K');
         const QString file = path(QStringLiteral("lib.bcm"));
-        writeBytes(file, bitmapFile({{"LOGO", std::vector<std::string>(
-                                                  static_cast<std::size_t>(height), row)}}));
+        writeBytes(
+            file,
+            bitmapFile({{name, std::vector<std::string>(static_cast<std::size_t>(height), row)}}));
         openBitmaps(file);
         clickRow(1);
     }
@@ -181,6 +183,19 @@ TEST_F(ImageImportTest, AllFramesOfAGifAsNewBitmaps) {
     EXPECT_EQ(window->AdvStringGrid2->cell(2, 3), QStringLiteral("LOGO2"));
     window->Undo1->trigger(); // both frames in one step
     EXPECT_EQ(window->bitmapLibrary().count(), 1);
+
+    // The frames of a bitmap named in another code page are named in it too.
+    window->document().setCodePage(*codePageByName("cp1251"));
+    bitmapLibrary(6, 4, "\xC6"); // "Ж"
+    importInto(file, [&](ImageImportDialog& d) {
+        EXPECT_TRUE(d.windowTitle().endsWith(QStringLiteral("\"Ж\"")))
+            << d.windowTitle().toStdString();
+        d.allFramesBox->setChecked(true);
+        d.okButton->click();
+    });
+    ASSERT_EQ(window->bitmapLibrary().count(), 3);
+    EXPECT_EQ(window->bitmapLibrary().entries[2].name, "\xC6"
+                                                       "2");
 }
 
 TEST_F(ImageImportTest, GlyphsTakeInkFromOneBrightness) {

@@ -87,6 +87,23 @@ TEST_F(LedPreviewTest, TypedTextLightsTheGlyphsInkOnThePanel) {
     EXPECT_EQ(preview.dots().dot(2 + 1, 0), litRed());
 }
 
+TEST_F(LedPreviewTest, TextAndBitmapNamesAreReadInTheCodePage) {
+    std::vector<std::vector<std::string>> glyphs(256, std::vector<std::string>{"..", ".."});
+    glyphs[0xC6] = {"#.#", ".#.", "#.#"}; // "Ж" in Windows-1251
+    writeBytes(path(QStringLiteral("cyrillic.lcm")), fontFile(glyphs));
+    openFont(path(QStringLiteral("cyrillic.lcm")));
+    LedPreview& preview = openPreview();
+    preview.TextEdit->setPlainText(QStringLiteral("Ж"));
+    EXPECT_EQ(preview.dots().dot(0, 0), 0U) << "Windows-1252 has no Ж: its \"?\" is blank";
+    window->document().setCodePage(*codePageByName("cp1251"));
+    EXPECT_EQ(preview.dots().dot(0, 0), litRed());
+    EXPECT_EQ(preview.dots().dot(1, 0), 0U);
+    writeBytes(path(QStringLiteral("names.bcm")), bitmapFile({{"\xC6", {"R"}}}));
+    openBitmaps(path(QStringLiteral("names.bcm")));
+    ASSERT_EQ(preview.BitmapList->count(), 1);
+    EXPECT_EQ(preview.BitmapList->item(0)->text(), QStringLiteral("Ж"));
+}
+
 TEST_F(LedPreviewTest, FramePixelsShowLitDimAndBoard) {
     openFont(path(QStringLiteral("abc.lcm")));
     LedPreview& preview = openPreview();
