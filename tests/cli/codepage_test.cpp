@@ -140,6 +140,8 @@ TEST_F(CodePageCli, UnknownCodePagesAreRefusedWithTheKnownNames) {
         {"convert", font, path("out.bdf")},
         {"add", path("new.bcm"), "name", kData + "/png/grey-1bit-9x1.png"},
         {"export-c", font, "-o", path("out.h")},
+        {"export-c", kData + "/bcm/red-and-logo.bcm", "-o", path("out.h")},
+        {"info", "--metrics", font},
     };
     for (std::vector<std::string> command : commands) {
         command.insert(command.end(), {"--codepage", "cp1259"});

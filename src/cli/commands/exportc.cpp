@@ -286,6 +286,11 @@ template <class Choose, class Load, class Export>
     if (auto apart = refuseOutputOverInput(path, *output, "the library", "the header"); !apart) {
         return apart.error();
     }
+    // A bitmap header writes names as their bytes, in no code page, but a mistyped page is
+    // still said.
+    if (const auto page = codePageOption(context, options); !page) {
+        return page.error();
+    }
     auto header = kind == "lcm"
                       ? fontHeader(context, options, path)
                       : headerOf(options, path, bitmapOptions, loadBitmaps, exportBitmapsC);

@@ -161,15 +161,16 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
     }
     const std::string& path = options.positional[0];
     const std::string extension = extensionOf(path);
+    // Checked first, so that a mistyped page is said whatever else is asked.
+    const auto choice = codePageOption(context, options);
+    if (!choice) {
+        return choice.error();
+    }
     if (options.has("--metrics")) {
         if (extension != "lcm" || options.has("--rows")) {
             return usageError("info --metrics reads one .lcm file, without --rows");
         }
         return infoMetrics(context, path);
-    }
-    const auto choice = codePageOption(context, options);
-    if (!choice) {
-        return choice.error();
     }
     if (extension == "lcm") {
         return infoFont(context, path, options.has("--rows"), choice.value());
