@@ -65,6 +65,12 @@ printf '\000\001MY LOGO\000\000\000\000\000\000\001\000\001\000\001\177\377\377'
     >"pictures/my dir/spaced.bcm"
 expect 'MY\ LOGO' korvel-cli export 'pictures/my\ dir/spaced.bcm' ""
 expect 'MY LOGO' korvel-cli import '"pictures/my dir/spaced.bcm"' '"MY'
+# A name is offered as text, quoted for the shell, and never run.
+printf '\000\001$(:>P)\000\000\000\000\000\000\000\001\000\001\000\001\177\377\377' \
+    >"pictures/my dir/evil.bcm"
+expect '\$\(:\>P\)' korvel-cli export 'pictures/my\ dir/evil.bcm' ""
+expect '\$(:>P)' korvel-cli export 'pictures/my\ dir/evil.bcm' '"'
+[ ! -e P ] || fail "completing a bitmap name ran the command in it"
 
 expect "128 256" korvel-cli new-font --codes ""
 expect "out.h pictures" korvel-cli export-c font.lcm -o ""
@@ -73,13 +79,13 @@ expect "lsb msb" korvel-cli export-c font.lcm --bit-order ""
 expect "gfx lvgl plain u8g2" korvel-cli export-c font.lcm --format ""
 expect "auto bottom" korvel-cli convert font.lcm font.bdf --baseline ""
 expect "" korvel-cli list-fonts ""
-# Font families come from list-fonts, with their spaces escaped.
+# Font families come from list-fonts, quoted for the shell (spaces escaped).
 families="$(korvel-cli list-fonts)"
 [ -n "$families" ] || fail "list-fonts lists nothing"
 prefix="$(head -n 1 <<<"$families")"
 prefix="${prefix:0:3}"
 want="$(while IFS= read -r family; do
-    if [[ "$family" == "$prefix"* ]]; then echo "${family// /\\ }"; fi
+    if [[ "$family" == "$prefix"* ]]; then printf '%q\n' "$family"; fi
 done <<<"$families" | sort -u | paste -sd' ' -)"
 expect "$want" korvel-cli new-font --family "$prefix"
 # In quotes, the shell keeps the spaces: they are offered as they are.
