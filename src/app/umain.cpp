@@ -416,7 +416,7 @@ ImageImportDialog& TForm1::imageImportDialog() {
 }
 
 void TForm1::ImageIntoEntry1Click() {
-    const auto entry = shownEntry();
+    const auto entry = entryOfRow(AdvStringGrid2->currentGridRow());
     if (!entry) {
         return;
     }
@@ -582,11 +582,14 @@ void TForm1::refreshHistory() {
                                    (mode == EditingMode::Bitmap && bitmapLayoutShown()));
 }
 
-std::optional<int> TForm1::shownEntry() const {
-    if (Image1->isHidden()) {
-        return std::nullopt;
+void TForm1::highlightCurrentRow() {
+    StringGrid& grid = *AdvStringGrid2;
+    const int row = grid.currentGridRow();
+    if (row >= 1 && row < grid.rows()) {
+        grid.setCurrentGridRow(row);
+    } else {
+        grid.clearSelection();
     }
-    return entryOfRow(AdvStringGrid2->currentGridRow());
 }
 
 std::optional<int> TForm1::entryOfRow(int row) const {
@@ -646,10 +649,9 @@ void TForm1::connectDocument() {
 void TForm1::fontLibraryReset(LibraryReset why) {
     const int count = fontLibrary().count;
     if (why == LibraryReset::Opened) {
-        // The canvas showed an entry of the library being replaced: nothing may be painted or
-        // edited until a row of the new library is clicked.
+        // The canvas showed an entry of the library being replaced: nothing may be painted until
+        // a row of the new library is clicked.
         Image1->hide();
-        AdvStringGrid2->clearSelection();
         advinit();
         if (count + 1 > AdvStringGrid2->rows()) {
             AdvStringGrid2->setRows(count + 1);
@@ -657,9 +659,14 @@ void TForm1::fontLibraryReset(LibraryReset why) {
     } else {
         AdvStringGrid2->setRows(count + 1);
     }
-    const StringGrid::Batch batch(*AdvStringGrid2);
-    for (int code = 0; code < count; ++code) {
-        writeGlyphRow(code);
+    {
+        const StringGrid::Batch batch(*AdvStringGrid2);
+        for (int code = 0; code < count; ++code) {
+            writeGlyphRow(code);
+        }
+    }
+    if (why == LibraryReset::Opened) {
+        highlightCurrentRow();
     }
 }
 
@@ -689,13 +696,15 @@ void TForm1::bitmapLibraryReset(LibraryReset why) {
     // An empty library keeps its one empty data row, which the first new bitmap fills.
     showBitmapLayout(std::max(count + 1, 2));
     // Opened or made, the canvas showed an entry of the library being replaced: nothing may be
-    // painted or edited until a row of the new library is clicked.
+    // painted until a row of the new library is clicked.
     Image1->hide();
-    AdvStringGrid2->clearSelection();
-    const StringGrid::Batch batch(*AdvStringGrid2);
-    for (int position = 0; position < count; ++position) {
-        writeBitmapRow(position);
+    {
+        const StringGrid::Batch batch(*AdvStringGrid2);
+        for (int position = 0; position < count; ++position) {
+            writeBitmapRow(position);
+        }
     }
+    highlightCurrentRow();
 }
 
 void TForm1::bitmapInserted(int position) {

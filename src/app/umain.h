@@ -151,7 +151,7 @@ public:
     [[nodiscard]] QToolButton* toolButton(EditTool tool) const;
     [[nodiscard]] QAction* transformAction(PictureTransform transform) const;
     /// The entries of the selected list rows (glyph codes or bitmap positions), ascending; the
-    /// shown entry when no row is selected.
+    /// current row's entry when no row is selected.
     [[nodiscard]] std::vector<int> selectedEntries() const;
     void cutClick();
     void copyClick();
@@ -313,9 +313,9 @@ private:
     /// The entry a list row stands for in the current mode: row r holds entry r - 1 while its
     /// column 2 names that entry (its code, or its name exactly as listed).
     [[nodiscard]] std::optional<int> entryOfRow(int row) const;
-    /// The entry the canvas shows: the current row's, or none while the canvas is hidden (as
-    /// after a library is opened, until a row of it is clicked).
-    [[nodiscard]] std::optional<int> shownEntry() const;
+    /// Selects the current row alone, as the list shows the row that commands act on after its
+    /// library is replaced; nothing when no data row is current.
+    void highlightCurrentRow();
     [[nodiscard]] bool fontLayoutShown() const { return listLayout_ == ListLayout::Font; }
     [[nodiscard]] bool bitmapLayoutShown() const { return listLayout_ == ListLayout::Bitmap; }
     /// Lets undo reach the edited library only while the list shows that library's layout.

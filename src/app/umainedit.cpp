@@ -280,7 +280,7 @@ std::vector<int> TForm1::selectedEntries() const {
         }
     }
     if (entries.empty()) {
-        if (const auto entry = shownEntry()) {
+        if (const auto entry = entryOfRow(AdvStringGrid2->currentGridRow())) {
             entries.push_back(*entry);
         }
     }
@@ -309,7 +309,7 @@ void TForm1::transformClick(PictureTransform transform) {
 // ---- Clipboard ----
 
 std::optional<Picture> TForm1::currentPicture() const {
-    const auto entry = shownEntry();
+    const auto entry = entryOfRow(AdvStringGrid2->currentGridRow());
     if (!entry) {
         return std::nullopt;
     }
@@ -344,7 +344,7 @@ void TForm1::refreshPasteActions() {
 }
 
 void TForm1::pasteClick() {
-    const auto entry = shownEntry();
+    const auto entry = entryOfRow(AdvStringGrid2->currentGridRow());
     if (!entry) {
         return;
     }

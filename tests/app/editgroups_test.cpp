@@ -148,23 +148,25 @@ TEST_F(EditGroupsTest, CopyAndPasteCarryExactPixelsAndCutClearsTheSelection) {
     EXPECT_EQ(entryText(2), (std::vector<std::string>{"YY"}));
 }
 
-TEST_F(EditGroupsTest, AfterAnOpenTheEditCommandsWaitForARowToBeClicked) {
-    // A row clicked in the library before, still there or not, is no choice in the next one,
-    // which has no row chosen and its canvas hidden: nothing is changed.
-    for (const int row : {1, 3}) {
-        openNamed({{"A", {"RGB"}}, {"B", {"YY"}}, {"C", {"W"}}});
-        clickRow(row);
-        window->Copy1->trigger();
-        openNamed({{"ONE", {"RG"}}, {"TWO", {"BA"}}});
-        window->transformAction(PictureTransform::Invert)->trigger();
-        window->Paste1->trigger();
-        window->Cut1->trigger();
-        EXPECT_EQ(entryText(0), (std::vector<std::string>{"#G"})) << row; // "#" is Red
-        EXPECT_EQ(entryText(1), (std::vector<std::string>{"BA"})) << row;
-        EXPECT_EQ(history().count(), 0) << row;
-    }
-    clickRow(2);
+TEST_F(EditGroupsTest, AfterAnOpenTheListHighlightsTheRowTheCommandsActOn) {
+    // Several rows selected in the library before: the next one highlights its current row
+    // alone, and the Edit commands act on that row, not on rows the list does not show chosen.
+    openNamed({{"A", {"RGB"}}, {"B", {"YY"}}, {"C", {"W"}}});
+    clickRow(1);
+    window->AdvStringGrid2->selectAllRows();
+    openNamed({{"ONE", {"RG"}}, {"TWO", {"BA"}}, {"SIX", {"K"}}});
+    EXPECT_EQ(window->AdvStringGrid2->selectedGridRows(), std::vector<int>{1});
     window->transformAction(PictureTransform::Invert)->trigger();
+    EXPECT_EQ(entryText(0), (std::vector<std::string>{"AF"}));
+    EXPECT_EQ(entryText(1), (std::vector<std::string>{"BA"}));
+    EXPECT_EQ(entryText(2), (std::vector<std::string>{"."}));
+    // A current row past the new library's end comes to its last row, highlighted.
+    clickRow(3);
+    openNamed({{"ONE", {"RG"}}, {"TWO", {"BA"}}});
+    EXPECT_EQ(window->AdvStringGrid2->currentGridRow(), 2);
+    EXPECT_EQ(window->AdvStringGrid2->selectedGridRows(), std::vector<int>{2});
+    window->transformAction(PictureTransform::Invert)->trigger();
+    EXPECT_EQ(entryText(0), (std::vector<std::string>{"#G"})); // "#" is Red
     EXPECT_EQ(entryText(1), (std::vector<std::string>{"Y#"}));
 }
 
