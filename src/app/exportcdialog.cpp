@@ -211,6 +211,15 @@ QWidget* ExportCDialog::buildFontOptions() {
                                              "what u8g2's Unicode encoding and LVGL find glyphs "
                                              "by"));
     form->addRow(QStringLiteral("Code page"), CodePageLabel);
+    // A name the dialog chose itself follows the format (an LVGL font may not be called cmaps);
+    // one the user typed stays.
+    connect(FormatBox, &QComboBox::currentIndexChanged, this, [this] {
+        if (NameEdit->text().toStdString() == chosenName_) {
+            const QSignalBlocker quiet(NameEdit);
+            chosenName_ = defaultName();
+            NameEdit->setText(QString::fromStdString(chosenName_));
+        }
+    });
     for (QComboBox* box : {FormatBox, BitOrderBox, InkBox, BaselineBox, EncodingBox}) {
         connect(box, &QComboBox::currentIndexChanged, this, &ExportCDialog::refresh);
     }
@@ -256,7 +265,10 @@ std::string ExportCDialog::defaultName() const {
     }
     const std::string name = arrayNameFromFileName(std::filesystem::path(path).stem().string(),
                                                    fontShown_ ? "font_" : "bitmaps_");
-    return isArrayName(name) ? name : fallback;
+    if (!isArrayName(name)) {
+        return fallback;
+    }
+    return fontShown_ && chosenLayout() == FontLayout::Lvgl ? lvglDefaultName(name) : name;
 }
 
 void ExportCDialog::showEvent(QShowEvent* event) {
@@ -269,7 +281,8 @@ void ExportCDialog::showEvent(QShowEvent* event) {
     if (path != namedFor_) {
         namedFor_ = path;
         const QSignalBlocker quiet(NameEdit);
-        NameEdit->setText(QString::fromStdString(defaultName()));
+        chosenName_ = defaultName();
+        NameEdit->setText(QString::fromStdString(chosenName_));
     }
     refresh();
     QDialog::showEvent(event);

@@ -108,6 +108,7 @@ private:
     bool fontShown_ = true;
     /// The library file whose default name the name box holds, so a new one gets its own.
     std::string namedFor_;
+    std::string chosenName_; ///< the default name the dialog last set, for the format it had
     std::optional<std::string> header_;
     QString refusal_;
     std::vector<DecodedGlyph> glyphs_;

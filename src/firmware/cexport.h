@@ -73,6 +73,10 @@ struct BitmapExportOptions {
 /// unicode_list_0, ..., cmaps, font_dsc or cache.
 [[nodiscard]] bool isLvglFileName(std::string_view text);
 
+/// A default array name made a name for an LVGL font: itself when it can name one, else with
+/// "font_" in front (a library called cmaps.lcm or null.lcm gives font_cmaps, font_null).
+[[nodiscard]] std::string lvglDefaultName(const std::string& name);
+
 /// A file's base name made an array name: every other byte becomes "_", runs of "_" become one
 /// and those at the ends go; prefix goes in front when that is no array name (empty, starting
 /// with a digit, a keyword).

@@ -142,6 +142,19 @@ constexpr std::array<std::string_view, 33> kHeaderNames{
     "KORVEL_FLASH",   "PROGMEM",       "NULL",
 };
 
+/// The function-like macros of <stdint.h> that make constants: INT8_C, UINTMAX_C, ... (#if
+/// INT8_C is 0, for a macro not called).
+[[nodiscard]] bool isStdintConstantMacro(std::string_view text) {
+    for (const std::string_view sign : {"", "U"}) {
+        for (const std::string_view bits : {"8", "16", "32", "64", "MAX"}) {
+            if (text == std::string(sign) + "INT" + std::string(bits) + "_C") {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 /// Names GCC and Clang predefine as 1 in their default GNU modes, outside the reserved forms.
 constexpr std::array<std::string_view, 3> kPredefinedNames{"linux", "unix", "i386"};
 
@@ -230,6 +243,13 @@ Result<void> checkArrayName(const std::string& name) {
                  "Adafruit GFX or the compiler."};
 }
 
+std::string lvglDefaultName(const std::string& name) {
+    if (checkLvglFontName(name).ok() || !checkLvglFontName("font_" + name).ok()) {
+        return name;
+    }
+    return "font_" + name;
+}
+
 Result<void> checkLvglFontName(const std::string& name) {
     if (auto named = checkArrayName(name); !named) {
         return named;
@@ -240,7 +260,7 @@ Result<void> checkLvglFontName(const std::string& name) {
     const std::string upper = capitals(name);
     const bool headerMacro =
         std::find(kHeaderNames.begin(), kHeaderNames.end(), upper) != kHeaderNames.end() ||
-        isStdintLimit(upper);
+        isStdintLimit(upper) || isStdintConstantMacro(upper);
     if (isLvglFileName(name) || headerMacro) {
         return Error{"\"" + name +
                      "\" cannot name an LVGL font: the file names its own arrays glyph_bitmap, "

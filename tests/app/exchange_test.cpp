@@ -507,6 +507,27 @@ TEST_F(ExchangeTest, PngFolderExportAndImportEqualConvert) {
     EXPECT_EQ(window->bitmapLibrary().entries.size(), want.size());
 }
 
+TEST_F(ExchangeTest, TheDefaultNameFollowsTheFormatAsExportCChoosesIt) {
+    const std::string library = file("cmaps.lcm");
+    writeFont(library);
+    openFont(QString::fromStdString(library));
+    prompter->modals.push_back([this](QDialog&) {
+        EXPECT_EQ(dialog().NameEdit->text(), QStringLiteral("cmaps"));
+        // An LVGL font file has arrays of that name itself.
+        dialog().FormatBox->setCurrentText(QStringLiteral("lvgl"));
+        EXPECT_EQ(dialog().NameEdit->text(), QStringLiteral("font_cmaps"));
+        EXPECT_TRUE(dialog().header().has_value());
+        dialog().FormatBox->setCurrentText(QStringLiteral("gfx"));
+        EXPECT_EQ(dialog().NameEdit->text(), QStringLiteral("cmaps"));
+        // A name the user typed stays whatever the format.
+        dialog().NameEdit->setText(QStringLiteral("mine"));
+        dialog().FormatBox->setCurrentText(QStringLiteral("lvgl"));
+        EXPECT_EQ(dialog().NameEdit->text(), QStringLiteral("mine"));
+    });
+    exchange().ExportCHeader1->trigger();
+    EXPECT_EQ(prompter->ofKind(Prompt::Kind::Modal).size(), 1U);
+}
+
 TEST_F(ExchangeTest, AHeaderOfALibraryNeverSavedNamesItUntitled) {
     window->document().makeFontLibrary([](FontLibrary& font) { makeBlankFont(font, 3, 4, 128); });
     window->setEditingMode(EditingMode::Font);

@@ -38,9 +38,12 @@ TEST(ArrayName, AnLvglFontNamesNoneOfItsFilesArraysAndSwitchesOnNoMacro) {
     // NULL would break and WINT_MIN (0) would turn off.
     for (const char* bad :
          {"cmaps", "glyph_dsc", "glyph_bitmap", "font_dsc", "cache", "unicode_list_0",
-          "unicode_list_12", "null", "korvel_flash", "wint_min", "int", "linux"}) {
+          "unicode_list_12", "null", "korvel_flash", "wint_min", "int8_c", "int", "linux"}) {
         EXPECT_FALSE(checkLvglFontName(bad).ok()) << bad;
     }
+    EXPECT_EQ(lvglDefaultName("cmaps"), "font_cmaps");
+    EXPECT_EQ(lvglDefaultName("null"), "font_null");
+    EXPECT_EQ(lvglDefaultName("sans9"), "sans9");
 }
 
 TEST(ArrayName, FileNamesBecomeArrayNames) {

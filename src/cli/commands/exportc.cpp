@@ -184,9 +184,8 @@ template <class T>
     }
     font.codes = std::move(codes).value();
     font.name = arrayName(options, path, "font_");
-    if (font.layout == FontLayout::Lvgl && options.value("--name") == nullptr &&
-        isLvglFileName(font.name)) {
-        font.name = "font_" + font.name; // a library called cmaps.lcm
+    if (font.layout == FontLayout::Lvgl && options.value("--name") == nullptr) {
+        font.name = lvglDefaultName(font.name); // a library called cmaps.lcm
     }
     font.source = fileNameOf(path);
     return font;
