@@ -104,15 +104,30 @@ namespace {
 
 /// Whether an argument is one of the options Qt's GUI application takes for itself.
 [[nodiscard]] bool hasQtOption(int argc, char** argv) {
-    static const std::array<QByteArray, 17> kQtOptions{"platform",        "platformpluginpath",
-                                                       "platformtheme",   "plugin",
-                                                       "qwindowgeometry", "geometry",
-                                                       "qwindowtitle",    "title",
-                                                       "qwindowicon",     "icon",
-                                                       "display",         "name",
-                                                       "style",           "stylesheet",
-                                                       "reverse",         "session",
-                                                       "qmljsdebugger"};
+    static const std::array<QByteArray, 24> kQtOptions{"platform",
+                                                       "platformpluginpath",
+                                                       "platformtheme",
+                                                       "plugin",
+                                                       "qwindowgeometry",
+                                                       "geometry",
+                                                       "qwindowtitle",
+                                                       "title",
+                                                       "qwindowicon",
+                                                       "icon",
+                                                       "display",
+                                                       "name",
+                                                       "style",
+                                                       "stylesheet",
+                                                       "reverse",
+                                                       "session",
+                                                       "qmljsdebugger",
+                                                       "widgetcount",
+                                                       "nograb",
+                                                       "dograb",
+                                                       "visual",
+                                                       "ncols",
+                                                       "cmap",
+                                                       "sync"};
     for (int k = 1; k < argc; ++k) {
         QByteArray argument(argv[k]);
         while (argument.startsWith('-')) {
