@@ -52,7 +52,7 @@ inline constexpr QRgb kUnlitBitmapDot = 0xFF26262AU;
 /// page, glyphs on each line's bottom edge), ink lit in colour. Each line is cut where it would
 /// pass kMaxContentWidth dots.
 [[nodiscard]] LedContent fontContent(const FontLibrary& font, const QString& text, QRgb colour,
-                                     const CodePage& page = windows1252());
+                                     const CodePage& page);
 /// The bitmaps at positions side by side in that order, tops aligned; a pixel is lit in its
 /// palette colour unless it is black. Positions outside the library are left out.
 [[nodiscard]] LedContent bitmapContent(const BitmapLibrary& library,

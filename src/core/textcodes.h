@@ -20,6 +20,9 @@ namespace korvel {
 /// The value of one hexadecimal digit (either letter case), or nothing for any other character.
 [[nodiscard]] std::optional<int> hexDigitValue(char c);
 
+/// The text with its ASCII letters in capitals; every other byte as it is.
+[[nodiscard]] std::string asciiUpperCase(std::string_view text);
+
 /// Whether a and b are the same text but for the letter case of ASCII letters.
 [[nodiscard]] bool sameIgnoringCase(std::string_view a, std::string_view b);
 

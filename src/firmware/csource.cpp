@@ -185,14 +185,6 @@ constexpr std::array<std::string_view, 5> kLvglFileNames{
     return false;
 }
 
-[[nodiscard]] std::string capitals(std::string_view text) {
-    std::string upper(text);
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) {
-        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-    });
-    return upper;
-}
-
 } // namespace
 
 bool isLvglFileName(std::string_view text) {
@@ -257,7 +249,7 @@ Result<void> checkLvglFontName(const std::string& name) {
     // The file's switch is the name in capitals (#ifndef NAME / #if NAME), so it must be no
     // macro of the headers either: #if NULL does not compile, and #if WINT_MIN (0) would leave
     // the font out without a word.
-    const std::string upper = capitals(name);
+    const std::string upper = asciiUpperCase(name);
     const bool headerMacro =
         std::find(kHeaderNames.begin(), kHeaderNames.end(), upper) != kHeaderNames.end() ||
         isStdintLimit(upper) || isStdintConstantMacro(upper);
@@ -368,11 +360,7 @@ std::vector<std::string> wrapParagraphs(std::span<const std::string> paragraphs,
 }
 
 CSourceWriter::CSourceWriter(std::string_view name, std::span<const std::string> about) {
-    guard_.reserve(name.size() + 2);
-    for (const char c : name) {
-        guard_ += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    }
-    guard_ += "_H";
+    guard_ = asciiUpperCase(name) + "_H";
     comment(wrapParagraphs(about, kTextWidth), 0);
     line("#ifndef " + guard_);
     line("#define " + guard_);

@@ -1,6 +1,7 @@
 #include "firmware/lvglfont.h"
 
 #include "core/codepage.h"
+#include "core/textcodes.h"
 #include "firmware/csource.h"
 #include "firmware/fontsource.h"
 #include "firmware/glyphlabel.h"
@@ -162,15 +163,6 @@ namespace {
 [[nodiscard]] std::string unicodeLabel(char32_t character) {
     char text[16];
     std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(character));
-    return text;
-}
-
-[[nodiscard]] std::string upperCase(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
     return text;
 }
 
@@ -397,7 +389,7 @@ Result<std::string> exportLvglC(const FontLibrary& library, const FontExportOpti
     }
     const LvglFont& font = encoded.value();
     const std::string& n = options.name;
-    const std::string guard = upperCase(n);
+    const std::string guard = asciiUpperCase(n);
     const auto about = lvglAbout(options, codes, baseline, font);
     PlainCSource source(about);
     source.line("#ifdef __has_include");

@@ -494,17 +494,11 @@ struct CharsetCodes {
     std::optional<CodePage> fontPage; ///< the character set's own code page, when Korvel has it
 };
 
-[[nodiscard]] std::string upperCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
-    return text;
-}
-
 /// The character set as REGISTRY-ENCODING in capitals: from the properties, else from the last two
 /// fields of an XLFD font name; empty when neither gives one.
 [[nodiscard]] std::string charsetOf(const FontHeader& header) {
     if (header.registry && header.encoding) {
-        return upperCase(std::string(*header.registry) + "-" + std::string(*header.encoding));
+        return asciiUpperCase(std::string(*header.registry) + "-" + std::string(*header.encoding));
     }
     const std::string_view name = header.fontName;
     if (!name.starts_with("-") || std::count(name.begin(), name.end(), '-') != 14) {
@@ -512,7 +506,7 @@ struct CharsetCodes {
     }
     const std::size_t lastDash = name.rfind('-');
     const std::size_t registryDash = name.rfind('-', lastDash - 1);
-    return upperCase(std::string(name.substr(registryDash + 1)));
+    return asciiUpperCase(name.substr(registryDash + 1));
 }
 
 /// The supported code page a character set names: "KOI8-R", "ISO8859-5", "MICROSOFT-CP1251",

@@ -286,9 +286,11 @@ template <class Choose, class Load, class Export>
         return apart.error();
     }
     // A bitmap header writes names as their bytes, in no code page, but a mistyped page is
-    // still said.
-    if (const auto page = codePageOption(context, options); !page) {
-        return page.error();
+    // still said; a font header reads its page itself.
+    if (kind == "bcm") {
+        if (const auto page = codePageOption(context, options); !page) {
+            return page.error();
+        }
     }
     auto header = kind == "lcm"
                       ? fontHeader(context, options, path)
