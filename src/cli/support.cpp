@@ -2,6 +2,7 @@
 
 #include "cli/terminalprogress.h"
 #include "core/codeselection.h"
+#include "formats/lcm.h"
 #include "libraryio/libraryfiles.h"
 
 #include <algorithm>
@@ -102,6 +103,39 @@ Result<std::unique_ptr<FileSource>> openSource(const std::string& path) {
         return source.error();
     }
     return std::move(source).value();
+}
+
+namespace {
+
+template <class Entry>
+[[nodiscard]] Result<void>
+checkNothingPast(const std::string& path, Result<std::vector<Entry>> (*readIndex)(ByteSource&),
+                 std::uint64_t (*end)(std::span<const Entry>), const std::string& entryWord,
+                 const std::string& libraryWords) {
+    auto opened = openLibrary(path, readIndex);
+    if (!opened) {
+        return opened.error();
+    }
+    const std::vector<Entry>& entries = opened.value().entries;
+    const std::uint64_t used = end(entries);
+    const std::uint64_t size = opened.value().source->size();
+    if (used >= size) {
+        return {};
+    }
+    return refused(path, "only " + std::to_string(used) + " of its " + std::to_string(size) +
+                             " bytes belong to its " + std::to_string(entries.size()) + " " +
+                             entryWord + (entries.size() == 1 ? "" : "s") +
+                             ", and rewriting it would drop the rest: is it " + libraryWords + "?");
+}
+
+} // namespace
+
+Result<void> checkNothingPastBitmaps(const std::string& path) {
+    return checkNothingPast<BcmBlock>(path, readBcmDirectory, bcmEnd, "bitmap", "a bitmap library");
+}
+
+Result<void> checkNothingPastGlyphs(const std::string& path) {
+    return checkNothingPast<LcmRecord>(path, readLcmTable, lcmEnd, "glyph", "a font library");
 }
 
 void warnIfWrittenInPlace(Context& context, const std::string& path, SaveMethod method) {

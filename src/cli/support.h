@@ -123,6 +123,12 @@ openLibrary(const std::string& path, Result<std::vector<Entry>> (*readIndex)(Byt
     return OpenedLibrary<Entry>{std::move(opened).value(), std::move(entries).value()};
 }
 
+/// Refuses to rewrite a library file that holds bytes its entries do not reach, which the
+/// rewrite would drop. A file of another kind often reads so: a font library of 256 codes reads
+/// as an empty bitmap library.
+[[nodiscard]] Result<void> checkNothingPastBitmaps(const std::string& path);
+[[nodiscard]] Result<void> checkNothingPastGlyphs(const std::string& path);
+
 /// Tells the user that a save had to overwrite its file in place.
 void warnIfWrittenInPlace(Context& context, const std::string& path, SaveMethod method);
 

@@ -233,6 +233,14 @@ struct DirectoryExtent {
 
 } // namespace
 
+std::uint64_t bcmEnd(std::span<const BcmBlock> blocks) {
+    std::uint64_t end = 2 + kDirectoryRecord * std::uint64_t{blocks.size()};
+    for (const BcmBlock& block : blocks) {
+        end = std::max(end, block.rowsAt() + block.rowsLength());
+    }
+    return end;
+}
+
 Result<std::vector<BcmBlock>> readBcmDirectory(ByteSource& source) {
     const auto extent = readDirectoryExtent(source);
     if (!extent) {

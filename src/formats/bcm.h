@@ -84,6 +84,10 @@ struct BcmBlock {
     [[nodiscard]] std::size_t rowsLength() const;
 };
 
+/// Where the library that a directory and its blocks describe ends: the end of the block that
+/// ends last, or of the directory when no block ends after it. No reader looks past it.
+[[nodiscard]] std::uint64_t bcmEnd(std::span<const BcmBlock> blocks);
+
 /// Reads a .bcm file's entry count, directory and block heads, without any pixel row, and checks
 /// them as decodeBcm does (same refusals, same messages): every block and its rows lie inside the
 /// file, no entry is larger than the writer stores, the pixels fit the file's size.

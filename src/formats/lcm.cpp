@@ -68,6 +68,14 @@ std::size_t LcmRecord::rowsLength() const {
     return static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(height);
 }
 
+std::uint64_t lcmEnd(std::span<const LcmRecord> records) {
+    std::uint64_t end = 1 + 4 * std::uint64_t{records.size()};
+    for (const LcmRecord& record : records) {
+        end = std::max(end, record.rowsAt() + record.rowsLength());
+    }
+    return end;
+}
+
 Result<std::vector<LcmRecord>> readLcmTable(ByteSource& source) {
     const std::uint64_t size = source.size();
     if (size == 0) {

@@ -49,6 +49,10 @@ struct LcmRecord {
     [[nodiscard]] std::size_t rowsLength() const;
 };
 
+/// Where the library that an offset table and its records describe ends: the end of the record
+/// that ends last, or of the table when no record ends after it. No reader looks past it.
+[[nodiscard]] std::uint64_t lcmEnd(std::span<const LcmRecord> records);
+
 /// Reads a .lcm file's count byte, offset table and record heads, without any row, and checks
 /// them as decodeLcm does (same refusals, same messages). Record i is the glyph of code i.
 [[nodiscard]] Result<std::vector<LcmRecord>> readLcmTable(ByteSource& source);

@@ -3,6 +3,7 @@
 
 #include "cli/commands.h"
 #include "fileio/fileio.h"
+#include "fileio/readgate.h"
 #include "formats/bcm.h"
 #include "formats/bmp.h"
 #include "support/childprocess.h"
@@ -255,6 +256,52 @@ TEST_F(CliSafety, AnAddPastWhatTheFileAddressesIsRefusedAndChangesNothing) {
     EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
     EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
     EXPECT_EQ(contents(), (std::vector<std::string>{"big.bcm", "red.bmp"}));
+}
+
+TEST_F(CliSafety, ARewriteThatWouldDropBytesPastTheLibraryIsRefused) {
+    // A font library of 256 codes begins with the bytes of an empty bitmap library; added to,
+    // it would be overwritten by a library of one bitmap.
+    const std::string font = path("font.lcm");
+    ASSERT_EQ(runProgram({"new-font", "--blank", "5x9", "--codes", "256", "-o", font}).status,
+              kExitOk);
+    const std::string named = path("named.bcm");
+    fs::copy_file(font, named);
+    const std::string bitmaps = path("tail.bcm");
+    ASSERT_EQ(runProgram({"add", bitmaps, "A", smallBmp("red.bmp")}).status, kExitOk);
+    const std::string glyphs = path("tail.lcm");
+    fs::copy_file(font, glyphs);
+    for (const std::string& file : {bitmaps, glyphs}) {
+        auto bytes = readWholeFile(file).value();
+        bytes.push_back(0x5A);
+        writeFile(file, bytes);
+    }
+    const struct Case {
+        std::vector<std::string> arguments;
+        std::string message;
+    } cases[] = {
+        {{"add", named, "B", path("red.bmp")},
+         "only 2 of its 4097 bytes belong to its 0 bitmaps, and rewriting it would drop the rest: "
+         "is it a bitmap library?"},
+        {{"add", bitmaps, "B", path("red.bmp")},
+         "only 32 of its 33 bytes belong to its 1 bitmap, and rewriting it would drop the rest: "
+         "is it a bitmap library?"},
+        {{"import", bitmaps, "A", path("red.bmp")},
+         "only 32 of its 33 bytes belong to its 1 bitmap, and rewriting it would drop the rest: "
+         "is it a bitmap library?"},
+        {{"import", glyphs, "65", path("red.bmp")},
+         "only 4097 of its 4098 bytes belong to its 256 glyphs, and rewriting it would drop the "
+         "rest: is it a font library?"},
+    };
+    for (const Case& test : cases) {
+        const std::string& file = test.arguments[1];
+        const auto before = readWholeFile(file).value();
+        const ProgramRun run = runProgram(test.arguments);
+        EXPECT_EQ(run.status, kExitRefused) << file;
+        EXPECT_EQ(run.err, "korvel-cli: " + file + ": " + test.message + "\n");
+        EXPECT_EQ(readWholeFile(file).value(), before) << file;
+    }
+    // The font library itself, whose records end where the file does, is imported into.
+    EXPECT_EQ(runProgram({"import", font, "65", path("red.bmp")}).status, kExitOk);
 }
 
 TEST_F(CliSafety, AFolderImportHoldsOnePictureAtATime) {

@@ -99,6 +99,9 @@ constexpr std::string_view kAddUsage =
     if (!std::filesystem::exists(path, error) && !error) {
         return {};
     }
+    if (Result<void> whole = checkNothingPastBitmaps(path); !whole) {
+        return whole;
+    }
     // Mapped, not read: the blocks add keeps are copied file to file, so a library of any size
     // costs its directory in memory.
     return document.openBitmapFile(path, LibraryReading::Mapped);

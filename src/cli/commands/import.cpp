@@ -52,6 +52,9 @@ constexpr int kMaxGlyphSide = 255;
     if (options.has("--frames")) {
         return usageError("--frames makes new bitmaps; a font library has no room for them");
     }
+    if (Result<void> whole = checkNothingPastGlyphs(path); !whole) {
+        return whole;
+    }
     Document document;
     if (Result<void> opened = document.openFontFile(path); !opened) {
         return opened;
@@ -83,6 +86,9 @@ constexpr int kMaxGlyphSide = 255;
                                         const CodePage& page) {
     const std::string& path = options.positional[0];
     const QString name = QString::fromStdString(options.positional[1]);
+    if (Result<void> whole = checkNothingPastBitmaps(path); !whole) {
+        return whole;
+    }
     Document document;
     document.setCodePage(page);
     if (Result<void> opened = document.openBitmapFile(path); !opened) {
