@@ -95,12 +95,15 @@ TEST_F(CliTest, InfoListsTheGoldenLibraries) {
     EXPECT_EQ(bitmaps.status, kExitOk) << bitmaps.err;
     EXPECT_EQ(bitmaps.out, "2\n0 WHITE 8 2\nWWWWWWWW\nWWWWWWWW\n1 BLACK 8 2\nKKKKKKKK\nKKKKKKKK\n");
 
-    // A name of control characters (a line break, a terminal's escape) keeps to its line.
+    // A name of control characters (a line break, a terminal's escape) keeps to its line, and
+    // a backslash of the name is doubled, so that no name reads as another's escape.
     const std::vector<bitmapInfoList> odd{{"a\nb", 1, 1, Picture(1, 1)},
-                                          {"\x1B[2J\x81", 1, 1, Picture(1, 1)}};
+                                          {"\x1B[2J\x81", 1, 1, Picture(1, 1)},
+                                          {"a\\x0Ab", 1, 1, Picture(1, 1)}};
     const std::string oddNames = path("odd.bcm");
-    ASSERT_TRUE(writeFileAtomic(oddNames, encodeBcm(odd, 2).value()).ok());
-    EXPECT_EQ(run({"info", oddNames}).out, "2\n0 a\\x0Ab 1 1\n1 \\x1B[2J\\x81 1 1\n");
+    ASSERT_TRUE(writeFileAtomic(oddNames, encodeBcm(odd, 3).value()).ok());
+    EXPECT_EQ(run({"info", oddNames}).out,
+              "3\n0 a\\x0Ab 1 1\n1 \\x1B[2J\\x81 1 1\n2 a\\\\x0Ab 1 1\n");
 }
 
 TEST_F(CliTest, NewFontMakesWhatTheSetupDialogMakes) {

@@ -542,7 +542,16 @@ static int channels(const uint8_t *p, int w, int h, int x, int y) {
 
 static int dump(int k, const char *name, int w, int h, const uint8_t *p) {
     int x, y;
-    printf("%d %s %d %d\n", k, name, w, h);
+    const char *c;
+    /* The name as info lists it, a backslash doubled. */
+    printf("%d ", k);
+    for (c = name; *c != 0; ++c) {
+        if (*c == '\\') {
+            putchar('\\');
+        }
+        putchar(*c);
+    }
+    printf(" %d %d\n", w, h);
     if ((p == 0) != (w * h == 0)) {
         return 3;
     }

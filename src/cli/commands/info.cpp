@@ -113,7 +113,7 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
 
 /// A bitmap name as info lists it: its characters in UTF-8, each byte that stands for a control
 /// character written \xHH instead, so that a name keeps to its one line and sends nothing to
-/// a terminal but text.
+/// a terminal but text, and a backslash written \\, so that no name reads as an escape.
 [[nodiscard]] std::string listedName(std::string_view bytes, const CodePage& page) {
     std::string text;
     for (const char byte : bytes) {
@@ -123,6 +123,8 @@ void printRows(std::ostream& out, const std::optional<Picture>& picture, int wid
             std::array<char, 8> escaped{};
             std::snprintf(escaped.data(), escaped.size(), "\\x%02X", static_cast<unsigned>(code));
             text += escaped.data();
+        } else if (character == U'\\') {
+            text += "\\\\";
         } else {
             text += encodeUtf8(character ? *character : kReplacementCharacter);
         }
