@@ -1,12 +1,15 @@
 #include "libraryio/bitmapfolder.h"
 
 #include "core/codepage.h"
+#include "core/codeselection.h"
 #include "core/textcodes.h"
 #include "fileio/fileio.h"
 #include "formats/bcm.h"
 #include "png/pngread.h"
 #include "png/pngwrite.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <filesystem>
 #include <optional>
@@ -112,6 +115,125 @@ constexpr int kMaxEmptySide = 1024;
     }
     entry.file = std::string(words[2]);
     return entry;
+}
+
+/// Whether a comes before b with every run of digits compared as the number it writes, so that
+/// frame2.png comes before frame10.png; names equal so are ordered byte by byte.
+[[nodiscard]] bool comesBeforeNaturally(std::string_view a, std::string_view b) {
+    const auto isDigit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (isDigit(a[i]) && isDigit(b[j])) {
+            const std::size_t runA = std::find_if_not(a.begin() + i, a.end(), isDigit) - a.begin();
+            const std::size_t runB = std::find_if_not(b.begin() + j, b.end(), isDigit) - b.begin();
+            std::string_view digitsA = a.substr(i, runA - i);
+            std::string_view digitsB = b.substr(j, runB - j);
+            digitsA.remove_prefix(std::min(digitsA.find_first_not_of('0'), digitsA.size()));
+            digitsB.remove_prefix(std::min(digitsB.find_first_not_of('0'), digitsB.size()));
+            if (digitsA.size() != digitsB.size()) {
+                return digitsA.size() < digitsB.size();
+            }
+            if (digitsA != digitsB) {
+                return digitsA < digitsB;
+            }
+            i = runA;
+            j = runB;
+            continue;
+        }
+        if (a[i] != b[j]) {
+            return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[j]);
+        }
+        ++i;
+        ++j;
+    }
+    if (a.size() - i != b.size() - j) {
+        return a.size() - i < b.size() - j;
+    }
+    return a < b;
+}
+
+/// The bytes in page of a PNG file's name without ".png", or nothing when that is not a bitmap
+/// name: more than 8 characters, or one the page lacks.
+[[nodiscard]] std::optional<std::string> nameOfPngFile(std::string_view file,
+                                                       const CodePage& page) {
+    const auto characters = decodeUtf8(file.substr(0, file.size() - 4));
+    if (!characters || characters.value().size() > kMaxNameBytes) {
+        return std::nullopt;
+    }
+    std::string name;
+    for (const char32_t character : characters.value()) {
+        const auto code = page.fromUnicode(character);
+        if (!code || *code == 0) {
+            return std::nullopt;
+        }
+        name += static_cast<char>(*code);
+    }
+    return name;
+}
+
+[[nodiscard]] std::string stemOf(std::string_view pngFile) {
+    return std::string(pngFile.substr(0, pngFile.size() - 4));
+}
+
+[[nodiscard]] bool isPngFileName(std::string_view file) {
+    return file.size() > 4 && file.front() != '.' &&
+           sameIgnoringCase(file.substr(file.size() - 4), ".png");
+}
+
+/// The entries of a folder without index.txt: every PNG file in it, in the natural order of
+/// their names, each named by its file name without ".png".
+[[nodiscard]] Result<std::vector<IndexLine>> linesOfPngFiles(const std::filesystem::path& base,
+                                                             const CodePage& page) {
+    std::error_code error;
+    std::vector<std::string> files;
+    for (std::filesystem::directory_iterator item(base, error), end; !error && item != end;
+         item.increment(error)) {
+        const std::string file = item->path().filename().string();
+        std::error_code typeError;
+        if (isPngFileName(file) && item->is_regular_file(typeError)) {
+            files.push_back(file);
+        }
+    }
+    if (error) {
+        return Error{base.string() + ": " + error.message(), ErrorKind::Access};
+    }
+    if (files.empty()) {
+        return Error{base.string() + ": it holds neither an " + std::string(kIndexFileName) +
+                     " nor a PNG file"};
+    }
+    if (files.size() > static_cast<std::size_t>(kBcmMaxEntries)) {
+        return Error{base.string() + ": it holds " + std::to_string(files.size()) +
+                     " PNG files, and a library holds at most " + std::to_string(kBcmMaxEntries)};
+    }
+    std::sort(files.begin(), files.end(), comesBeforeNaturally);
+    std::vector<IndexLine> lines;
+    std::unordered_map<std::string, std::string> fileOfName;
+    for (const std::string& file : files) {
+        const auto name = nameOfPngFile(file, page);
+        if (!name) {
+            const std::string index(kIndexFileName);
+            return Error{(base / file).string() + ": its name \"" + stemOf(file) +
+                         "\" is longer than 8 characters or holds one the code page lacks; "
+                         "without " +
+                         index +
+                         " a picture is named by its file: rename it, or "
+                         "list the pictures in " +
+                         index + " (lines POSITION NAME FILE)"};
+        }
+        const auto [earlier, isNew] = fileOfName.emplace(page.foldedCase(*name), file);
+        if (!isNew) {
+            return Error{(base / file).string() + ": it gives the name of " + earlier->second +
+                         " in another letter case; list the pictures in " +
+                         std::string(kIndexFileName) + " to keep both"};
+        }
+        IndexLine line;
+        line.position = static_cast<int>(lines.size());
+        line.name = *name;
+        line.file = file;
+        lines.push_back(std::move(line));
+    }
+    return lines;
 }
 
 } // namespace
@@ -371,23 +493,10 @@ namespace {
     return shapes;
 }
 
-} // namespace
-
-Result<FolderPlan> planBitmapFolder(const std::string& folder, const CodePage& page) {
+/// The plan of the entries listed: every PNG's header read and checked.
+[[nodiscard]] Result<FolderPlan> planOf(const std::string& folder, std::vector<IndexLine> lines) {
     const std::filesystem::path base(folder);
-    const std::string indexPath = (base / kIndexFileName).string();
-    const auto bytes = readRegularFile(indexPath, fileFormat(FormatId::PngFolder).maxFileBytes,
-                                       fileFormat(FormatId::PngFolder).fileWhat);
-    if (!bytes) {
-        return bytes.error();
-    }
-    const std::string_view text(reinterpret_cast<const char*>(bytes.value().data()),
-                                bytes.value().size());
-    auto lines = parseIndex(text, page);
-    if (!lines) {
-        return Error{folder + ": " + lines.error().message};
-    }
-    FolderPlan plan{folder, std::move(lines).value()};
+    FolderPlan plan{folder, std::move(lines)};
     // Where each block would begin: the headers stop being read as soon as one lies beyond what
     // the format addresses.
     std::uint64_t offset = 0;
@@ -416,6 +525,35 @@ Result<FolderPlan> planBitmapFolder(const std::string& folder, const CodePage& p
         return Error{folder + ": " + fits.error().message};
     }
     return plan;
+}
+
+} // namespace
+
+Result<FolderPlan> planBitmapFolder(const std::string& folder, const CodePage& page) {
+    const std::filesystem::path base(folder);
+    const std::string indexPath = (base / kIndexFileName).string();
+    std::error_code error;
+    const auto indexStatus = std::filesystem::symlink_status(indexPath, error);
+    if (indexStatus.type() == std::filesystem::file_type::not_found &&
+        std::filesystem::is_directory(base, error)) {
+        auto lines = linesOfPngFiles(base, page);
+        if (!lines) {
+            return lines.error();
+        }
+        return planOf(folder, std::move(lines).value());
+    }
+    const auto bytes = readRegularFile(indexPath, fileFormat(FormatId::PngFolder).maxFileBytes,
+                                       fileFormat(FormatId::PngFolder).fileWhat);
+    if (!bytes) {
+        return bytes.error();
+    }
+    const std::string_view text(reinterpret_cast<const char*>(bytes.value().data()),
+                                bytes.value().size());
+    auto lines = parseIndex(text, page);
+    if (!lines) {
+        return Error{folder + ": " + lines.error().message};
+    }
+    return planOf(folder, std::move(lines).value());
 }
 
 Result<SaveMethod> saveFolderAsLibrary(const FolderPlan& plan, const std::string& path,

@@ -146,5 +146,66 @@ TEST(BitmapFolderRead, PngsReadWithTransparencyAndTheirDamageNamed) {
     EXPECT_EQ(cut.error().message.rfind(file + ": it is cut short", 0), 0U) << cut.error().message;
 }
 
+TEST(BitmapFolderRead, AFolderWithoutAnIndexIsItsPngFilesInTheOrderOfTheirNumbers) {
+    std::string base = (std::filesystem::temp_directory_path() / "korvel-folder.XXXXXX").string();
+    ASSERT_NE(::mkdtemp(base.data()), nullptr);
+    struct Removed {
+        std::string path;
+        ~Removed() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } removed{base};
+    pngtest::PngPlan plan;
+    plan.width = 1;
+    plan.height = 1;
+    plan.colourType = 2;
+    plan.rows = {{255, 0, 0}};
+    const auto png = pngtest::pngFile(plan);
+    for (const char* file : {"frame10.png", "frame2.png", "frame02b.png", "Frame1.PNG",
+                             "\xC3\xA9t\xC3\xA9.png", ".hidden.png"}) {
+        ASSERT_TRUE(writeFileAtomic(base + "/" + file, png).ok()) << file;
+    }
+    ASSERT_TRUE(writeFileAtomic(base + "/notes.txt", {}).ok());
+    std::filesystem::create_directory(base + "/folder.png");
+
+    const auto read = readBitmapFolder(base);
+    ASSERT_TRUE(read.ok()) << read.error().message;
+    std::vector<std::string> names;
+    for (const bitmapInfoList& entry : read.value()) {
+        names.push_back(entry.name);
+        EXPECT_EQ(entry.picture->pixel(0, 0), kRed) << entry.name;
+    }
+    // Names in Windows-1252, ordered by their bytes with runs of digits read as numbers.
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Frame1", "frame2", "frame02b", "frame10", "\xE9t\xE9"}));
+
+    ASSERT_TRUE(writeFileAtomic(base + "/FRAME2.png", png).ok());
+    const auto repeated = readBitmapFolder(base);
+    ASSERT_FALSE(repeated.ok());
+    EXPECT_EQ(
+        repeated.error().message.rfind(base + "/frame2.png: it gives the name of FRAME2.png", 0),
+        0U)
+        << repeated.error().message;
+    std::filesystem::remove(base + "/FRAME2.png");
+
+    ASSERT_TRUE(writeFileAtomic(base + "/animation.png", png).ok());
+    const auto tooLong = readBitmapFolder(base);
+    ASSERT_FALSE(tooLong.ok());
+    EXPECT_EQ(
+        tooLong.error().message.rfind(base + "/animation.png: its name \"animation\" is longer", 0),
+        0U)
+        << tooLong.error().message;
+
+    // An index, when there is one, still says which files are entries and what they are called.
+    const std::string_view text = "0 ONE frame2.png\n";
+    const std::vector<std::uint8_t> index(text.begin(), text.end());
+    ASSERT_TRUE(writeFileAtomic(base + "/index.txt", index).ok());
+    const auto indexed = readBitmapFolder(base);
+    ASSERT_TRUE(indexed.ok()) << indexed.error().message;
+    ASSERT_EQ(indexed.value().size(), 1U);
+    EXPECT_EQ(indexed.value()[0].name, "ONE");
+}
+
 } // namespace
 } // namespace korvel
