@@ -651,7 +651,7 @@ void TForm1::fontLibraryReset(LibraryReset why) {
     if (why == LibraryReset::Opened) {
         // The canvas showed an entry of the library being replaced: nothing may be painted until
         // a row of the new library is clicked.
-        Image1->hide();
+        hideCanvas();
         advinit();
         if (count + 1 > AdvStringGrid2->rows()) {
             AdvStringGrid2->setRows(count + 1);
@@ -697,7 +697,7 @@ void TForm1::bitmapLibraryReset(LibraryReset why) {
     showBitmapLayout(std::max(count + 1, 2));
     // Opened or made, the canvas showed an entry of the library being replaced: nothing may be
     // painted until a row of the new library is clicked.
-    Image1->hide();
+    hideCanvas();
     {
         const StringGrid::Batch batch(*AdvStringGrid2);
         for (int position = 0; position < count; ++position) {
@@ -767,7 +767,7 @@ void TForm1::AdvStringGrid2Click() {
         return;
     }
     if (AdvStringGrid2->cell(2, row).isEmpty()) {
-        Image1->hide();
+        hideCanvas();
         return;
     }
     Image1->show();
@@ -815,6 +815,12 @@ void TForm1::AdvStringGrid2DblClick() {
 }
 
 // ---- Pixel editor ----
+
+void TForm1::hideCanvas() {
+    Image1->hide();
+    // With no picture shown there is nothing to scroll to: the last picture's scroll bars go.
+    canvasHolder_->resize(0, 0);
+}
 
 void TForm1::bmpopen(int width, int height, int zoom) {
     Image1->showPicture(workPicture_, zoom, CellColourRule::Display);
@@ -991,7 +997,7 @@ void TForm1::NewFontFile1Click() {
         return;
     }
     AdvStringGrid2->clearCells();
-    Image1->hide();
+    hideCanvas();
     advinit();
     showSetupDialog(QStringLiteral("Font Setup"), true);
 }

@@ -131,6 +131,8 @@ public:
 
     // Pixel editor.
     void bmpopen(int width, int height, int zoom);
+    /// Hides the canvas until a row is clicked, and the scroll bars of the picture it showed.
+    void hideCanvas();
     [[nodiscard]] std::optional<CanvasCell> MouseToColor(int x, int y) const;
     void Image1MouseMove(int x, int y);
     void Image1MouseUp(int x, int y);

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QToolButton>
 
@@ -159,7 +161,7 @@ TEST_F(WindowTest, OpenListsTheGlyphsAndSaveWritesThemBackUnchanged) {
 
 TEST_F(WindowTest, OpeningALibraryHidesTheCanvasUntilARowOfItIsClicked) {
     writeBytes(path("a.lcm"), fontFile({{"..", ".."}, {"...", "..."}}));
-    writeBytes(path("b.bcm"), bitmapFile({{"P", {"GG", "GG"}}, {"Q", {"GGG"}}}));
+    writeBytes(path("b.bcm"), bitmapFile({{"P", {"GG", "GG"}}, {"Q", {std::string(300, 'G')}}}));
     const auto bitmapRows = [this] {
         std::vector<std::vector<std::string>> rows;
         for (const bitmapInfoList& entry : window->bitmapLibrary().entries) {
@@ -182,9 +184,14 @@ TEST_F(WindowTest, OpeningALibraryHidesTheCanvasUntilARowOfItIsClicked) {
     window->Image1MouseUp(3, 3);
     EXPECT_EQ(pictureToText(*window->bitmapLibrary().entries[0].picture),
               (std::vector<std::string>{"WG", "GG"}));
+    window->show(); // a hidden scroll area sets its scroll bars only once shown
+    clickRow(2);    // wider than the canvas's area
+    const QScrollBar* across = window->ScrollBox1->horizontalScrollBar();
+    ASSERT_GT(across->maximum(), 0);
 
     openFont(path("a.lcm"));
     EXPECT_TRUE(window->Image1->isHidden());
+    EXPECT_EQ(across->maximum(), 0) << "no scroll bar is left of a picture no longer shown";
     window->Image1MouseUp(3, 3);
     EXPECT_EQ(pictureToText(*window->fontLibrary().glyphs[0].picture),
               (std::vector<std::string>{"..", ".."}));
