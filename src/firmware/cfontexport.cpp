@@ -296,10 +296,20 @@ struct GfxEntry {
 };
 
 [[nodiscard]] Result<GfxEntry> gfxEntry(int code, const GlyphRecord& glyph, std::size_t offset,
-                                        const InkBox& box, const Baseline& baseline) {
+                                        std::size_t bytes, const InkBox& box,
+                                        const Baseline& baseline) {
     const std::string which = "Glyph " + std::to_string(code);
-    if (offset > std::numeric_limits<std::uint16_t>::max()) {
+    constexpr std::size_t kLastByte = std::numeric_limits<std::uint16_t>::max();
+    if (offset > kLastByte) {
         return Error{which + "'s bits begin at byte " + std::to_string(offset) +
+                     ", past the 65535 an Adafruit GFX font can address; export fewer codes "
+                     "with --codes."};
+    }
+    // drawChar counts through a glyph's bytes in 16 bits: past byte 65535 it would go on from
+    // the first glyph's.
+    if (bytes > 0 && offset + bytes - 1 > kLastByte) {
+        return Error{which + "'s bits run from byte " + std::to_string(offset) + " to " +
+                     std::to_string(offset + bytes - 1) +
                      ", past the 65535 an Adafruit GFX font can address; export fewer codes "
                      "with --codes."};
     }
@@ -364,11 +374,11 @@ exportGfx(const FontLibrary& library, const FontExportOptions& options, const Co
             continue;
         }
         const InkBox box = inkBoxOf(glyph);
-        auto entry = gfxEntry(code, glyph, offset, box, baseline);
+        const auto bits = inkBoxBits(glyph, box);
+        auto entry = gfxEntry(code, glyph, offset, bits.size(), box, baseline);
         if (!entry) {
             return entry.error();
         }
-        const auto bits = inkBoxBits(glyph, box);
         source.comment(
             glyphDrawing(
                 glyph, glyphLabel(code, options.codePage) + ": cell " +

@@ -304,6 +304,43 @@ void writeGlyphBits(LsbBits& bits, const Entry& entry, const FieldBits& fields, 
                      " rows from the baseline, beyond the -128 to 127 a u8g2 font can hold; "
                      "choose another --baseline."};
     }
+    // u8g2 holds a glyph's width and height in signed bytes while it draws, and moves to the
+    // glyph's top by a signed byte: a glyph past either is not drawn or drawn out of place.
+    if (e.box.width > std::numeric_limits<std::int8_t>::max() ||
+        e.box.height > std::numeric_limits<std::int8_t>::max()) {
+        return Error{which + "'s ink is " + std::to_string(e.box.width) + " x " +
+                     std::to_string(e.box.height) +
+                     " pixels, more than the 127 x 127 a u8g2 font can draw."};
+    }
+    if (const int top = e.box.y + e.box.height; !fits(-top)) {
+        return Error{which + "'s ink reaches " + std::to_string(top) +
+                     " rows above the baseline, beyond the -127 to 128 a u8g2 font can place; "
+                     "choose another --baseline."};
+    }
+    return {};
+}
+
+/// The font's box and reference heights, which u8g2 reads as signed bytes.
+[[nodiscard]] Result<void> checkHeader(const U8g2Header& h) {
+    constexpr int kMost = std::numeric_limits<std::int8_t>::max();
+    if (h.boxWidth > kMost || h.boxHeight > kMost) {
+        return Error{"The glyphs' common box is " + std::to_string(h.boxWidth) + " x " +
+                     std::to_string(h.boxHeight) +
+                     " pixels, more than the 127 x 127 a u8g2 font can hold."};
+    }
+    const std::pair<const char*, int> fields[] = {{"common box's left column", h.boxX},
+                                                  {"common box's bottom row", h.boxY},
+                                                  {"ascent of the reference glyph", h.ascentA},
+                                                  {"descent of 'g'", h.descentG},
+                                                  {"ascent of '('", h.ascentParen},
+                                                  {"descent of '('", h.descentParen}};
+    for (const auto& [what, value] : fields) {
+        if (value < std::numeric_limits<std::int8_t>::min() || value > kMost) {
+            return Error{std::string("The font's ") + what + " is " + std::to_string(value) +
+                         ", beyond the -128 to 127 a u8g2 font can hold; choose another "
+                         "--baseline."};
+        }
+    }
     return {};
 }
 
@@ -492,10 +529,8 @@ Result<U8g2Font> encodeU8g2Font(const FontLibrary& library, const CodeList& code
 
     U8g2Font font;
     font.header = headerOf(library, codes, baseline, codePage, entries, fields, runBits);
-    if (font.header.boxWidth > 255 || font.header.boxHeight > 255) {
-        return Error{"The glyphs' common box is " + std::to_string(font.header.boxWidth) + " x " +
-                     std::to_string(font.header.boxHeight) +
-                     " pixels, more than the 255 x 255 a u8g2 font can hold."};
+    if (const Result<void> fits = checkHeader(font.header); !fits) {
+        return fits.error();
     }
     std::vector<std::uint8_t>& bytes = font.bytes;
     appendHeader(bytes, font.header);
