@@ -111,6 +111,10 @@ public:
     bool askOkCancel(QWidget*, const QString&, const QString&, PromptIcon) override { return true; }
     std::optional<QString> askOpenFile(QWidget*, const QString&) override { return file_; }
     void showModal(QDialog& dialog) override { dialog.show(); }
+    // A message (glyphs too large for the file, say) would wait for a click.
+    void showMessage(QWidget*, const QString& text) override {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
     void showError(QWidget*, const QString& text) override {
         std::fprintf(stderr, "error box: %s\n", qPrintable(text));
         std::_Exit(1);

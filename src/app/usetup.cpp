@@ -6,6 +6,7 @@
 #include "document/glyphrender.h"
 #include "document/libraryfactory.h"
 #include "document/librarytext.h"
+#include "formats/lcm.h"
 #include "widgets/numberbox.h"
 
 #include <QApplication>
@@ -353,7 +354,27 @@ void TForm2::addFontLibrary() {
             makeBlankFont(library, SpinEdit1->value(), SpinEdit2->value(), count);
         }
     });
+    warnIfUnsavable(main_.fontLibrary(), count);
     accept();
+}
+
+void TForm2::warnIfUnsavable(const FontLibrary& library, int count) {
+    int width = 0;
+    int height = 0;
+    for (int code = 0; code < count; ++code) {
+        width = std::max(width, library.glyphs[static_cast<std::size_t>(code)].width);
+        height = std::max(height, library.glyphs[static_cast<std::size_t>(code)].height);
+    }
+    if (width <= kLcmMaxSide && height <= kLcmMaxSide) {
+        return;
+    }
+    // Told now rather than at the first save, after the glyphs may have been worked on.
+    main_.prompter().showMessage(
+        this, QStringLiteral("The glyphs are up to %1 x %2 pixels, more than the 255 x 255 a font "
+                             "library file holds: Save Library will refuse them until they are "
+                             "made smaller.")
+                  .arg(width)
+                  .arg(height));
 }
 
 void TForm2::addBitmap() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/fontlibrary.h"
 #include "document/glyphrender.h"
 
 #include <QDialog>
@@ -85,6 +86,8 @@ private:
     void enableSystemFontGroup(bool systemFont);
 
     void addFontLibrary();
+    /// Tells the user when the new glyphs are larger than a font library file holds.
+    void warnIfUnsavable(const FontLibrary& library, int count);
     void addBitmap();
 
     /// What the preview's height was last computed for; the height needs every code rendered.

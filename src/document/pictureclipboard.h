@@ -6,6 +6,7 @@
 #include "core/picture.h"
 #include "core/picturetransform.h"
 #include "core/result.h"
+#include "formats/lcm.h"
 
 #include <QString>
 
@@ -18,13 +19,15 @@ namespace korvel {
 /// Korvel's own clipboard type: the library kind, width and height, then the pixels.
 inline const QString kPictureMimeType = QStringLiteral("application/x-korvel-picture");
 
-/// The largest picture an entry of a kind may take: what the setup dialog allows.
+/// The largest picture an entry of a kind may take: for a glyph what a font library file holds,
+/// for a bitmap what the setup dialog allows.
 struct SideLimits {
     int width = 0;
     int height = 0;
 };
 [[nodiscard]] constexpr SideLimits sideLimitsOf(PictureKind kind) {
-    return kind == PictureKind::Glyph ? SideLimits{1024, 576} : SideLimits{1024, 512};
+    return kind == PictureKind::Glyph ? SideLimits{kLcmMaxSide, kLcmMaxSide}
+                                      : SideLimits{1024, 512};
 }
 
 /// Clipboard data for picture, taken from a library of kind.

@@ -378,6 +378,17 @@ TEST_F(SetupDialogTest, UserDefinedFontMakesBlankGlyphsAndLeavesLaterSlots) {
     EXPECT_EQ(font.glyphs[128].width, 5);
 }
 
+TEST_F(SetupDialogTest, GlyphsLargerThanTheFileHoldsAreMadeAndToldAtOnce) {
+    newBlankFont(0, 255, 255);
+    EXPECT_TRUE(messages().empty());
+    newBlankFont(0, 300, 20);
+    EXPECT_EQ(window->fontLibrary().glyphs[0].width, 300);
+    EXPECT_EQ(messages(), (std::vector<QString>{
+                              "The glyphs are up to 300 x 20 pixels, more than the 255 x 255 a "
+                              "font library file holds: Save Library will refuse them until they "
+                              "are made smaller."}));
+}
+
 TEST_F(SetupDialogTest, CancelChangesNothingAndValuesCarryOver) {
     newBlankFont(0, 7, 11);
     const FontLibrary before = window->fontLibrary();

@@ -192,12 +192,18 @@ TEST(PictureClipboardTest, NothingEmptyDamagedOrTooLargeIsTaken) {
     QMimeData damaged;
     damaged.setData(kPictureMimeType, QByteArray("KVPC-not-really"));
     EXPECT_FALSE(pictureFromMimeData(&damaged, PictureKind::Glyph).ok());
-    const auto tall = pictureMimeData(Picture(4, 513), PictureKind::Glyph);
-    EXPECT_TRUE(pictureFromMimeData(tall.get(), PictureKind::Glyph).ok());
+    const auto tall = pictureMimeData(Picture(4, 513), PictureKind::Bitmap);
     const auto refused = pictureFromMimeData(tall.get(), PictureKind::Bitmap);
     ASSERT_FALSE(refused.ok());
     EXPECT_EQ(refused.error().message,
               "The clipboard's picture is 4 x 513 pixels; a bitmap may be at most 1024 x 512.");
+    // A glyph takes no more than a font library file holds, so that what is pasted can be saved.
+    const auto wide = pictureMimeData(Picture(300, 20), PictureKind::Bitmap);
+    EXPECT_TRUE(pictureFromMimeData(wide.get(), PictureKind::Bitmap).ok());
+    EXPECT_EQ(pictureFromMimeData(wide.get(), PictureKind::Glyph).error().message,
+              "The clipboard's picture is 300 x 20 pixels; a glyph may be at most 255 x 255.");
+    const auto largest = pictureMimeData(Picture(255, 255), PictureKind::Glyph);
+    EXPECT_TRUE(pictureFromMimeData(largest.get(), PictureKind::Glyph).ok());
     const auto none = pictureMimeData(Picture(0, 5), PictureKind::Glyph);
     EXPECT_FALSE(pictureFromMimeData(none.get(), PictureKind::Glyph).ok());
 }
