@@ -276,6 +276,7 @@ void TForm1::buildMenus() {
     buildExchangeMenus();
     buildImportMenu();
     buildOptionsMenu();
+    refreshEntryActions();
 }
 
 void TForm1::buildOptionsMenu() {

@@ -282,6 +282,9 @@ private:
     [[nodiscard]] QAction* zoomItemOf(int zoom) const;
     /// Enables Paste and Paste as New Bitmap by the clipboard's content and the mode.
     void refreshPasteActions();
+    /// Enables the items that act on entries (Cut, Copy, Transform, Select All, Image into
+    /// Entry) while the library being edited has any.
+    void refreshEntryActions();
     /// The library kind of the editing mode, for pictures.
     [[nodiscard]] PictureKind pictureKind() const;
     /// The picture of the current row's entry, blank in the entry's size when it has none.

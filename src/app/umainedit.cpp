@@ -172,6 +172,13 @@ void TForm1::buildEditGroups() {
     // it: asking waits on the program that holds it, which the first paint should not.
     Paste1->setEnabled(false);
     PasteAsNewBitmap1->setEnabled(false);
+    // The items that act on entries wait for a library that has some.
+    const Document* document = document_.get();
+    connect(document, &Document::modeChanged, this, &TForm1::refreshEntryActions);
+    connect(document, &Document::fontLibraryReset, this, &TForm1::refreshEntryActions);
+    connect(document, &Document::bitmapLibraryReset, this, &TForm1::refreshEntryActions);
+    connect(document, &Document::bitmapInserted, this, &TForm1::refreshEntryActions);
+    connect(document, &Document::bitmapRemoved, this, &TForm1::refreshEntryActions);
 }
 
 void TForm1::buildToolsMenu() {
@@ -335,6 +342,15 @@ void TForm1::cutClick() {
     copyClick();
     document_->transformEntries(editingMode(), selectedEntries(), PictureTransform::Clear,
                                 QStringLiteral("Cut"));
+}
+
+void TForm1::refreshEntryActions() {
+    const EditingMode mode = editingMode();
+    const bool entries = (mode == EditingMode::Font && fontLibrary().count > 0) ||
+                         (mode == EditingMode::Bitmap && bitmapLibrary().count() > 0);
+    for (QAction* action : {Cut1, Copy1, SelectAll1, Transform1->menuAction(), ImageIntoEntry1}) {
+        action->setEnabled(entries);
+    }
 }
 
 void TForm1::refreshPasteActions() {

@@ -4,6 +4,7 @@
 #include "app/usetup.h"
 #include "formats/bcm.h"
 
+#include <QAction>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -139,6 +140,29 @@ TEST_F(EditMenuTest, UndoOfDeletingTheLastBitmapRefillsTheEmptyList) {
     window->Undo1->trigger();
     EXPECT_EQ(rows(), QStringList({"P 2 1"}));
     EXPECT_FALSE(window->Image1->isHidden()) << "row 1 is current and holds the entry again";
+}
+
+TEST_F(EditMenuTest, ItemsThatActOnEntriesWaitForALibraryThatHasSome) {
+    const auto enabled = [this] {
+        std::vector<bool> states;
+        for (const QAction* action : {window->Cut1, window->Copy1, window->SelectAll1,
+                                      window->Transform1->menuAction(), window->ImageIntoEntry1}) {
+            states.push_back(action->isEnabled());
+        }
+        return states;
+    };
+    const std::vector<bool> none(5, false);
+    const std::vector<bool> all(5, true);
+    EXPECT_EQ(enabled(), none) << "no library at start";
+    openNamed({{"P", {"RR"}}});
+    EXPECT_EQ(enabled(), all);
+    deleteRow(1);
+    EXPECT_EQ(enabled(), none) << "the last bitmap deleted";
+    window->Undo1->trigger();
+    EXPECT_EQ(enabled(), all);
+    writeBytes(path("font.lcm"), fontFile({{"#"}}));
+    openFont(path("font.lcm"));
+    EXPECT_EQ(enabled(), all) << "the font library, now edited, has a glyph";
 }
 
 TEST_F(EditMenuTest, UndoOfAModifyRestoresSizeRowAndCanvas) {
