@@ -188,7 +188,7 @@ void LibraryExchange::importPngFolder() {
         return;
     }
     runWithinMemory(main_.prompter(), &main_, quotedFile(*chosen), [&] {
-        auto entries = readBitmapFolder(chosen->toStdString());
+        auto entries = readBitmapFolder(chosen->toStdString(), main_.document().codePage());
         if (!entries) {
             main_.prompter().showError(&main_, refusal("", entries.error().message));
             return;

@@ -117,10 +117,14 @@ constexpr int kMaxEmptySide = 1024;
     return entry;
 }
 
-/// Whether a comes before b with every run of digits compared as the number it writes, so that
-/// frame2.png comes before frame10.png; names equal so are ordered byte by byte.
-[[nodiscard]] bool comesBeforeNaturally(std::string_view a, std::string_view b) {
+/// a against b (-1, 0 or 1) with every run of digits compared as the number it writes, and
+/// letters compared by their bytes or, with foldCase, regardless of ASCII letter case.
+[[nodiscard]] int naturalOrder(std::string_view a, std::string_view b, bool foldCase) {
     const auto isDigit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
+    const auto byteOf = [foldCase](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return foldCase ? static_cast<unsigned char>(std::tolower(byte)) : byte;
+    };
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < a.size() && j < b.size()) {
@@ -132,23 +136,35 @@ constexpr int kMaxEmptySide = 1024;
             digitsA.remove_prefix(std::min(digitsA.find_first_not_of('0'), digitsA.size()));
             digitsB.remove_prefix(std::min(digitsB.find_first_not_of('0'), digitsB.size()));
             if (digitsA.size() != digitsB.size()) {
-                return digitsA.size() < digitsB.size();
+                return digitsA.size() < digitsB.size() ? -1 : 1;
             }
-            if (digitsA != digitsB) {
-                return digitsA < digitsB;
+            if (const int digits = digitsA.compare(digitsB); digits != 0) {
+                return digits < 0 ? -1 : 1;
             }
             i = runA;
             j = runB;
             continue;
         }
-        if (a[i] != b[j]) {
-            return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[j]);
+        if (byteOf(a[i]) != byteOf(b[j])) {
+            return byteOf(a[i]) < byteOf(b[j]) ? -1 : 1;
         }
         ++i;
         ++j;
     }
-    if (a.size() - i != b.size() - j) {
-        return a.size() - i < b.size() - j;
+    const std::size_t restA = a.size() - i;
+    const std::size_t restB = b.size() - j;
+    return restA == restB ? 0 : (restA < restB ? -1 : 1);
+}
+
+/// Whether file a comes before file b in the order a file manager lists them: runs of digits by
+/// their numbers (frame2.png before frame10.png), letters regardless of case; names equal so are
+/// ordered by their letter case and then byte by byte (frame02 and frame2).
+[[nodiscard]] bool comesBeforeNaturally(std::string_view a, std::string_view b) {
+    if (const int folded = naturalOrder(a, b, true); folded != 0) {
+        return folded < 0;
+    }
+    if (const int cased = naturalOrder(a, b, false); cased != 0) {
+        return cased < 0;
     }
     return a < b;
 }
@@ -210,6 +226,12 @@ constexpr int kMaxEmptySide = 1024;
     std::vector<IndexLine> lines;
     std::unordered_map<std::string, std::string> fileOfName;
     for (const std::string& file : files) {
+        if (!decodeUtf8(file).ok()) {
+            return Error{(base / file).string() +
+                         ": its name is not UTF-8 text, so no bitmap name can be read from it; "
+                         "rename it, or list the pictures in " +
+                         std::string(kIndexFileName) + " (lines POSITION NAME FILE)"};
+        }
         const auto name = nameOfPngFile(file, page);
         if (!name) {
             const std::string index(kIndexFileName);
@@ -582,8 +604,9 @@ Result<SaveMethod> saveFolderAsLibrary(const FolderPlan& plan, const std::string
     });
 }
 
-Result<std::vector<bitmapInfoList>> readBitmapFolder(const std::string& folder) {
-    const auto plan = planBitmapFolder(folder);
+Result<std::vector<bitmapInfoList>> readBitmapFolder(const std::string& folder,
+                                                     const CodePage& page) {
+    const auto plan = planBitmapFolder(folder, page);
     if (!plan) {
         return plan.error();
     }

@@ -114,7 +114,9 @@ struct FolderPlan {
 [[nodiscard]] Result<SaveMethod>
 saveFolderAsLibrary(const FolderPlan& plan, const std::string& path, const Progress& progress = {});
 
-/// Reads the entries a folder lists into memory, each PNG as saveFolderAsLibrary reads it.
-[[nodiscard]] Result<std::vector<bitmapInfoList>> readBitmapFolder(const std::string& folder);
+/// Reads the entries a folder lists into memory, each PNG as saveFolderAsLibrary reads it;
+/// page gives the names of the PNG files of a folder without index.txt, as planBitmapFolder.
+[[nodiscard]] Result<std::vector<bitmapInfoList>> readBitmapFolder(const std::string& folder,
+                                                                   const CodePage& page);
 
 } // namespace korvel

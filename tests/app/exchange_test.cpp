@@ -9,6 +9,7 @@
 #include "core/codepage.h"
 #include "core/fontmetrics.h"
 #include "document/libraryfactory.h"
+#include "libraryio/bitmapfolder.h"
 #include "libraryio/libraryfiles.h"
 #include "support/windowfixture.h"
 
@@ -500,11 +501,28 @@ TEST_F(ExchangeTest, PngFolderExportAndImportEqualConvert) {
         EXPECT_EQ(pictureToText(*got[k].picture), pictureToText(*want[k].picture));
     }
     EXPECT_EQ(window->AdvStringGrid2->cell(2, 2), QStringLiteral("sp ace"));
-    // A exportedFolder without an index: korvel-cli's refusal, nothing changes.
+    // A folder that is not there: korvel-cli's refusal, nothing changes.
     prompter->files.push_back(path(QStringLiteral("no-such-folder")));
     exchange().ImportPngFolder1->trigger();
     EXPECT_EQ(prompter->ofKind(Prompt::Kind::Error).size(), 1U);
     EXPECT_EQ(window->bitmapLibrary().entries.size(), want.size());
+
+    // PNG files without an index are named in the editor's code page, as convert names them.
+    const std::string pictures = file("pictures");
+    std::filesystem::create_directory(pictures);
+    std::filesystem::copy_file(viaCli + "/" + pictureFileName(0, "red"),
+                               pictures + "/\xD0\xBF\xD1\x80\xD0\xB8.png"); // при
+    window->setCodePage(*codePageByName("windows-1251"));
+    prompter->files.push_back(QString::fromStdString(pictures));
+    exchange().ImportPngFolder1->trigger();
+    EXPECT_EQ(prompter->ofKind(Prompt::Kind::Error).size(), 1U);
+    const std::string converted = file("pictures.bcm");
+    cli({"convert", pictures, converted, "--codepage", "windows-1251"});
+    const auto cyrillic = loadBitmapLibrary(converted);
+    ASSERT_TRUE(cyrillic.ok());
+    ASSERT_EQ(window->bitmapLibrary().entries.size(), 1U);
+    EXPECT_EQ(window->bitmapLibrary().entries[0].name, cyrillic.value().entries[0].name);
+    EXPECT_EQ(window->AdvStringGrid2->cell(2, 1), QStringLiteral("при"));
 }
 
 TEST_F(ExchangeTest, TheDefaultNameFollowsTheFormatAsExportCChoosesIt) {

@@ -1,3 +1,4 @@
+#include "core/codepage.h"
 #include "fileio/fileio.h"
 #include "libraryio/bitmapfolder.h"
 #include "support/pngbuild.h"
@@ -134,14 +135,14 @@ TEST(BitmapFolderRead, PngsReadWithTransparencyAndTheirDamageNamed) {
     plan.rows = {{255, 255, 255, 0, 255, 255, 255, 255}};
     const std::string file = base + "/" + pictureFileName(0, "A");
     ASSERT_TRUE(writeFileAtomic(file, pngtest::pngFile(plan)).ok());
-    const auto read = readBitmapFolder(base);
+    const auto read = readBitmapFolder(base, windows1252());
     ASSERT_TRUE(read.ok()) << read.error().message;
     EXPECT_EQ(read.value()[0].picture->pixel(0, 0), kBlack);
     EXPECT_EQ(read.value()[0].picture->pixel(1, 0), kWhite);
 
     const auto whole = pngtest::pngFile(plan);
     ASSERT_TRUE(writeFileAtomic(file, std::span(whole).first(whole.size() - 5)).ok());
-    const auto cut = readBitmapFolder(base);
+    const auto cut = readBitmapFolder(base, windows1252());
     ASSERT_FALSE(cut.ok());
     EXPECT_EQ(cut.error().message.rfind(file + ": it is cut short", 0), 0U) << cut.error().message;
 }
@@ -163,25 +164,41 @@ TEST(BitmapFolderRead, AFolderWithoutAnIndexIsItsPngFilesInTheOrderOfTheirNumber
     plan.rows = {{255, 0, 0}};
     const auto png = pngtest::pngFile(plan);
     for (const char* file : {"frame10.png", "frame2.png", "frame02b.png", "Frame1.PNG",
-                             "\xC3\xA9t\xC3\xA9.png", ".hidden.png"}) {
+                             "Frame3.png", "\xC3\xA9t\xC3\xA9.png", ".hidden.png"}) {
         ASSERT_TRUE(writeFileAtomic(base + "/" + file, png).ok()) << file;
     }
     ASSERT_TRUE(writeFileAtomic(base + "/notes.txt", {}).ok());
     std::filesystem::create_directory(base + "/folder.png");
 
-    const auto read = readBitmapFolder(base);
+    const auto read = readBitmapFolder(base, windows1252());
     ASSERT_TRUE(read.ok()) << read.error().message;
     std::vector<std::string> names;
     for (const bitmapInfoList& entry : read.value()) {
         names.push_back(entry.name);
         EXPECT_EQ(entry.picture->pixel(0, 0), kRed) << entry.name;
     }
-    // Names in Windows-1252, ordered by their bytes with runs of digits read as numbers.
-    EXPECT_EQ(names,
-              (std::vector<std::string>{"Frame1", "frame2", "frame02b", "frame10", "\xE9t\xE9"}));
+    // Names in the code page, ordered regardless of letter case with runs of digits read as
+    // numbers.
+    EXPECT_EQ(names, (std::vector<std::string>{"Frame1", "frame2", "frame02b", "Frame3", "frame10",
+                                               "\xE9t\xE9"}));
+    const auto cyrillic = readBitmapFolder(base, codePageByName("windows-1251").value());
+    ASSERT_FALSE(cyrillic.ok()) << "\u00E9 is not in Windows-1251";
+    std::filesystem::remove(base + "/\xC3\xA9t\xC3\xA9.png");
+    ASSERT_TRUE(writeFileAtomic(base + "/\xD0\xBF\xD1\x80\xD0\xB8.png", png).ok());
+    const auto named = readBitmapFolder(base, codePageByName("windows-1251").value());
+    ASSERT_TRUE(named.ok()) << named.error().message;
+    EXPECT_EQ(named.value().back().name, "\xEF\xF0\xE8"); // the Cyrillic of the file name
+
+    // A file name of other bytes than UTF-8 (as an old archive unpacks them) says so.
+    ASSERT_TRUE(writeFileAtomic(base + "/caf\xE9.png", png).ok());
+    const auto latin1 = readBitmapFolder(base, windows1252());
+    ASSERT_FALSE(latin1.ok());
+    EXPECT_NE(latin1.error().message.find("its name is not UTF-8 text"), std::string::npos)
+        << latin1.error().message;
+    std::filesystem::remove(base + "/caf\xE9.png");
 
     ASSERT_TRUE(writeFileAtomic(base + "/FRAME2.png", png).ok());
-    const auto repeated = readBitmapFolder(base);
+    const auto repeated = readBitmapFolder(base, windows1252());
     ASSERT_FALSE(repeated.ok());
     EXPECT_EQ(
         repeated.error().message.rfind(base + "/frame2.png: it gives the name of FRAME2.png", 0),
@@ -190,7 +207,7 @@ TEST(BitmapFolderRead, AFolderWithoutAnIndexIsItsPngFilesInTheOrderOfTheirNumber
     std::filesystem::remove(base + "/FRAME2.png");
 
     ASSERT_TRUE(writeFileAtomic(base + "/animation.png", png).ok());
-    const auto tooLong = readBitmapFolder(base);
+    const auto tooLong = readBitmapFolder(base, windows1252());
     ASSERT_FALSE(tooLong.ok());
     EXPECT_EQ(
         tooLong.error().message.rfind(base + "/animation.png: its name \"animation\" is longer", 0),
@@ -201,7 +218,7 @@ TEST(BitmapFolderRead, AFolderWithoutAnIndexIsItsPngFilesInTheOrderOfTheirNumber
     const std::string_view text = "0 ONE frame2.png\n";
     const std::vector<std::uint8_t> index(text.begin(), text.end());
     ASSERT_TRUE(writeFileAtomic(base + "/index.txt", index).ok());
-    const auto indexed = readBitmapFolder(base);
+    const auto indexed = readBitmapFolder(base, windows1252());
     ASSERT_TRUE(indexed.ok()) << indexed.error().message;
     ASSERT_EQ(indexed.value().size(), 1U);
     EXPECT_EQ(indexed.value()[0].name, "ONE");
