@@ -169,23 +169,14 @@ constexpr int kMaxEmptySide = 1024;
     return a < b;
 }
 
-/// The bytes in page of a PNG file's name without ".png", or nothing when that is not a bitmap
-/// name: more than 8 characters, or one the page lacks.
-[[nodiscard]] std::optional<std::string> nameOfPngFile(std::string_view file,
-                                                       const CodePage& page) {
-    const auto characters = decodeUtf8(file.substr(0, file.size() - 4));
-    if (!characters || characters.value().size() > kMaxNameBytes) {
+/// The bytes in page of a bitmap name of these characters, or nothing when they make none: more
+/// than 8 characters, or one the page lacks.
+[[nodiscard]] std::optional<std::string> bitmapNameOf(std::u32string_view characters,
+                                                      const CodePage& page) {
+    if (characters.size() > kMaxNameBytes) {
         return std::nullopt;
     }
-    std::string name;
-    for (const char32_t character : characters.value()) {
-        const auto code = page.fromUnicode(character);
-        if (!code || *code == 0) {
-            return std::nullopt;
-        }
-        name += static_cast<char>(*code);
-    }
-    return name;
+    return libraryTextExactly(characters, page);
 }
 
 [[nodiscard]] std::string stemOf(std::string_view pngFile) {
@@ -226,13 +217,14 @@ constexpr int kMaxEmptySide = 1024;
     std::vector<IndexLine> lines;
     std::unordered_map<std::string, std::string> fileOfName;
     for (const std::string& file : files) {
-        if (!decodeUtf8(file).ok()) {
+        const auto characters = decodeUtf8(stemOf(file));
+        if (!characters) {
             return Error{(base / file).string() +
                          ": its name is not UTF-8 text, so no bitmap name can be read from it; "
                          "rename it, or list the pictures in " +
                          std::string(kIndexFileName) + " (lines POSITION NAME FILE)"};
         }
-        const auto name = nameOfPngFile(file, page);
+        const auto name = bitmapNameOf(characters.value(), page);
         if (!name) {
             const std::string index(kIndexFileName);
             return Error{(base / file).string() + ": its name \"" + stemOf(file) +

@@ -14,6 +14,25 @@
 namespace korvel {
 namespace {
 
+/// A new folder under the temporary directory, removed with all it holds; its path is empty when
+/// it could not be made.
+struct TemporaryFolder {
+    TemporaryFolder() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "korvel-folder.XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) {
+            path = pattern;
+        }
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    ~TemporaryFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::string path;
+};
+
 TEST(BitmapFolderNames, AnyNameEscapesToOneSafeWordAndBack) {
     const std::vector<std::string> names{"A", "LOGO", " lead",    "a b/c\\d",  "100%",  "..",
                                          "",  "x=1",  "\x80\xE9", "tab\there", "CON:a*"};
@@ -113,15 +132,9 @@ TEST(BitmapFolderIndex, RepeatedNamesAreTakenAndTheirLinesNamed) {
 }
 
 TEST(BitmapFolderRead, PngsReadWithTransparencyAndTheirDamageNamed) {
-    std::string base = (std::filesystem::temp_directory_path() / "korvel-folder.XXXXXX").string();
-    ASSERT_NE(::mkdtemp(base.data()), nullptr);
-    struct Removed {
-        std::string path;
-        ~Removed() {
-            std::error_code ignored;
-            std::filesystem::remove_all(path, ignored);
-        }
-    } removed{base};
+    const TemporaryFolder folder;
+    ASSERT_FALSE(folder.path.empty());
+    const std::string& base = folder.path;
     std::vector<bitmapInfoList> entries;
     entries.push_back({"A", 2, 1, Picture(2, 1)});
     entries[0].picture->setPixel(1, 0, kWhite);
@@ -148,15 +161,9 @@ TEST(BitmapFolderRead, PngsReadWithTransparencyAndTheirDamageNamed) {
 }
 
 TEST(BitmapFolderRead, AFolderWithoutAnIndexIsItsPngFilesInTheOrderOfTheirNumbers) {
-    std::string base = (std::filesystem::temp_directory_path() / "korvel-folder.XXXXXX").string();
-    ASSERT_NE(::mkdtemp(base.data()), nullptr);
-    struct Removed {
-        std::string path;
-        ~Removed() {
-            std::error_code ignored;
-            std::filesystem::remove_all(path, ignored);
-        }
-    } removed{base};
+    const TemporaryFolder folder;
+    ASSERT_FALSE(folder.path.empty());
+    const std::string& base = folder.path;
     pngtest::PngPlan plan;
     plan.width = 1;
     plan.height = 1;
