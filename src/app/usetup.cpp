@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <span>
 
 namespace korvel {
 
@@ -359,14 +360,15 @@ void TForm2::addFontLibrary() {
 }
 
 void TForm2::warnIfUnsavable(const FontLibrary& library, int count) {
+    const auto glyphs = std::span(library.glyphs).first(static_cast<std::size_t>(count));
+    if (std::all_of(glyphs.begin(), glyphs.end(), fitsLcmRecord)) {
+        return;
+    }
     int width = 0;
     int height = 0;
-    for (int code = 0; code < count; ++code) {
-        width = std::max(width, library.glyphs[static_cast<std::size_t>(code)].width);
-        height = std::max(height, library.glyphs[static_cast<std::size_t>(code)].height);
-    }
-    if (width <= kLcmMaxSide && height <= kLcmMaxSide) {
-        return;
+    for (const GlyphRecord& glyph : glyphs) {
+        width = std::max(width, glyph.width);
+        height = std::max(height, glyph.height);
     }
     // Told now rather than at the first save, after the glyphs may have been worked on.
     main_.prompter().showMessage(

@@ -10,6 +10,11 @@
 
 namespace korvel {
 
+bool fitsLcmRecord(const GlyphRecord& glyph) {
+    const int width = storedWidth(glyph.width);
+    return width >= 0 && width <= kLcmMaxSide && glyph.height >= 0 && glyph.height <= kLcmMaxSide;
+}
+
 Result<std::vector<std::uint8_t>> encodeLcm(const std::array<GlyphRecord, kGlyphSlots>& glyphs,
                                             int count) {
     if (count < 0 || count > kGlyphSlots) {
@@ -18,13 +23,12 @@ Result<std::vector<std::uint8_t>> encodeLcm(const std::array<GlyphRecord, kGlyph
     std::size_t total = 1 + 4 * static_cast<std::size_t>(count);
     for (int code = 0; code < count; ++code) {
         const GlyphRecord& glyph = glyphs[static_cast<std::size_t>(code)];
-        const int width = storedWidth(glyph.width);
-        if (width < 0 || width > kLcmMaxSide || glyph.height < 0 || glyph.height > kLcmMaxSide) {
+        if (!fitsLcmRecord(glyph)) {
             return Error{"Glyph " + std::to_string(code) + " is " + std::to_string(glyph.width) +
                          " x " + std::to_string(glyph.height) +
                          " pixels; a font library file holds glyphs of at most 255 x 255."};
         }
-        total += 3 + static_cast<std::size_t>(paddedBytes(width)) *
+        total += 3 + static_cast<std::size_t>(paddedBytes(storedWidth(glyph.width))) *
                          static_cast<std::size_t>(glyph.height);
     }
 

@@ -18,6 +18,9 @@ inline constexpr int kLcmMaxSide = 255;
 /// (the most a record's one-byte row byte count and height can claim), back to back.
 inline constexpr std::uint64_t kLcmMaxFileBytes = 1 + 4 * 256 + 256 * (3 + 255 * 255);
 
+/// Whether a .lcm record can hold a glyph of this size: at most 255 x 255 as stored.
+[[nodiscard]] bool fitsLcmRecord(const GlyphRecord& glyph);
+
 /// Encodes slots 0..count-1 of the glyph table as a .lcm file image.
 /// Fails, naming the code and its size, when a glyph is wider or taller than 255 pixels; nothing
 /// is clipped. A glyph whose picture is still its record in a file image read earlier is copied
