@@ -19,8 +19,9 @@ Picture::Picture(int width, int height, PixelFormat format)
     : width_(nonNegative(width)), height_(nonNegative(height)), format_(format),
       pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_)) {}
 
-Picture::Picture(int width, int height, EncodedRows encoded)
-    : width_(nonNegative(width)), height_(nonNegative(height)), encoded_(std::move(encoded)) {}
+Picture::Picture(int width, int height, EncodedRows encoded, PixelFormat format)
+    : width_(nonNegative(width)), height_(nonNegative(height)), format_(format),
+      encoded_(std::move(encoded)) {}
 
 std::size_t Picture::area() const {
     return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);

@@ -64,9 +64,9 @@ public:
     Picture() = default;
     /// A black picture; negative sizes count as 0.
     Picture(int width, int height, PixelFormat format = PixelFormat::Rgb24);
-    /// A 24-bit picture of width x height whose pixels are the encoded rows, decoded when first
-    /// needed; columns and rows the encoding does not carry are black.
-    Picture(int width, int height, EncodedRows encoded);
+    /// A picture of width x height whose pixels are the encoded rows, decoded when first needed;
+    /// columns and rows the encoding does not carry are black.
+    Picture(int width, int height, EncodedRows encoded, PixelFormat format = PixelFormat::Rgb24);
 
     [[nodiscard]] int width() const { return width_; }
     [[nodiscard]] int height() const { return height_; }

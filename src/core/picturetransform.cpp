@@ -118,9 +118,9 @@ Picture transformed(const Picture& picture, PictureTransform transform, PictureK
     if (const EncodedRows* rows = picture.encodedRows();
         rows != nullptr && !picture.isEmpty() && transformsEncoded(transform, kind, *rows)) {
         const bool swap = swapsSides(transform);
-        return Picture(swap ? picture.height() : picture.width(),
-                       swap ? picture.width() : picture.height(),
-                       transformedRows(*rows, picture.width(), picture.height(), transform));
+        return Picture(
+            swap ? picture.height() : picture.width(), swap ? picture.width() : picture.height(),
+            transformedRows(*rows, picture.width(), picture.height(), transform), picture.format());
     }
     switch (transform) {
     case PictureTransform::FlipHorizontally:

@@ -106,7 +106,7 @@ std::optional<EntryShape> TransformEntries::heldForUndo(EntryShape replaced) con
         // A picture on the same rows, without the decoded pixels the replaced one may hold.
         const int width = replaced.picture->width();
         const int height = replaced.picture->height();
-        replaced.picture = Picture(width, height, *rows);
+        replaced.picture = Picture(width, height, *rows, replaced.picture->format());
         return replaced;
     }
     if (!inverseOf(transform_)) {
