@@ -14,7 +14,8 @@ jobs="$(nproc 2>/dev/null || echo 2)"
 
 packages=(cmake g++ gcc make qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev fonts-dejavu-core
     clang libclang-rt-14-dev libpng-dev zlib1g-dev xfonts-utils pcf2bdf fontconfig
-    adwaita-icon-theme libfontconfig-dev fonts-freefont-ttf fonts-urw-base35 fonts-terminus-otb
+    adwaita-icon-theme libfontconfig-dev libfreetype-dev fonts-freefont-ttf fonts-urw-base35
+    fonts-terminus-otb
     clang-format xfonts-base)
 # The windows' 8-point type falls back to Liberation Sans (Arial's widths) where Microsoft Sans
 # Serif is missing, so the labels laid out for it show their texts whole.

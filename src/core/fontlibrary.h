@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -42,5 +43,19 @@ struct FontLibrary {
         return library;
     }
 };
+
+/// The number of codes a font library holds: "0-127" or "0-255".
+inline constexpr int kSmallCodeRange = 128;
+inline constexpr int kFullCodeRange = 256;
+
+/// Fills slots 0..count-1 with blank 16-colour glyphs of width x height (the "User-Defined Font"
+/// face) and sets the glyph count; slots from count up keep what they held.
+inline void makeBlankFont(FontLibrary& library, int width, int height, int count) {
+    library.count = count;
+    for (int code = 0; code < count; ++code) {
+        library.glyphs[static_cast<std::size_t>(code)] =
+            GlyphRecord{code, width, height, Picture(width, height, PixelFormat::Indexed4)};
+    }
+}
 
 } // namespace korvel

@@ -1,0 +1,26 @@
+#pragma once
+
+// Finding the font file of an installed family through fontconfig, as the desktop does.
+
+#include <optional>
+#include <string>
+
+namespace korvel {
+
+/// One face of a font file.
+struct FontFace {
+    std::string file;
+    int index = 0;      ///< the face's index in a file that holds several
+    std::string family; ///< the family as the font names it, matching the name asked
+};
+
+/// The outline face fontconfig matches for family at pixels (its regular style), or none when
+/// the match is a bitmap font or another family: fontconfig falls back to some installed font
+/// rather than failing, and only the family asked, under any of the names its font carries, in
+/// any letter case, counts.
+[[nodiscard]] std::optional<FontFace> matchOutlineFace(const std::string& family, int pixels);
+
+/// Whether two family names are the same in any ASCII letter case.
+[[nodiscard]] bool sameFamilyName(const std::string& a, const std::string& b);
+
+} // namespace korvel
