@@ -1,6 +1,7 @@
 #include "document/glyphrender.h"
 
 #include "document/librarytext.h"
+#include "typeface/fontmatch.h"
 
 #include <QFontDatabase>
 #include <QGlyphRun>
@@ -19,9 +20,6 @@
 namespace korvel {
 
 namespace {
-
-constexpr int kDotsPerInch = 96;
-constexpr int kPointsPerInch = 72;
 
 /// Glyphs are drawn in white on black in an 8-bit grey picture; a pixel the rasteriser lit at
 /// least half counts as ink (unsmoothed drawing lights pixels fully or not at all).
@@ -140,41 +138,8 @@ struct StrikeFile {
 
 /// The tight box of the ink in drawn, whose top-left pixel lies at (left, top) from the origin.
 [[nodiscard]] GlyphInk inkOf(const QImage& drawn, int left, int top) {
-    const int width = drawn.width();
-    const int height = drawn.height();
-    int minX = width;
-    int minY = height;
-    int maxX = -1;
-    int maxY = -1;
-    for (int y = 0; y < height; ++y) {
-        const uchar* row = drawn.constScanLine(y);
-        for (int x = 0; x < width; ++x) {
-            if (drawnAsInk(row[x])) {
-                minX = std::min(minX, x);
-                maxX = std::max(maxX, x);
-                minY = std::min(minY, y);
-                maxY = y;
-            }
-        }
-    }
-    GlyphInk ink;
-    if (maxX < 0) {
-        return ink;
-    }
-    ink.left = left + minX;
-    ink.top = top + minY;
-    ink.width = maxX - minX + 1;
-    ink.height = maxY - minY + 1;
-    ink.lit.resize(static_cast<std::size_t>(ink.width) * static_cast<std::size_t>(ink.height));
-    for (int y = 0; y < ink.height; ++y) {
-        const uchar* row = drawn.constScanLine(minY + y);
-        for (int x = 0; x < ink.width; ++x) {
-            const auto at = static_cast<std::size_t>(y) * static_cast<std::size_t>(ink.width) +
-                            static_cast<std::size_t>(x);
-            ink.lit[at] = drawnAsInk(row[minX + x]) ? 1 : 0;
-        }
-    }
-    return ink;
+    return tightInk(drawn.width(), drawn.height(), left, top,
+                    [&](int x, int y) { return drawnAsInk(drawn.constScanLine(y)[x]); });
 }
 
 /// Whether ink reaches the outermost pixels of a drawing of width x height at (left, top).
@@ -184,37 +149,7 @@ struct StrikeFile {
             ink.top + ink.height == top + height);
 }
 
-/// Slot code of a library: width advance, height of the cell, the ink placed on its baseline.
-/// Sets cutSideways when ink lay left of the origin or right of the advance.
-[[nodiscard]] GlyphRecord placedGlyph(int code, int advance, const GlyphInk& ink,
-                                      const GlyphCell& cell, bool& cutSideways) {
-    Picture picture(advance, cell.height(), PixelFormat::Indexed4);
-    cutSideways = false;
-    for (int y = 0; y < ink.height; ++y) {
-        const std::span<Rgb> row = picture.row(cell.ascent + ink.top + y);
-        for (int x = 0; x < ink.width; ++x) {
-            const auto at = static_cast<std::size_t>(y) * static_cast<std::size_t>(ink.width) +
-                            static_cast<std::size_t>(x);
-            if (ink.lit[at] == 0) {
-                continue;
-            }
-            const int column = ink.left + x;
-            if (column < 0 || column >= advance) {
-                cutSideways = true;
-                continue;
-            }
-            // Pure red is a standard colour, so the 16-colour picture keeps it as it is.
-            row[static_cast<std::size_t>(column)] = kRed;
-        }
-    }
-    return GlyphRecord{code, advance, cell.height(), std::move(picture)};
-}
-
 } // namespace
-
-int pointsToPixels(int points) {
-    return (points * kDotsPerInch + kPointsPerInch / 2) / kPointsPerInch;
-}
 
 QFont glyphFont(const QString& family, int points) {
     QFont font(family);
@@ -282,6 +217,12 @@ QStringList closestFamilies(const QString& name, int limit) {
 GlyphRenderer::GlyphRenderer(const QString& family, int points, const CodePage& page)
     : page_(page) {
     const int pixels = std::max(1, pointsToPixels(points));
+    if (const auto face = matchOutlineFace(family.toStdString(), pixels)) {
+        outline_ = OutlineFont::open(*face, pixels, page);
+        if (outline_) {
+            return;
+        }
+    }
     if (const auto strike = bitmapStrikeFile(family, pixels)) {
         // Qt's font database knows only the first strike of a bitmap font, so the strike the font
         // system matched is loaded from its file.
@@ -294,13 +235,31 @@ GlyphRenderer::GlyphRenderer(const QString& family, int points, const CodePage& 
     font_ = QRawFont::fromFont(glyphFont(family, points));
 }
 
+GlyphRenderer::~GlyphRenderer() = default;
+
 // Rounded up, as the rasteriser's hinted metrics are: the cell covers the whole of both.
 int GlyphRenderer::ascent() const {
-    return std::max(0, qCeil(font_.ascent()));
+    return outline_ ? outline_->ascent() : std::max(0, qCeil(font_.ascent()));
 }
 
 int GlyphRenderer::descent() const {
-    return std::max(0, qCeil(font_.descent()));
+    return outline_ ? outline_->descent() : std::max(0, qCeil(font_.descent()));
+}
+
+DrawnGlyph GlyphRenderer::drawCode(int code) const {
+    if (outline_) {
+        return outline_->drawCode(code);
+    }
+    const quint32 glyph = glyphOf(characterOfCode(code, page_));
+    return DrawnGlyph{advanceOfGlyph(glyph), inkOfGlyph(glyph)};
+}
+
+DrawnGlyph GlyphRenderer::drawCharacter(char32_t character) const {
+    if (outline_) {
+        return outline_->drawCharacter(character);
+    }
+    const quint32 glyph = glyphOf(QString::fromUcs4(&character, 1));
+    return DrawnGlyph{advanceOfGlyph(glyph), inkOfGlyph(glyph)};
 }
 
 quint32 GlyphRenderer::glyphOf(const QString& character) const {
@@ -315,19 +274,26 @@ int GlyphRenderer::advanceOfGlyph(quint32 glyph) const {
 }
 
 int GlyphRenderer::advance(int code) const {
+    if (outline_) {
+        return outline_->drawCode(code).advance;
+    }
     return advanceOfGlyph(glyphOf(characterOfCode(code, page_)));
 }
 
 int GlyphRenderer::textAdvance(const QString& text) const {
     int total = 0;
     for (const char32_t character : text.toUcs4()) {
-        total += advanceOfGlyph(glyphOf(QString::fromUcs4(&character, 1)));
+        total += outline_ ? outline_->drawCharacter(character).advance
+                          : advanceOfGlyph(glyphOf(QString::fromUcs4(&character, 1)));
     }
     return total;
 }
 
 GlyphInk GlyphRenderer::ink(int code) const {
-    const quint32 glyph = glyphOf(characterOfCode(code, page_));
+    return drawCode(code).ink;
+}
+
+GlyphInk GlyphRenderer::inkOfGlyph(quint32 glyph) const {
     const QRectF outline = font_.boundingRect(glyph);
     // Hinting may move ink a pixel or two beyond the outline's box; a drawing whose ink reaches
     // its border is made again with a wider margin, so no ink is ever lost here.
@@ -362,44 +328,27 @@ GlyphInk GlyphRenderer::ink(int code) const {
 QImage GlyphRenderer::textPicture(const QString& text, const GlyphCell& cell) const {
     QImage drawn(std::max(1, textAdvance(text)), std::max(1, cell.height()), QImage::Format_RGB32);
     drawn.fill(Qt::black);
-    QPainter painter(&drawn);
-    painter.setPen(Qt::white);
-    QGlyphRun run;
-    run.setRawFont(font_);
     int x = 0;
     for (const char32_t character : text.toUcs4()) {
-        const quint32 glyph = glyphOf(QString::fromUcs4(&character, 1));
-        run.setGlyphIndexes({glyph});
-        run.setPositions({QPointF(x, cell.ascent)});
-        painter.drawGlyphRun(QPointF(0, 0), run);
-        x += advanceOfGlyph(glyph);
+        const DrawnGlyph glyph = drawCharacter(character);
+        for (int row = 0; row < glyph.ink.height; ++row) {
+            const int y = cell.ascent + glyph.ink.top + row;
+            for (int column = 0; column < glyph.ink.width; ++column) {
+                const int at = x + glyph.ink.left + column;
+                if (glyph.ink.at(column, row) && drawn.rect().contains(at, y)) {
+                    drawn.setPixel(at, y, qRgb(255, 255, 255));
+                }
+            }
+        }
+        x += glyph.advance;
     }
-    painter.end();
     return drawn;
 }
 
 RenderedCodes renderCodes(const QString& family, int points, int count, const CodePage& page) {
     const GlyphRenderer renderer(family, points, page);
-    RenderedCodes rendered;
+    RenderedCodes rendered = renderCodesOf(renderer, count);
     rendered.strike = renderer.strike();
-    rendered.cell = GlyphCell{renderer.ascent(), renderer.descent()};
-    std::vector<GlyphInk> inks;
-    inks.reserve(static_cast<std::size_t>(std::max(0, count)));
-    for (int code = 0; code < count; ++code) {
-        GlyphInk& ink = inks.emplace_back(renderer.ink(code));
-        if (!ink.empty()) {
-            rendered.cell.ascent = std::max(rendered.cell.ascent, -ink.top);
-            rendered.cell.descent = std::max(rendered.cell.descent, ink.top + ink.height);
-        }
-    }
-    rendered.glyphs.reserve(inks.size());
-    for (int code = 0; code < count; ++code) {
-        bool cutSideways = false;
-        rendered.glyphs.push_back(placedGlyph(code, renderer.advance(code),
-                                              inks[static_cast<std::size_t>(code)], rendered.cell,
-                                              cutSideways));
-        rendered.sidewaysCut += cutSideways ? 1 : 0;
-    }
     return rendered;
 }
 

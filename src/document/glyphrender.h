@@ -8,6 +8,8 @@
 
 #include "core/codepage.h"
 #include "core/fontlibrary.h"
+#include "typeface/glyphcell.h"
+#include "typeface/outlinefont.h"
 
 #include <QFont>
 #include <QImage>
@@ -16,13 +18,11 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace korvel {
-
-/// Pixels of a font size in points at 96 dots per inch, rounded to the nearest pixel.
-[[nodiscard]] int pointsToPixels(int points);
 
 /// The font that the setup preview shows: family at points (96 dpi), without smoothing and with
 /// full hinting. An empty family is handed to Qt as it is, which then picks its default font.
@@ -41,45 +41,22 @@ namespace korvel {
 /// or is held in it (in any letter case) before the others, then by edit distance.
 [[nodiscard]] QStringList closestFamilies(const QString& name, int limit = 3);
 
-/// The strike of a bitmap font that glyphs come from: the one the font system matches for the
-/// size asked, the nearest one when the font has none of exactly that size.
-struct BitmapStrike {
-    int askedPixels = 0;
-    int usedPixels = 0;
-};
-
-/// The ink of one rendered glyph: the pixels the rasteriser lit, as a tight box placed relative
-/// to the glyph's origin on the baseline (x to the right, y downwards, so rows above the
-/// baseline have negative y).
-struct GlyphInk {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint8_t> lit; ///< width x height, row by row; 1 is ink
-
-    [[nodiscard]] bool empty() const { return width == 0 || height == 0; }
-};
-
-/// The cell all glyphs of one library share: the rows above and below the baseline.
-struct GlyphCell {
-    int ascent = 0;
-    int descent = 0;
-
-    [[nodiscard]] int height() const { return ascent + descent; }
-};
-
 /// Measures and draws character codes 0..255 of a code page in one font, each as the font's own
 /// glyph for the character (a tab or a control code is not laid out as text, and a character the
 /// font lacks shows its missing-character box); build it once for a whole library, since setting
 /// up the font is the costly part.
-class GlyphRenderer {
+///
+/// An outline font that fontconfig finds is drawn by FreeType, as korvel-cli draws it without
+/// Qt, so the editor and the command line make the same library; bitmap fonts, symbol fonts and
+/// families fontconfig does not know are drawn by Qt.
+class GlyphRenderer final : public CodeGlyphs {
 public:
     GlyphRenderer(const QString& family, int points, const CodePage& page = windows1252());
+    ~GlyphRenderer() override;
 
-    /// The font's ascent and descent, rounded up to whole pixels.
-    [[nodiscard]] int ascent() const;
-    [[nodiscard]] int descent() const;
+    [[nodiscard]] int ascent() const override;
+    [[nodiscard]] int descent() const override;
+    [[nodiscard]] DrawnGlyph drawCode(int code) const override;
     /// The advance width of the one-character text of code, in pixels (0 for none).
     [[nodiscard]] int advance(int code) const;
     /// The sum of the advances of the characters of text, each drawn as a glyph of its own.
@@ -91,26 +68,19 @@ public:
     [[nodiscard]] QImage textPicture(const QString& text, const GlyphCell& cell) const;
     /// The strike in use when the family is a bitmap font without outlines.
     [[nodiscard]] const std::optional<BitmapStrike>& strike() const { return strike_; }
+    /// Whether FreeType draws the glyphs (an outline font fontconfig found).
+    [[nodiscard]] bool drawsOutlines() const { return outline_ != nullptr; }
 
 private:
     [[nodiscard]] quint32 glyphOf(const QString& character) const;
     [[nodiscard]] int advanceOfGlyph(quint32 glyph) const;
+    [[nodiscard]] GlyphInk inkOfGlyph(quint32 glyph) const;
+    [[nodiscard]] DrawnGlyph drawCharacter(char32_t character) const;
 
+    std::unique_ptr<OutlineFont> outline_;
     QRawFont font_;
     std::optional<BitmapStrike> strike_;
     CodePage page_;
-};
-
-/// Codes 0..count-1 of a font rendered into one shared cell.
-struct RenderedCodes {
-    /// Slot code: width = advance, height = cell height, a 16-colour picture that is black except
-    /// for the glyph's ink in pure red, its origin on the cell's baseline at x = 0.
-    std::vector<GlyphRecord> glyphs;
-    /// Covers the font's ascent and descent and the ink of every code rendered.
-    GlyphCell cell;
-    /// How many glyphs lost ink that lay left of their origin or right of their advance.
-    int sidewaysCut = 0;
-    std::optional<BitmapStrike> strike;
 };
 
 /// Renders codes 0..count-1 of family at points; the setup preview's height comes from the same

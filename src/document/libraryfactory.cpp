@@ -43,21 +43,7 @@ namespace {
 
 SystemFontReport renderSystemFont(FontLibrary& library, const QString& family, int points,
                                   int count, const CodePage& page) {
-    RenderedCodes rendered = renderCodes(family, points, count, page);
-    library.count = count;
-    for (int code = 0; code < count; ++code) {
-        library.glyphs[static_cast<std::size_t>(code)] =
-            std::move(rendered.glyphs[static_cast<std::size_t>(code)]);
-    }
-    return SystemFontReport{rendered.sidewaysCut, rendered.strike};
-}
-
-void makeBlankFont(FontLibrary& library, int width, int height, int count) {
-    library.count = count;
-    for (int code = 0; code < count; ++code) {
-        library.glyphs[static_cast<std::size_t>(code)] =
-            GlyphRecord{code, width, height, Picture(width, height, PixelFormat::Indexed4)};
-    }
+    return fillFontLibrary(library, renderCodes(family, points, count, page));
 }
 
 Result<void> checkBitmapName(const QString& name, const NameIndex& index) {

@@ -15,26 +15,11 @@
 
 namespace korvel {
 
-/// The number of codes a font library holds: "0-127" or "0-255".
-inline constexpr int kSmallCodeRange = 128;
-inline constexpr int kFullCodeRange = 256;
-
-/// What rendering a system font left to tell: glyphs whose ink was cut sideways by their
-/// advance width, and the bitmap strike used when the family has no outlines.
-struct SystemFontReport {
-    int sidewaysCut = 0;
-    std::optional<BitmapStrike> strike;
-};
-
 /// Fills slots 0..count-1 with the codes rendered in family at points (the "System Font" face),
 /// all in one cell that holds every glyph's ink from top to bottom, and sets the glyph count;
 /// slots from count up keep what they held. Needs a QGuiApplication.
 SystemFontReport renderSystemFont(FontLibrary& library, const QString& family, int points,
                                   int count, const CodePage& page = windows1252());
-
-/// Fills slots 0..count-1 with blank 16-colour glyphs of width x height (the "User-Defined Font"
-/// face) and sets the glyph count; slots from count up keep what they held.
-void makeBlankFont(FontLibrary& library, int width, int height, int count);
 
 /// Checks a new bitmap name as typed against the library's name index, in the index's code page.
 /// The checks are made in this order: nothing but spaces and control characters (Refused), a
