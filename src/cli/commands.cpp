@@ -2,6 +2,7 @@
 
 #include "cli/commandline.h"
 #include "cli/commands/commandlist.h"
+#include "cli/qtfontdrawing.h"
 #include "cli/qtsession.h"
 
 #include <array>
@@ -19,7 +20,8 @@ std::span<const Command* const> allCommands() {
 int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
            bool errIsTerminal, const CodePage& defaultPage) {
     QtSession qt;
-    Context context{out, err, &qt, errIsTerminal, defaultPage};
+    QtSessionFonts fonts(qt);
+    Context context{out, err, &qt, errIsTerminal, defaultPage, &fonts};
     return runCommandLine(context, arguments, allCommands());
 }
 

@@ -15,10 +15,11 @@
 int main(int argc, char* argv[]) {
     using namespace korvel::cli;
     const Command* command = argc > 1 ? findCommand(qtFreeCommands(), argv[1]) : nullptr;
-    if (command == nullptr) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    // new-font draws outline fonts with FreeType alone; bitmap and symbol fonts need Qt's.
+    if (command == nullptr || (command == &newFontCommand() && newFontNeedsQt(arguments))) {
         return runQtProgram(argv);
     }
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
     // The code page of the user's language, as Windows would choose it for its 8-bit texts.
     Context context{std::cout, std::cerr, nullptr, ::isatty(STDERR_FILENO) == 1,
                     korvel::defaultCodePageForLocale(korvel::localeNameOfEnvironment())};

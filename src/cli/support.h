@@ -10,6 +10,7 @@
 #include "fileio/fileio.h"
 #include "formats/bcm.h"
 #include "libraryio/libraryfiles.h"
+#include "typeface/glyphcell.h"
 
 #include <cstdint>
 #include <memory>
@@ -22,6 +23,28 @@
 namespace korvel::cli {
 
 class QtSession;
+
+/// A font library drawn from an installed font, with what the drawing left to tell.
+struct DrawnFont {
+    FontLibrary library;
+    SystemFontReport report;
+    std::string family; ///< the family as the font system spells it
+};
+
+/// Qt's font system, lent to the commands by the program that loads Qt: it draws the fonts
+/// FreeType cannot draw alone (bitmap fonts, symbol fonts) and names the families installed.
+class QtFontDrawing {
+public:
+    QtFontDrawing() = default;
+    QtFontDrawing(const QtFontDrawing&) = delete;
+    QtFontDrawing& operator=(const QtFontDrawing&) = delete;
+    virtual ~QtFontDrawing() = default;
+
+    /// Codes 0..count-1 of family at points in page; a family not installed is refused, naming
+    /// the closest installed ones.
+    [[nodiscard]] virtual Result<DrawnFont> draw(const std::string& family, int points, int count,
+                                                 const CodePage& page) = 0;
+};
 
 // What every command shares: its context, its failures, the limits it checks, and reading and
 // saving libraries with the warnings the user is owed.
@@ -43,6 +66,8 @@ struct Context {
     bool errIsTerminal = false; ///< progress of long work is shown only on a terminal
     /// The code page without --codepage: the locale's Windows code page.
     CodePage defaultPage;
+    /// Qt's fonts, for what FreeType cannot draw alone; null where Qt is not loaded.
+    QtFontDrawing* qtFonts = nullptr;
 };
 
 /// The code page a command works in: --codepage NAME, else the context's default. It counts as

@@ -5,6 +5,7 @@
 #include "formats/bmp.h"
 #include "formats/lcm.h"
 #include "png/pngread.h"
+#include "typeface/fontmatch.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -122,6 +123,14 @@ TEST_F(CliTest, NewFontMakesWhatTheSetupDialogMakes) {
     FontLibrary expected;
     renderSystemFont(expected, QStringLiteral("DejaVu Sans"), 7, 128);
     EXPECT_EQ(bytes(system), encodeLcm(expected.glyphs, expected.count).value());
+
+    // The family's font file given by itself makes the same library.
+    const auto face = matchOutlineFace("DejaVu Sans", 9);
+    ASSERT_TRUE(face.has_value());
+    const std::string fromFile = path("file.lcm");
+    const CliRun fileMade = run({"new-font", "--font", face->file, "--size", "7", "-o", fromFile});
+    ASSERT_EQ(fileMade.status, kExitOk) << fileMade.err;
+    expectSameFile(fromFile, system);
 }
 
 TEST_F(CliTest, ListFontsPrintsTheFamiliesNewFontAccepts) {
@@ -482,6 +491,23 @@ TEST_F(CliTest, RefusedInputsExitOneNamingTheFileAndTheReason) {
         run({"new-font", "--family", "No Such Family", "--size", "7", "-o", path("n.lcm")});
     EXPECT_EQ(noFamily.status, kExitRefused);
     EXPECT_NE(noFamily.err.find("\"No Such Family\" is not installed"), std::string::npos);
+
+    // A font file that is none, one that is missing, and a font named twice.
+    const std::string notFont = kData + "/bcm/palette-and-names.bcm";
+    const CliRun notAFont =
+        run({"new-font", "--font", notFont, "--size", "7", "-o", path("f.lcm")});
+    EXPECT_EQ(notAFont.status, kExitRefused);
+    EXPECT_NE(notAFont.err.find("palette-and-names.bcm: is no outline font"), std::string::npos)
+        << notAFont.err;
+    const CliRun missing =
+        run({"new-font", "--font", path("absent.ttf"), "--size", "7", "-o", path("f.lcm")});
+    EXPECT_EQ(missing.status, kExitRefused);
+    EXPECT_NE(missing.err.find("absent.ttf: cannot be read"), std::string::npos) << missing.err;
+    EXPECT_EQ(run({"new-font", "--font", notFont, "--family", "DejaVu Sans", "--size", "7", "-o",
+                   path("f.lcm")})
+                  .status,
+              kExitUsage);
+    EXPECT_FALSE(std::filesystem::exists(path("f.lcm")));
 }
 
 TEST_F(CliTest, AnOutputThatIsAnInputUnderAnotherNameIsRefused) {
@@ -621,12 +647,23 @@ TEST_F(CliTest, TheProgramRunsQtFreeCommandsWithoutQtAndHandsOverTheRest) {
         {"--version"},
         {"help"},
         {"new-font", "--help"},
+        // Outline fonts are drawn without Qt; a bitmap font and an unknown family are handed
+        // over, which names the closest installed families.
+        {"new-font", "--family", "DejaVu Sans", "--size", "72", "--codes", "256", "-o",
+         path("front.lcm")},
+        {"new-font", "--family", "dejavu serif", "--size", "7", "--codepage", "cp1251", "--codes",
+         "256", "-o", path("front.lcm")},
+        {"new-font", "--family", "Terminus", "--size", "10", "-o", path("front.lcm")},
+        {"new-font", "--family", "No Such Family", "--size", "7", "-o", path("front.lcm")},
+        {"new-font", "--blank", "5x7", "-o", path("front.lcm")},
         {"no-such-command"},
     };
     for (const auto& line : lines) {
         const CliRun inProcess = run(line);
         const auto written = [&] {
-            const std::string file = line[0] == "export" ? line[3] : "";
+            const std::string file = line[0] == "export"                        ? line[3]
+                                     : line[0] == "new-font" && line.size() > 2 ? line.back()
+                                                                                : "";
             std::ifstream in(file, std::ios::binary);
             std::string bytes{std::istreambuf_iterator<char>(in), {}};
             std::filesystem::remove(file);
@@ -644,11 +681,20 @@ TEST_F(CliTest, TheProgramRunsQtFreeCommandsWithoutQtAndHandsOverTheRest) {
     ASSERT_TRUE(QDir().mkpath(QString::fromStdString(alone)));
     const QString copy = QString::fromStdString(alone + "/korvel-cli");
     ASSERT_TRUE(QFile::copy(program, copy));
-    const CliRun handedOver = started(copy, {"new-font", "--help"});
+    const CliRun handedOver = started(copy, {"list-fonts"});
     EXPECT_EQ(handedOver.status, kExitRefused);
     EXPECT_EQ(handedOver.err.rfind("korvel-cli: cannot run korvel-cli-qt", 0), 0U)
         << handedOver.err;
     EXPECT_EQ(started(copy, {"list-codepages"}).out, run({"list-codepages"}).out);
+    const std::string drawn = path("alone.lcm");
+    EXPECT_EQ(
+        started(copy, {"new-font", "--family", "DejaVu Sans", "--size", "9", "-o", drawn}).status,
+        kExitOk);
+    EXPECT_EQ(run({"info", drawn}).out.substr(0, 4), "128\n");
+    const CliRun bitmapFont =
+        started(copy, {"new-font", "--family", "Terminus", "--size", "9", "-o", drawn});
+    EXPECT_EQ(bitmapFont.err.rfind("korvel-cli: cannot run korvel-cli-qt", 0), 0U)
+        << bitmapFont.err;
 }
 
 } // namespace

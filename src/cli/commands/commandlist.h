@@ -3,6 +3,7 @@
 #include "cli/support.h"
 
 #include <span>
+#include <string>
 
 namespace korvel::cli {
 
@@ -22,6 +23,11 @@ namespace korvel::cli {
 
 /// Every command, in the order the usage lists them.
 [[nodiscard]] std::span<const Command* const> allCommands();
+
+/// Whether a new-font command line needs Qt's font system: a family that is no outline font
+/// fontconfig and FreeType can draw alone. Any other new-font command line, a wrong one
+/// included, runs without Qt.
+[[nodiscard]] bool newFontNeedsQt(std::span<const std::string> arguments);
 
 /// The commands that neither render text nor read images through Qt, which korvel-cli runs
 /// without loading Qt at all: a quick export starts in a fraction of Qt's start-up.

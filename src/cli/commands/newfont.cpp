@@ -1,12 +1,15 @@
 #include "cli/commands/commandlist.h"
 
-#include "cli/qtsession.h"
 #include "cli/support.h"
-#include "document/libraryfactory.h"
 #include "formats/lcm.h"
+#include "typeface/fontmatch.h"
+#include "typeface/outlinefont.h"
 
-#include <QString>
-#include <QStringList>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <unistd.h>
 
 namespace korvel::cli {
 
@@ -14,6 +17,8 @@ namespace {
 
 constexpr std::string_view kNewFontUsage =
     "korvel-cli new-font --family NAME --size POINTS [--codes 128|256] [--codepage NAME] -o "
+    "OUT.lcm\n"
+    "korvel-cli new-font --font FILE --size POINTS [--codes 128|256] [--codepage NAME] -o "
     "OUT.lcm\n"
     "korvel-cli new-font --blank WIDTHxHEIGHT [--codes 128|256] -o OUT.lcm";
 
@@ -28,15 +33,29 @@ constexpr std::string_view kNewFontUsage =
     return usageError("--codes is 128 or 256, not \"" + *codes + "\"");
 }
 
-/// The refusal of a family that is not installed, naming the closest installed ones.
-[[nodiscard]] Error notInstalled(const std::string& family) {
-    std::string reason = "the font family \"" + family + "\" is not installed";
-    const QStringList closest = closestFamilies(QString::fromStdString(family));
-    if (!closest.isEmpty()) {
-        reason += "; the closest installed families are \"" +
-                  closest.join(QStringLiteral("\", \"")).toStdString() + "\"";
+/// The outline font FreeType draws family in at points without Qt, if it can.
+[[nodiscard]] std::unique_ptr<OutlineFont> outlineFont(const std::string& family, int points,
+                                                       const CodePage& page) {
+    const int pixels = std::max(1, pointsToPixels(points));
+    const auto face = matchOutlineFace(family, pixels);
+    return face ? OutlineFont::open(*face, pixels, page) : nullptr;
+}
+
+/// Codes 0..count-1 of family at points: an outline font fontconfig finds is drawn by FreeType,
+/// any other family by Qt's font system.
+[[nodiscard]] Result<DrawnFont> drawFont(Context& context, const std::string& family, int points,
+                                         int count, const CodePage& page) {
+    if (const auto outline = outlineFont(family, points, page)) {
+        DrawnFont drawn;
+        drawn.family = family;
+        drawn.report = fillFontLibrary(drawn.library, renderCodesOf(*outline, count));
+        return drawn;
     }
-    return refused("", reason);
+    if (context.qtFonts == nullptr) {
+        return refused("", "the font family \"" + family +
+                               "\" is no outline font that korvel-cli draws without Qt");
+    }
+    return context.qtFonts->draw(family, points, count, page);
 }
 
 /// Tells on stderr what the rendering could not do as asked: ink cut by the advance widths, and
@@ -53,26 +72,46 @@ void reportRendering(std::ostream& err, const std::string& family, const SystemF
     }
 }
 
+/// The glyphs of the outline font in file (its first face), drawn by FreeType.
+[[nodiscard]] Result<DrawnFont> drawFontFile(const std::string& file, int points, int count,
+                                             const CodePage& page) {
+    if (::access(file.c_str(), R_OK) != 0) {
+        return refused(file, std::string("cannot be read: ") + std::strerror(errno));
+    }
+    const int pixels = std::max(1, pointsToPixels(points));
+    const auto outline = OutlineFont::open(FontFace{file, 0, ""}, pixels, page);
+    if (!outline) {
+        return refused(file, "is no outline font (TrueType, OpenType, Type 1) with Unicode "
+                             "characters");
+    }
+    DrawnFont drawn;
+    drawn.family = file;
+    drawn.report = fillFontLibrary(drawn.library, renderCodesOf(*outline, count));
+    return drawn;
+}
+
 [[nodiscard]] Result<FontLibrary> systemFont(Context& context, const ParsedOptions& options,
                                              int count, const CodePage& page) {
     const std::string* family = options.value("--family");
+    const std::string* file = options.value("--font");
     const std::string* size = options.value("--size");
-    if (family == nullptr || size == nullptr) {
-        return usageError("new-font needs --family and --size, or --blank");
+    if (family != nullptr && file != nullptr) {
+        return usageError("--family and --font name the font twice; give one of them");
+    }
+    if ((family == nullptr && file == nullptr) || size == nullptr) {
+        return usageError("new-font needs --family or --font, and --size; or --blank");
     }
     const auto points = parseInteger(*size);
     if (!points || *points < 1 || *points > kMaxPoints) {
         return usageError("--size is a number of points from 1 to 250, not \"" + *size + "\"");
     }
-    context.qt->ensureStarted();
-    const auto installed = findInstalledFamily(QString::fromStdString(*family));
-    if (!installed) {
-        return notInstalled(*family);
+    auto drawn = file != nullptr ? drawFontFile(*file, *points, count, page)
+                                 : drawFont(context, *family, *points, count, page);
+    if (!drawn) {
+        return drawn.error();
     }
-    FontLibrary library;
-    reportRendering(context.err, installed->toStdString(),
-                    renderSystemFont(library, *installed, *points, count, page));
-    return library;
+    reportRendering(context.err, drawn.value().family, drawn.value().report);
+    return std::move(drawn).value().library;
 }
 
 [[nodiscard]] Result<FontLibrary> blankFont(const std::string& sizeText, int count) {
@@ -106,8 +145,9 @@ void reportRendering(std::ostream& err, const std::string& family, const SystemF
         return choice.error();
     }
     const std::string* blank = options.value("--blank");
-    if (blank != nullptr && (options.value("--family") != nullptr || options.value("--size"))) {
-        return usageError("--blank goes without --family and --size");
+    if (blank != nullptr && (options.value("--family") != nullptr ||
+                             options.value("--font") != nullptr || options.value("--size"))) {
+        return usageError("--blank goes without --family, --font and --size");
     }
     auto made = blank != nullptr ? blankFont(*blank, count.value())
                                  : systemFont(context, options, count.value(), choice.value().page);
@@ -119,13 +159,29 @@ void reportRendering(std::ostream& err, const std::string& family, const SystemF
 
 } // namespace
 
+bool newFontNeedsQt(std::span<const std::string> arguments) {
+    const Command& command = newFontCommand();
+    const auto parsed = parseOptions(arguments.subspan(std::min<std::size_t>(1, arguments.size())),
+                                     command.valueOptions, command.flagOptions);
+    if (!parsed || parsed.value().help || parsed.value().value("--blank") != nullptr) {
+        return false;
+    }
+    const std::string* family = parsed.value().value("--family");
+    const std::string* size = parsed.value().value("--size");
+    const auto points = size == nullptr ? std::nullopt : parseInteger(*size);
+    if (family == nullptr || !points || *points < 1 || *points > kMaxPoints) {
+        return false;
+    }
+    return outlineFont(*family, *points, windows1252()) == nullptr;
+}
+
 const Command& newFontCommand() {
     static const Command kCommand{
         "new-font",
         kNewFontUsage,
-        "make a font library from a system font or of blank glyphs "
+        "make a font library from a system font, a font file or of blank glyphs "
         "(--codepage: the character each code renders)",
-        {"--family", "--size", "--blank", "--codes", "-o", kCodePageOption},
+        {"--family", "--font", "--size", "--blank", "--codes", "-o", kCodePageOption},
         {},
         runNewFont};
     return kCommand;

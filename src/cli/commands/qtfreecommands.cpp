@@ -5,9 +5,9 @@
 namespace korvel::cli {
 
 std::span<const Command* const> qtFreeCommands() {
-    static const std::array<const Command*, 5> kCommands{&infoCommand(), &convertCommand(),
-                                                         &exportCommand(), &exportCCommand(),
-                                                         &listCodePagesCommand()};
+    static const std::array<const Command*, 6> kCommands{
+        &infoCommand(),   &newFontCommand(), &convertCommand(),
+        &exportCommand(), &exportCCommand(), &listCodePagesCommand()};
     return kCommands;
 }
 
