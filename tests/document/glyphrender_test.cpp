@@ -78,6 +78,8 @@ class InkPreservation : public testing::TestWithParam<std::tuple<QString, int>> 
 TEST_P(InkPreservation, EveryGlyphKeepsItsInkWithinTheAdvance) {
     const auto& [family, points] = GetParam();
     ASSERT_TRUE(findInstalledFamily(family).has_value()) << family.toStdString();
+    // The library's glyphs come from FreeType, the scratch ones from Qt's drawing.
+    ASSERT_TRUE(GlyphRenderer(family, points).drawsOutlines());
     const QRawFont font = QRawFont::fromFont(glyphFont(family, points));
     const RenderedCodes rendered = renderCodes(family, points, 256);
     ASSERT_EQ(rendered.glyphs.size(), 256U);
@@ -112,6 +114,10 @@ TEST_P(InkPreservation, EveryGlyphKeepsItsInkWithinTheAdvance) {
 INSTANTIATE_TEST_SUITE_P(OutlineFonts, InkPreservation,
                          testing::Combine(testing::Values(kDejaVu, kFreeSans),
                                           testing::Values(7, 9, 13, 16)));
+// The largest size at which Qt draws hinted glyphs too (62 pixels; from 64 it fills outlines
+// unhinted).
+INSTANTIATE_TEST_SUITE_P(LargeOutline, InkPreservation,
+                         testing::Combine(testing::Values(kDejaVu), testing::Values(47)));
 // At one or two pixels hinting smears some glyphs far beyond their outline's box.
 INSTANTIATE_TEST_SUITE_P(TinySizes, InkPreservation,
                          testing::Combine(testing::Values(QStringLiteral("DejaVu Serif")),
@@ -252,6 +258,7 @@ TEST(FamilyList, NamesMatchInAnyLetterCaseAndRefusalsSuggestTheClosest) {
 
 TEST(BitmapFont, RendersTheStrikeOfTheSizeAsked) {
     ASSERT_TRUE(findInstalledFamily(kTerminus).has_value()) << "fonts-terminus-otb";
+    EXPECT_FALSE(GlyphRenderer(kTerminus, 9).drawsOutlines()) << "Qt draws bitmap fonts";
     // Terminus has strikes of 6 x 12, 8 x 16 and 16 x 32 pixels among others.
     const auto expectCells = [](int points, int width, int height) {
         const RenderedCodes rendered = renderCodes(kTerminus, points, 128);
