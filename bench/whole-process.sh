@@ -92,6 +92,11 @@ job new-font-7pt "$cli new-font --family DejaVu\\ Sans --size 7 --codes 256 -o o
     "./floor $font 9 out.bin"
 job new-font-72pt "$cli new-font --family DejaVu\\ Sans --size 72 --codes 256 -o out.lcm" \
     "./floor $font 96 out.bin"
+# The same with the font file given, as the floor is given it: no family lookup.
+job new-font-file-7pt "$cli new-font --font $font --size 7 --codes 256 -o out.lcm" \
+    "./floor $font 9 out.bin"
+job new-font-file-72pt "$cli new-font --font $font --size 72 --codes 256 -o out.lcm" \
+    "./floor $font 96 out.bin"
 # Not korvel-cli: fontconfig's lookup of the family alone beside the 7 pt floor, which is given
 # the font file and so spared it, to show how much of the floor's ratio no font lookup can meet.
 job family-lookup-vs-7pt-floor "./lookup DejaVu\\ Sans" "./floor $font 9 out.bin"
