@@ -6,6 +6,7 @@
 #include "cli/commands/commandlist.h"
 #include "cli/qtprogram.h"
 #include "core/codepage.h"
+#include "typeface/fontmatch.h"
 
 #include <iostream>
 #include <string>
@@ -18,10 +19,13 @@ int main(int argc, char* argv[]) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     // new-font draws outline fonts with FreeType alone; bitmap and symbol fonts need Qt's.
     if (command == nullptr || (command == &newFontCommand() && newFontNeedsQt(arguments))) {
+        korvel::releaseFontLookup(); // the check may have looked the family up
         return runQtProgram(argv);
     }
     // The code page of the user's language, as Windows would choose it for its 8-bit texts.
     Context context{std::cout, std::cerr, nullptr, ::isatty(STDERR_FILENO) == 1,
                     korvel::defaultCodePageForLocale(korvel::localeNameOfEnvironment())};
-    return runCommandLine(context, arguments, qtFreeCommands());
+    const int status = runCommandLine(context, arguments, qtFreeCommands());
+    korvel::releaseFontLookup();
+    return status;
 }

@@ -32,6 +32,10 @@ using PatternPointer = std::unique_ptr<FcPattern, PatternFree>;
 
 } // namespace
 
+void releaseFontLookup() {
+    FcFini();
+}
+
 bool sameFamilyName(const std::string& a, const std::string& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                       [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });

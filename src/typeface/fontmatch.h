@@ -20,6 +20,11 @@ struct FontFace {
 /// any letter case, counts.
 [[nodiscard]] std::optional<FontFace> matchOutlineFace(const std::string& family, int pixels);
 
+/// Frees fontconfig's configuration and caches, for a program that has done looking up fonts
+/// and uses fontconfig through nothing else (Qt frees its own at exit). Without it, fontconfig's
+/// state outlives the process's last reference to it.
+void releaseFontLookup();
+
 /// Whether two family names are the same in any ASCII letter case.
 [[nodiscard]] bool sameFamilyName(const std::string& a, const std::string& b);
 
