@@ -96,44 +96,20 @@ struct StrikeFile {
         QFontDatabase::isBitmapScalable(family)) {
         return std::nullopt;
     }
-    const FontconfigPointer<FcPattern> asked(FcPatternCreate());
-    if (!asked) {
-        return std::nullopt;
-    }
-    const QByteArray familyBytes = family.toUtf8();
-    FcPatternAddString(asked.get(), FC_FAMILY,
-                       reinterpret_cast<const FcChar8*>(familyBytes.constData()));
-    FcPatternAddDouble(asked.get(), FC_PIXEL_SIZE, pixels);
-    FcConfigSubstitute(nullptr, asked.get(), FcMatchPattern);
-    FcDefaultSubstitute(asked.get());
-    FcResult result = FcResultNoMatch;
-    const FontconfigPointer<FcPattern> match(FcFontMatch(nullptr, asked.get(), &result));
-    if (!match || result != FcResultMatch) {
-        return std::nullopt;
-    }
-    FcChar8* file = nullptr;
-    FcBool scalable = FcTrue;
-    double size = 0;
-    if (FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch ||
-        FcPatternGetBool(match.get(), FC_SCALABLE, 0, &scalable) != FcResultMatch ||
-        FcPatternGetDouble(match.get(), FC_PIXEL_SIZE, 0, &size) != FcResultMatch ||
-        scalable != FcFalse) {
+    const auto match = matchFont(family.toStdString(), pixels);
+    if (!match || match->scalable || !match->pixels) {
         return std::nullopt;
     }
     // fontconfig falls back to another family rather than failing; only the asked one counts,
     // under any of the names the font carries.
-    bool asFamily = false;
-    FcChar8* matchedFamily = nullptr;
-    for (int k = 0; !asFamily &&
-                    FcPatternGetString(match.get(), FC_FAMILY, k, &matchedFamily) == FcResultMatch;
-         ++k) {
-        asFamily = QString::fromUtf8(reinterpret_cast<const char*>(matchedFamily))
-                       .compare(family, Qt::CaseInsensitive) == 0;
-    }
+    const bool asFamily =
+        std::any_of(match->families.begin(), match->families.end(), [&](const std::string& name) {
+            return QString::fromStdString(name).compare(family, Qt::CaseInsensitive) == 0;
+        });
     if (!asFamily) {
         return std::nullopt;
     }
-    return StrikeFile{QString::fromUtf8(reinterpret_cast<const char*>(file)), qRound(size)};
+    return StrikeFile{QString::fromStdString(match->face.file), qRound(*match->pixels)};
 }
 
 /// The tight box of the ink in drawn, whose top-left pixel lies at (left, top) from the origin.
@@ -326,11 +302,15 @@ GlyphInk GlyphRenderer::inkOfGlyph(quint32 glyph) const {
 }
 
 QImage GlyphRenderer::textPicture(const QString& text, const GlyphCell& cell) const {
-    QImage drawn(std::max(1, textAdvance(text)), std::max(1, cell.height()), QImage::Format_RGB32);
+    std::vector<DrawnGlyph> glyphs;
+    int width = 0;
+    for (const char32_t character : text.toUcs4()) {
+        width += glyphs.emplace_back(drawCharacter(character)).advance;
+    }
+    QImage drawn(std::max(1, width), std::max(1, cell.height()), QImage::Format_RGB32);
     drawn.fill(Qt::black);
     int x = 0;
-    for (const char32_t character : text.toUcs4()) {
-        const DrawnGlyph glyph = drawCharacter(character);
+    for (const DrawnGlyph& glyph : glyphs) {
         for (int row = 0; row < glyph.ink.height; ++row) {
             const int y = cell.ascent + glyph.ink.top + row;
             for (int column = 0; column < glyph.ink.width; ++column) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace korvel {
 
@@ -18,18 +19,6 @@ using PatternPointer = std::unique_ptr<FcPattern, PatternFree>;
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-/// The family name among the match's names that equals family, if any.
-[[nodiscard]] std::optional<std::string> matchedName(FcPattern* match, const std::string& family) {
-    FcChar8* name = nullptr;
-    for (int k = 0; FcPatternGetString(match, FC_FAMILY, k, &name) == FcResultMatch; ++k) {
-        const std::string named(reinterpret_cast<const char*>(name));
-        if (sameFamilyName(named, family)) {
-            return named;
-        }
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 void releaseFontLookup() {
@@ -41,7 +30,7 @@ bool sameFamilyName(const std::string& a, const std::string& b) {
                       [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
 }
 
-std::optional<FontFace> matchOutlineFace(const std::string& family, int pixels) {
+std::optional<FontMatch> matchFont(const std::string& family, int pixels) {
     if (family.empty()) {
         return std::nullopt;
     }
@@ -55,25 +44,42 @@ std::optional<FontFace> matchOutlineFace(const std::string& family, int pixels) 
     FcDefaultSubstitute(asked.get());
     FcResult result = FcResultNoMatch;
     const PatternPointer match(FcFontMatch(nullptr, asked.get(), &result));
-    if (!match || result != FcResultMatch) {
-        return std::nullopt;
-    }
     FcChar8* file = nullptr;
     FcBool scalable = FcFalse;
-    int index = 0;
-    if (FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch ||
-        FcPatternGetBool(match.get(), FC_SCALABLE, 0, &scalable) != FcResultMatch ||
-        scalable != FcTrue) {
+    if (!match || result != FcResultMatch ||
+        FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch ||
+        FcPatternGetBool(match.get(), FC_SCALABLE, 0, &scalable) != FcResultMatch) {
         return std::nullopt;
     }
-    if (FcPatternGetInteger(match.get(), FC_INDEX, 0, &index) != FcResultMatch) {
-        index = 0;
+    FontMatch found;
+    found.face.file = reinterpret_cast<const char*>(file);
+    if (FcPatternGetInteger(match.get(), FC_INDEX, 0, &found.face.index) != FcResultMatch) {
+        found.face.index = 0;
     }
-    auto name = matchedName(match.get(), family);
-    if (!name) {
+    found.scalable = scalable == FcTrue;
+    if (double size = 0;
+        FcPatternGetDouble(match.get(), FC_PIXEL_SIZE, 0, &size) == FcResultMatch) {
+        found.pixels = size;
+    }
+    FcChar8* name = nullptr;
+    for (int k = 0; FcPatternGetString(match.get(), FC_FAMILY, k, &name) == FcResultMatch; ++k) {
+        found.families.emplace_back(reinterpret_cast<const char*>(name));
+    }
+    return found;
+}
+
+std::optional<FontFace> matchOutlineFace(const std::string& family, int pixels) {
+    auto match = matchFont(family, pixels);
+    if (!match || !match->scalable) {
         return std::nullopt;
     }
-    return FontFace{reinterpret_cast<const char*>(file), index, std::move(*name)};
+    for (const std::string& name : match->families) {
+        if (sameFamilyName(name, family)) {
+            match->face.family = name;
+            return std::move(match->face);
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace korvel

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace korvel {
 
@@ -13,6 +14,19 @@ struct FontFace {
     int index = 0;      ///< the face's index in a file that holds several
     std::string family; ///< the family as the font names it, matching the name asked
 };
+
+/// What fontconfig matches for a family at a pixel size, which may be another family: it falls
+/// back to some installed font rather than failing.
+struct FontMatch {
+    FontFace face; ///< its family left empty: the font may carry several names
+    bool scalable = false;
+    std::optional<double> pixels;      ///< the size of a bitmap font's strike
+    std::vector<std::string> families; ///< every family name the font carries
+};
+
+/// The regular style fontconfig matches for family at pixels; none when fontconfig answers
+/// nothing or the family is empty.
+[[nodiscard]] std::optional<FontMatch> matchFont(const std::string& family, int pixels);
 
 /// The outline face fontconfig matches for family at pixels (its regular style), or none when
 /// the match is a bitmap font or another family: fontconfig falls back to some installed font

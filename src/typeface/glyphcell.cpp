@@ -73,6 +73,20 @@ bool placeInk(std::uint8_t* rows, int rowBytes, int advance, const GlyphInk& ink
 
 } // namespace
 
+GlyphInk clearInkOfBox(int left, int top, int minX, int minY, int maxX, int maxY) {
+    GlyphInk ink;
+    if (maxX < 0) {
+        return ink;
+    }
+    ink.left = left + minX;
+    ink.top = top + minY;
+    ink.width = maxX - minX + 1;
+    ink.height = maxY - minY + 1;
+    ink.bits.assign(static_cast<std::size_t>(ink.rowBytes()) * static_cast<std::size_t>(ink.height),
+                    0);
+    return ink;
+}
+
 GlyphInk tightInkOfBits(const std::uint8_t* buffer, int pitch, int width, int rows, int left,
                         int top) {
     const int bytes = (width + 7) / 8;
@@ -100,16 +114,11 @@ GlyphInk tightInkOfBits(const std::uint8_t* buffer, int pitch, int width, int ro
             }
         }
     }
-    GlyphInk ink;
-    if (maxX < 0) {
+    GlyphInk ink = clearInkOfBox(left, top, minX, minY, maxX, maxY);
+    if (ink.empty()) {
         return ink;
     }
-    ink.left = left + minX;
-    ink.top = top + minY;
-    ink.width = maxX - minX + 1;
-    ink.height = maxY - minY + 1;
     const int inkBytes = ink.rowBytes();
-    ink.bits.assign(static_cast<std::size_t>(inkBytes) * static_cast<std::size_t>(ink.height), 0);
     const int skip = minX / 8;
     const int shift = minX % 8;
     const int tail = 8 * inkBytes - ink.width; // bits right of the box in the last byte
@@ -184,11 +193,7 @@ RenderedCodes renderCodesOf(const CodeGlyphs& font, int count) {
 }
 
 SystemFontReport fillFontLibrary(FontLibrary& library, RenderedCodes rendered) {
-    const std::size_t count = std::min(rendered.glyphs.size(), library.glyphs.size());
-    for (std::size_t code = 0; code < count; ++code) {
-        library.glyphs[code] = std::move(rendered.glyphs[code]);
-    }
-    library.count = static_cast<std::int32_t>(count);
+    library.replaceGlyphs(std::move(rendered.glyphs));
     return SystemFontReport{rendered.sidewaysCut, rendered.strike};
 }
 

@@ -40,6 +40,10 @@ struct GlyphInk {
     [[nodiscard]] bool at(int x, int y) const { return (row(y)[x / 8] & (0x80U >> (x % 8))) != 0; }
 };
 
+/// Ink of the box from (minX, minY) to (maxX, maxY) of a drawing whose top-left pixel lies at
+/// (left, top) from the origin, its bits all clear; empty when maxX is negative (no ink).
+[[nodiscard]] GlyphInk clearInkOfBox(int left, int top, int minX, int minY, int maxX, int maxY);
+
 /// The tight box of the ink in a drawing of width x height whose top-left pixel lies at
 /// (left, top) from the origin; isInk(x, y) tells whether the drawing's pixel is lit.
 template <class IsInk>
@@ -58,16 +62,8 @@ template <class IsInk>
             }
         }
     }
-    GlyphInk ink;
-    if (maxX < 0) {
-        return ink;
-    }
-    ink.left = left + minX;
-    ink.top = top + minY;
-    ink.width = maxX - minX + 1;
-    ink.height = maxY - minY + 1;
+    GlyphInk ink = clearInkOfBox(left, top, minX, minY, maxX, maxY);
     const auto rowBytes = static_cast<std::size_t>(ink.rowBytes());
-    ink.bits.assign(rowBytes * static_cast<std::size_t>(ink.height), 0);
     for (int y = 0; y < ink.height; ++y) {
         std::uint8_t* row = ink.bits.data() + static_cast<std::size_t>(y) * rowBytes;
         for (int x = 0; x < ink.width; ++x) {
