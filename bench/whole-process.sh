@@ -17,6 +17,8 @@ base=/dev/shm
 work="$(mktemp -d "$base/korvel-bench.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 cd "$work"
+# korvel-cli remembers fontconfig's answers here, not in the user's cache.
+export XDG_CACHE_HOME="$work/cache"
 
 font="$(fc-match -f '%{file}' 'DejaVu Sans:style=Book')"
 cc -O2 -o floor "$here/bench/freetype_floor.c" $(pkg-config --cflags --libs freetype2)
@@ -92,6 +94,10 @@ job new-font-7pt "$cli new-font --family DejaVu\\ Sans --size 7 --codes 256 -o o
     "./floor $font 9 out.bin"
 job new-font-72pt "$cli new-font --family DejaVu\\ Sans --size 72 --codes 256 -o out.lcm" \
     "./floor $font 96 out.bin"
+# The first run for a family, with nothing remembered: fontconfig reads its configuration and
+# caches and matches the family, and korvel-cli remembers its answer for the runs above.
+job new-font-7pt-first "$cli new-font --family DejaVu\\ Sans --size 7 --codes 256 -o out.lcm" \
+    "./floor $font 9 out.bin" "rm -rf $XDG_CACHE_HOME"
 # The same with the font file given, as the floor is given it: no family lookup.
 job new-font-file-7pt "$cli new-font --font $font --size 7 --codes 256 -o out.lcm" \
     "./floor $font 9 out.bin"

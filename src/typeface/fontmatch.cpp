@@ -68,8 +68,7 @@ std::optional<FontMatch> matchFont(const std::string& family, int pixels) {
     return found;
 }
 
-std::optional<FontFace> matchOutlineFace(const std::string& family, int pixels) {
-    auto match = matchFont(family, pixels);
+std::optional<FontFace> outlineFaceOf(std::optional<FontMatch> match, const std::string& family) {
     if (!match || !match->scalable) {
         return std::nullopt;
     }
@@ -80,6 +79,10 @@ std::optional<FontFace> matchOutlineFace(const std::string& family, int pixels) 
         }
     }
     return std::nullopt;
+}
+
+std::optional<FontFace> matchOutlineFace(const std::string& family, int pixels) {
+    return outlineFaceOf(matchFont(family, pixels), family);
 }
 
 } // namespace korvel

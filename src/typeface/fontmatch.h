@@ -34,6 +34,10 @@ struct FontMatch {
 /// any letter case, counts.
 [[nodiscard]] std::optional<FontFace> matchOutlineFace(const std::string& family, int pixels);
 
+/// The outline face of match when it is a face of family, as matchOutlineFace tells.
+[[nodiscard]] std::optional<FontFace> outlineFaceOf(std::optional<FontMatch> match,
+                                                    const std::string& family);
+
 /// Frees fontconfig's configuration and caches, for a program that has done looking up fonts
 /// and uses fontconfig through nothing else (Qt frees its own at exit). Without it, fontconfig's
 /// state outlives the process's last reference to it.

@@ -133,6 +133,83 @@ TEST_F(CliTest, NewFontMakesWhatTheSetupDialogMakes) {
     expectSameFile(fromFile, system);
 }
 
+/// korvel-cli remembers fontconfig's answer for a family between runs and asks fontconfig again
+/// once anything the answer depends on has changed, here a font added to the only font folder
+/// of a configuration of the test's own, or the remembered file is damaged.
+TEST_F(CliTest, NewFontRemembersFontconfigsAnswerUntilTheFontsChange) {
+    const auto sans = matchOutlineFace("DejaVu Sans", 9);
+    const auto serif = matchOutlineFace("DejaVu Serif", 9);
+    ASSERT_TRUE(sans && serif);
+    const std::filesystem::path root = path("remembered");
+    const std::filesystem::path fonts = root / "fonts";
+    std::filesystem::create_directories(fonts);
+    std::filesystem::create_directories(root / "home");
+    std::filesystem::copy_file(sans->file, fonts / "sans.ttf");
+    std::filesystem::copy_file(serif->file, root / "serif.ttf");
+    std::ofstream(root / "fonts.conf")
+        << "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n<fontconfig><dir>"
+        << fonts.string() << "</dir><cachedir>" << (root / "fccache").string()
+        << "</cachedir></fontconfig>\n";
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const auto& [name, value] : {std::pair{"FONTCONFIG_FILE", root / "fonts.conf"},
+                                      {"HOME", root / "home"},
+                                      {"XDG_CACHE_HOME", root / "cache"}}) {
+        environment.insert(QString::fromUtf8(name), QString::fromStdString(value.string()));
+    }
+    const auto made = [&](const std::string& output) {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(KORVEL_CLI_PROGRAM),
+                      {QStringLiteral("new-font"), QStringLiteral("--family"),
+                       QStringLiteral("DejaVu Sans"), QStringLiteral("--size"), QStringLiteral("7"),
+                       QStringLiteral("-o"), QString::fromStdString(path(output))});
+        EXPECT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), kExitOk) << process.readAllStandardError().toStdString();
+        return bytes(path(output));
+    };
+    const std::filesystem::path remembered = root / "cache/korvel/font-matches.korvel-cli";
+    const auto text = [&] {
+        std::ifstream in(remembered, std::ios::binary);
+        return std::string{std::istreambuf_iterator<char>(in), {}};
+    };
+
+    const auto first = made("first.lcm");
+    ASSERT_EQ(run({"new-font", "--font", sans->file, "--size", "7", "-o", path("sans.lcm")}).status,
+              kExitOk);
+    EXPECT_EQ(first, bytes(path("sans.lcm")));
+    const std::string answer = text();
+    const std::string sansCopy = (fonts / "sans.ttf").string();
+    ASSERT_NE(answer.find("\t" + sansCopy + "\t"), std::string::npos) << answer;
+
+    // The remembered answer is what the next run draws: made to name another file, the run
+    // draws that file without asking fontconfig.
+    std::string other = answer;
+    other.replace(other.find("\t" + sansCopy + "\t"), sansCopy.size() + 2,
+                  "\t" + (root / "serif.ttf").string() + "\t");
+    std::ofstream(remembered, std::ios::binary | std::ios::trunc) << other;
+    ASSERT_EQ(run({"new-font", "--font", (root / "serif.ttf").string(), "--size", "7", "-o",
+                   path("serif.lcm")})
+                  .status,
+              kExitOk);
+    EXPECT_EQ(made("second.lcm"), bytes(path("serif.lcm")));
+
+    // A font added to the font folder changes the folder: fontconfig answers again.
+    const auto folderTime = std::filesystem::last_write_time(fonts);
+    std::filesystem::copy_file(serif->file, fonts / "serif.ttf");
+    ASSERT_NE(std::filesystem::last_write_time(fonts), folderTime);
+    EXPECT_EQ(made("third.lcm"), first);
+    EXPECT_EQ(text().find((root / "serif.ttf").string() + "\t"), std::string::npos) << text();
+
+    // A damaged file is only a lookup more, and is made anew.
+    for (const std::string& damage :
+         {std::string("korvel font matches 1\n"), answer.substr(0, answer.size() - 1),
+          std::string(5000, '\t'), std::string("\0\n\n", 3)}) {
+        std::ofstream(remembered, std::ios::binary | std::ios::trunc) << damage;
+        EXPECT_EQ(made("damaged.lcm"), first) << testing::PrintToString(damage);
+        EXPECT_NE(text().find("\t" + sansCopy + "\t"), std::string::npos);
+    }
+}
+
 TEST_F(CliTest, ListFontsPrintsTheFamiliesNewFontAccepts) {
     const CliRun listed = run({"list-fonts"});
     ASSERT_EQ(listed.status, kExitOk) << listed.err;

@@ -2,9 +2,14 @@
 #include "typeface/fontmatch.h"
 #include "typeface/glyphcell.h"
 #include "typeface/outlinefont.h"
+#include "typeface/rememberedmatch.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <vector>
 
@@ -196,6 +201,57 @@ TEST(OutlineFont, CodesDrawTheCharactersOfTheirCodePage) {
 
     EXPECT_EQ(OutlineFont::open(FontFace{KORVEL_TEST_DATA "/bcm/palette-and-names.bcm", 0, ""}, 16),
               nullptr);
+}
+
+[[nodiscard]] std::string fileText(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void expectSameMatch(const std::optional<FontMatch>& got, const std::optional<FontMatch>& asked,
+                     const std::string& context) {
+    ASSERT_EQ(got.has_value(), asked.has_value()) << context;
+    if (got) {
+        EXPECT_EQ(got->face.file, asked->face.file) << context;
+        EXPECT_EQ(got->face.index, asked->face.index) << context;
+        EXPECT_EQ(got->scalable, asked->scalable) << context;
+        EXPECT_EQ(got->pixels, asked->pixels) << context;
+        EXPECT_EQ(got->families, asked->families) << context;
+    }
+}
+
+/// Whatever part of the remembered file survives, the answer is fontconfig's, and the file
+/// holds it again afterwards.
+TEST(RememberedMatch, AnyCutOfTheFileGivesFontconfigsAnswer) {
+    std::string folder =
+        (std::filesystem::temp_directory_path() / "korvel-matches.XXXXXX").string();
+    ASSERT_NE(::mkdtemp(folder.data()), nullptr);
+    const std::filesystem::path file = std::filesystem::path(folder) / "sub" / "matches";
+    const auto asked = matchFont("DejaVu Sans", 9);
+    ASSERT_TRUE(asked.has_value());
+    expectSameMatch(matchFontRemembered("DejaVu Sans", 9, file), asked, "first");
+    expectSameMatch(matchFontRemembered("DejaVu Sans", 9, file), asked, "remembered");
+    expectSameMatch(matchFontRemembered("DejaVu Serif", 30, file), matchFont("DejaVu Serif", 30),
+                    "a second answer");
+    const std::string whole = fileText(file);
+    ASSERT_NE(whole.find("\tDejaVu Serif\t"), std::string::npos) << whole;
+    expectSameMatch(matchFontRemembered("DejaVu Sans", 9, file), asked, "both remembered");
+
+    std::vector<std::size_t> cuts{0, whole.size() - 1};
+    for (std::size_t end = whole.find('\n'); end != std::string::npos;
+         end = whole.find('\n', end + 1)) {
+        cuts.insert(cuts.end(), {end, end + 1, end + 2});
+    }
+    for (const std::size_t cut : cuts) {
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << whole.substr(0, cut);
+        expectSameMatch(matchFontRemembered("DejaVu Sans", 9, file), asked,
+                        "cut at " + std::to_string(cut));
+        EXPECT_NE(fileText(file).find("\tDejaVu Sans\t" + asked->face.file + "\t"),
+                  std::string::npos)
+            << "cut at " << cut;
+    }
+    expectSameMatch(matchFontRemembered("DejaVu Sans", 9, {}), asked, "nothing remembered");
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace

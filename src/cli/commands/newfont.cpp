@@ -4,6 +4,7 @@
 #include "formats/lcm.h"
 #include "typeface/fontmatch.h"
 #include "typeface/outlinefont.h"
+#include "typeface/rememberedmatch.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -33,11 +34,12 @@ constexpr std::string_view kNewFontUsage =
     return usageError("--codes is 128 or 256, not \"" + *codes + "\"");
 }
 
-/// The outline font FreeType draws family in at points without Qt, if it can.
+/// The outline font FreeType draws family in at points without Qt, if it can. fontconfig's
+/// answer is remembered between runs: reading its configuration would cost more than drawing.
 [[nodiscard]] std::unique_ptr<OutlineFont> outlineFont(const std::string& family, int points,
                                                        const CodePage& page) {
     const int pixels = std::max(1, pointsToPixels(points));
-    const auto face = matchOutlineFace(family, pixels);
+    const auto face = matchOutlineFaceRemembered(family, pixels, rememberedMatchesFile());
     return face ? OutlineFont::open(*face, pixels, page) : nullptr;
 }
 
