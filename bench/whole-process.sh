@@ -104,7 +104,7 @@ job new-font-file-7pt "$cli new-font --font $font --size 7 --codes 256 -o out.lc
 job new-font-file-72pt "$cli new-font --font $font --size 72 --codes 256 -o out.lcm" \
     "./floor $font 96 out.bin"
 # Not korvel-cli: fontconfig's lookup of the family alone beside the 7 pt floor, which is given
-# the font file and so spared it, to show how much of the floor's ratio no font lookup can meet.
+# the font file and so spared it: what every run that asks fontconfig pays before drawing.
 job family-lookup-vs-7pt-floor "./lookup DejaVu\\ Sans" "./floor $font 9 out.bin"
 
 python3 - "${results[@]}" <<'PY'
