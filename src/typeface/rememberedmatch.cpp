@@ -1,14 +1,15 @@
 #include "typeface/rememberedmatch.h"
 
+#include "fileio/readgate.h"
+#include "fileio/save.h"
+
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <set>
 #include <string_view>
 #include <sys/stat.h>
@@ -63,8 +64,8 @@ struct Remembered {
     std::vector<Answer> answers;
 };
 
-[[nodiscard]] std::int64_t nanoseconds(const timespec& time) {
-    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+[[nodiscard]] std::int64_t nanosecondsOf(const timespec& moment) {
+    return static_cast<std::int64_t>(moment.tv_sec) * 1'000'000'000 + moment.tv_nsec;
 }
 
 [[nodiscard]] Stamp stampOf(std::string path) {
@@ -76,8 +77,8 @@ struct Remembered {
         stamp.device = status.st_dev;
         stamp.inode = status.st_ino;
         stamp.size = status.st_size;
-        stamp.modified = nanoseconds(status.st_mtim);
-        stamp.changed = nanoseconds(status.st_ctim);
+        stamp.modified = nanosecondsOf(status.st_mtim);
+        stamp.changed = nanosecondsOf(status.st_ctim);
     }
     return stamp;
 }
@@ -304,57 +305,23 @@ template <typename Number> void writeNumber(std::string& out, Number number) {
     return out;
 }
 
-[[nodiscard]] std::optional<std::string> readSmallFile(const std::filesystem::path& file) {
-    const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
-        return std::nullopt;
-    }
-    std::string text;
-    std::array<char, 16384> chunk{};
-    ssize_t got = 0;
-    while ((got = ::read(descriptor, chunk.data(), chunk.size())) > 0 &&
-           text.size() <= kMaxFileBytes) {
-        text.append(chunk.data(), static_cast<std::size_t>(got));
-    }
-    ::close(descriptor);
-    if (got < 0 || text.size() > kMaxFileBytes) {
-        return std::nullopt;
-    }
-    return text;
-}
-
 /// Replaces file with text in one step, so a reader sees the old file or the new, never a part.
 void replaceFile(const std::filesystem::path& file, const std::string& text) {
-    std::error_code error;
-    std::filesystem::create_directories(file.parent_path(), error);
-    std::string temporary = file.string() + ".XXXXXX";
-    const int descriptor = ::mkstemp(temporary.data());
-    if (descriptor < 0) {
-        return;
-    }
-    std::size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t put = ::write(descriptor, text.data() + written, text.size() - written);
-        if (put <= 0) {
-            break;
-        }
-        written += static_cast<std::size_t>(put);
-    }
-    const bool closed = ::close(descriptor) == 0;
-    if (written != text.size() || !closed || ::rename(temporary.c_str(), file.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-    }
+    static_cast<void>(writeFileAtomic(
+        file.string(), {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}));
 }
 
 /// What file remembers, if it was made under the present conditions and nothing it depends on
 /// has changed since.
 [[nodiscard]] std::optional<Remembered> stillTrue(const std::filesystem::path& file,
                                                   const std::string& conditions) {
-    const auto text = readSmallFile(file);
-    if (!text) {
+    const auto bytes =
+        readRegularFile(file.string(), kMaxFileBytes, "a remembered font match file");
+    if (!bytes.ok()) {
         return std::nullopt;
     }
-    auto remembered = parse(*text);
+    auto remembered =
+        parse({reinterpret_cast<const char*>(bytes.value().data()), bytes.value().size()});
     if (!remembered || remembered->conditions != conditions || remembered->stamps.empty()) {
         return std::nullopt;
     }
@@ -392,6 +359,10 @@ std::optional<FontMatch> matchFontRemembered(const std::string& family, int pixe
         return match;
     }
     if (!remembered) {
+        // The file's folder is made before the stamps are taken: it may be made in a folder
+        // they stamp.
+        std::error_code error;
+        std::filesystem::create_directories(file.parent_path(), error);
         remembered = Remembered{conditions, currentStamps(), {}};
         if (!std::all_of(remembered->stamps.begin(), remembered->stamps.end(),
                          [](const Stamp& stamp) { return storable(stamp.path); })) {

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sys/stat.h>
 #include <vector>
 
 namespace korvel {
@@ -251,6 +252,10 @@ TEST(RememberedMatch, AnyCutOfTheFileGivesFontconfigsAnswer) {
             << "cut at " << cut;
     }
     expectSameMatch(matchFontRemembered("DejaVu Sans", 9, {}), asked, "nothing remembered");
+    // A pipe where the file should be is not read, which would wait for a writer.
+    std::filesystem::remove(file);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    expectSameMatch(matchFontRemembered("DejaVu Sans", 9, file), asked, "a pipe");
     std::filesystem::remove_all(folder);
 }
 
