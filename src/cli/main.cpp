@@ -17,14 +17,16 @@ int main(int argc, char* argv[]) {
     using namespace korvel::cli;
     const Command* command = argc > 1 ? findCommand(qtFreeCommands(), argv[1]) : nullptr;
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+    // The code page of the user's language, as Windows would choose it for its 8-bit texts.
+    const korvel::CodePage defaultPage =
+        korvel::defaultCodePageForLocale(korvel::localeNameOfEnvironment());
     // new-font draws outline fonts with FreeType alone; bitmap and symbol fonts need Qt's.
-    if (command == nullptr || (command == &newFontCommand() && newFontNeedsQt(arguments))) {
+    if (command == nullptr ||
+        (command == &newFontCommand() && newFontNeedsQt(arguments, defaultPage))) {
         korvel::releaseFontLookup(); // the check may have looked the family up
         return runQtProgram(argv);
     }
-    // The code page of the user's language, as Windows would choose it for its 8-bit texts.
-    Context context{std::cout, std::cerr, nullptr, ::isatty(STDERR_FILENO) == 1,
-                    korvel::defaultCodePageForLocale(korvel::localeNameOfEnvironment())};
+    Context context{std::cout, std::cerr, nullptr, ::isatty(STDERR_FILENO) == 1, defaultPage};
     const int status = runCommandLine(context, arguments, qtFreeCommands());
     korvel::releaseFontLookup();
     return status;

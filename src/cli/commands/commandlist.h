@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/codepage.h"
+
 #include "cli/support.h"
 
 #include <span>
@@ -26,8 +28,10 @@ namespace korvel::cli {
 
 /// Whether a new-font command line needs Qt's font system: a family that is no outline font
 /// fontconfig and FreeType can draw alone. Any other new-font command line, a wrong one
-/// included, runs without Qt.
-[[nodiscard]] bool newFontNeedsQt(std::span<const std::string> arguments);
+/// included, runs without Qt. defaultPage is the code page the command runs in without
+/// --codepage; the font opened to decide is kept for the command's run that follows.
+[[nodiscard]] bool newFontNeedsQt(std::span<const std::string> arguments,
+                                  const CodePage& defaultPage);
 
 /// The commands that neither render text nor read images through Qt, which korvel-cli runs
 /// without loading Qt at all: a quick export starts in a fraction of Qt's start-up.

@@ -36,11 +36,35 @@ constexpr std::string_view kNewFontUsage =
 
 /// The outline font FreeType draws family in at points without Qt, if it can. fontconfig's
 /// answer is remembered between runs: reading its configuration would cost more than drawing.
-[[nodiscard]] std::unique_ptr<OutlineFont> outlineFont(const std::string& family, int points,
-                                                       const CodePage& page) {
+[[nodiscard]] std::unique_ptr<OutlineFont> openOutlineFont(const std::string& family, int points,
+                                                           const CodePage& page) {
     const int pixels = std::max(1, pointsToPixels(points));
     const auto face = matchOutlineFaceRemembered(family, pixels, rememberedMatchesFile());
     return face ? OutlineFont::open(*face, pixels, page) : nullptr;
+}
+
+/// The font newFontNeedsQt opened to decide, kept for the command it decided for, which runs
+/// next in the same process.
+struct OpenedFont {
+    std::string family;
+    int points = 0;
+    CodePage page;
+    std::unique_ptr<OutlineFont> font;
+};
+
+[[nodiscard]] OpenedFont& fontOpenedToDecide() {
+    static OpenedFont opened;
+    return opened;
+}
+
+/// openOutlineFont, taking the font newFontNeedsQt opened when it is the same.
+[[nodiscard]] std::unique_ptr<OutlineFont> outlineFont(const std::string& family, int points,
+                                                       const CodePage& page) {
+    OpenedFont& opened = fontOpenedToDecide();
+    if (opened.font && opened.family == family && opened.points == points && opened.page == page) {
+        return std::move(opened.font);
+    }
+    return openOutlineFont(family, points, page);
 }
 
 /// Codes 0..count-1 of family at points: an outline font fontconfig finds is drawn by FreeType,
@@ -161,7 +185,7 @@ void reportRendering(std::ostream& err, const std::string& family, const SystemF
 
 } // namespace
 
-bool newFontNeedsQt(std::span<const std::string> arguments) {
+bool newFontNeedsQt(std::span<const std::string> arguments, const CodePage& defaultPage) {
     const Command& command = newFontCommand();
     const auto parsed = parseOptions(arguments.subspan(std::min<std::size_t>(1, arguments.size())),
                                      command.valueOptions, command.flagOptions);
@@ -174,7 +198,14 @@ bool newFontNeedsQt(std::span<const std::string> arguments) {
     if (family == nullptr || !points || *points < 1 || *points > kMaxPoints) {
         return false;
     }
-    return outlineFont(*family, *points, windows1252()) == nullptr;
+    // Any page decides; the command's own, so that the font opened serves its run.
+    const std::string* pageName = parsed.value().value(kCodePageOption);
+    const CodePage page =
+        pageName == nullptr ? defaultPage : codePageByName(*pageName).value_or(defaultPage);
+    OpenedFont& opened = fontOpenedToDecide();
+    opened = OpenedFont{*family, static_cast<int>(*points), page,
+                        openOutlineFont(*family, static_cast<int>(*points), page)};
+    return opened.font == nullptr;
 }
 
 const Command& newFontCommand() {
