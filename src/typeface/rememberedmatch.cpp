@@ -64,8 +64,8 @@ struct Remembered {
     std::vector<Answer> answers;
 };
 
-[[nodiscard]] std::int64_t nanosecondsOf(const timespec& moment) {
-    return static_cast<std::int64_t>(moment.tv_sec) * 1'000'000'000 + moment.tv_nsec;
+[[nodiscard]] std::int64_t nanosecondsOf(const timespec& time) {
+    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
 }
 
 [[nodiscard]] Stamp stampOf(std::string path) {
