@@ -1,7 +1,8 @@
 #include "cli/options.h"
 
+#include "core/numbertext.h"
+
 #include <algorithm>
-#include <charconv>
 
 namespace korvel::cli {
 
@@ -52,12 +53,7 @@ Result<ParsedOptions> parseOptions(std::span<const std::string> arguments,
 }
 
 std::optional<int> parseInteger(std::string_view word) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
-    if (word.empty() || error != std::errc() || end != word.data() + word.size()) {
-        return std::nullopt;
-    }
-    return value;
+    return parseNumber<int>(word);
 }
 
 std::optional<std::pair<int, int>> parseSize(std::string_view word, int maxWidth, int maxHeight) {

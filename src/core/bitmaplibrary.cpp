@@ -1,9 +1,9 @@
 #include "core/bitmaplibrary.h"
 
 #include "core/codepage.h"
+#include "core/numbertext.h"
 
 #include <algorithm>
-#include <charconv>
 #include <utility>
 
 namespace korvel {
@@ -21,10 +21,8 @@ Line split(std::string_view line) {
     }
     Line result{line.substr(0, equals), -1};
     const std::string_view digits = line.substr(equals + 1);
-    int value = 0;
-    const auto [end, errc] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (errc == std::errc{} && end == digits.data() + digits.size()) {
-        result.position = value;
+    if (const auto value = parseNumber<int>(digits)) {
+        result.position = *value;
     }
     return result;
 }

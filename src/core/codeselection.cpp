@@ -1,9 +1,9 @@
 #include "core/codeselection.h"
 
 #include "core/codepage.h"
+#include "core/numbertext.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <optional>
 #include <utility>
@@ -13,10 +13,8 @@ namespace korvel {
 namespace {
 
 [[nodiscard]] std::optional<int> codeNumber(std::string_view text) {
-    int value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc{} || stop != end || value < 0 || value > kHighestCode) {
+    const auto value = parseNumber<int>(text);
+    if (!value || *value < 0 || *value > kHighestCode) {
         return std::nullopt;
     }
     return value;

@@ -5,6 +5,7 @@
 #include "core/encodedrows.h"
 #include "core/fontmetrics.h"
 #include "core/glyphnames.h"
+#include "core/numbertext.h"
 #include "core/textcodes.h"
 #include "formats/lcm.h"
 #include "formats/rows.h"
@@ -215,15 +216,6 @@ struct ExportMetrics {
     return rest;
 }
 
-[[nodiscard]] std::optional<int> parseNumber(std::string_view word) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
-    if (error != std::errc() || end != word.data() + word.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 [[nodiscard]] Error lineError(int lineNumber, const std::string& what) {
     return Error{"line " + std::to_string(lineNumber) + ": " + what};
 }
@@ -233,7 +225,7 @@ struct ExportMetrics {
                                                std::string_view keyword) {
     std::vector<int> values;
     for (int i = 0; i < count; ++i) {
-        const auto value = parseNumber(nextWord(rest));
+        const auto value = parseNumber<int>(nextWord(rest));
         if (!value || *value < -kBdfMaxMetric || *value > kBdfMaxMetric) {
             return lineError(lineNumber, std::string(keyword) + " needs " + std::to_string(count) +
                                              " numbers within -" + std::to_string(kBdfMaxMetric) +
@@ -453,7 +445,7 @@ Result<void> BdfParser::glyphLine(std::string_view keyword, std::string_view res
     }
     if (keyword == "ENCODING") {
         // Out-of-range and unparsable encodings alike mean "no code of its own".
-        const auto code = parseNumber(nextWord(rest));
+        const auto code = parseNumber<int>(nextWord(rest));
         glyph_.encoding = code.value_or(-1);
     } else if (keyword == "DWIDTH") {
         auto advance = metrics(rest, 1, lineNumber_, keyword);

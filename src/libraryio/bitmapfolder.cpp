@@ -2,6 +2,7 @@
 
 #include "core/codepage.h"
 #include "core/codeselection.h"
+#include "core/numbertext.h"
 #include "core/textcodes.h"
 #include "fileio/fileio.h"
 #include "formats/bcm.h"
@@ -10,7 +11,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -19,16 +19,6 @@
 namespace korvel {
 
 namespace {
-
-/// A whole decimal word as a number, or nothing.
-[[nodiscard]] std::optional<int> parseInteger(std::string_view word) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
-    if (word.empty() || error != std::errc() || end != word.data() + word.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 constexpr std::size_t kMaxNameBytes = 8;
 constexpr int kMaxEmptySide = 1024;
@@ -64,8 +54,8 @@ constexpr int kMaxEmptySide = 1024;
     if (cross == std::string_view::npos) {
         return std::nullopt;
     }
-    const auto width = parseInteger(word.substr(0, cross));
-    const auto height = parseInteger(word.substr(cross + 1));
+    const auto width = parseNumber<int>(word.substr(0, cross));
+    const auto height = parseNumber<int>(word.substr(cross + 1));
     const auto inRange = [](int side) { return side >= 0 && side <= kMaxEmptySide; };
     if (!width || !height || !inRange(*width) || !inRange(*height) || (*width > 0 && *height > 0)) {
         return std::nullopt;
@@ -83,7 +73,7 @@ constexpr int kMaxEmptySide = 1024;
         return lineError(lineNumber, "expected POSITION NAME FILE");
     }
     IndexLine entry;
-    const auto position = parseInteger(words[0]);
+    const auto position = parseNumber<int>(words[0]);
     if (!position || *position != expected) {
         return lineError(lineNumber,
                          "the position should be " + std::to_string(expected) + ", in order");

@@ -1,5 +1,6 @@
 #include "typeface/rememberedmatch.h"
 
+#include "core/numbertext.h"
 #include "fileio/readgate.h"
 #include "fileio/save.h"
 
@@ -176,9 +177,11 @@ void addUserPlaces(std::set<std::string>& paths) {
 }
 
 template <typename Number> [[nodiscard]] bool readNumber(std::string_view text, Number& number) {
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, number);
-    return error == std::errc() && stop == end && !text.empty();
+    const auto value = parseNumber<Number>(text);
+    if (value) {
+        number = *value;
+    }
+    return value.has_value();
 }
 
 template <typename Number> void writeNumber(std::string& out, Number number) {
