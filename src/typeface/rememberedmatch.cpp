@@ -65,8 +65,8 @@ struct Remembered {
     std::vector<Answer> answers;
 };
 
-[[nodiscard]] std::int64_t nanosecondsOf(const timespec& time) {
-    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+[[nodiscard]] std::int64_t toNanoseconds(const timespec& value) {
+    return static_cast<std::int64_t>(value.tv_sec) * 1'000'000'000 + value.tv_nsec;
 }
 
 [[nodiscard]] Stamp stampOf(std::string path) {
@@ -78,8 +78,8 @@ struct Remembered {
         stamp.device = status.st_dev;
         stamp.inode = status.st_ino;
         stamp.size = status.st_size;
-        stamp.modified = nanosecondsOf(status.st_mtim);
-        stamp.changed = nanosecondsOf(status.st_ctim);
+        stamp.modified = toNanoseconds(status.st_mtim);
+        stamp.changed = toNanoseconds(status.st_ctim);
     }
     return stamp;
 }
