@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Times korvel-cli as whole processes beside the tool a user would otherwise run for each job,
-# alternating runs with hyperfine, and prints each job's wall and CPU time and the ratio.
+# the two in turn, one run each a round (bench/hyperfine_turns.py over hyperfine), and prints
+# each job's wall and CPU time and the ratio.
 #   bench/whole-process.sh [KORVEL_CLI] [RUNS]
 # KORVEL_CLI defaults to build/src/cli/korvel-cli; RUNS to 20. The inputs are made in a folder
 # on tmpfs (/dev/shm where there is one), so neither side waits on the disk: korvel-cli syncs
@@ -78,8 +79,8 @@ results=()
 # run before each timed run of either.
 job() {
     local name="$1" ours="$2" anchor="$3" prepare="${4:-true}"
-    hyperfine --style none --warmup 2 --runs "$runs" -N --prepare "$prepare" \
-        --export-json "$name.json" "$ours" "$anchor" >/dev/null
+    python3 "$here/bench/hyperfine_turns.py" "$runs" "$name.json" --prepare "$prepare" \
+        "$ours" "$anchor"
     results+=("$name")
 }
 

@@ -6,7 +6,8 @@
 # korvel_window_bench and korvel_minimal_widgets built); RUNS to 15. Without a display it runs
 # itself under xvfb-run. Prints the median wall time, CPU time (user + system) and minor page
 # faults of each action, from the action to the end of the paint it causes, and the start-up of
-# whole processes from hyperfine, to the first painted main window, with the ratio.
+# whole processes to the first painted main window from hyperfine, the editor and the minimal
+# program in turn (bench/hyperfine_turns.py), with the ratio.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -35,8 +36,8 @@ for k in $(seq "$runs"); do
     "$bench" startup-settled
 done >"$samples"
 
-hyperfine --style none --warmup 3 --runs "$((runs * 2))" -N --export-json "$work/startup.json" \
-    "$bench startup" "$minimal" >/dev/null
+python3 "$here/bench/hyperfine_turns.py" "$((runs * 2))" "$work/startup.json" \
+    "$bench startup" "$minimal"
 
 python3 - "$samples" "$work/startup.json" <<'PY'
 import json, statistics, sys
