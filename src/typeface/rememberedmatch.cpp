@@ -65,8 +65,9 @@ struct Remembered {
     std::vector<Answer> answers;
 };
 
-[[nodiscard]] std::int64_t toNanoseconds(const timespec& value) {
-    return static_cast<std::int64_t>(value.tv_sec) * 1'000'000'000 + value.tv_nsec;
+/// A file's time stamp, seconds and nanoseconds, as one count of nanoseconds.
+[[nodiscard]] std::int64_t toNanoseconds(std::int64_t seconds, std::int64_t nanoseconds) {
+    return seconds * 1'000'000'000 + nanoseconds;
 }
 
 [[nodiscard]] Stamp stampOf(std::string path) {
@@ -78,8 +79,8 @@ struct Remembered {
         stamp.device = status.st_dev;
         stamp.inode = status.st_ino;
         stamp.size = status.st_size;
-        stamp.modified = toNanoseconds(status.st_mtim);
-        stamp.changed = toNanoseconds(status.st_ctim);
+        stamp.modified = toNanoseconds(status.st_mtim.tv_sec, status.st_mtim.tv_nsec);
+        stamp.changed = toNanoseconds(status.st_ctim.tv_sec, status.st_ctim.tv_nsec);
     }
     return stamp;
 }
