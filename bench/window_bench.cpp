@@ -15,6 +15,7 @@
 // backing store flushed to the display), and prints one line: the action, wall ms, CPU ms of the
 // process (user + system) and the minor page faults over that span.
 
+#include "app/editorstyle.h"
 #include "app/startup.h"
 #include "app/uallpreview.h"
 #include "app/umain.h"
@@ -24,6 +25,7 @@
 #include "formats/bcm.h"
 #include "formats/lcm.h"
 #include "support/benchlibraries.h"
+#include "typeface/fontmatch.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -40,6 +42,7 @@
 #include <memory>
 #include <string>
 #include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -128,6 +131,7 @@ private:
 /// its first paint.
 StartedEditor startEditor(const QString& file) {
     setApplicationIdentity();
+    useEditorStyle();
     return showEditorWindow(std::make_unique<BenchPrompter>(file));
 }
 
@@ -174,8 +178,13 @@ int run(int argc, char** argv) {
     if (action == "make" && argc > 2) {
         return makeLibraries(argv[2]);
     }
+    // As the editor starts: fontconfig loads while the application connects to the display.
+    std::jthread fontsLoading = preloadFontLookup();
     PaintWatchingApplication application(argc, argv);
     const Moment started = now();
+    if (fontsLoading.joinable()) {
+        fontsLoading.join();
+    }
     const StartedEditor editor = startEditor(file);
     TForm1* window = editor.window.get();
     if (action == "startup" || action == "startup-settled") {

@@ -1,8 +1,10 @@
 #include "app/startup.h"
 
+#include "app/editorstyle.h"
 #include "app/umain.h"
 #include "core/codepage.h"
 #include "core/version.h"
+#include "typeface/fontmatch.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -15,6 +17,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <utility>
 
 namespace korvel {
@@ -78,11 +81,11 @@ void setApplicationIdentity() {
 }
 
 void setApplicationIcon() {
-    QIcon icon;
+    QStringList files;
     for (const int size : kIconSizes) {
-        icon.addFile(QStringLiteral(":/icons/%1x%1/korvel.png").arg(size), QSize(size, size));
+        files << QStringLiteral(":/icons/%1x%1/korvel.png").arg(size);
     }
-    QApplication::setWindowIcon(icon);
+    QApplication::setWindowIcon(pngIcon(files));
 }
 
 namespace {
@@ -216,14 +219,20 @@ int runEditor(int argc, char** argv) {
     if (answersWithoutWindow(argc, argv) && !hasQtOption(argc, argv)) {
         return answerWithoutWindow(argc, argv);
     }
+    // fontconfig loads beside the application's connection to the display.
+    std::jthread fontsLoading = preloadFontLookup();
     QApplication application(argc, argv);
     setApplicationIdentity();
+    useEditorStyle();
     QTextStream out(stdout);
     QTextStream err(stderr);
     const EditorCommandLine commandLine =
         readEditorCommandLine(QCoreApplication::arguments(), out, err);
     if (commandLine.exitCode) {
         return *commandLine.exitCode;
+    }
+    if (fontsLoading.joinable()) {
+        fontsLoading.join();
     }
     const StartedEditor started = showEditorWindow(std::make_unique<QtPrompter>());
     TForm1& mainWindow = *started.window;

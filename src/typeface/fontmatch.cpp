@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <system_error>
 #include <utility>
 
 namespace korvel {
@@ -20,6 +21,14 @@ using PatternPointer = std::unique_ptr<FcPattern, PatternFree>;
 }
 
 } // namespace
+
+std::jthread preloadFontLookup() {
+    try {
+        return std::jthread([] { static_cast<void>(FcInit()); });
+    } catch (const std::system_error&) {
+        return {};
+    }
+}
 
 void releaseFontLookup() {
     FcFini();

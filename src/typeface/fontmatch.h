@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace korvel {
@@ -37,6 +38,14 @@ struct FontMatch {
 /// The outline face of match when it is a face of family, as matchOutlineFace tells.
 [[nodiscard]] std::optional<FontFace> outlineFaceOf(std::optional<FontMatch> match,
                                                     const std::string& family);
+
+/// Starts loading fontconfig's configuration and its list of installed fonts on a thread of its
+/// own, and gives that thread. A program about to draw text starts it first thing: the load
+/// (about 4 ms of CPU here, twice that in wall time, as it reads the configuration's files) then
+/// runs beside the program's other start-up work, and the next lookup, Qt's or matchFont's, finds
+/// the fonts loaded. Join it before anything looks fonts up, or that lookup loads them a second
+/// time beside it. Gives no thread where none can be started; the first lookup then loads.
+[[nodiscard]] std::jthread preloadFontLookup();
 
 /// Frees fontconfig's configuration and caches, for a program that has done looking up fonts
 /// and uses fontconfig through nothing else (Qt frees its own at exit). Without it, fontconfig's

@@ -12,6 +12,7 @@
 #include <iterator>
 #include <random>
 #include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 namespace korvel {
@@ -172,6 +173,20 @@ TEST(OutlineFont, FontconfigFindsOnlyTheOutlineFamilyAsked) {
     EXPECT_FALSE(matchOutlineFace("No Such Family", 12).has_value()) << "no fallback family";
     EXPECT_FALSE(matchOutlineFace("Terminus", 12).has_value()) << "a bitmap font";
     EXPECT_FALSE(matchOutlineFace("", 12).has_value());
+}
+
+// The editor starts fontconfig's load on a thread of its own. A lookup made while that load
+// runs (Qt's, were the thread not yet joined) loads beside it and gets the same answer.
+TEST(OutlineFont, ALookupBesideThePreloadGetsTheSameAnswer) {
+    releaseFontLookup();
+    std::jthread loading = preloadFontLookup();
+    ASSERT_TRUE(loading.joinable());
+    const auto beside = matchOutlineFace("DejaVu Sans", 12);
+    loading.join();
+    const auto after = matchOutlineFace("DejaVu Sans", 12);
+    ASSERT_TRUE(beside.has_value() && after.has_value());
+    EXPECT_EQ(beside->file, after->file);
+    EXPECT_EQ(beside->index, after->index);
 }
 
 TEST(OutlineFont, CodesDrawTheCharactersOfTheirCodePage) {
