@@ -1,25 +1,39 @@
 #include "app/editorstyle.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QImageReader>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QStyleOption>
 
-#include <initializer_list>
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace korvel {
 
 namespace {
 
-/// The arrow pictures Qt's built-in styles give a tool bar's extension button.
-[[nodiscard]] QIcon builtInArrow(const char* name, std::initializer_list<int> sizes) {
-    QStringList files;
-    for (const int size : sizes) {
-        files << QStringLiteral(":/qt-project.org/styles/commonstyle/images/%1-%2.png")
-                     .arg(QLatin1String(name))
-                     .arg(size);
+/// Every size of one of the arrows Qt's built-in styles give a tool bar's extension button
+/// (name-8.png, name-16.png, ...), as this Qt holds them; null when it holds none or one cannot
+/// be read, so that the base style's arrow is used instead.
+[[nodiscard]] QIcon builtInArrow(const QString& name) {
+    const QDir folder(QStringLiteral(":/qt-project.org/styles/commonstyle/images"));
+    const QRegularExpression sized(QStringLiteral("^%1-(\\d+)\\.png$").arg(name));
+    std::vector<std::pair<int, QString>> found;
+    for (const QString& file : folder.entryList({name + QStringLiteral("-*.png")}, QDir::Files)) {
+        if (const QRegularExpressionMatch match = sized.match(file); match.hasMatch()) {
+            found.emplace_back(match.captured(1).toInt(), folder.filePath(file));
+        }
     }
-    return pngIcon(files);
+    std::sort(found.begin(), found.end());
+    QStringList files;
+    for (const auto& [size, file] : found) {
+        files << file;
+    }
+    QIcon icon = pngIcon(files);
+    return icon.availableSizes().size() == files.size() ? icon : QIcon();
 }
 
 } // namespace
@@ -28,7 +42,6 @@ QIcon pngIcon(const QStringList& files) {
     QIcon icon;
     for (const QString& file : files) {
         QImageReader reader(file, "png");
-        // Told the format and not to guess, the reader goes straight to Qt's PNG reader.
         reader.setAutoDetectImageFormat(false);
         const QImage image = reader.read();
         if (!image.isNull()) {
@@ -42,16 +55,16 @@ EditorStyle::EditorStyle(QStyle* base) : QProxyStyle(base) {}
 
 QIcon EditorStyle::standardIcon(StandardPixmap icon, const QStyleOption* option,
                                 const QWidget* widget) const {
+    QIcon arrow;
     if (icon == SP_ToolBarHorizontalExtensionButton) {
         const bool rightToLeft = option != nullptr ? option->direction == Qt::RightToLeft
                                                    : QGuiApplication::isRightToLeft();
-        return rightToLeft ? builtInArrow("toolbar-ext-h-rtl", {8, 16, 32})
-                           : builtInArrow("toolbar-ext-h", {8, 16, 32});
+        arrow = builtInArrow(rightToLeft ? QStringLiteral("toolbar-ext-h-rtl")
+                                         : QStringLiteral("toolbar-ext-h"));
+    } else if (icon == SP_ToolBarVerticalExtensionButton) {
+        arrow = builtInArrow(QStringLiteral("toolbar-ext-v"));
     }
-    if (icon == SP_ToolBarVerticalExtensionButton) {
-        return builtInArrow("toolbar-ext-v", {5, 10, 20});
-    }
-    return QProxyStyle::standardIcon(icon, option, widget);
+    return arrow.isNull() ? QProxyStyle::standardIcon(icon, option, widget) : arrow;
 }
 
 void useEditorStyle() {

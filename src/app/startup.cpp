@@ -228,11 +228,12 @@ int runEditor(int argc, char** argv) {
     QTextStream err(stderr);
     const EditorCommandLine commandLine =
         readEditorCommandLine(QCoreApplication::arguments(), out, err);
-    if (commandLine.exitCode) {
-        return *commandLine.exitCode;
-    }
+    // Joined before anything can look fonts up, Qt's font database's teardown included.
     if (fontsLoading.joinable()) {
         fontsLoading.join();
+    }
+    if (commandLine.exitCode) {
+        return *commandLine.exitCode;
     }
     const StartedEditor started = showEditorWindow(std::make_unique<QtPrompter>());
     TForm1& mainWindow = *started.window;

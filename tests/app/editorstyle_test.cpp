@@ -3,7 +3,9 @@
 #include "support/scriptedprompter.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QStyleFactory>
 #include <QStyleOption>
 #include <QTest>
@@ -12,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 namespace korvel {
 namespace {
@@ -22,16 +25,26 @@ namespace {
     return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/imageformats/");
 }
 
-void expectSameIcon(const QIcon& ours, const QIcon& qts, const char* what) {
-    for (const int size : {5, 8, 10, 16, 20, 24, 32}) {
-        EXPECT_EQ(ours.pixmap(size, size).toImage(), qts.pixmap(size, size).toImage())
-            << what << " at " << size;
+/// Whether this Qt has any image-format plugin installed to load.
+[[nodiscard]] bool imagePluginsInstalled() {
+    const QDir folder(QLibraryInfo::path(QLibraryInfo::PluginsPath) +
+                      QStringLiteral("/imageformats"));
+    return !folder.entryList({QStringLiteral("*.so")}, QDir::Files).isEmpty();
+}
+
+void expectSameIcon(const QIcon& ours, const QIcon& qts, const std::string& what) {
+    for (const qreal ratio : {1.0, 2.0}) {
+        for (const int size : {5, 8, 10, 16, 20, 24, 32, 64}) {
+            EXPECT_EQ(ours.pixmap(QSize(size, size), ratio).toImage(),
+                      qts.pixmap(QSize(size, size), ratio).toImage())
+                << what << " at " << size << ", ratio " << ratio;
+        }
     }
 }
 
 // The main window's tool bar takes its extension arrows from the editor's style, which reads
 // Qt's own pictures as PNG: showing the window loads none of Qt's image plugins, and the arrows
-// are Qt's, pixel for pixel, in either direction.
+// are those of Qt's Fusion and Windows styles, pixel for pixel, in either direction.
 TEST(EditorStyle, ToolBarArrowsAreQtsOwnAndLoadNoImagePlugin) {
     if (imagePluginLoaded()) {
         GTEST_SKIP() << "an earlier test in this process loaded the image plugins";
@@ -53,24 +66,37 @@ TEST(EditorStyle, ToolBarArrowsAreQtsOwnAndLoadNoImagePlugin) {
         EXPECT_FALSE(imagePluginLoaded());
     }
     // Qt's own reading of the arrows loads the plugins, so it comes last.
-    const std::unique_ptr<QStyle> qt(QStyleFactory::create(style->baseStyle()->name()));
-    ASSERT_NE(qt, nullptr);
     QStyleOption rightToLeft;
     rightToLeft.direction = Qt::RightToLeft;
-    QStyleOption leftToRight;
-    using Arrow = QStyle::StandardPixmap;
-    for (const Arrow arrow :
-         {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton}) {
-        expectSameIcon(style->standardIcon(arrow, nullptr, nullptr),
-                       qt->standardIcon(arrow, nullptr, nullptr), "no option");
-        expectSameIcon(style->standardIcon(arrow, &leftToRight, nullptr),
-                       qt->standardIcon(arrow, &leftToRight, nullptr), "left to right");
-        expectSameIcon(style->standardIcon(arrow, &rightToLeft, nullptr),
-                       qt->standardIcon(arrow, &rightToLeft, nullptr), "right to left");
+    const QStyleOption leftToRight;
+    for (const char* name : {"fusion", "windows"}) {
+        const std::unique_ptr<QStyle> qt(QStyleFactory::create(QString::fromLatin1(name)));
+        ASSERT_NE(qt, nullptr) << name;
+        const EditorStyle ours(QStyleFactory::create(QString::fromLatin1(name)));
+        for (const QStyle::StandardPixmap arrow : {QStyle::SP_ToolBarHorizontalExtensionButton,
+                                                   QStyle::SP_ToolBarVerticalExtensionButton}) {
+            const std::string what = std::string(name) + " arrow " + std::to_string(arrow);
+            expectSameIcon(ours.standardIcon(arrow, &leftToRight, nullptr),
+                           qt->standardIcon(arrow, &leftToRight, nullptr), what + ", ltr");
+            expectSameIcon(ours.standardIcon(arrow, &rightToLeft, nullptr),
+                           qt->standardIcon(arrow, &rightToLeft, nullptr), what + ", rtl");
+            // Without an option, the direction is the application's (the menu bar's button).
+            for (const Qt::LayoutDirection direction : {Qt::LeftToRight, Qt::RightToLeft}) {
+                QGuiApplication::setLayoutDirection(direction);
+                expectSameIcon(ours.standardIcon(arrow, nullptr, nullptr),
+                               qt->standardIcon(arrow, nullptr, nullptr),
+                               what + ", application " + std::to_string(direction));
+            }
+            QGuiApplication::setLayoutDirection(Qt::LeftToRight);
+        }
+        // Every other icon is the base style's.
+        expectSameIcon(ours.standardIcon(QStyle::SP_DialogOkButton, nullptr, nullptr),
+                       qt->standardIcon(QStyle::SP_DialogOkButton, nullptr, nullptr),
+                       std::string(name) + " OK button");
     }
-    // Every other icon is the base style's.
-    expectSameIcon(style->standardIcon(QStyle::SP_DialogOkButton, nullptr, nullptr),
-                   qt->standardIcon(QStyle::SP_DialogOkButton, nullptr, nullptr), "OK button");
+    if (imagePluginsInstalled()) {
+        EXPECT_TRUE(imagePluginLoaded()) << "the check above could not have seen a plugin";
+    }
 }
 
 } // namespace

@@ -175,8 +175,10 @@ TEST(OutlineFont, FontconfigFindsOnlyTheOutlineFamilyAsked) {
     EXPECT_FALSE(matchOutlineFace("", 12).has_value());
 }
 
-// The editor starts fontconfig's load on a thread of its own. A lookup made while that load
-// runs (Qt's, were the thread not yet joined) loads beside it and gets the same answer.
+// The editor starts fontconfig's load on a thread of its own. A lookup made as soon as it starts
+// (Qt's, were the thread not yet joined) may run beside the load, and loads a second copy then;
+// either way its answer is the one a lookup after the join gets. The sanitizer run checks the
+// overlap for memory errors.
 TEST(OutlineFont, ALookupBesideThePreloadGetsTheSameAnswer) {
     releaseFontLookup();
     std::jthread loading = preloadFontLookup();
