@@ -15,7 +15,6 @@
 // backing store flushed to the display), and prints one line: the action, wall ms, CPU ms of the
 // process (user + system) and the minor page faults over that span.
 
-#include "app/editorstyle.h"
 #include "app/startup.h"
 #include "app/uallpreview.h"
 #include "app/umain.h"
@@ -25,7 +24,6 @@
 #include "formats/bcm.h"
 #include "formats/lcm.h"
 #include "support/benchlibraries.h"
-#include "typeface/fontmatch.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -42,7 +40,6 @@
 #include <memory>
 #include <string>
 #include <sys/resource.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -127,14 +124,6 @@ private:
     QString file_;
 };
 
-/// The main window as the editor starts it, shown maximized; the icon and the dialogs follow
-/// its first paint.
-StartedEditor startEditor(const QString& file) {
-    setApplicationIdentity();
-    useEditorStyle();
-    return showEditorWindow(std::make_unique<BenchPrompter>(file));
-}
-
 void report(const char* action, const Moment& start) {
     const Moment& end = app().lastPaintEnd;
     std::printf("%s %.2f %.2f %ld\n", action, end.wallMs - start.wallMs, end.cpuMs - start.cpuMs,
@@ -178,14 +167,12 @@ int run(int argc, char** argv) {
     if (action == "make" && argc > 2) {
         return makeLibraries(argv[2]);
     }
-    // As the editor starts: fontconfig loads while the application connects to the display.
-    std::jthread fontsLoading = preloadFontLookup();
-    PaintWatchingApplication application(argc, argv);
+    const std::unique_ptr<QApplication> application = makeEditorApplication(
+        [&argc, argv] { return std::make_unique<PaintWatchingApplication>(argc, argv); });
     const Moment started = now();
-    if (fontsLoading.joinable()) {
-        fontsLoading.join();
-    }
-    const StartedEditor editor = startEditor(file);
+    // The main window as the editor starts it, shown maximized; the icon and the dialogs follow
+    // its first paint.
+    const StartedEditor editor = showEditorWindow(std::make_unique<BenchPrompter>(file));
     TForm1* window = editor.window.get();
     if (action == "startup" || action == "startup-settled") {
         // Ends as soon as the first exposure has been painted and flushed, without tearing down,

@@ -80,6 +80,18 @@ void setApplicationIdentity() {
     QGuiApplication::setDesktopFileName(QStringLiteral("korvel"));
 }
 
+std::unique_ptr<QApplication>
+makeEditorApplication(const std::function<std::unique_ptr<QApplication>()>& make) {
+    std::jthread fontsLoading = preloadFontLookup();
+    std::unique_ptr<QApplication> application = make();
+    if (fontsLoading.joinable()) {
+        fontsLoading.join();
+    }
+    setApplicationIdentity();
+    useEditorStyle();
+    return application;
+}
+
 void setApplicationIcon() {
     QStringList files;
     for (const int size : kIconSizes) {
@@ -219,19 +231,12 @@ int runEditor(int argc, char** argv) {
     if (answersWithoutWindow(argc, argv) && !hasQtOption(argc, argv)) {
         return answerWithoutWindow(argc, argv);
     }
-    // fontconfig loads beside the application's connection to the display.
-    std::jthread fontsLoading = preloadFontLookup();
-    QApplication application(argc, argv);
-    setApplicationIdentity();
-    useEditorStyle();
+    const std::unique_ptr<QApplication> application =
+        makeEditorApplication([&argc, argv] { return std::make_unique<QApplication>(argc, argv); });
     QTextStream out(stdout);
     QTextStream err(stderr);
     const EditorCommandLine commandLine =
         readEditorCommandLine(QCoreApplication::arguments(), out, err);
-    // Joined before anything can look fonts up, Qt's font database's teardown included.
-    if (fontsLoading.joinable()) {
-        fontsLoading.join();
-    }
     if (commandLine.exitCode) {
         return *commandLine.exitCode;
     }

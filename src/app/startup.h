@@ -3,9 +3,11 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
+class QApplication;
 class QTextStream;
 
 namespace korvel {
@@ -28,6 +30,13 @@ struct EditorCommandLine {
 /// Gives the application its name, organisation, version and desktop file name (which names the
 /// installed menu entry to the desktop).
 void setApplicationIdentity();
+
+/// Makes the editor's application with make, as the editor starts: fontconfig loads on a thread
+/// of its own while make runs (Qt loading its platform plugin and connecting to the display) and
+/// is joined before anything can look fonts up; the application then gets the editor's identity
+/// and style (useEditorStyle).
+[[nodiscard]] std::unique_ptr<QApplication>
+makeEditorApplication(const std::function<std::unique_ptr<QApplication>()>& make);
 
 /// Gives the application its window icon, in every size built in.
 void setApplicationIcon();
